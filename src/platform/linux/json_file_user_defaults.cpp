@@ -1,0 +1,227 @@
+#include "platform/linux/json_file_user_defaults.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fmt/chrono.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "platform/linux/unique_fd.h"
+
+namespace tonvera {
+namespace {
+
+constexpr std::string_view kTemporaryPrefix = ".settings.json.";
+
+std::optional<DefaultsValue> fromJson(const nlohmann::json& value) {
+    switch (value.type()) {
+        case nlohmann::json::value_t::string:
+            return DefaultsValue(value.get<std::string>());
+        case nlohmann::json::value_t::boolean:
+            return DefaultsValue(value.get<bool>());
+        case nlohmann::json::value_t::number_integer:
+            return DefaultsValue(value.get<std::int64_t>());
+        case nlohmann::json::value_t::number_unsigned: {
+            const auto number = value.get<std::uint64_t>();
+            if (number <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+                return DefaultsValue(static_cast<std::int64_t>(number));
+            }
+            return DefaultsValue(static_cast<double>(number));
+        }
+        case nlohmann::json::value_t::number_float:
+            return DefaultsValue(value.get<double>());
+        default:
+            return std::nullopt;
+    }
+}
+
+nlohmann::json toJson(const DefaultsValue& value) {
+    return std::visit([](const auto& alternative) { return nlohmann::json(alternative); }, value);
+}
+
+std::string errnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+bool writeAll(int fd, const std::string& contents) {
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+JsonFileUserDefaults::JsonFileUserDefaults(std::filesystem::path directory, Logger logger)
+    : directory_(std::move(directory)),
+      filePath_(directory_ / kFileName),
+      logger_(std::move(logger)) {
+    load();
+}
+
+std::filesystem::path JsonFileUserDefaults::defaultDirectory() {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): read once at start-up, before any thread exists.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
+        return std::filesystem::path(config) / "tonvera";
+    }
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): as above.
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && home[0] != '\0' ? home : ".") / ".config" / "tonvera";
+}
+
+void JsonFileUserDefaults::registerDefaults(const Registration& defaults) {
+    std::lock_guard lock(mutex_);
+    for (const auto& [key, value] : defaults) {
+        registered_.insert_or_assign(key, value);
+    }
+}
+
+std::optional<DefaultsValue> JsonFileUserDefaults::object(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    if (const auto member = stored_.find(key); member != stored_.end()) {
+        if (auto value = fromJson(*member)) {
+            return value;
+        }
+    }
+    if (const auto registered = registered_.find(key); registered != registered_.end()) {
+        return registered->second;
+    }
+    return std::nullopt;
+}
+
+void JsonFileUserDefaults::set(std::string_view key, const DefaultsValue& value) {
+    std::lock_guard lock(mutex_);
+    // The value stays in memory even when the disk refuses it, so nothing the user set is lost
+    // while the program runs; the next successful write carries it.
+    stored_[std::string(key)] = toJson(value);
+    if (writesBlocked_) {
+        logger_.error("Not saving settings: {} could not be moved aside and is kept as it is",
+                      filePath_.string());
+        return;
+    }
+    writeFile(stored_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+}
+
+void JsonFileUserDefaults::load() {
+    std::error_code error;
+    if (!std::filesystem::is_directory(directory_, error)) {
+        std::filesystem::create_directories(directory_, error);
+        if (error) {
+            logger_.error("Could not create the settings folder {}: {}", directory_.string(),
+                          error.message());
+            return;
+        }
+        std::filesystem::permissions(directory_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, error);
+    }
+    removeStaleTemporaries();
+
+    std::ifstream file(filePath_, std::ios::binary);
+    if (!file) {
+        const int openError = errno;
+        if (std::filesystem::exists(filePath_, error)) {
+            moveAside(errnoText(openError));
+        }
+        return;
+    }
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    file.close();
+
+    auto parsed = nlohmann::json::parse(contents.str(), nullptr, /*allow_exceptions=*/false);
+    if (parsed.is_discarded()) {
+        moveAside("not valid JSON");
+        return;
+    }
+    if (!parsed.is_object()) {
+        moveAside("not a JSON object");
+        return;
+    }
+    stored_ = std::move(parsed);
+}
+
+void JsonFileUserDefaults::moveAside(std::string_view reason) {
+    const auto stamp = fmt::format("{:%Y%m%dT%H%M%SZ}", std::chrono::time_point_cast<std::chrono::seconds>(
+                                                           std::chrono::system_clock::now()));
+    std::error_code error;
+    for (int suffix = 0; suffix < 1000; ++suffix) {
+        std::string name = fmt::format("{}.unreadable-{}", kFileName, stamp);
+        if (suffix > 0) {
+            name += fmt::format("-{}", suffix);
+        }
+        const auto aside = directory_ / name;
+        if (std::filesystem::exists(aside, error)) {
+            continue;
+        }
+        std::filesystem::rename(filePath_, aside, error);
+        if (error) {
+            break;
+        }
+        logger_.error("Settings file {} could not be read ({}); kept it as {} and started from the defaults",
+                      filePath_.string(), reason, aside.string());
+        return;
+    }
+    // Writing now would destroy what the user may still want to recover.
+    writesBlocked_ = true;
+    logger_.error("Settings file {} could not be read ({}) nor moved aside; using the defaults",
+                  filePath_.string(), reason);
+}
+
+void JsonFileUserDefaults::removeStaleTemporaries() const {
+    // Left behind only when a write was interrupted; the real file is intact either way.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(directory_, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(kTemporaryPrefix) && name.size() == kTemporaryPrefix.size() + 6) {
+            std::error_code ignored;
+            std::filesystem::remove(entry.path(), ignored);
+        }
+    }
+}
+
+void JsonFileUserDefaults::writeFile(const std::string& contents) const {
+    std::string pattern = (directory_ / fmt::format("{}XXXXXX", kTemporaryPrefix)).string();
+    std::vector<char> templateName(pattern.begin(), pattern.end());
+    templateName.push_back('\0');
+    UniqueFd file(::mkostemp(templateName.data(), O_CLOEXEC));
+    if (!file.valid()) {
+        logger_.error("Could not create a temporary settings file in {}: {}", directory_.string(),
+                      errnoText(errno));
+        return;
+    }
+    const std::string temporary(templateName.data());
+    const bool written = ::fchmod(file.get(), S_IRUSR | S_IWUSR) == 0 &&
+                         writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
+    const int writeError = errno;
+    if (!file.close() || !written || ::rename(temporary.c_str(), filePath_.c_str()) != 0) {
+        const int error = written ? errno : writeError;
+        logger_.error("Could not write {}: {}", filePath_.string(), errnoText(error));
+        ::unlink(temporary.c_str());
+        return;
+    }
+    // Make the rename itself durable.
+    if (UniqueFd folder(::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        folder.valid()) {
+        ::fsync(folder.get());
+    }
+}
+
+}  // namespace tonvera

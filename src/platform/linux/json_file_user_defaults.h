@@ -1,0 +1,48 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <mutex>
+
+#include "platform/logger.h"
+#include "platform/user_defaults.h"
+
+namespace tonvera {
+
+// Preferences in one JSON object file. Every write replaces the file atomically (temporary
+// file, flush, rename), so a crash leaves either the old or the new file. A file that is not
+// a JSON object is moved aside under a dated name and never overwritten. Members of types
+// this store does not read are kept as they are.
+class JsonFileUserDefaults final : public UserDefaults {
+public:
+    static constexpr const char* kFileName = "settings.json";
+
+    // Loads `directory`/settings.json, creating the directory (user-only) when it is missing.
+    JsonFileUserDefaults(std::filesystem::path directory, Logger logger);
+
+    // $XDG_CONFIG_HOME/tonvera, or ~/.config/tonvera when XDG_CONFIG_HOME is unset or relative.
+    static std::filesystem::path defaultDirectory();
+
+    void registerDefaults(const Registration& defaults) override;
+    std::optional<DefaultsValue> object(std::string_view key) const override;
+    void set(std::string_view key, const DefaultsValue& value) override;
+
+    const std::filesystem::path& filePath() const { return filePath_; }
+
+private:
+    void load();
+    void moveAside(std::string_view reason);
+    void removeStaleTemporaries() const;
+    void writeFile(const std::string& contents) const;
+
+    std::filesystem::path directory_;
+    std::filesystem::path filePath_;
+    Logger logger_;
+    mutable std::mutex mutex_;
+    nlohmann::json stored_ = nlohmann::json::object();
+    Registration registered_;
+    bool writesBlocked_ = false;
+};
+
+}  // namespace tonvera

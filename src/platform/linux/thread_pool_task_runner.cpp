@@ -1,0 +1,78 @@
+#include "platform/linux/thread_pool_task_runner.h"
+
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace tonvera {
+
+ThreadPoolTaskRunner::ThreadPoolTaskRunner(std::size_t threadCount, std::shared_ptr<LogSink> sink)
+    : logger_(std::move(sink), std::string(kLogSubsystem), "Tasks") {
+    const std::size_t count = std::max<std::size_t>(threadCount, 1);
+    workers_.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        workers_.emplace_back([this] { work(); });
+    }
+}
+
+ThreadPoolTaskRunner::~ThreadPoolTaskRunner() { shutdown(); }
+
+bool ThreadPoolTaskRunner::submit(Task task) {
+    {
+        std::lock_guard lock(mutex_);
+        if (shuttingDown_) {
+            return false;
+        }
+        pending_.push_back(std::move(task));
+    }
+    wakeUp_.notify_one();
+    return true;
+}
+
+void ThreadPoolTaskRunner::shutdown() {
+    {
+        std::lock_guard lock(mutex_);
+        if (shuttingDown_) {
+            return;
+        }
+        shuttingDown_ = true;
+        pending_.clear();
+    }
+    stopSource_.request_stop();
+    wakeUp_.notify_all();
+    for (auto& worker : workers_) {
+        if (worker.joinable()) {
+            worker.join();
+        }
+    }
+}
+
+void ThreadPoolTaskRunner::work() {
+    const std::stop_token stop = stopSource_.get_token();
+    for (;;) {
+        Task task;
+        {
+            std::unique_lock lock(mutex_);
+            wakeUp_.wait(lock, [this] { return shuttingDown_ || !pending_.empty(); });
+            if (shuttingDown_) {
+                return;
+            }
+            task = std::move(pending_.front());
+            pending_.pop_front();
+        }
+        runGuarded(task, stop);
+    }
+}
+
+void ThreadPoolTaskRunner::runGuarded(Task& task, std::stop_token stop) const {
+    try {
+        task(std::move(stop));
+    } catch (const std::exception& error) {
+        logger_.error("Background task failed: {}", error.what());
+    } catch (...) {
+        logger_.error("Background task failed with an unknown exception");
+    }
+}
+
+}  // namespace tonvera

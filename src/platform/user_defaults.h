@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tonvera {
+
+// One stored preference value. The order of the alternatives is part of no format.
+using DefaultsValue = std::variant<std::string, bool, std::int64_t, double>;
+
+// The user's persistent preferences, with a volatile layer of registered defaults underneath.
+class UserDefaults {
+public:
+    using Registration = std::map<std::string, DefaultsValue, std::less<>>;
+
+    virtual ~UserDefaults() = default;
+
+    // Adds `defaults` to the volatile layer that answers reads of keys never written. Never
+    // persisted.
+    virtual void registerDefaults(const Registration& defaults) = 0;
+
+    // The persisted value of `key` when it holds one of the supported types, else the
+    // registered default, else nothing.
+    virtual std::optional<DefaultsValue> object(std::string_view key) const = 0;
+
+    // Persists `value` under `key` before returning; a failure keeps the previous stored state
+    // intact.
+    virtual void set(std::string_view key, const DefaultsValue& value) = 0;
+};
+
+}  // namespace tonvera

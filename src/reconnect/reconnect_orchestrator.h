@@ -1,0 +1,69 @@
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "platform/accessibility_trust.h"
+#include "platform/clock.h"
+#include "platform/logger.h"
+#include "selection/audio_output_selector.h"
+
+namespace tonvera {
+
+// Runs one reconnect at a time: up to one attempt per retry delay, each trying the primary
+// (native) selector and, when that fails with an AccessibilityError, the fallback (script)
+// selector. The outcome shows only in the log; callers get nothing back.
+//
+// `reconnect` blocks for the whole run and belongs on a background task. Its state is guarded
+// by a mutex that is never held across a wait or a selector call, so a second request during
+// a run is refused at once and new delays can be set while a run sleeps.
+class ReconnectOrchestrator {
+public:
+    // A pause longer than this is cut to it: one stored number must not park the reconnect
+    // for days (every later request would be refused as a duplicate meanwhile).
+    static constexpr double kMaxDelaySeconds = 3600.0;
+
+    ReconnectOrchestrator(std::shared_ptr<AudioOutputSelector> primarySelector,
+                          std::shared_ptr<AudioOutputSelector> fallbackSelector,
+                          std::shared_ptr<const AccessibilityTrust> trust,
+                          std::shared_ptr<Clock> clock, std::shared_ptr<LogSink> logSink);
+
+    // Replaces the delay list for the runs that start after this call.
+    void updateRetryDelays(std::vector<double> delays);
+
+    // Selects `deviceName` (used exactly as given) and returns when the run is over, or at
+    // once when the request is refused. A stop request cuts the pauses short; the selectors
+    // then fail their attempts quickly.
+    void reconnect(const std::string& deviceName, std::stop_token stop = {});
+
+    bool isRunning() const;
+    std::vector<double> retryDelays() const;
+
+private:
+    enum class AttemptResult { selected, failed, permissionLost };
+
+    // Steps that may refuse the request; on acceptance marks the run and returns its delays.
+    bool beginRun(const std::string& deviceName, std::vector<double>& delays);
+    void endRun();
+    void pauseBeforeAttempt(double delay, std::size_t attempt, std::stop_token stop);
+    AttemptResult attempt(const std::string& deviceName, std::size_t attempt,
+                          std::size_t attempts, std::stop_token stop);
+    AttemptResult attemptFailed(std::exception_ptr error, const std::string& deviceName,
+                                std::size_t attempt, std::size_t attempts);
+
+    Logger logger_;
+    std::shared_ptr<AudioOutputSelector> primarySelector_;
+    std::shared_ptr<AudioOutputSelector> fallbackSelector_;
+    std::shared_ptr<const AccessibilityTrust> trust_;
+    std::shared_ptr<Clock> clock_;
+
+    mutable std::mutex mutex_;
+    std::vector<double> retryDelays_{0.0, 1.0, 2.0, 4.0};
+    bool isRunning_ = false;
+};
+
+}  // namespace tonvera

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <stop_token>
+#include <string>
+#include <vector>
+
+namespace tonvera {
+
+// Selects and lists the system's audio outputs through its Sound menu. Both operations block
+// for several hundred milliseconds and must run off the main thread.
+//
+// Failures are exceptions: an AccessibilityError, a process-launch error of the script route,
+// or a CancellationError when `stop` was requested during a wait.
+class AudioOutputSelector {
+public:
+    virtual ~AudioOutputSelector() = default;
+
+    // Returns once the output called exactly `name` is selected (or was already); no trimming,
+    // no case folding.
+    virtual void selectDevice(const std::string& name, std::stop_token stop) = 0;
+
+    // The names of the outputs the Sound menu offers, in menu order; may be empty.
+    virtual std::vector<std::string> discoverDevices(std::stop_token stop) = 0;
+};
+
+}  // namespace tonvera

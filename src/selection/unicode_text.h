@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tonvera::unicode_text {
+
+// Text helpers for names that come from other programs and from the user. Bytes that are not
+// valid UTF-8 are kept as they are and never match anything but themselves.
+
+// Lower case, code point by code point (Unicode simple case mapping).
+std::string lowercased(std::string_view text);
+
+// True when both texts are canonically equivalent ("Küche" composed and decomposed), with no
+// case folding and no trimming.
+bool canonicallyEqual(std::string_view a, std::string_view b);
+
+// True when the text holds nothing but spaces and tabs (the Unicode space separators and
+// U+0009); line breaks count as content.
+bool isBlank(std::string_view text);
+
+}  // namespace tonvera::unicode_text

@@ -1,0 +1,131 @@
+#include "settings/app_settings.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "settings/defaults_reading.h"
+
+namespace tonvera {
+namespace {
+
+namespace read = defaults_reading;
+
+std::shared_ptr<UserDefaults> registered(std::shared_ptr<UserDefaults> defaults) {
+    // hasCompletedOnboarding is deliberately not registered: it reads false until set.
+    defaults->registerDefaults({
+        {AppSettings::kDeviceNameKey, std::string(AppSettings::kDefaultDeviceName)},
+        {AppSettings::kConnectOnWakeKey, true},
+        {AppSettings::kConnectAtLoginKey, true},
+        {AppSettings::kRetryAttemptsKey, AppSettings::kDefaultRetryAttempts},
+        {AppSettings::kRetryIntervalKey, AppSettings::kDefaultRetryInterval},
+        {AppSettings::kLaunchAtLoginKey, true},
+        {AppSettings::kLaunchAtLoginAskedKey, false},
+    });
+    return defaults;
+}
+
+std::int64_t readRetryAttempts(const UserDefaults& defaults) {
+    const std::int64_t attempts = read::integerValue(defaults.object(AppSettings::kRetryAttemptsKey));
+    return attempts == 0 ? AppSettings::kDefaultRetryAttempts : attempts;
+}
+
+}  // namespace
+
+AppSettings::AppSettings(std::shared_ptr<UserDefaults> defaults)
+    : defaults_(registered(std::move(defaults))),
+      deviceName_(kDeviceNameKey, read::stringValue(defaults_->object(kDeviceNameKey))
+                                      .value_or(kDefaultDeviceName)),
+      connectOnWake_(kConnectOnWakeKey,
+                     read::booleanObject(defaults_->object(kConnectOnWakeKey)).value_or(true)),
+      connectAtLogin_(kConnectAtLoginKey,
+                      read::booleanObject(defaults_->object(kConnectAtLoginKey)).value_or(true)),
+      retryAttempts_(kRetryAttemptsKey, readRetryAttempts(*defaults_)),
+      retryInterval_(kRetryIntervalKey, read::numberObject(defaults_->object(kRetryIntervalKey))
+                                            .value_or(kDefaultRetryInterval)),
+      hasCompletedOnboarding_(kHasCompletedOnboardingKey,
+                              read::boolValue(defaults_->object(kHasCompletedOnboardingKey))),
+      launchAtLogin_(kLaunchAtLoginKey,
+                     read::booleanObject(defaults_->object(kLaunchAtLoginKey)).value_or(true)),
+      launchAtLoginAsked_(kLaunchAtLoginAskedKey,
+                          read::boolValue(defaults_->object(kLaunchAtLoginAskedKey))) {}
+
+template <typename T>
+void AppSettings::assign(ObservableProperty<T>& property, const T& value,
+                         const DefaultsValue& stored) {
+    willChange_.notify();
+    property.announceAndStore(value);
+    defaults_->set(property.key(), stored);
+}
+
+void AppSettings::setDeviceName(const std::string& value) {
+    assign(deviceName_, value, DefaultsValue(value));
+}
+void AppSettings::setConnectOnWake(bool value) { assign(connectOnWake_, value, DefaultsValue(value)); }
+void AppSettings::setConnectAtLogin(bool value) {
+    assign(connectAtLogin_, value, DefaultsValue(value));
+}
+void AppSettings::setRetryAttempts(std::int64_t value) {
+    assign(retryAttempts_, value, DefaultsValue(value));
+}
+void AppSettings::setRetryInterval(double value) {
+    assign(retryInterval_, value, DefaultsValue(value));
+}
+void AppSettings::setHasCompletedOnboarding(bool value) {
+    assign(hasCompletedOnboarding_, value, DefaultsValue(value));
+}
+void AppSettings::setLaunchAtLogin(bool value) { assign(launchAtLogin_, value, DefaultsValue(value)); }
+void AppSettings::setLaunchAtLoginAsked(bool value) {
+    assign(launchAtLoginAsked_, value, DefaultsValue(value));
+}
+
+std::vector<double> AppSettings::retryDelays() const {
+    const std::int64_t attempts = std::clamp<std::int64_t>(retryAttempts(), 1, kMaxRetryAttempts);
+    std::vector<double> delays;
+    delays.reserve(static_cast<std::size_t>(attempts));
+    delays.push_back(0.0);
+    double delay = retryInterval();
+    for (std::int64_t entry = 1; entry < attempts; ++entry) {
+        delays.push_back(delay);
+        delay *= 2;
+    }
+    return delays;
+}
+
+Subscription AppSettings::observeWillChange(std::function<void()> observer) {
+    return willChange_.add(std::move(observer));
+}
+
+Subscription AppSettings::observeDeviceName(std::function<void(const std::string&)> observer,
+                                            Observation start) {
+    return deviceName_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeConnectOnWake(std::function<void(const bool&)> observer,
+                                               Observation start) {
+    return connectOnWake_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeConnectAtLogin(std::function<void(const bool&)> observer,
+                                                Observation start) {
+    return connectAtLogin_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeRetryAttempts(std::function<void(const std::int64_t&)> observer,
+                                               Observation start) {
+    return retryAttempts_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeRetryInterval(std::function<void(const double&)> observer,
+                                               Observation start) {
+    return retryInterval_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeHasCompletedOnboarding(std::function<void(const bool&)> observer,
+                                                        Observation start) {
+    return hasCompletedOnboarding_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeLaunchAtLogin(std::function<void(const bool&)> observer,
+                                               Observation start) {
+    return launchAtLogin_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeLaunchAtLoginAsked(std::function<void(const bool&)> observer,
+                                                    Observation start) {
+    return launchAtLoginAsked_.observe(std::move(observer), start);
+}
+
+}  // namespace tonvera

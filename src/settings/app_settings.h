@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/user_defaults.h"
+#include "settings/observable_property.h"
+
+namespace tonvera {
+
+// Every user preference of the application, persisted in the user defaults under fixed keys.
+// Each assignment announces the change, stores the value in memory and writes it through at
+// once (also when it is unchanged), so nothing needs saving at exit.
+class AppSettings {
+public:
+    static constexpr const char* kDeviceNameKey = "preferredAudioOutput";
+    static constexpr const char* kConnectOnWakeKey = "connectAutomaticallyOnWake";
+    static constexpr const char* kConnectAtLoginKey = "connectAutomaticallyAtLogin";
+    static constexpr const char* kRetryAttemptsKey = "retryAttempts";
+    static constexpr const char* kRetryIntervalKey = "retryInterval";
+    static constexpr const char* kHasCompletedOnboardingKey = "hasCompletedOnboarding";
+    static constexpr const char* kLaunchAtLoginKey = "launchAtLogin";
+    static constexpr const char* kLaunchAtLoginAskedKey = "launchAtLoginAsked";
+
+    static constexpr const char* kDefaultDeviceName = "Arbeitszimmer";
+    static constexpr std::int64_t kDefaultRetryAttempts = 4;
+    static constexpr double kDefaultRetryInterval = 1.0;
+
+    // More attempts than this make no sense (the doubling pauses outgrow any wait long before)
+    // and an unbounded count would let one stored number exhaust memory.
+    static constexpr std::int64_t kMaxRetryAttempts = 100;
+
+    // Registers the defaults in `defaults` and reads every property once.
+    explicit AppSettings(std::shared_ptr<UserDefaults> defaults);
+
+    std::string deviceName() const { return deviceName_.get(); }
+    bool connectOnWake() const { return connectOnWake_.get(); }
+    bool connectAtLogin() const { return connectAtLogin_.get(); }
+    std::int64_t retryAttempts() const { return retryAttempts_.get(); }
+    double retryInterval() const { return retryInterval_.get(); }
+    bool hasCompletedOnboarding() const { return hasCompletedOnboarding_.get(); }
+    bool launchAtLogin() const { return launchAtLogin_.get(); }
+    bool launchAtLoginAsked() const { return launchAtLoginAsked_.get(); }
+
+    void setDeviceName(const std::string& value);
+    void setConnectOnWake(bool value);
+    void setConnectAtLogin(bool value);
+    void setRetryAttempts(std::int64_t value);
+    void setRetryInterval(double value);
+    void setHasCompletedOnboarding(bool value);
+    void setLaunchAtLogin(bool value);
+    void setLaunchAtLoginAsked(bool value);
+
+    // The pause before each attempt of a reconnect run: 0, then retryInterval doubling after
+    // each entry, with one entry per attempt. A stored count below 1 counts as 1.
+    std::vector<double> retryDelays() const;
+
+    // Fired before any property changes.
+    Subscription observeWillChange(std::function<void()> observer);
+
+    Subscription observeDeviceName(std::function<void(const std::string&)> observer,
+                                   Observation start = Observation::includeCurrent);
+    Subscription observeConnectOnWake(std::function<void(const bool&)> observer,
+                                      Observation start = Observation::includeCurrent);
+    Subscription observeConnectAtLogin(std::function<void(const bool&)> observer,
+                                       Observation start = Observation::includeCurrent);
+    Subscription observeRetryAttempts(std::function<void(const std::int64_t&)> observer,
+                                      Observation start = Observation::includeCurrent);
+    Subscription observeRetryInterval(std::function<void(const double&)> observer,
+                                      Observation start = Observation::includeCurrent);
+    Subscription observeHasCompletedOnboarding(std::function<void(const bool&)> observer,
+                                               Observation start = Observation::includeCurrent);
+    Subscription observeLaunchAtLogin(std::function<void(const bool&)> observer,
+                                      Observation start = Observation::includeCurrent);
+    Subscription observeLaunchAtLoginAsked(std::function<void(const bool&)> observer,
+                                           Observation start = Observation::includeCurrent);
+
+private:
+    template <typename T>
+    void assign(ObservableProperty<T>& property, const T& value, const DefaultsValue& stored);
+
+    std::shared_ptr<UserDefaults> defaults_;
+    ObserverList<> willChange_;
+    ObservableProperty<std::string> deviceName_;
+    ObservableProperty<bool> connectOnWake_;
+    ObservableProperty<bool> connectAtLogin_;
+    ObservableProperty<std::int64_t> retryAttempts_;
+    ObservableProperty<double> retryInterval_;
+    ObservableProperty<bool> hasCompletedOnboarding_;
+    ObservableProperty<bool> launchAtLogin_;
+    ObservableProperty<bool> launchAtLoginAsked_;
+};
+
+}  // namespace tonvera

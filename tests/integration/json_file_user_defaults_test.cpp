@@ -1,0 +1,156 @@
+#include "platform/linux/json_file_user_defaults.h"
+
+#include <sys/stat.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/testing/memory_log_sink.h"
+#include "settings/app_settings.h"
+#include "support/temporary_directory.h"
+
+namespace tonvera {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::vector<std::string> filesIn(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct JsonDefaultsTest : ::testing::Test {
+    testing::TemporaryDirectory temporary;
+    std::filesystem::path folder = temporary.path() / "config" / "tonvera";
+    std::shared_ptr<testing::MemoryLogSink> log = std::make_shared<testing::MemoryLogSink>();
+
+    std::shared_ptr<JsonFileUserDefaults> open() {
+        return std::make_shared<JsonFileUserDefaults>(folder, makeAirPlayLogger(log));
+    }
+};
+
+TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
+    {
+        AppSettings settings(open());
+        EXPECT_FALSE(std::filesystem::exists(folder / "settings.json"));  // reads write nothing
+        settings.setDeviceName(" Küche \"Radio\" ");
+        settings.setConnectOnWake(false);
+        settings.setConnectAtLogin(false);
+        settings.setRetryAttempts(-2);
+        settings.setRetryInterval(2.5);
+        settings.setHasCompletedOnboarding(true);
+        settings.setLaunchAtLogin(false);
+        settings.setLaunchAtLoginAsked(true);
+    }
+    const auto json = nlohmann::json::parse(readFile(folder / "settings.json"));
+    EXPECT_EQ(json.size(), 8U);
+    EXPECT_TRUE(json.at("preferredAudioOutput").is_string());
+    EXPECT_TRUE(json.at("connectAutomaticallyOnWake").is_boolean());
+    EXPECT_TRUE(json.at("retryAttempts").is_number_integer());
+    EXPECT_TRUE(json.at("retryInterval").is_number_float());
+
+    const AppSettings reloaded(open());
+    EXPECT_EQ(reloaded.deviceName(), " Küche \"Radio\" ");
+    EXPECT_FALSE(reloaded.connectOnWake());
+    EXPECT_FALSE(reloaded.connectAtLogin());
+    EXPECT_EQ(reloaded.retryAttempts(), -2);
+    EXPECT_EQ(reloaded.retryInterval(), 2.5);
+    EXPECT_TRUE(reloaded.hasCompletedOnboarding());
+    EXPECT_FALSE(reloaded.launchAtLogin());
+    EXPECT_TRUE(reloaded.launchAtLoginAsked());
+    EXPECT_THAT(reloaded.retryDelays(), ElementsAre(0.0));
+
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700U);
+    ASSERT_EQ(::stat((folder / "settings.json").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600U);
+    EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
+    EXPECT_TRUE(log->lines().empty());
+}
+
+TEST_F(JsonDefaultsTest, AnUnreadableFileIsKeptAsideAndNeverOverwritten) {
+    for (const std::string& broken : {std::string("{\"preferredAudioOutput\": \"Bü"),
+                                     std::string("[1, 2]"), std::string("\xff\xfe garbage")}) {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        writeFile(folder / "settings.json", broken);
+        log->clear();
+
+        AppSettings settings(open());
+        EXPECT_EQ(settings.deviceName(), "Arbeitszimmer");
+        settings.setDeviceName("Wohnzimmer");
+
+        const auto names = filesIn(folder);
+        ASSERT_EQ(names.size(), 2U);
+        EXPECT_EQ(names[0], "settings.json");
+        EXPECT_THAT(names[1], ::testing::StartsWith("settings.json.unreadable-"));
+        EXPECT_EQ(readFile(folder / names[1]), broken);
+        ASSERT_EQ(log->lines().size(), 1U);
+        EXPECT_THAT(log->lines()[0], HasSubstr("could not be read"));
+        EXPECT_EQ(AppSettings(open()).deviceName(), "Wohnzimmer");
+    }
+}
+
+TEST_F(JsonDefaultsTest, ForeignMembersSurviveAndOddValuesFallBack) {
+    std::filesystem::create_directories(folder);
+    writeFile(folder / "settings.json",
+              R"({"retryInterval": null, "retryAttempts": [3], "windowFrame": {"x": 1},
+                  "connectAutomaticallyOnWake": "no", "huge": 18446744073709551615})");
+    auto defaults = open();
+    AppSettings settings(defaults);
+    EXPECT_EQ(settings.retryInterval(), 1.0);
+    EXPECT_EQ(settings.retryAttempts(), 4);
+    EXPECT_TRUE(settings.connectOnWake());
+    EXPECT_EQ(defaults->object("huge"), DefaultsValue(18446744073709551615.0));
+
+    settings.setDeviceName("Büro\xff");  // not UTF-8: stored with a replacement character
+    const auto json = nlohmann::json::parse(readFile(folder / "settings.json"));
+    EXPECT_EQ(json.at("windowFrame"), nlohmann::json::parse(R"({"x": 1})"));
+    EXPECT_EQ(json.at("preferredAudioOutput"), "Büro\xef\xbf\xbd");
+}
+
+TEST_F(JsonDefaultsTest, LeftoverTemporaryFilesAreRemovedAtStart) {
+    std::filesystem::create_directories(folder);
+    writeFile(folder / ".settings.json.Ab12Cd", "{\"half\": ");
+    writeFile(folder / "settings.json", "{\"preferredAudioOutput\": \"Büro\"}");
+    EXPECT_EQ(AppSettings(open()).deviceName(), "Büro");
+    EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
+}
+
+TEST_F(JsonDefaultsTest, AFailedWriteIsLoggedLeavesNoDebrisAndKeepsTheValueInMemory) {
+    auto defaults = open();
+    AppSettings settings(defaults);
+    settings.setDeviceName("Büro");
+    // A folder in the file's place makes the final rename fail, for root too.
+    std::filesystem::remove(folder / "settings.json");
+    std::filesystem::create_directories(folder / "settings.json" / "blocker");
+
+    settings.setDeviceName("Küche");
+    EXPECT_EQ(settings.deviceName(), "Küche");
+    EXPECT_EQ(defaults->object("preferredAudioOutput"), DefaultsValue(std::string("Küche")));
+    EXPECT_THAT(log->lines().back(), HasSubstr("Could not write"));
+    EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
+}
+
+}  // namespace
+}  // namespace tonvera

@@ -1,0 +1,67 @@
+#include "platform/testing/virtual_time.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+
+TEST(VirtualTimeTest, AdvancingReleasesSleepersAndBlocksInDeadlineOrder) {
+    VirtualTime time;
+    std::mutex mutex;
+    std::vector<std::string> events;
+    const auto record = [&](std::string event) {
+        std::lock_guard lock(mutex);
+        events.push_back(std::move(event) + "@" + std::to_string(time.elapsed() / 1ms));
+    };
+
+    std::thread late([&] {
+        time.sleepFor(3s, {});
+        record("sleeper 3s");
+    });
+    std::thread early([&] {
+        time.sleepFor(1s, {});
+        record("sleeper 1s");
+    });
+    time.waitForSleepers(2);
+    time.postAfter(2s, [&] {
+        record("block 2s");
+        time.post([&] { record("posted by block"); });
+    });
+    time.post([&] { record("block now"); });
+
+    time.advanceBy(2500ms);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_THAT(events, ElementsAre("block now@0", "sleeper 1s@1000", "block 2s@2000",
+                                        "posted by block@2000"));
+    }
+    time.advanceBy(1s);
+    late.join();
+    early.join();
+    EXPECT_EQ(events.back(), "sleeper 3s@3000");
+    EXPECT_EQ(time.elapsed(), 3500ms);
+}
+
+TEST(VirtualTimeTest, StopRequestWakesASleeperWithoutMovingTime) {
+    VirtualTime time;
+    std::stop_source stop;
+    bool completed = true;
+    std::thread sleeper([&] { completed = time.sleepFor(1h, stop.get_token()); });
+    time.waitForSleepers(1);
+    stop.request_stop();
+    sleeper.join();
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(time.elapsed(), 0s);
+}
+
+}  // namespace
+}  // namespace tonvera::testing

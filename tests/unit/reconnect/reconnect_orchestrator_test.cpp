@@ -1,0 +1,277 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <limits>
+#include <stdexcept>
+
+#include "selection/accessibility_error.h"
+#include "unit/reconnect/orchestrator_fixture.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<Clock::Duration> callTimes(const ScriptedSelector& selector) {
+    std::vector<Clock::Duration> times;
+    for (const auto& call : selector.calls()) {
+        times.push_back(call.at);
+    }
+    return times;
+}
+
+struct ReconnectOrchestratorTest : OrchestratorFixture {
+    ReconnectOrchestratorTest() { time->setAutoAdvance(true); }
+};
+
+TEST_F(ReconnectOrchestratorTest, AllAttemptsFailingRunsTheWholeScheduleThenGivesUp) {
+    native->thenThrow(AccessibilityError::soundMenuNotFound());
+    script->thenThrow(AccessibilityError::unknown("Device not found: Wohnzimmer"));
+
+    orchestrator.reconnect("Wohnzimmer");
+
+    const std::string nativeFailed = "Sound-Menü nicht gefunden (com.apple.menuextra.sound)";
+    std::vector<std::string> expected = {"info: [AirPlay] Reconnect requested for Wohnzimmer with 4 attempts"};
+    const char* waits[] = {"", "1.000000", "2.000000", "4.000000"};
+    for (int n = 1; n <= 4; ++n) {
+        if (n > 1) {
+            expected.push_back(fmt::format("info: [AirPlay] Waiting {}s before attempt {}", waits[n - 1], n));
+        }
+        expected.push_back(fmt::format("info: [AirPlay] Attempt {}/4 to select Wohnzimmer", n));
+        expected.push_back(fmt::format(
+            "error: [AirPlay] Native attempt {} failed: {} — trying AppleScript fallback", n, nativeFailed));
+        expected.push_back(fmt::format(
+            "error: [AirPlay] Attempt {}/4 failed: Device not found: Wohnzimmer", n));
+    }
+    expected.push_back(
+        "error: [AirPlay] AirPlay device \"Wohnzimmer\" not available after 4 attempts. Waiting "
+        "for next wake event.");
+    EXPECT_EQ(log->lines(), expected);
+
+    // Pauses are counted from the end of the previous attempt: 0, 1, 3 and 7 seconds in.
+    EXPECT_THAT(callTimes(*native), ElementsAre(0s, 1s, 3s, 7s));
+    EXPECT_EQ(callTimes(*script), callTimes(*native));
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(1s, 2s, 4s));
+    EXPECT_FALSE(orchestrator.isRunning());
+    for (const auto& entry : log->entries()) {
+        EXPECT_EQ(entry.subsystem, "com.corvanet.Tonvera");
+        EXPECT_EQ(entry.category, "AirPlay");
+    }
+}
+
+TEST_F(ReconnectOrchestratorTest, StopsAtTheFirstSuccessOfEitherRoute) {
+    native->thenThrow(AccessibilityError::deviceNotFound("Büro"))
+        .thenThrow(AccessibilityError::deviceNotFound("Büro"))
+        .thenSucceed();
+    script->thenThrow(AccessibilityError::unknown("boom"))
+        .thenSucceed();
+
+    orchestrator.reconnect("Büro");
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Reconnect requested for Büro with 4 attempts",
+                            "info: [AirPlay] Attempt 1/4 to select Büro",
+                            "error: [AirPlay] Native attempt 1 failed: AirPlay-Gerät nicht gefunden: "
+                            "Büro (sound-device-Büro) — trying AppleScript fallback",
+                            "error: [AirPlay] Attempt 1/4 failed: boom",
+                            "info: [AirPlay] Waiting 1.000000s before attempt 2",
+                            "info: [AirPlay] Attempt 2/4 to select Büro",
+                            "error: [AirPlay] Native attempt 2 failed: AirPlay-Gerät nicht gefunden: "
+                            "Büro (sound-device-Büro) — trying AppleScript fallback",
+                            "info: [AirPlay] Successfully selected Büro on attempt 2 (AppleScript fallback)"));
+
+    log->clear();
+    orchestrator.reconnect("Büro");
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Reconnect requested for Büro with 4 attempts",
+                            "info: [AirPlay] Attempt 1/4 to select Büro",
+                            "info: [AirPlay] Successfully selected Büro on attempt 1 (native)"));
+    EXPECT_EQ(script->calls().size(), 2U);
+    EXPECT_FALSE(orchestrator.isRunning());
+}
+
+TEST_F(ReconnectOrchestratorTest, AlreadySelectedFromTheNativeRouteEndsTheRunAsSuccess) {
+    native->thenThrow(AccessibilityError::alreadySelected("Küche"));
+    orchestrator.reconnect("Küche");
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Reconnect requested for Küche with 4 attempts",
+                            "info: [AirPlay] Attempt 1/4 to select Küche",
+                            "info: [AirPlay] Output already selected: Küche"));
+    EXPECT_THAT(script->calls(), IsEmpty());
+
+    // From the fallback it is just another failure.
+    log->clear();
+    orchestrator.updateRetryDelays({0});
+    native->restart().thenThrow(AccessibilityError::soundMenuNotFound());
+    script->restart().thenThrow(AccessibilityError::alreadySelected("Küche"));
+    orchestrator.reconnect("Küche");
+    EXPECT_EQ(log->lines().at(3),
+              "error: [AirPlay] Attempt 1/1 failed: Ausgang bereits ausgewählt: Küche");
+}
+
+TEST_F(ReconnectOrchestratorTest, PermissionLostMidRunAbortsTheRemainingAttempts) {
+    native->thenThrow(AccessibilityError::soundMenuNotFound());
+    script->thenThrow(AccessibilityError::unknown("execution error: x"))
+        .thenThrow(AccessibilityError::unknown("System Events got an error: osascript is NOT Allowed assistive access."));
+
+    orchestrator.reconnect("Büro");
+    const auto lines = log->lines();
+    ASSERT_EQ(lines.size(), 9U);
+    EXPECT_EQ(lines[7],
+              "error: [AirPlay] Attempt 2/4 failed: System Events got an error: osascript is NOT "
+              "Allowed assistive access.");
+    EXPECT_EQ(lines[8], "error: [AirPlay] Accessibility permission missing — aborting retries");
+    EXPECT_EQ(native->calls().size(), 2U);
+    EXPECT_FALSE(orchestrator.isRunning());
+}
+
+TEST_F(ReconnectOrchestratorTest, PermissionTestCoversTheCaseAndEveryMarker) {
+    orchestrator.updateRetryDelays({0, 0});
+    for (const char* message :
+         {"Keine Berechtigung", "kein Hilfszugriff", "ASSISTIVE", "not allowed", "Permission denied"}) {
+        log->clear();
+        native->restart().thenThrow(AccessibilityError::timeout());
+        script->restart().thenThrow(AccessibilityError::unknown(message));
+        orchestrator.reconnect("A");
+        EXPECT_EQ(log->lines().back(),
+                  "error: [AirPlay] Accessibility permission missing — aborting retries")
+            << message;
+    }
+    // The case alone counts, whatever its text; and a non-selection error is tested by its text.
+    log->clear();
+    native->restart().thenThrow(std::runtime_error("launcher refused: permission"));
+    orchestrator.reconnect("A");
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Reconnect requested for A with 2 attempts",
+                            "info: [AirPlay] Attempt 1/2 to select A",
+                            "error: [AirPlay] Attempt 1/2 failed: launcher refused: permission",
+                            "error: [AirPlay] Accessibility permission missing — aborting retries"));
+    log->clear();
+    native->restart().thenThrow(AccessibilityError::timeout());
+    script->restart().thenThrow(AccessibilityError::permissionMissing());
+    orchestrator.reconnect("A");
+    EXPECT_EQ(log->lines().back(),
+              "error: [AirPlay] Accessibility permission missing — aborting retries");
+}
+
+TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
+    orchestrator.updateRetryDelays({0, 0.5});
+    native->thenThrow(std::runtime_error("Could not start /usr/bin/osascript: No such file"))
+        .then([](const std::string&, std::stop_token) { throw 42; });
+
+    orchestrator.reconnect("Büro");
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre("info: [AirPlay] Reconnect requested for Büro with 2 attempts",
+                    "info: [AirPlay] Attempt 1/2 to select Büro",
+                    "error: [AirPlay] Attempt 1/2 failed: Could not start /usr/bin/osascript: No such file",
+                    "info: [AirPlay] Waiting 0.500000s before attempt 2",
+                    "info: [AirPlay] Attempt 2/2 to select Büro",
+                    "error: [AirPlay] Attempt 2/2 failed: The operation couldn’t be completed (unknown error).",
+                    "error: [AirPlay] AirPlay device \"Büro\" not available after 2 attempts. Waiting for next wake event."));
+    EXPECT_THAT(script->calls(), IsEmpty());
+    EXPECT_FALSE(orchestrator.isRunning());
+
+    // The fallback throwing something odd ends the attempt just as cleanly.
+    log->clear();
+    native->restart().thenThrow(AccessibilityError::soundMenuNotFound());
+    script->restart().then([](const std::string&, std::stop_token) { throw std::string("odd"); });
+    orchestrator.reconnect("Büro");
+    EXPECT_FALSE(orchestrator.isRunning());
+    EXPECT_EQ(log->lines().back(),
+              "error: [AirPlay] AirPlay device \"Büro\" not available after 2 attempts. Waiting "
+              "for next wake event.");
+}
+
+TEST_F(ReconnectOrchestratorTest, RefusalsLeaveTheOrchestratorIdleAndNamesPassVerbatim) {
+    native->thenSucceed();
+    for (const char* blank : {"", "   ", "\t \t", "\u00a0\u2003"}) {
+        orchestrator.reconnect(blank);
+    }
+    trust->set(false);
+    orchestrator.reconnect("Büro");
+    EXPECT_THAT(log->lines(),
+                ElementsAre("error: [AirPlay] No device configured — skipping reconnect",
+                            "error: [AirPlay] No device configured — skipping reconnect",
+                            "error: [AirPlay] No device configured — skipping reconnect",
+                            "error: [AirPlay] No device configured — skipping reconnect",
+                            "error: [AirPlay] Accessibility permission missing — aborting reconnect. "
+                            "Please enable in System Settings → Privacy & Security → Device Control "
+                            "and Data Access"));
+    EXPECT_THAT(native->calls(), IsEmpty());
+    EXPECT_FALSE(orchestrator.isRunning());
+
+    trust->set(true);
+    orchestrator.reconnect(" \tKüche Radio ");
+    ASSERT_EQ(native->calls().size(), 1U);
+    EXPECT_EQ(native->calls()[0].name, " \tKüche Radio ");
+    EXPECT_EQ(log->lines().back(),
+              "info: [AirPlay] Successfully selected  \tKüche Radio  on attempt 1 (native)");
+}
+
+TEST_F(ReconnectOrchestratorTest, OddDelayListsNeitherHangNorOverflow) {
+    native->thenThrow(AccessibilityError::soundMenuNotFound());
+    script->thenThrow(AccessibilityError::unknown("no"));
+
+    orchestrator.updateRetryDelays({0});
+    orchestrator.reconnect("A");
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Reconnect requested for A with 1 attempts",
+                            "info: [AirPlay] Attempt 1/1 to select A",
+                            "error: [AirPlay] Native attempt 1 failed: Sound-Menü nicht gefunden "
+                            "(com.apple.menuextra.sound) — trying AppleScript fallback",
+                            "error: [AirPlay] Attempt 1/1 failed: no",
+                            "error: [AirPlay] AirPlay device \"A\" not available after 1 attempts. "
+                            "Waiting for next wake event."));
+
+    // Negative and not-a-number pauses are no pauses; huge and infinite ones are cut to the bound.
+    log->clear();
+    orchestrator.updateRetryDelays({-1, std::numeric_limits<double>::quiet_NaN(), 1e300,
+                                    std::numeric_limits<double>::infinity()});
+    const auto before = time->elapsed();
+    orchestrator.reconnect("A");
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(3600s, 3600s));
+    EXPECT_EQ(time->elapsed() - before, 7200s);
+    const auto lines = log->lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "info: [AirPlay] Waiting 3600.000000s before attempt 3"), 1);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("] Waiting ") != std::string::npos; }),
+              2);
+
+    // No entries at all: the run starts and ends without an attempt.
+    log->clear();
+    orchestrator.updateRetryDelays({});
+    orchestrator.reconnect("A");
+    EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] Reconnect requested for A with 0 attempts"));
+    EXPECT_FALSE(orchestrator.isRunning());
+}
+
+TEST_F(ReconnectOrchestratorTest, AStopRequestCutsPausesShortAndTheRunStillEnds) {
+    native->then([](const std::string&, std::stop_token stop) {
+        if (stop.stop_requested()) {
+            throw std::runtime_error("cancelled");
+        }
+        throw AccessibilityError::soundMenuNotFound();
+    });
+    script->thenThrow(AccessibilityError::unknown("no"));
+    time->setAutoAdvance(false);
+
+    std::stop_source stopSource;
+    std::thread run([&] { orchestrator.reconnect("A", stopSource.get_token()); });
+    time->waitForSleepers(1);
+    stopSource.request_stop();
+    run.join();
+
+    EXPECT_EQ(time->elapsed(), 0s);  // no pause was waited out
+    EXPECT_EQ(native->calls().size(), 4U);
+    EXPECT_EQ(log->lines().back(),
+              "error: [AirPlay] AirPlay device \"A\" not available after 4 attempts. Waiting for "
+              "next wake event.");
+    EXPECT_FALSE(orchestrator.isRunning());
+}
+
+}  // namespace
+}  // namespace tonvera::testing

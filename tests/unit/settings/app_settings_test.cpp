@@ -1,0 +1,220 @@
+#include "settings/app_settings.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/testing/memory_user_defaults.h"
+
+namespace tonvera {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::MemoryUserDefaults;
+
+struct SettingsFixture : ::testing::Test {
+    std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
+
+    AppSettings load() { return AppSettings(defaults); }
+};
+
+TEST_F(SettingsFixture, FirstStartReadsRegisteredDefaultsAndWritesNothing) {
+    const AppSettings settings = load();
+
+    EXPECT_EQ(settings.deviceName(), "Arbeitszimmer");
+    EXPECT_TRUE(settings.connectOnWake());
+    EXPECT_TRUE(settings.connectAtLogin());
+    EXPECT_EQ(settings.retryAttempts(), 4);
+    EXPECT_EQ(settings.retryInterval(), 1.0);
+    EXPECT_FALSE(settings.hasCompletedOnboarding());
+    EXPECT_TRUE(settings.launchAtLogin());
+    EXPECT_FALSE(settings.launchAtLoginAsked());
+    EXPECT_THAT(settings.retryDelays(), ElementsAre(0.0, 1.0, 2.0, 4.0));
+
+    EXPECT_TRUE(defaults->writes().empty());
+    for (const char* key : {"preferredAudioOutput", "connectAutomaticallyOnWake",
+                            "connectAutomaticallyAtLogin", "retryAttempts", "retryInterval",
+                            "hasCompletedOnboarding", "launchAtLogin", "launchAtLoginAsked"}) {
+        EXPECT_FALSE(defaults->hasStoredValue(key)) << key;
+    }
+    // Onboarding has no registered default: only the seven others answer from the volatile layer.
+    EXPECT_FALSE(defaults->object("hasCompletedOnboarding").has_value());
+    EXPECT_EQ(defaults->object("retryAttempts"), DefaultsValue(std::int64_t{4}));
+}
+
+struct DelayCase {
+    DefaultsValue attempts;
+    DefaultsValue interval;
+    std::vector<double> expected;
+};
+
+TEST_F(SettingsFixture, RetryDelaysFollowStoredAttemptsAndInterval) {
+    const std::vector<DelayCase> cases = {
+        {std::int64_t{0}, 1.0, {0, 1, 2, 4}},   // 0 means "never set": the default count
+        {std::int64_t{1}, 1.0, {0}},
+        {std::int64_t{2}, 3.0, {0, 3}},
+        {std::int64_t{4}, 0.0, {0, 0, 0, 0}},
+        {std::int64_t{4}, 2.5, {0, 2.5, 5, 10}},
+        {std::int64_t{-3}, 1.0, {0}},            // below one: a single attempt
+        {std::int64_t{3}, std::int64_t{2}, {0, 2, 4}},  // an integer interval is a number too
+        {2.9, 1.0, {0, 1}},                       // a floating count is truncated
+        {std::string("3"), 1.0, {0, 1, 2}},
+    };
+    for (const auto& testCase : cases) {
+        defaults = std::make_shared<MemoryUserDefaults>();
+        defaults->preload("retryAttempts", testCase.attempts);
+        defaults->preload("retryInterval", testCase.interval);
+        EXPECT_EQ(load().retryDelays(), testCase.expected)
+            << "attempts " << testCase.attempts.index() << " interval index "
+            << testCase.interval.index();
+    }
+}
+
+TEST_F(SettingsFixture, HugeAttemptCountsAreBoundedAndDoublingSaturates) {
+    defaults->preload("retryAttempts", std::numeric_limits<std::int64_t>::max());
+    defaults->preload("retryInterval", 1e300);
+    const auto delays = load().retryDelays();
+    ASSERT_EQ(delays.size(), static_cast<std::size_t>(AppSettings::kMaxRetryAttempts));
+    EXPECT_EQ(delays[1], 1e300);
+    EXPECT_TRUE(std::isinf(delays.back()));
+}
+
+TEST_F(SettingsFixture, WrongTypesFallBackPerProperty) {
+    defaults->preload("preferredAudioOutput", std::int64_t{7});
+    defaults->preload("connectAutomaticallyOnWake", std::string("false"));
+    defaults->preload("connectAutomaticallyAtLogin", std::int64_t{0});
+    defaults->preload("launchAtLogin", false);
+    defaults->preload("retryInterval", std::string("2.5"));
+    defaults->preload("hasCompletedOnboarding", std::string("YES"));
+    defaults->preload("launchAtLoginAsked", std::int64_t{1});
+
+    const AppSettings settings = load();
+    EXPECT_EQ(settings.deviceName(), "Arbeitszimmer");
+    EXPECT_TRUE(settings.connectOnWake());   // a string is not a boolean
+    EXPECT_TRUE(settings.connectAtLogin());  // nor is a number
+    EXPECT_FALSE(settings.launchAtLogin());
+    EXPECT_EQ(settings.retryInterval(), 1.0);
+    EXPECT_TRUE(settings.hasCompletedOnboarding());  // read leniently, as a typed bool getter does
+    EXPECT_TRUE(settings.launchAtLoginAsked());
+}
+
+TEST_F(SettingsFixture, StoredValuesAreReadBackUnchanged) {
+    defaults->preload("preferredAudioOutput", std::string("  Küche Radio \t"));
+    defaults->preload("connectAutomaticallyOnWake", false);
+    const AppSettings settings = load();
+    EXPECT_EQ(settings.deviceName(), "  Küche Radio \t");
+    EXPECT_FALSE(settings.connectOnWake());
+}
+
+TEST_F(SettingsFixture, EveryAssignmentAnnouncesThenStoresThenWritesEvenWhenUnchanged) {
+    AppSettings settings = load();
+    std::vector<std::string> events;
+    auto willChange = settings.observeWillChange([&] {
+        events.push_back("will-change, current " + settings.deviceName());
+    });
+    auto stream = settings.observeDeviceName(
+        [&](const std::string& value) {
+            events.push_back("new " + value + ", current " + settings.deviceName());
+        },
+        Observation::skipCurrent);
+
+    settings.setDeviceName(" Wohnzimmer ");
+    settings.setDeviceName(" Wohnzimmer ");
+
+    EXPECT_THAT(events, ElementsAre("will-change, current Arbeitszimmer",
+                                    "new  Wohnzimmer , current Arbeitszimmer",
+                                    "will-change, current  Wohnzimmer ",
+                                    "new  Wohnzimmer , current  Wohnzimmer "));
+    EXPECT_EQ(settings.deviceName(), " Wohnzimmer ");
+    const auto writes = defaults->writes();
+    ASSERT_EQ(writes.size(), 2U);
+    EXPECT_EQ(writes[1].key, "preferredAudioOutput");
+    EXPECT_EQ(writes[1].value, DefaultsValue(std::string(" Wohnzimmer ")));
+}
+
+TEST_F(SettingsFixture, EachPropertyWritesItsOwnKeyWithItsType) {
+    AppSettings settings = load();
+    settings.setDeviceName("Küche");
+    settings.setConnectOnWake(false);
+    settings.setConnectAtLogin(false);
+    settings.setRetryAttempts(6);
+    settings.setRetryInterval(0.5);
+    settings.setHasCompletedOnboarding(true);
+    settings.setLaunchAtLogin(false);
+    settings.setLaunchAtLoginAsked(true);
+
+    const auto writes = defaults->writes();
+    ASSERT_EQ(writes.size(), 8U);
+    const std::vector<std::pair<std::string, DefaultsValue>> expected = {
+        {"preferredAudioOutput", std::string("Küche")},
+        {"connectAutomaticallyOnWake", false},
+        {"connectAutomaticallyAtLogin", false},
+        {"retryAttempts", std::int64_t{6}},
+        {"retryInterval", 0.5},
+        {"hasCompletedOnboarding", true},
+        {"launchAtLogin", false},
+        {"launchAtLoginAsked", true},
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(writes[i].key, expected[i].first);
+        EXPECT_EQ(writes[i].value, expected[i].second) << expected[i].first;
+    }
+    EXPECT_THAT(settings.retryDelays(), ElementsAre(0, 0.5, 1, 2, 4, 8));
+
+    // A second instance over the same store sees everything.
+    const AppSettings reloaded = load();
+    EXPECT_EQ(reloaded.deviceName(), "Küche");
+    EXPECT_FALSE(reloaded.connectOnWake());
+    EXPECT_EQ(reloaded.retryAttempts(), 6);
+    EXPECT_TRUE(reloaded.hasCompletedOnboarding());
+    EXPECT_TRUE(reloaded.launchAtLoginAsked());
+}
+
+TEST_F(SettingsFixture, StreamsDeliverCurrentValueUnlessSkippedAndStopWhenCancelled) {
+    AppSettings settings = load();
+    std::vector<bool> seenWithCurrent;
+    std::vector<bool> seenSkipping;
+    auto withCurrent = settings.observeLaunchAtLogin(
+        [&](const bool& value) { seenWithCurrent.push_back(value); });
+    auto skipping = settings.observeLaunchAtLogin(
+        [&](const bool& value) { seenSkipping.push_back(value); }, Observation::skipCurrent);
+
+    settings.setLaunchAtLogin(false);
+    skipping.cancel();
+    settings.setLaunchAtLogin(true);
+    settings.setConnectOnWake(false);  // another property's stream stays quiet
+
+    EXPECT_THAT(seenWithCurrent, ElementsAre(true, false, true));
+    EXPECT_THAT(seenSkipping, ElementsAre(false));
+}
+
+TEST_F(SettingsFixture, DeviceNameReadsFromAnotherThreadNeverSeeAHalfWrittenName) {
+    AppSettings settings = load();
+    const std::string first(200, 'a');
+    const std::string second(300, 'b');
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0};
+    std::thread reader([&] {
+        while (!done.load()) {
+            const std::string name = settings.deviceName();
+            if (name != first && name != second && name != "Arbeitszimmer") {
+                ++torn;
+            }
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        settings.setDeviceName(i % 2 == 0 ? first : second);
+    }
+    done = true;
+    reader.join();
+    EXPECT_EQ(torn.load(), 0);
+}
+
+}  // namespace
+}  // namespace tonvera
