@@ -4,7 +4,7 @@ namespace tonvera {
 
 // Whether this process may operate other applications' user interface.
 class AccessibilityTrust {
-public:
+  public:
     virtual ~AccessibilityTrust() = default;
 
     // True when the permission is granted. Never shows the system's own prompt.

@@ -8,7 +8,7 @@ namespace tonvera {
 // Monotonic time and waits. Every pause in the program goes through this, so tests can run
 // a schedule of seconds in virtual time.
 class Clock {
-public:
+  public:
     using Duration = std::chrono::nanoseconds;
     using TimePoint = std::chrono::time_point<std::chrono::steady_clock, Duration>;
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <fmt/format.h>
-
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include <fmt/format.h>
 
 namespace tonvera {
 
@@ -13,7 +13,7 @@ enum class LogLevel { info, error };
 
 // Where log lines end up: the system log on a desktop, memory in tests.
 class LogSink {
-public:
+  public:
     virtual ~LogSink() = default;
 
     // Records one finished line; must be callable from any thread.
@@ -23,9 +23,11 @@ public:
 
 // A handle that tags every line with one subsystem and category and formats with {fmt}.
 class Logger {
-public:
+  public:
     Logger(std::shared_ptr<LogSink> sink, std::string subsystem, std::string category)
-        : sink_(std::move(sink)), subsystem_(std::move(subsystem)), category_(std::move(category)) {}
+        : sink_(std::move(sink)),
+          subsystem_(std::move(subsystem)),
+          category_(std::move(category)) {}
 
     template <typename... Args>
     void info(fmt::format_string<Args...> format, Args&&... args) const {
@@ -43,7 +45,7 @@ public:
         }
     }
 
-private:
+  private:
     std::shared_ptr<LogSink> sink_;
     std::string subsystem_;
     std::string category_;
@@ -54,7 +56,7 @@ inline constexpr std::string_view kAirPlayLogCategory = "AirPlay";
 
 // The logger every part of output selection and reconnect control writes through.
 inline Logger makeAirPlayLogger(std::shared_ptr<LogSink> sink) {
-    return Logger(std::move(sink), std::string(kLogSubsystem), std::string(kAirPlayLogCategory));
+    return {std::move(sink), std::string(kLogSubsystem), std::string(kAirPlayLogCategory)};
 }
 
 }  // namespace tonvera

@@ -7,7 +7,7 @@ namespace tonvera {
 
 // The user-interface thread's queue: blocks posted here run one at a time on that thread.
 class MainQueue {
-public:
+  public:
     using Block = std::function<void()>;
 
     virtual ~MainQueue() = default;

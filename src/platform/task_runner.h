@@ -7,7 +7,7 @@ namespace tonvera {
 
 // A small, bounded pool for blocking work that must stay off the main thread.
 class TaskRunner {
-public:
+  public:
     using Task = std::function<void(std::stop_token)>;
 
     virtual ~TaskRunner() = default;

@@ -14,7 +14,7 @@ using DefaultsValue = std::variant<std::string, bool, std::int64_t, double>;
 
 // The user's persistent preferences, with a volatile layer of registered defaults underneath.
 class UserDefaults {
-public:
+  public:
     using Registration = std::map<std::string, DefaultsValue, std::less<>>;
 
     virtual ~UserDefaults() = default;

@@ -83,7 +83,8 @@ bool ReconnectOrchestrator::beginRun(const std::string& deviceName, std::vector<
     }
     isRunning_ = true;
     delays = retryDelays_;
-    logger_.info("[AirPlay] Reconnect requested for {} with {} attempts", deviceName, delays.size());
+    logger_.info("[AirPlay] Reconnect requested for {} with {} attempts", deviceName,
+                 delays.size());
     return true;
 }
 
@@ -92,7 +93,7 @@ void ReconnectOrchestrator::endRun() {
     isRunning_ = false;
 }
 
-void ReconnectOrchestrator::reconnect(const std::string& deviceName, std::stop_token stop) {
+void ReconnectOrchestrator::reconnect(const std::string& deviceName, const std::stop_token& stop) {
     std::vector<double> delays;
     if (!beginRun(deviceName, delays)) {
         return;
@@ -114,7 +115,7 @@ void ReconnectOrchestrator::reconnect(const std::string& deviceName, std::stop_t
 }
 
 void ReconnectOrchestrator::pauseBeforeAttempt(double delay, std::size_t attempt,
-                                               std::stop_token stop) {
+                                               const std::stop_token& stop) {
     // Not-a-number fails this test and, like a non-positive delay, means no pause.
     if (!(delay > 0.0)) {
         return;
@@ -123,17 +124,18 @@ void ReconnectOrchestrator::pauseBeforeAttempt(double delay, std::size_t attempt
     logger_.info("[AirPlay] Waiting {:f}s before attempt {}", seconds, attempt);
     const auto nanoseconds = std::chrono::nanoseconds(static_cast<std::int64_t>(seconds * 1e9));
     // A pause cut short by a stop request simply ends: the attempt follows at once.
-    static_cast<void>(clock_->sleepFor(nanoseconds, std::move(stop)));
+    static_cast<void>(clock_->sleepFor(nanoseconds, stop));
 }
 
 ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attempt(const std::string& deviceName,
                                                                     std::size_t attempt,
                                                                     std::size_t attempts,
-                                                                    std::stop_token stop) {
+                                                                    const std::stop_token& stop) {
     logger_.info("[AirPlay] Attempt {}/{} to select {}", attempt, attempts, deviceName);
     try {
         primarySelector_->selectDevice(deviceName, stop);
-        logger_.info("[AirPlay] Successfully selected {} on attempt {} (native)", deviceName, attempt);
+        logger_.info("[AirPlay] Successfully selected {} on attempt {} (native)", deviceName,
+                     attempt);
         return AttemptResult::selected;
     } catch (const AccessibilityError& error) {
         if (error.errorCase() == AccessibilityError::Case::alreadySelected) {
@@ -157,7 +159,7 @@ ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attempt(const std::s
 }
 
 ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attemptFailed(
-    std::exception_ptr error, const std::string& deviceName, std::size_t attempt,
+    const std::exception_ptr& error, const std::string& deviceName, std::size_t attempt,
     std::size_t attempts) {
     const std::string message = describe(error);
     logger_.error("[AirPlay] Attempt {}/{} failed: {}", attempt, attempts, message);

@@ -22,7 +22,7 @@ namespace tonvera {
 // by a mutex that is never held across a wait or a selector call, so a second request during
 // a run is refused at once and new delays can be set while a run sleeps.
 class ReconnectOrchestrator {
-public:
+  public:
     // A pause longer than this is cut to it: one stored number must not park the reconnect
     // for days (every later request would be refused as a duplicate meanwhile).
     static constexpr double kMaxDelaySeconds = 3600.0;
@@ -38,21 +38,21 @@ public:
     // Selects `deviceName` (used exactly as given) and returns when the run is over, or at
     // once when the request is refused. A stop request cuts the pauses short; the selectors
     // then fail their attempts quickly.
-    void reconnect(const std::string& deviceName, std::stop_token stop = {});
+    void reconnect(const std::string& deviceName, const std::stop_token& stop = {});
 
     bool isRunning() const;
     std::vector<double> retryDelays() const;
 
-private:
+  private:
     enum class AttemptResult { selected, failed, permissionLost };
 
     // Steps that may refuse the request; on acceptance marks the run and returns its delays.
     bool beginRun(const std::string& deviceName, std::vector<double>& delays);
     void endRun();
-    void pauseBeforeAttempt(double delay, std::size_t attempt, std::stop_token stop);
-    AttemptResult attempt(const std::string& deviceName, std::size_t attempt,
-                          std::size_t attempts, std::stop_token stop);
-    AttemptResult attemptFailed(std::exception_ptr error, const std::string& deviceName,
+    void pauseBeforeAttempt(double delay, std::size_t attempt, const std::stop_token& stop);
+    AttemptResult attempt(const std::string& deviceName, std::size_t attempt, std::size_t attempts,
+                          const std::stop_token& stop);
+    AttemptResult attemptFailed(const std::exception_ptr& error, const std::string& deviceName,
                                 std::size_t attempt, std::size_t attempts);
 
     Logger logger_;

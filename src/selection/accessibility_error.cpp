@@ -1,8 +1,8 @@
 #include "selection/accessibility_error.h"
 
-#include <fmt/format.h>
-
 #include <utility>
+
+#include <fmt/format.h>
 
 namespace tonvera {
 namespace {
@@ -58,8 +58,14 @@ AccessibilityError AccessibilityError::actionFailed(std::string action, AXError 
 AccessibilityError AccessibilityError::unknown(std::string message) {
     return {Case::unknown, std::move(message), 0};
 }
-AccessibilityError AccessibilityError::permissionMissing() { return {Case::permissionMissing, {}, 0}; }
-AccessibilityError AccessibilityError::soundMenuNotFound() { return {Case::soundMenuNotFound, {}, 0}; }
-AccessibilityError AccessibilityError::timeout() { return {Case::timeout, {}, 0}; }
+AccessibilityError AccessibilityError::permissionMissing() {
+    return {Case::permissionMissing, {}, 0};
+}
+AccessibilityError AccessibilityError::soundMenuNotFound() {
+    return {Case::soundMenuNotFound, {}, 0};
+}
+AccessibilityError AccessibilityError::timeout() {
+    return {Case::timeout, {}, 0};
+}
 
 }  // namespace tonvera

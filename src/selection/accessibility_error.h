@@ -12,7 +12,7 @@ using AXError = std::int32_t;
 // Why selecting or discovering an output through the Sound menu failed. The descriptions are
 // fixed German texts that users and the log see, whatever the user's language.
 class AccessibilityError final : public std::exception {
-public:
+  public:
     enum class Case {
         processNotFound,
         elementNotFound,
@@ -50,7 +50,7 @@ public:
         return a.case_ == b.case_ && a.payload_ == b.payload_ && a.code_ == b.code_;
     }
 
-private:
+  private:
     AccessibilityError(Case errorCase, std::string payload, AXError code);
 
     Case case_;

@@ -12,7 +12,7 @@ namespace tonvera {
 // Failures are exceptions: an AccessibilityError, a process-launch error of the script route,
 // or a CancellationError when `stop` was requested during a wait.
 class AudioOutputSelector {
-public:
+  public:
     virtual ~AudioOutputSelector() = default;
 
     // Returns once the output called exactly `name` is selected (or was already); no trimming,

@@ -6,7 +6,7 @@ namespace tonvera {
 
 // The calling task was asked to stop while a selector waited.
 class CancellationError final : public std::exception {
-public:
+  public:
     const char* what() const noexcept override { return "The operation was cancelled."; }
 };
 

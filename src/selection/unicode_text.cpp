@@ -1,15 +1,18 @@
 #include "selection/unicode_text.h"
 
-#include <utf8proc.h>
-
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 
+#include <utf8proc.h>
+
 namespace tonvera::unicode_text {
 namespace {
 
-const auto* bytes(std::string_view text) { return reinterpret_cast<const utf8proc_uint8_t*>(text.data()); }
+const auto* bytes(std::string_view text) {
+    return reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+}
 
 bool isAscii(std::string_view text) {
     for (const char c : text) {
@@ -41,17 +44,18 @@ std::string lowercased(std::string_view text) {
     std::size_t offset = 0;
     while (offset < text.size()) {
         utf8proc_int32_t codePoint = 0;
-        const auto length = utf8proc_iterate(bytes(text.substr(offset)),
-                                             static_cast<utf8proc_ssize_t>(text.size() - offset),
-                                             &codePoint);
+        const auto length =
+            utf8proc_iterate(bytes(text.substr(offset)),
+                             static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
         if (length <= 0) {
             result.push_back(text[offset]);
             ++offset;
             continue;
         }
-        utf8proc_uint8_t encoded[4];
-        const auto written = utf8proc_encode_char(utf8proc_tolower(codePoint), encoded);
-        result.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(written));
+        std::array<utf8proc_uint8_t, 4> encoded{};
+        const auto written = utf8proc_encode_char(utf8proc_tolower(codePoint), encoded.data());
+        result.append(reinterpret_cast<const char*>(encoded.data()),
+                      static_cast<std::size_t>(written));
         offset += static_cast<std::size_t>(length);
     }
     return result;
@@ -73,9 +77,9 @@ bool isBlank(std::string_view text) {
     std::size_t offset = 0;
     while (offset < text.size()) {
         utf8proc_int32_t codePoint = 0;
-        const auto length = utf8proc_iterate(bytes(text.substr(offset)),
-                                             static_cast<utf8proc_ssize_t>(text.size() - offset),
-                                             &codePoint);
+        const auto length =
+            utf8proc_iterate(bytes(text.substr(offset)),
+                             static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
         if (length <= 0) {
             return false;
         }

@@ -25,7 +25,8 @@ std::shared_ptr<UserDefaults> registered(std::shared_ptr<UserDefaults> defaults)
 }
 
 std::int64_t readRetryAttempts(const UserDefaults& defaults) {
-    const std::int64_t attempts = read::integerValue(defaults.object(AppSettings::kRetryAttemptsKey));
+    const std::int64_t attempts =
+        read::integerValue(defaults.object(AppSettings::kRetryAttemptsKey));
     return attempts == 0 ? AppSettings::kDefaultRetryAttempts : attempts;
 }
 
@@ -33,15 +34,17 @@ std::int64_t readRetryAttempts(const UserDefaults& defaults) {
 
 AppSettings::AppSettings(std::shared_ptr<UserDefaults> defaults)
     : defaults_(registered(std::move(defaults))),
-      deviceName_(kDeviceNameKey, read::stringValue(defaults_->object(kDeviceNameKey))
-                                      .value_or(kDefaultDeviceName)),
+      deviceName_(
+          kDeviceNameKey,
+          read::stringValue(defaults_->object(kDeviceNameKey)).value_or(kDefaultDeviceName)),
       connectOnWake_(kConnectOnWakeKey,
                      read::booleanObject(defaults_->object(kConnectOnWakeKey)).value_or(true)),
       connectAtLogin_(kConnectAtLoginKey,
                       read::booleanObject(defaults_->object(kConnectAtLoginKey)).value_or(true)),
       retryAttempts_(kRetryAttemptsKey, readRetryAttempts(*defaults_)),
-      retryInterval_(kRetryIntervalKey, read::numberObject(defaults_->object(kRetryIntervalKey))
-                                            .value_or(kDefaultRetryInterval)),
+      retryInterval_(
+          kRetryIntervalKey,
+          read::numberObject(defaults_->object(kRetryIntervalKey)).value_or(kDefaultRetryInterval)),
       hasCompletedOnboarding_(kHasCompletedOnboardingKey,
                               read::boolValue(defaults_->object(kHasCompletedOnboardingKey))),
       launchAtLogin_(kLaunchAtLoginKey,
@@ -60,7 +63,9 @@ void AppSettings::assign(ObservableProperty<T>& property, const T& value,
 void AppSettings::setDeviceName(const std::string& value) {
     assign(deviceName_, value, DefaultsValue(value));
 }
-void AppSettings::setConnectOnWake(bool value) { assign(connectOnWake_, value, DefaultsValue(value)); }
+void AppSettings::setConnectOnWake(bool value) {
+    assign(connectOnWake_, value, DefaultsValue(value));
+}
 void AppSettings::setConnectAtLogin(bool value) {
     assign(connectAtLogin_, value, DefaultsValue(value));
 }
@@ -73,7 +78,9 @@ void AppSettings::setRetryInterval(double value) {
 void AppSettings::setHasCompletedOnboarding(bool value) {
     assign(hasCompletedOnboarding_, value, DefaultsValue(value));
 }
-void AppSettings::setLaunchAtLogin(bool value) { assign(launchAtLogin_, value, DefaultsValue(value)); }
+void AppSettings::setLaunchAtLogin(bool value) {
+    assign(launchAtLogin_, value, DefaultsValue(value));
+}
 void AppSettings::setLaunchAtLoginAsked(bool value) {
     assign(launchAtLoginAsked_, value, DefaultsValue(value));
 }

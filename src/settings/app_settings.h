@@ -15,7 +15,7 @@ namespace tonvera {
 // Each assignment announces the change, stores the value in memory and writes it through at
 // once (also when it is unchanged), so nothing needs saving at exit.
 class AppSettings {
-public:
+  public:
     static constexpr const char* kDeviceNameKey = "preferredAudioOutput";
     static constexpr const char* kConnectOnWakeKey = "connectAutomaticallyOnWake";
     static constexpr const char* kConnectAtLoginKey = "connectAutomaticallyAtLogin";
@@ -78,7 +78,7 @@ public:
     Subscription observeLaunchAtLoginAsked(std::function<void(const bool&)> observer,
                                            Observation start = Observation::includeCurrent);
 
-private:
+  private:
     template <typename T>
     void assign(ObservableProperty<T>& property, const T& value, const DefaultsValue& stored);
 

@@ -14,6 +14,8 @@ template <typename... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+template <typename... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 std::int64_t clampToInteger(double number) {
     if (std::isnan(number)) {
@@ -31,9 +33,8 @@ std::int64_t clampToInteger(double number) {
 }
 
 std::int64_t leadingInteger(std::string_view text) {
-    const auto start = std::find_if_not(text.begin(), text.end(), [](unsigned char c) {
-        return std::isspace(c) != 0;
-    });
+    const auto start = std::find_if_not(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isspace(c) != 0; });
     text.remove_prefix(static_cast<std::size_t>(start - text.begin()));
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);

@@ -16,8 +16,9 @@ enum class Observation { includeCurrent, skipCurrent };
 // Reads may come from any thread; assignments come from the main thread.
 template <typename T>
 class ObservableProperty {
-public:
-    ObservableProperty(std::string key, T initial) : key_(std::move(key)), value_(std::move(initial)) {}
+  public:
+    ObservableProperty(std::string key, T initial)
+        : key_(std::move(key)), value_(std::move(initial)) {}
 
     const std::string& key() const { return key_; }
 
@@ -41,7 +42,7 @@ public:
         value_ = value;
     }
 
-private:
+  private:
     const std::string key_;
     mutable std::mutex mutex_;
     T value_;

@@ -17,7 +17,7 @@ namespace tonvera {
 // list is harmless.
 template <typename... Args>
 class ObserverList {
-public:
+  public:
     using Observer = std::function<void(const Args&...)>;
 
     Subscription add(Observer observer) {
@@ -46,7 +46,7 @@ public:
         }
     }
 
-private:
+  private:
     struct State {
         std::mutex mutex;
         std::uint64_t nextId = 0;

@@ -7,7 +7,7 @@ namespace tonvera {
 
 // Ends an observation when destroyed (or when cancelled), like a cancellable token.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     ~Subscription() { cancel(); }
@@ -29,7 +29,7 @@ public:
         }
     }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 

@@ -1,12 +1,11 @@
 #include "platform/linux/json_file_user_defaults.h"
 
-#include <sys/stat.h>
+#include <fstream>
+#include <sstream>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
+#include <sys/stat.h>
 
 #include "platform/testing/memory_log_sink.h"
 #include "settings/app_settings.h"
@@ -90,7 +89,7 @@ TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
 
 TEST_F(JsonDefaultsTest, AnUnreadableFileIsKeptAsideAndNeverOverwritten) {
     for (const std::string& broken : {std::string("{\"preferredAudioOutput\": \"Bü"),
-                                     std::string("[1, 2]"), std::string("\xff\xfe garbage")}) {
+                                      std::string("[1, 2]"), std::string("\xff\xfe garbage")}) {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         writeFile(folder / "settings.json", broken);

@@ -1,16 +1,15 @@
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/temporary_directory.h"
 
@@ -38,7 +37,8 @@ Writer startWriter(const std::filesystem::path& directory, long first) {
                           const_cast<char*>(directoryText.c_str()),
                           const_cast<char*>(firstText.c_str()), nullptr};
     Writer writer;
-    const int result = ::posix_spawn(&writer.pid, TONVERA_SETTINGS_WRITER, &actions, nullptr, argv, environ);
+    const int result =
+        ::posix_spawn(&writer.pid, TONVERA_SETTINGS_WRITER, &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     if (result != 0) {

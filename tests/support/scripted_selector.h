@@ -17,7 +17,7 @@ namespace tonvera::testing {
 // A selector that plays a script of outcomes, one per call, and records each call with the
 // virtual time at which it came. When the script runs out, the last step repeats.
 class ScriptedSelector final : public AudioOutputSelector {
-public:
+  public:
     using Step = std::function<void(const std::string& name, std::stop_token stop)>;
 
     struct Call {
@@ -74,7 +74,7 @@ public:
         return calls_;
     }
 
-private:
+  private:
     std::shared_ptr<Clock> clock_;
     mutable std::mutex mutex_;
     std::deque<Step> steps_;

@@ -12,9 +12,10 @@ namespace tonvera::testing {
 
 // A fresh directory under the system's temporary folder, removed with everything in it.
 class TemporaryDirectory {
-public:
+  public:
     TemporaryDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tonvera-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tonvera-test-XXXXXX").string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (::mkdtemp(buffer.data()) == nullptr) {
@@ -33,7 +34,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,9 +1,9 @@
 #include "platform/linux/journal_log_sink.h"
 
+#include <string>
+
 #include <syslog.h>
 #include <systemd/sd-journal.h>
-
-#include <string>
 
 namespace tonvera {
 

@@ -1,11 +1,5 @@
 #include "platform/linux/json_file_user_defaults.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <fmt/chrono.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +9,11 @@
 #include <sstream>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <fmt/chrono.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/linux/unique_fd.h"
 
@@ -49,7 +48,9 @@ nlohmann::json toJson(const DefaultsValue& value) {
     return std::visit([](const auto& alternative) { return nlohmann::json(alternative); }, value);
 }
 
-std::string errnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string errnoText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
 
 bool writeAll(int fd, const std::string& contents) {
     const char* data = contents.data();
@@ -159,8 +160,9 @@ void JsonFileUserDefaults::load() {
 }
 
 void JsonFileUserDefaults::moveAside(std::string_view reason) {
-    const auto stamp = fmt::format("{:%Y%m%dT%H%M%SZ}", std::chrono::time_point_cast<std::chrono::seconds>(
-                                                           std::chrono::system_clock::now()));
+    const auto stamp = fmt::format(
+        "{:%Y%m%dT%H%M%SZ}",
+        std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::system_clock::now()));
     std::error_code error;
     for (int suffix = 0; suffix < 1000; ++suffix) {
         std::string name = fmt::format("{}.unreadable-{}", kFileName, stamp);
@@ -175,8 +177,9 @@ void JsonFileUserDefaults::moveAside(std::string_view reason) {
         if (error) {
             break;
         }
-        logger_.error("Settings file {} could not be read ({}); kept it as {} and started from the defaults",
-                      filePath_.string(), reason, aside.string());
+        logger_.error(
+            "Settings file {} could not be read ({}); kept it as {} and started from the defaults",
+            filePath_.string(), reason, aside.string());
         return;
     }
     // Writing now would destroy what the user may still want to recover.

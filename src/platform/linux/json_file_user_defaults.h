@@ -1,9 +1,9 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
 #include <mutex>
+
+#include <nlohmann/json.hpp>
 
 #include "platform/logger.h"
 #include "platform/user_defaults.h"
@@ -15,7 +15,7 @@ namespace tonvera {
 // a JSON object is moved aside under a dated name and never overwritten. Members of types
 // this store does not read are kept as they are.
 class JsonFileUserDefaults final : public UserDefaults {
-public:
+  public:
     static constexpr const char* kFileName = "settings.json";
 
     // Loads `directory`/settings.json, creating the directory (user-only) when it is missing.
@@ -30,7 +30,7 @@ public:
 
     const std::filesystem::path& filePath() const { return filePath_; }
 
-private:
+  private:
     void load();
     void moveAside(std::string_view reason);
     void removeStaleTemporaries() const;

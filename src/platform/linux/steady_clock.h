@@ -6,7 +6,7 @@ namespace tonvera {
 
 // Real monotonic time; a sleep wakes at once when its stop token is stopped.
 class SteadyClock final : public Clock {
-public:
+  public:
     TimePoint now() const override;
     bool sleepFor(Duration duration, std::stop_token stop) override;
 };

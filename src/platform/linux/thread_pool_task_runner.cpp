@@ -16,7 +16,9 @@ ThreadPoolTaskRunner::ThreadPoolTaskRunner(std::size_t threadCount, std::shared_
     }
 }
 
-ThreadPoolTaskRunner::~ThreadPoolTaskRunner() { shutdown(); }
+ThreadPoolTaskRunner::~ThreadPoolTaskRunner() {
+    shutdown();
+}
 
 bool ThreadPoolTaskRunner::submit(Task task) {
     {

@@ -16,7 +16,7 @@ namespace tonvera {
 // A fixed number of worker threads. Shutdown stops every running task's token, drops the
 // tasks that have not started and joins the workers, so no thread outlives its owner.
 class ThreadPoolTaskRunner final : public TaskRunner {
-public:
+  public:
     // A task that throws is logged through `sink` and does not take the process down.
     ThreadPoolTaskRunner(std::size_t threadCount, std::shared_ptr<LogSink> sink);
     ~ThreadPoolTaskRunner() override;
@@ -29,7 +29,7 @@ public:
     // Idempotent; returns once every worker has finished its current task.
     void shutdown();
 
-private:
+  private:
     void work();
     void runGuarded(Task& task, std::stop_token stop) const;
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <utility>
+
+#include <unistd.h>
 
 namespace tonvera {
 
 // Owns one file descriptor and closes it exactly once.
 class UniqueFd {
-public:
+  public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
     ~UniqueFd() { reset(); }
@@ -39,7 +39,7 @@ public:
         fd_ = fd;
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -10,7 +10,7 @@ namespace tonvera::testing {
 
 // Keeps every line in memory so a test can assert the whole log.
 class MemoryLogSink final : public LogSink {
-public:
+  public:
     struct Entry {
         LogLevel level;
         std::string subsystem;
@@ -28,7 +28,7 @@ public:
 
     void clear();
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
 };

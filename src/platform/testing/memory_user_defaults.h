@@ -10,7 +10,7 @@ namespace tonvera::testing {
 
 // Preferences in memory, recording every write so tests can check what was persisted.
 class MemoryUserDefaults final : public UserDefaults {
-public:
+  public:
     struct Write {
         std::string key;
         DefaultsValue value;
@@ -29,7 +29,7 @@ public:
 
     std::vector<Write> writes() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     Registration registered_;
     Registration stored_;

@@ -8,13 +8,13 @@ namespace tonvera::testing {
 
 // An accessibility permission that a test grants or withdraws at any moment.
 class TrustSwitch final : public AccessibilityTrust {
-public:
+  public:
     explicit TrustSwitch(bool trusted = true) : trusted_(trusted) {}
 
     bool isProcessTrusted() const override { return trusted_.load(); }
     void set(bool trusted) { trusted_.store(trusted); }
 
-private:
+  private:
     std::atomic<bool> trusted_;
 };
 

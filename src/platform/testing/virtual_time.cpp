@@ -10,7 +10,9 @@ Clock::TimePoint VirtualTime::now() const {
     return now_;
 }
 
-Clock::Duration VirtualTime::elapsed() const { return now().time_since_epoch(); }
+Clock::Duration VirtualTime::elapsed() const {
+    return now().time_since_epoch();
+}
 
 bool VirtualTime::sleepFor(Duration duration, std::stop_token stop) {
     std::unique_lock lock(mutex_);
@@ -31,7 +33,9 @@ bool VirtualTime::sleepFor(Duration duration, std::stop_token stop) {
     return reached;
 }
 
-void VirtualTime::post(Block block) { postAfter(Duration::zero(), std::move(block)); }
+void VirtualTime::post(Block block) {
+    postAfter(Duration::zero(), std::move(block));
+}
 
 void VirtualTime::postAfter(std::chrono::nanoseconds delay, Block block) {
     std::lock_guard lock(mutex_);

@@ -17,7 +17,7 @@ namespace tonvera::testing {
 // time; threads blocked in sleepFor wake when time is advanced past their deadline or their
 // stop token is stopped.
 class VirtualTime final : public Clock, public MainQueue {
-public:
+  public:
     TimePoint now() const override;
     bool sleepFor(Duration duration, std::stop_token stop) override;
 
@@ -44,7 +44,7 @@ public:
     // Time elapsed since this object was created.
     Duration elapsed() const;
 
-private:
+  private:
     struct Timer {
         Block block;
     };

@@ -1,13 +1,12 @@
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "platform/linux/journal_log_sink.h"
 #include "platform/linux/stderr_log_sink.h"
@@ -34,11 +33,12 @@ TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
         text += buffer;
     }
     std::fclose(stream);
-    EXPECT_THAT(text, MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z info "
-                                   "com\\.corvanet\\.Tonvera\\[AirPlay\\] \\[AirPlay\\] Attempt 1/4 "
-                                   "to select Küche\n"
-                                   "[0-9T:.Z-]+ error com\\.corvanet\\.Tonvera\\[AirPlay\\] "
-                                   "\\[AirPlay\\] failed\n"));
+    EXPECT_THAT(text,
+                MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z info "
+                             "com\\.corvanet\\.Tonvera\\[AirPlay\\] \\[AirPlay\\] Attempt 1/4 "
+                             "to select Küche\n"
+                             "[0-9T:.Z-]+ error com\\.corvanet\\.Tonvera\\[AirPlay\\] "
+                             "\\[AirPlay\\] failed\n"));
 }
 
 TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExists) {

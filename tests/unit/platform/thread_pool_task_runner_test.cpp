@@ -1,12 +1,12 @@
 #include "platform/linux/thread_pool_task_runner.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <latch>
 #include <mutex>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"

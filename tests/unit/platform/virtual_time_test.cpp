@@ -1,12 +1,12 @@
 #include "platform/testing/virtual_time.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 namespace tonvera::testing {
 namespace {
@@ -42,8 +42,8 @@ TEST(VirtualTimeTest, AdvancingReleasesSleepersAndBlocksInDeadlineOrder) {
     early.join();  // released at its deadline; what it does next runs concurrently
     {
         std::lock_guard lock(mutex);
-        EXPECT_THAT(events, ::testing::IsSupersetOf({"block now@0", "block 2s@2000",
-                                                     "posted by block@2000"}));
+        EXPECT_THAT(events, ::testing::IsSupersetOf(
+                                {"block now@0", "block 2s@2000", "posted by block@2000"}));
         EXPECT_EQ(events.size(), 4U);
         EXPECT_EQ(events[0], "block now@0");
     }

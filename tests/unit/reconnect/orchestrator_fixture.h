@@ -1,8 +1,8 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <memory>
+
+#include <gtest/gtest.h>
 
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/trust_switch.h"

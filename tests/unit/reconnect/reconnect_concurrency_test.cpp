@@ -1,12 +1,12 @@
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "selection/accessibility_error.h"
 #include "unit/reconnect/orchestrator_fixture.h"
@@ -19,7 +19,7 @@ using ::testing::ElementsAre;
 
 // Counts threads that have returned, so the test can wait for them without sleeping.
 class ReturnCounter {
-public:
+  public:
     void arrive() {
         std::lock_guard lock(mutex_);
         ++count_;
@@ -30,7 +30,7 @@ public:
         changed_.wait(lock, [&] { return count_ >= count; });
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     int count_ = 0;
@@ -64,10 +64,14 @@ TEST_F(OrchestratorFixture, ManySimultaneousRequestsMakeExactlyOneRun) {
     }
 
     const auto lines = log->lines();
-    EXPECT_EQ(countLines(lines, "info: [AirPlay] Reconnect requested for Wohnzimmer with 4 attempts"), 1);
-    EXPECT_EQ(countLines(lines, "info: [AirPlay] Reconnect already in progress — skipping duplicate request"),
-              kCallers - 1);
-    EXPECT_EQ(lines.back(), "info: [AirPlay] Successfully selected Wohnzimmer on attempt 2 (native)");
+    EXPECT_EQ(
+        countLines(lines, "info: [AirPlay] Reconnect requested for Wohnzimmer with 4 attempts"), 1);
+    EXPECT_EQ(
+        countLines(lines,
+                   "info: [AirPlay] Reconnect already in progress — skipping duplicate request"),
+        kCallers - 1);
+    EXPECT_EQ(lines.back(),
+              "info: [AirPlay] Successfully selected Wohnzimmer on attempt 2 (native)");
     EXPECT_EQ(native->calls().size(), 2U);
     EXPECT_FALSE(orchestrator.isRunning());
 }

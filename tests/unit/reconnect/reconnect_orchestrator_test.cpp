@@ -1,9 +1,9 @@
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <limits>
 #include <stdexcept>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "selection/accessibility_error.h"
 #include "unit/reconnect/orchestrator_fixture.h"
@@ -34,17 +34,20 @@ TEST_F(ReconnectOrchestratorTest, AllAttemptsFailingRunsTheWholeScheduleThenGive
     orchestrator.reconnect("Wohnzimmer");
 
     const std::string nativeFailed = "Sound-Menü nicht gefunden (com.apple.menuextra.sound)";
-    std::vector<std::string> expected = {"info: [AirPlay] Reconnect requested for Wohnzimmer with 4 attempts"};
+    std::vector<std::string> expected = {
+        "info: [AirPlay] Reconnect requested for Wohnzimmer with 4 attempts"};
     const char* waits[] = {"", "1.000000", "2.000000", "4.000000"};
     for (int n = 1; n <= 4; ++n) {
         if (n > 1) {
-            expected.push_back(fmt::format("info: [AirPlay] Waiting {}s before attempt {}", waits[n - 1], n));
+            expected.push_back(
+                fmt::format("info: [AirPlay] Waiting {}s before attempt {}", waits[n - 1], n));
         }
         expected.push_back(fmt::format("info: [AirPlay] Attempt {}/4 to select Wohnzimmer", n));
         expected.push_back(fmt::format(
-            "error: [AirPlay] Native attempt {} failed: {} — trying AppleScript fallback", n, nativeFailed));
-        expected.push_back(fmt::format(
-            "error: [AirPlay] Attempt {}/4 failed: Device not found: Wohnzimmer", n));
+            "error: [AirPlay] Native attempt {} failed: {} — trying AppleScript fallback", n,
+            nativeFailed));
+        expected.push_back(
+            fmt::format("error: [AirPlay] Attempt {}/4 failed: Device not found: Wohnzimmer", n));
     }
     expected.push_back(
         "error: [AirPlay] AirPlay device \"Wohnzimmer\" not available after 4 attempts. Waiting "
@@ -66,21 +69,22 @@ TEST_F(ReconnectOrchestratorTest, StopsAtTheFirstSuccessOfEitherRoute) {
     native->thenThrow(AccessibilityError::deviceNotFound("Büro"))
         .thenThrow(AccessibilityError::deviceNotFound("Büro"))
         .thenSucceed();
-    script->thenThrow(AccessibilityError::unknown("boom"))
-        .thenSucceed();
+    script->thenThrow(AccessibilityError::unknown("boom")).thenSucceed();
 
     orchestrator.reconnect("Büro");
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] Reconnect requested for Büro with 4 attempts",
-                            "info: [AirPlay] Attempt 1/4 to select Büro",
-                            "error: [AirPlay] Native attempt 1 failed: AirPlay-Gerät nicht gefunden: "
-                            "Büro (sound-device-Büro) — trying AppleScript fallback",
-                            "error: [AirPlay] Attempt 1/4 failed: boom",
-                            "info: [AirPlay] Waiting 1.000000s before attempt 2",
-                            "info: [AirPlay] Attempt 2/4 to select Büro",
-                            "error: [AirPlay] Native attempt 2 failed: AirPlay-Gerät nicht gefunden: "
-                            "Büro (sound-device-Büro) — trying AppleScript fallback",
-                            "info: [AirPlay] Successfully selected Büro on attempt 2 (AppleScript fallback)"));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre(
+            "info: [AirPlay] Reconnect requested for Büro with 4 attempts",
+            "info: [AirPlay] Attempt 1/4 to select Büro",
+            "error: [AirPlay] Native attempt 1 failed: AirPlay-Gerät nicht gefunden: "
+            "Büro (sound-device-Büro) — trying AppleScript fallback",
+            "error: [AirPlay] Attempt 1/4 failed: boom",
+            "info: [AirPlay] Waiting 1.000000s before attempt 2",
+            "info: [AirPlay] Attempt 2/4 to select Büro",
+            "error: [AirPlay] Native attempt 2 failed: AirPlay-Gerät nicht gefunden: "
+            "Büro (sound-device-Büro) — trying AppleScript fallback",
+            "info: [AirPlay] Successfully selected Büro on attempt 2 (AppleScript fallback)"));
 
     log->clear();
     orchestrator.reconnect("Büro");
@@ -114,7 +118,8 @@ TEST_F(ReconnectOrchestratorTest, AlreadySelectedFromTheNativeRouteEndsTheRunAsS
 TEST_F(ReconnectOrchestratorTest, PermissionLostMidRunAbortsTheRemainingAttempts) {
     native->thenThrow(AccessibilityError::soundMenuNotFound());
     script->thenThrow(AccessibilityError::unknown("execution error: x"))
-        .thenThrow(AccessibilityError::unknown("System Events got an error: osascript is NOT Allowed assistive access."));
+        .thenThrow(AccessibilityError::unknown(
+            "System Events got an error: osascript is NOT Allowed assistive access."));
 
     orchestrator.reconnect("Büro");
     const auto lines = log->lines();
@@ -129,8 +134,8 @@ TEST_F(ReconnectOrchestratorTest, PermissionLostMidRunAbortsTheRemainingAttempts
 
 TEST_F(ReconnectOrchestratorTest, PermissionTestCoversTheCaseAndEveryMarker) {
     orchestrator.updateRetryDelays({0, 0});
-    for (const char* message :
-         {"Keine Berechtigung", "kein Hilfszugriff", "ASSISTIVE", "not allowed", "Permission denied"}) {
+    for (const char* message : {"Keine Berechtigung", "kein Hilfszugriff", "ASSISTIVE",
+                                "not allowed", "Permission denied"}) {
         log->clear();
         native->restart().thenThrow(AccessibilityError::timeout());
         script->restart().thenThrow(AccessibilityError::unknown(message));
@@ -143,11 +148,12 @@ TEST_F(ReconnectOrchestratorTest, PermissionTestCoversTheCaseAndEveryMarker) {
     log->clear();
     native->restart().thenThrow(std::runtime_error("launcher refused: permission"));
     orchestrator.reconnect("A");
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] Reconnect requested for A with 2 attempts",
-                            "info: [AirPlay] Attempt 1/2 to select A",
-                            "error: [AirPlay] Attempt 1/2 failed: launcher refused: permission",
-                            "error: [AirPlay] Accessibility permission missing — aborting retries"));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre("info: [AirPlay] Reconnect requested for A with 2 attempts",
+                    "info: [AirPlay] Attempt 1/2 to select A",
+                    "error: [AirPlay] Attempt 1/2 failed: launcher refused: permission",
+                    "error: [AirPlay] Accessibility permission missing — aborting retries"));
     log->clear();
     native->restart().thenThrow(AccessibilityError::timeout());
     script->restart().thenThrow(AccessibilityError::permissionMissing());
@@ -164,13 +170,16 @@ TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
     orchestrator.reconnect("Büro");
     EXPECT_THAT(
         log->lines(),
-        ElementsAre("info: [AirPlay] Reconnect requested for Büro with 2 attempts",
-                    "info: [AirPlay] Attempt 1/2 to select Büro",
-                    "error: [AirPlay] Attempt 1/2 failed: Could not start /usr/bin/osascript: No such file",
-                    "info: [AirPlay] Waiting 0.500000s before attempt 2",
-                    "info: [AirPlay] Attempt 2/2 to select Büro",
-                    "error: [AirPlay] Attempt 2/2 failed: The operation couldn’t be completed (unknown error).",
-                    "error: [AirPlay] AirPlay device \"Büro\" not available after 2 attempts. Waiting for next wake event."));
+        ElementsAre(
+            "info: [AirPlay] Reconnect requested for Büro with 2 attempts",
+            "info: [AirPlay] Attempt 1/2 to select Büro",
+            "error: [AirPlay] Attempt 1/2 failed: Could not start /usr/bin/osascript: No such file",
+            "info: [AirPlay] Waiting 0.500000s before attempt 2",
+            "info: [AirPlay] Attempt 2/2 to select Büro",
+            "error: [AirPlay] Attempt 2/2 failed: The operation couldn’t be completed (unknown "
+            "error).",
+            "error: [AirPlay] AirPlay device \"Büro\" not available after 2 attempts. Waiting for "
+            "next wake event."));
     EXPECT_THAT(script->calls(), IsEmpty());
     EXPECT_FALSE(orchestrator.isRunning());
 
@@ -192,14 +201,15 @@ TEST_F(ReconnectOrchestratorTest, RefusalsLeaveTheOrchestratorIdleAndNamesPassVe
     }
     trust->set(false);
     orchestrator.reconnect("Büro");
-    EXPECT_THAT(log->lines(),
-                ElementsAre("error: [AirPlay] No device configured — skipping reconnect",
-                            "error: [AirPlay] No device configured — skipping reconnect",
-                            "error: [AirPlay] No device configured — skipping reconnect",
-                            "error: [AirPlay] No device configured — skipping reconnect",
-                            "error: [AirPlay] Accessibility permission missing — aborting reconnect. "
-                            "Please enable in System Settings → Privacy & Security → Device Control "
-                            "and Data Access"));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre("error: [AirPlay] No device configured — skipping reconnect",
+                    "error: [AirPlay] No device configured — skipping reconnect",
+                    "error: [AirPlay] No device configured — skipping reconnect",
+                    "error: [AirPlay] No device configured — skipping reconnect",
+                    "error: [AirPlay] Accessibility permission missing — aborting reconnect. "
+                    "Please enable in System Settings → Privacy & Security → Device Control "
+                    "and Data Access"));
     EXPECT_THAT(native->calls(), IsEmpty());
     EXPECT_FALSE(orchestrator.isRunning());
 
@@ -236,16 +246,20 @@ TEST_F(ReconnectOrchestratorTest, OddDelayListsNeitherHangNorOverflow) {
     EXPECT_EQ(time->elapsed() - before, 7200s);
     const auto lines = log->lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "info: [AirPlay] Waiting 3600.000000s before attempt 3"), 1);
+                         "info: [AirPlay] Waiting 3600.000000s before attempt 3"),
+              1);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& line) { return line.find("] Waiting ") != std::string::npos; }),
+                            [](const std::string& line) {
+                                return line.find("] Waiting ") != std::string::npos;
+                            }),
               2);
 
     // No entries at all: the run starts and ends without an attempt.
     log->clear();
     orchestrator.updateRetryDelays({});
     orchestrator.reconnect("A");
-    EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] Reconnect requested for A with 0 attempts"));
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Reconnect requested for A with 0 attempts"));
     EXPECT_FALSE(orchestrator.isRunning());
 }
 

@@ -1,10 +1,10 @@
 #include "selection/accessibility_error.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace tonvera {
 namespace {

@@ -1,8 +1,8 @@
 #include "selection/unicode_text.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace tonvera {
 namespace {
@@ -13,10 +13,10 @@ TEST(UnicodeTextTest, CanonicalEqualityIgnoresCompositionOnly) {
     const std::string composed = "K\u00fcche";     // ü as one code point
     const std::string decomposed = "Ku\u0308che";  // u + combining diaeresis
     EXPECT_TRUE(unicode_text::canonicallyEqual(composed, decomposed));
-    EXPECT_TRUE(unicode_text::canonicallyEqual("sound-device-" + decomposed,
-                                               "sound-device-" + composed));
-    EXPECT_FALSE(unicode_text::canonicallyEqual("Küche", "küche"));    // no case folding
-    EXPECT_FALSE(unicode_text::canonicallyEqual("Küche", "Küche "));   // no trimming
+    EXPECT_TRUE(
+        unicode_text::canonicallyEqual("sound-device-" + decomposed, "sound-device-" + composed));
+    EXPECT_FALSE(unicode_text::canonicallyEqual("Küche", "küche"));   // no case folding
+    EXPECT_FALSE(unicode_text::canonicallyEqual("Küche", "Küche "));  // no trimming
     EXPECT_FALSE(unicode_text::canonicallyEqual("Kuche", "Küche"));
     EXPECT_FALSE(unicode_text::canonicallyEqual("a\0b"s, "a\0c"s));  // embedded NULs count
     EXPECT_TRUE(unicode_text::canonicallyEqual("\xff", "\xff"));

@@ -1,14 +1,14 @@
 #include "settings/app_settings.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "platform/testing/memory_user_defaults.h"
 
@@ -56,14 +56,14 @@ struct DelayCase {
 
 TEST_F(SettingsFixture, RetryDelaysFollowStoredAttemptsAndInterval) {
     const std::vector<DelayCase> cases = {
-        {std::int64_t{0}, 1.0, {0, 1, 2, 4}},   // 0 means "never set": the default count
+        {std::int64_t{0}, 1.0, {0, 1, 2, 4}},  // 0 means "never set": the default count
         {std::int64_t{1}, 1.0, {0}},
         {std::int64_t{2}, 3.0, {0, 3}},
         {std::int64_t{4}, 0.0, {0, 0, 0, 0}},
         {std::int64_t{4}, 2.5, {0, 2.5, 5, 10}},
-        {std::int64_t{-3}, 1.0, {0}},            // below one: a single attempt
+        {std::int64_t{-3}, 1.0, {0}},                   // below one: a single attempt
         {std::int64_t{3}, std::int64_t{2}, {0, 2, 4}},  // an integer interval is a number too
-        {2.9, 1.0, {0, 1}},                       // a floating count is truncated
+        {2.9, 1.0, {0, 1}},                             // a floating count is truncated
         {std::string("3"), 1.0, {0, 1, 2}},
     };
     for (const auto& testCase : cases) {
@@ -115,9 +115,8 @@ TEST_F(SettingsFixture, StoredValuesAreReadBackUnchanged) {
 TEST_F(SettingsFixture, EveryAssignmentAnnouncesThenStoresThenWritesEvenWhenUnchanged) {
     AppSettings settings = load();
     std::vector<std::string> events;
-    auto willChange = settings.observeWillChange([&] {
-        events.push_back("will-change, current " + settings.deviceName());
-    });
+    auto willChange = settings.observeWillChange(
+        [&] { events.push_back("will-change, current " + settings.deviceName()); });
     auto stream = settings.observeDeviceName(
         [&](const std::string& value) {
             events.push_back("new " + value + ", current " + settings.deviceName());
@@ -127,10 +126,10 @@ TEST_F(SettingsFixture, EveryAssignmentAnnouncesThenStoresThenWritesEvenWhenUnch
     settings.setDeviceName(" Wohnzimmer ");
     settings.setDeviceName(" Wohnzimmer ");
 
-    EXPECT_THAT(events, ElementsAre("will-change, current Arbeitszimmer",
-                                    "new  Wohnzimmer , current Arbeitszimmer",
-                                    "will-change, current  Wohnzimmer ",
-                                    "new  Wohnzimmer , current  Wohnzimmer "));
+    EXPECT_THAT(
+        events,
+        ElementsAre("will-change, current Arbeitszimmer", "new  Wohnzimmer , current Arbeitszimmer",
+                    "will-change, current  Wohnzimmer ", "new  Wohnzimmer , current  Wohnzimmer "));
     EXPECT_EQ(settings.deviceName(), " Wohnzimmer ");
     const auto writes = defaults->writes();
     ASSERT_EQ(writes.size(), 2U);
@@ -180,8 +179,8 @@ TEST_F(SettingsFixture, StreamsDeliverCurrentValueUnlessSkippedAndStopWhenCancel
     AppSettings settings = load();
     std::vector<bool> seenWithCurrent;
     std::vector<bool> seenSkipping;
-    auto withCurrent = settings.observeLaunchAtLogin(
-        [&](const bool& value) { seenWithCurrent.push_back(value); });
+    auto withCurrent =
+        settings.observeLaunchAtLogin([&](const bool& value) { seenWithCurrent.push_back(value); });
     auto skipping = settings.observeLaunchAtLogin(
         [&](const bool& value) { seenSkipping.push_back(value); }, Observation::skipCurrent);
 
