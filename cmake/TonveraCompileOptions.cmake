@@ -4,7 +4,9 @@
 add_library(tonvera_options INTERFACE)
 target_compile_options(tonvera_options INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
-    -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+    -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough
+    # Designated initializers that leave defaulted members out are intended.
+    -Wno-missing-field-initializers)
 if(TONVERA_WARNINGS_AS_ERRORS)
     target_compile_options(tonvera_options INTERFACE -Werror)
 endif()

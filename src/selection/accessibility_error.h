@@ -1,13 +1,11 @@
 #pragma once
 
-#include <cstdint>
 #include <exception>
 #include <string>
 
-namespace tonvera {
+#include "platform/accessibility.h"
 
-// The accessibility result code of the platform; 0 means success.
-using AXError = std::int32_t;
+namespace tonvera {
 
 // Why selecting or discovering an output through the Sound menu failed. The descriptions are
 // fixed German texts that users and the log see, whatever the user's language.

@@ -1,0 +1,269 @@
+#include <chrono>
+
+#include "selection/cancellation_error.h"
+#include "unit/selection/native_selector_fixture.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using Case = AccessibilityError::Case;
+
+const std::vector<std::string> kOutputs = {"Arbeitszimmer", "Wohnzimmer", "Küche Radio"};
+
+TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
+    SoundMenuScene::build(*menu, kOutputs);
+    menu->selectOutput("Arbeitszimmer");
+
+    selector.selectDevice("Küche Radio", {});
+
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Searching for sound-device-Küche Radio",
+                            "info: [AirPlay] Strategy B succeeded: found sound menu in ControlCenter",
+                            "info: [AirPlay] Found com.apple.menuextra.sound",
+                            "info: [AirPlay] Opening sound menu",
+                            "info: [AirPlay] Searching for sound-device-Küche Radio among 3 checkboxes",
+                            "info: [AirPlay] Device found: sound-device-Küche Radio",
+                            "info: [AirPlay] Selecting device: Küche Radio",
+                            "info: [AirPlay] Output successfully changed to Küche Radio (verified via AXValue)",
+                            "info: [AirPlay] Successfully selected AirPlay output: Küche Radio"));
+    EXPECT_EQ(menu->selectedOutput(), "Küche Radio");
+    EXPECT_FALSE(menu->isMenuOpen());
+    EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
+    EXPECT_EQ(time->elapsed(), 1400ms);
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 500ms, 200ms));
+}
+
+TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAloneWhateverTheValueType) {
+    SoundMenuScene::build(*menu, kOutputs);
+    for (const auto style : {ScriptedSoundMenu::ValueStyle::number, ScriptedSoundMenu::ValueStyle::boolean}) {
+        menu->setValueStyle(style);
+        menu->selectOutput("Wohnzimmer");
+        menu->resetCounters();
+        log->clear();
+
+        selector.selectDevice("Wohnzimmer", {});
+
+        const auto lines = log->lines();
+        ASSERT_EQ(lines.size(), 7U);
+        EXPECT_EQ(lines[5], "info: [AirPlay] Device found: sound-device-Wohnzimmer");
+        EXPECT_EQ(lines[6], "info: [AirPlay] Output already selected: Wohnzimmer");
+        EXPECT_EQ(menu->counters().presses, 1U);  // the Sound item only
+        EXPECT_FALSE(menu->isMenuOpen());
+    }
+}
+
+TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
+    SoundMenuScene::build(*menu, kOutputs);
+    menu->selectOutput("Arbeitszimmer");
+    menu->setSelectionLatency(800ms);
+
+    selector.selectDevice("Wohnzimmer", {});
+
+    const auto lines = log->lines();
+    EXPECT_EQ(lines[lines.size() - 2],
+              "info: [AirPlay] Selecting device executed; immediate AXValue check was inconclusive, "
+              "assuming success for Wohnzimmer");
+    EXPECT_EQ(lines.back(), "info: [AirPlay] Successfully selected AirPlay output: Wohnzimmer");
+    time->advanceBy(1s);
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
+}
+
+TEST_F(NativeSelectorFixture, NamesMustMatchExactlyUpToCanonicalEquivalence) {
+    SoundMenuScene::build(*menu, {"Arbeitszimmer", "Wohnzimmer", "Ku\u0308che"});  // decomposed ü
+    menu->selectOutput("Arbeitszimmer");
+
+    for (const std::string& wrong : {std::string("wohnzimmer"), std::string("Wohnzimmer "), std::string("Wohn")}) {
+        log->clear();
+        const auto error = errorOf([&] { selector.selectDevice(wrong, {}); });
+        EXPECT_EQ(error, AccessibilityError::deviceNotFound(wrong));
+        EXPECT_EQ(log->lines().back(),
+                  "error: [AirPlay] AirPlay device not found: " + wrong +
+                      ". Available: sound-device-Arbeitszimmer, sound-device-Wohnzimmer, "
+                      "sound-device-Ku\u0308che");
+        EXPECT_FALSE(menu->isMenuOpen());
+    }
+    EXPECT_EQ(menu->selectedOutput(), "Arbeitszimmer");
+
+    selector.selectDevice("K\u00fcche", {});  // composed ü finds the decomposed entry
+    EXPECT_EQ(menu->selectedOutput(), "Ku\u0308che");
+}
+
+TEST_F(NativeSelectorFixture, LateEntriesAreFoundOnTheThirdPass) {
+    SoundMenuScene::build(*menu, kOutputs);
+    menu->setEntriesAppearAfter(1s);  // not at 700 ms, nor at 900 ms, but at 1100 ms
+
+    selector.selectDevice("Wohnzimmer", {});
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 200ms, 200ms, 500ms, 200ms));
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
+}
+
+TEST_F(NativeSelectorFixture, EntriesWithAnotherRoleAreFoundByTheirPrefix) {
+    const auto scene = SoundMenuScene::build(*menu, {});
+    menu->addOutput(scene.scrollArea, "Wohnzimmer", "AXButton");
+    menu->addOutput(scene.scrollArea, "Küche", "AXButton");
+    EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Wohnzimmer", "Küche"));
+    selector.selectDevice("Küche", {});
+    EXPECT_EQ(menu->selectedOutput(), "Küche");
+}
+
+TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscovery) {
+    SoundMenuScene::build(*menu, {});
+
+    const auto error = errorOf([&] { selector.selectDevice("Wohnzimmer", {}); });
+    EXPECT_EQ(error.errorCase(), Case::deviceNotFound);
+    EXPECT_EQ(log->lines().back(), "error: [AirPlay] No checkboxes found in ControlCenter window");
+    EXPECT_FALSE(menu->isMenuOpen());
+    // The press wait, then ten passes each followed by a pause.
+    EXPECT_EQ(time->elapsed(), 2700ms);
+
+    log->clear();
+    EXPECT_TRUE(selector.discoverDevices({}).empty());
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Strategy B succeeded: found sound menu in ControlCenter",
+                            "info: [AirPlay] Available outputs: "));
+    EXPECT_FALSE(menu->isMenuOpen());
+}
+
+TEST_F(NativeSelectorFixture, DuplicatesAndOtherCheckboxesKeepTreeOrder) {
+    const auto scene = SoundMenuScene::build(*menu, {"Wohnzimmer"});
+    menu->addElement(scene.window, AXAttributeValue(std::string("mute")), "AXCheckBox");
+    const auto second = menu->addOutput(scene.scrollArea, "Wohnzimmer");
+    menu->addOutput(scene.scrollArea, "");  // only the prefix: an empty name
+    menu->setPressResult(second, kAXErrorCannotComplete);  // pressing the duplicate would fail
+
+    EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Wohnzimmer", "Wohnzimmer", ""));
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Available outputs: Wohnzimmer, Wohnzimmer, ");
+
+    selector.selectDevice("Wohnzimmer", {});  // takes the first in tree order
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
+    EXPECT_THAT(log->lines(), ::testing::Contains(
+                                  "info: [AirPlay] Searching for sound-device-Wohnzimmer among 4 checkboxes"));
+}
+
+TEST_F(NativeSelectorFixture, SoundItemInSystemUIServerWithoutControlCenter) {
+    const auto server = menu->addApplication(hostApplication("SystemUIServer", 7));
+    const auto bar = menu->addElement(server, std::nullopt, "AXMenuBar");
+    menu->addSoundItem(bar);
+
+    const auto error = errorOf([&] { selector.selectDevice("Wohnzimmer", {}); });
+    EXPECT_EQ(error, AccessibilityError::processNotFound("ControlCenter"));
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Searching for sound-device-Wohnzimmer",
+                            "info: [AirPlay] Fallback succeeded: found sound menu in SystemUIServer",
+                            "info: [AirPlay] Found com.apple.menuextra.sound",
+                            "info: [AirPlay] Opening sound menu"));
+    EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
+    EXPECT_FALSE(menu->isMenuOpen());
+}
+
+TEST_F(NativeSelectorFixture, StrategyAFallbackTakesAnyItemMentioningSound) {
+    const auto agent = menu->addApplication(hostApplication("MenuBarAgent", 5));
+    const auto bar = menu->addElement(agent, std::nullopt, "AXMenuBar");
+    menu->addElement(bar, AXAttributeValue(std::string("com.apple.menuextra.wifi")));
+    menu->addSoundItem(bar, "com.apple.menuextra.Sound.legacy-sound");
+    const auto scene = SoundMenuScene::build(*menu, {"Wohnzimmer"});
+    menu->setPressResult(scene.soundItem, kAXErrorCannotComplete);  // must not be pressed
+
+    EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Wohnzimmer"));
+    EXPECT_EQ(log->lines().front(),
+              "info: [AirPlay] Strategy A fallback: found com.apple.menuextra.Sound.legacy-sound in "
+              "MenuBarAgent");
+}
+
+TEST_F(NativeSelectorFixture, TheLastPassCatchesAnItemThatAnEarlierSearchMissed) {
+    const auto scene = SoundMenuScene::build(*menu, {"Wohnzimmer"});
+    // The item does not answer the first search's read, but the walk of menu-bar items later.
+    menu->failReads(scene.soundItem, "AXIdentifier", kAXErrorCannotComplete, 1);
+    const auto found = selector.findSoundMenuExtra();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(menu->performAction(found, "AXPress"), kAXSuccess);
+    EXPECT_TRUE(menu->isMenuOpen());  // it is the Sound item
+    EXPECT_TRUE(log->lines().empty());  // the last pass logs nothing
+
+    menu->failReads(scene.soundItem, "AXIdentifier", kAXErrorCannotComplete);
+    EXPECT_FALSE(selector.findSoundMenuExtra());
+    EXPECT_TRUE(log->lines().empty());  // finding nothing logs nothing
+}
+
+TEST_F(NativeSelectorFixture, FailuresBeforeAndAfterOpeningTheMenu) {
+    const auto scene = SoundMenuScene::build(*menu, kOutputs);
+
+    menu->setTrusted(false);
+    EXPECT_EQ(errorOf([&] { selector.selectDevice("Wohnzimmer", {}); }),
+              AccessibilityError::permissionMissing());
+    EXPECT_EQ(log->lines().back(), "error: [AirPlay] Accessibility permission missing");
+    EXPECT_EQ(errorOf([&] { selector.discoverDevices({}); }), AccessibilityError::permissionMissing());
+    EXPECT_EQ(menu->counters().attributeReads(), 0U);
+    menu->setTrusted(true);
+
+    menu->setPressResult(scene.soundItem, -25204);
+    const auto pressError = errorOf([&] { selector.selectDevice("Wohnzimmer", {}); });
+    EXPECT_EQ(pressError.errorDescription(), "Aktion AXPress fehlgeschlagen: -25204");
+    EXPECT_FALSE(menu->isMenuOpen());
+    EXPECT_TRUE(menu->postedKeys().empty());
+    menu->setPressResult(scene.soundItem, 0);
+
+    // A failed press of the output leaves the menu open for the next attempt to see.
+    menu->setPressResult(scene.outputs[1], kAXErrorCannotComplete);
+    EXPECT_EQ(errorOf([&] { selector.selectDevice("Wohnzimmer", {}); }),
+              AccessibilityError::actionFailed("AXPress", kAXErrorCannotComplete));
+    EXPECT_TRUE(menu->isMenuOpen());
+}
+
+TEST_F(NativeSelectorFixture, ControlCenterQuittingAfterThePressIsReported) {
+    const auto agent = menu->addApplication(hostApplication("MenuBarAgent", 5));
+    menu->addSoundItem(menu->addElement(agent, std::nullopt, "AXMenuBar"));
+    const auto scene = SoundMenuScene::build(*menu, kOutputs);
+    menu->quitOnMenuOpen(scene.controlCenter);
+
+    EXPECT_EQ(errorOf([&] { selector.discoverDevices({}); }),
+              AccessibilityError::processNotFound("ControlCenter"));
+    EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
+}
+
+TEST_F(NativeSelectorFixture, ACancelledWaitFailsTheCallAndLeavesTheMenuOpen) {
+    SoundMenuScene::build(*menu, kOutputs);
+    time->setAutoAdvance(false);
+    std::stop_source stop;
+    std::thread call([&] {
+        EXPECT_THROW(selector.selectDevice("Wohnzimmer", stop.get_token()), CancellationError);
+    });
+    time->waitForSleepers(1);
+    stop.request_stop();
+    call.join();
+    EXPECT_TRUE(menu->isMenuOpen());
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Opening sound menu");
+}
+
+TEST_F(NativeSelectorFixture, EscapeThatCannotBeMadeIsNotPostedAndNothingFails) {
+    SoundMenuScene::build(*menu, kOutputs);
+    menu->setKeyEventCreationFails(true);
+    selector.selectDevice("Wohnzimmer", {});
+    EXPECT_TRUE(menu->postedKeys().empty());
+    EXPECT_TRUE(menu->isMenuOpen());
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
+}
+
+TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
+    const auto scene = SoundMenuScene::build(*menu, kOutputs);
+    for (int i = 0; i < 200; ++i) {
+        menu->addElement(scene.scrollArea, AXAttributeValue("filler-" + std::to_string(i)),
+                         "AXStaticText");
+    }
+    menu->selectOutput("Wohnzimmer");
+    selector.selectDevice("Wohnzimmer", {});
+
+    // The open ControlCenter tree: application, menu bar with three items, window, group,
+    // slider, scroll area, three outputs and the fillers.
+    constexpr std::size_t kOpenTree = 1 + 4 + 4 + 3 + 200;
+    const auto counters = menu->counters();
+    EXPECT_EQ(counters.roleReads, kOpenTree);           // one role read per element
+    EXPECT_EQ(counters.childrenReads, kOpenTree + 3);   // plus the search for the Sound item
+    EXPECT_EQ(counters.identifierReads, 4U + 2U);       // that search, then two candidates
+    EXPECT_EQ(counters.valueReads, 1U);
+}
+
+}  // namespace
+}  // namespace tonvera::testing
