@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include <utf8proc.h>
 
@@ -36,7 +37,59 @@ std::optional<std::string> decomposed(std::string_view text) {
     return std::string(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
 }
 
+// The code point starting at `offset`, with its length; a length of 0 for invalid bytes.
+std::pair<utf8proc_int32_t, std::size_t> codePointAt(std::string_view text, std::size_t offset) {
+    utf8proc_int32_t codePoint = 0;
+    const auto length = utf8proc_iterate(bytes(text.substr(offset)),
+                                         static_cast<utf8proc_ssize_t>(text.size() - offset),
+                                         &codePoint);
+    return {codePoint, length > 0 ? static_cast<std::size_t>(length) : 0};
+}
+
+bool isWhitespaceOrNewline(utf8proc_int32_t codePoint) {
+    if ((codePoint >= 0x09 && codePoint <= 0x0D) || codePoint == 0x85) {
+        return true;
+    }
+    const auto category = utf8proc_category(codePoint);
+    return category == UTF8PROC_CATEGORY_ZS || category == UTF8PROC_CATEGORY_ZL ||
+           category == UTF8PROC_CATEGORY_ZP;
+}
+
 }  // namespace
+
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto length = codePointAt(text, offset).second;
+        if (length == 0) {
+            return false;
+        }
+        offset += length;
+    }
+    return true;
+}
+
+std::string_view trimmedOfWhitespaceAndNewlines(std::string_view text) {
+    // Leading: walk forward over white space.
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const auto [codePoint, length] = codePointAt(text, begin);
+        if (length == 0 || !isWhitespaceOrNewline(codePoint)) {
+            break;
+        }
+        begin += length;
+    }
+    // Trailing: find the end of the last code point that is not white space.
+    std::size_t end = begin;
+    for (std::size_t offset = begin; offset < text.size();) {
+        const auto [codePoint, length] = codePointAt(text, offset);
+        const std::size_t step = length == 0 ? 1 : length;
+        if (length == 0 || !isWhitespaceOrNewline(codePoint)) {
+            end = offset + step;
+        }
+        offset += step;
+    }
+    return text.substr(begin, end - begin);
+}
 
 std::string lowercased(std::string_view text) {
     std::string result;

@@ -19,4 +19,11 @@ bool canonicallyEqual(std::string_view a, std::string_view b);
 // U+0009); line breaks count as content.
 bool isBlank(std::string_view text);
 
+// True when the bytes are well-formed UTF-8.
+bool isValidUtf8(std::string_view text);
+
+// The text without white space and line breaks (Unicode separators, tab, line feed, vertical
+// tab, form feed, carriage return, next line) at either end.
+std::string_view trimmedOfWhitespaceAndNewlines(std::string_view text);
+
 }  // namespace tonvera::unicode_text

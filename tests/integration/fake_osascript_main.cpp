@@ -1,0 +1,105 @@
+// Test helper standing in for /usr/bin/osascript. Options before "-e" say what to do:
+//   --stdout TEXT --stderr TEXT --status N   print, then exit with N
+//   --flood BYTES        write BYTES to standard output and to standard error, interleaved
+//   --garbage            print bytes that are not UTF-8
+//   --record FILE        write the script (the argument after -e) to FILE
+//   --fds                print the open descriptor numbers, one per line
+//   --hang               never exit; with --ignore-term, not even on SIGTERM
+//   --orphan             leave a grandchild that holds standard output open, then exit 0
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+void writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written <= 0) {
+            return;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void printOpenDescriptors() {
+    DIR* directory = ::opendir("/proc/self/fd");
+    const int own = ::dirfd(directory);
+    std::string list;
+    while (const dirent* entry = ::readdir(directory)) {
+        if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != own) {
+            list += std::string(entry->d_name) + "\n";
+        }
+    }
+    ::closedir(directory);
+    writeAll(1, list.data(), list.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string out;
+    std::string err;
+    int status = 0;
+    bool hang = false;
+    std::string script;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string_view(argv[i]) == "-e") {
+            script = argv[i + 1];
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : "";
+        if (option == "-e") {
+            ++i;
+        } else if (option == "--stdout") {
+            out = value;
+            ++i;
+        } else if (option == "--stderr") {
+            err = value;
+            ++i;
+        } else if (option == "--status") {
+            status = std::atoi(value);
+            ++i;
+        } else if (option == "--flood") {
+            const std::string chunk(4096, 'x');
+            for (long left = std::atol(value); left > 0; left -= 4096) {
+                writeAll(1, chunk.data(), chunk.size());
+                writeAll(2, chunk.data(), chunk.size());
+            }
+            ++i;
+        } else if (option == "--garbage") {
+            out = "\xff\xfe\xc3";
+        } else if (option == "--record") {
+            std::ofstream(value, std::ios::binary) << script;
+            ++i;
+        } else if (option == "--fds") {
+            printOpenDescriptors();
+        } else if (option == "--hang") {
+            hang = true;
+        } else if (option == "--ignore-term") {
+            ::signal(SIGTERM, SIG_IGN);
+        } else if (option == "--orphan") {
+            if (::fork() == 0) {
+                ::pause();
+                return 0;
+            }
+        }
+    }
+    writeAll(1, out.data(), out.size());
+    writeAll(2, err.data(), err.size());
+    while (hang) {
+        ::pause();
+    }
+    return status;
+}
