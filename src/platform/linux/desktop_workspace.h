@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/process_launcher.h"
+#include "platform/workspace.h"
+
+namespace tonvera {
+
+// Opens addresses with the desktop's own tools: web addresses in the user's browser, and the
+// settings panes that have a counterpart on a Linux desktop (sound, accessibility) in its
+// settings application. Panes without a counterpart report "not opened", so callers fall
+// back as they would elsewhere.
+class DesktopWorkspace final : public Workspace {
+public:
+    struct Command {
+        std::string program;
+        std::vector<std::string> arguments;
+        friend bool operator==(const Command&, const Command&) = default;
+    };
+
+    // `searchPath` is a PATH-style list of folders to find the programs in.
+    DesktopWorkspace(std::shared_ptr<ProcessLauncher> launcher, std::string searchPath);
+
+    bool openURL(std::string_view address) override;
+
+    // The commands that would open `address`, best first; empty when nothing here can.
+    static std::vector<Command> commandsFor(std::string_view address);
+
+private:
+    std::string findProgram(const std::string& program) const;
+
+    std::shared_ptr<ProcessLauncher> launcher_;
+    std::string searchPath_;
+};
+
+}  // namespace tonvera
