@@ -9,9 +9,12 @@ packages=(
     # core libraries
     libfmt-dev nlohmann-json3-dev libutf8proc-dev
     # Linux platform services
-    libsystemd-dev
-    # tests and benchmarks
+    libsystemd-dev libcurl4-openssl-dev ca-certificates
+    # tests and benchmarks: a private D-Bus daemon, an HTTPS server with a fresh certificate,
+    # and clang with libFuzzer for the fuzz targets
     libgtest-dev libgmock-dev libbenchmark-dev
+    dbus-daemon dbus-bin python3 openssl
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,123 @@
+#include "update/app_update_checker.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace tonvera {
+namespace {
+
+// A plain signed decimal integer (optional sign, digits only) in 64 bits; 0 otherwise.
+std::int64_t versionPiece(std::string_view piece) {
+    std::string_view digits = piece;
+    bool negative = false;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+        negative = digits.front() == '-';
+        digits.remove_prefix(1);
+    }
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return 0;
+    }
+    // Parse with the sign attached so that the most negative value still fits.
+    const std::string text = (negative ? "-" : "") + std::string(digits);
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
+std::vector<std::int64_t> versionPieces(std::string_view version) {
+    std::vector<std::int64_t> pieces;
+    while (!version.empty()) {
+        const auto dot = version.find('.');
+        const auto piece = version.substr(0, dot);
+        if (!piece.empty()) {
+            pieces.push_back(versionPiece(piece));
+        }
+        version = dot == std::string_view::npos ? std::string_view() : version.substr(dot + 1);
+    }
+    return pieces;
+}
+
+std::string requiredString(const nlohmann::json& manifest, const char* member) {
+    const auto found = manifest.find(member);
+    if (found == manifest.end()) {
+        throw std::invalid_argument(
+            fmt::format("The update manifest has no \"{}\" member.", member));
+    }
+    if (!found->is_string()) {
+        throw std::invalid_argument(
+            fmt::format("The update manifest's \"{}\" member is not a text.", member));
+    }
+    return found->get<std::string>();
+}
+
+}  // namespace
+
+AppUpdateChecker::AppUpdateChecker(std::shared_ptr<HttpClient> http,
+                                   std::optional<std::string> installedVersion,
+                                   std::string_view serverBase)
+    : http_(std::move(http)),
+      installedVersion_(std::move(installedVersion)),
+      manifestURL_(parseWebAddress(std::string(serverBase) + std::string(kManifestPath))) {}
+
+std::string AppUpdateChecker::currentVersion() const { return installedVersion_.value_or("?"); }
+
+bool AppUpdateChecker::isNewer(std::string_view offered, std::string_view installed) {
+    const auto left = versionPieces(offered);
+    const auto right = versionPieces(installed);
+    for (std::size_t i = 0; i < std::max(left.size(), right.size()); ++i) {
+        const std::int64_t a = i < left.size() ? left[i] : 0;
+        const std::int64_t b = i < right.size() ? right[i] : 0;
+        if (a != b) {
+            return a > b;
+        }
+    }
+    return false;
+}
+
+AppUpdateInfo AppUpdateChecker::decodeManifest(std::string_view body) {
+    const auto manifest = nlohmann::json::parse(body, nullptr, /*allow_exceptions=*/false);
+    if (manifest.is_discarded()) {
+        throw std::invalid_argument("The update manifest is not valid JSON.");
+    }
+    if (!manifest.is_object()) {
+        throw std::invalid_argument("The update manifest is not a JSON object.");
+    }
+    return AppUpdateInfo{requiredString(manifest, "version"), requiredString(manifest, "url")};
+}
+
+UpdateCheckResult AppUpdateChecker::check(const std::stop_token& stop) const {
+    const std::string current = currentVersion();
+    if (!manifestURL_) {
+        return UpdateCheckFailed{"The update server's address is not a valid web address."};
+    }
+    std::string body;
+    try {
+        body = http_->get(manifestURL_->text, stop);
+    } catch (const std::exception& error) {
+        return UpdateCheckFailed{error.what()};
+    }
+    AppUpdateInfo info;
+    try {
+        info = decodeManifest(body);
+    } catch (const std::invalid_argument& error) {
+        return UpdateCheckFailed{error.what()};
+    }
+    // Checked before the versions: a bad address fails the check even when nothing is newer.
+    auto url = parseWebAddress(info.url);
+    if (!url) {
+        return UpdateCheckFailed{
+            fmt::format("The offered download address is not a valid http or https address: {}", info.url)};
+    }
+    if (isNewer(info.version, current)) {
+        return UpdateAvailable{std::move(info.version), std::move(*url)};
+    }
+    return UpToDate{current};
+}
+
+}  // namespace tonvera

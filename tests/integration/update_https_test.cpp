@@ -1,0 +1,102 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/linux/curl_http_client.h"
+#include "platform/linux/posix_process_launcher.h"
+#include "support/child_process.h"
+#include "support/temporary_directory.h"
+#include "update/app_update_checker.h"
+
+namespace tonvera {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+using ::testing::VariantWith;
+
+// One server for the whole suite: a fresh self-signed certificate for 127.0.0.1 and the
+// manifest server from the source tree.
+class UpdateHttpsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        directory_ = new testing::TemporaryDirectory();
+        certificate_ = (directory_->path() / "cert.pem").string();
+        const std::string key = (directory_->path() / "key.pem").string();
+        PosixProcessLauncher launcher;
+        const auto made = launcher.run(
+            "/usr/bin/openssl",
+            {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+             "-keyout", key, "-out", certificate_, "-days", "1", "-subj", "/CN=127.0.0.1",
+             "-addext", "subjectAltName=IP:127.0.0.1"},
+            30s, {});
+        ASSERT_EQ(made.exitStatus, 0) << made.standardError;
+        server_ = new testing::ChildProcess(
+            {"/usr/bin/python3", TONVERA_MANIFEST_SERVER, certificate_, key});
+        port_ = server_->readLine();
+        ASSERT_FALSE(port_.empty()) << "the manifest server did not start";
+    }
+
+    static void TearDownTestSuite() {
+        delete server_;
+        delete directory_;
+    }
+
+    static std::string base(const std::string& route) { return "https://127.0.0.1:" + port_ + "/" + route; }
+
+    static UpdateCheckResult check(const std::string& route, std::optional<std::string> installed = "1.2.0",
+                                   CurlHttpClient::Options options = trusting()) {
+        const AppUpdateChecker checker(std::make_shared<CurlHttpClient>(std::move(options)),
+                                       std::move(installed), base(route));
+        return checker.check();
+    }
+
+    static CurlHttpClient::Options trusting() {
+        CurlHttpClient::Options options;
+        options.caFile = certificate_;
+        options.totalTimeout = 5s;
+        return options;
+    }
+
+    static std::string failure(const UpdateCheckResult& result) {
+        const auto* failed = std::get_if<UpdateCheckFailed>(&result);
+        return failed != nullptr ? failed->error : "(did not fail)";
+    }
+
+    static inline testing::TemporaryDirectory* directory_ = nullptr;
+    static inline testing::ChildProcess* server_ = nullptr;
+    static inline std::string certificate_;
+    static inline std::string port_;
+};
+
+TEST_F(UpdateHttpsTest, NewerEqualAndRedirectedManifests) {
+    const auto newer = check("newer");
+    ASSERT_TRUE(std::holds_alternative<UpdateAvailable>(newer)) << failure(newer);
+    EXPECT_EQ(std::get<UpdateAvailable>(newer).version, "9.1.0");
+    EXPECT_EQ(std::get<UpdateAvailable>(newer).url.text, "https://example.com/tonvera.dmg");
+
+    EXPECT_EQ(check("equal"), UpdateCheckResult(UpToDate{"1.2.0"}));
+    EXPECT_TRUE(std::holds_alternative<UpdateAvailable>(check("redirect")));
+    EXPECT_TRUE(std::holds_alternative<UpdateAvailable>(check("equal", std::nullopt)));  // "?" is 0
+}
+
+TEST_F(UpdateHttpsTest, BadAnswersFailTheCheckWithAReason) {
+    EXPECT_THAT(failure(check("missing")), HasSubstr("not valid JSON"));
+    EXPECT_THAT(failure(check("nourl")), HasSubstr("no \"url\""));
+    EXPECT_THAT(failure(check("badurl")), HasSubstr("https://example.com/my download"));
+    EXPECT_THAT(failure(check("fileurl")), HasSubstr("not a valid http or https address"));
+    EXPECT_THAT(failure(check("huge")), HasSubstr("larger than 1048576 bytes"));
+}
+
+TEST_F(UpdateHttpsTest, SilenceAndUntrustedCertificatesFail) {
+    auto quick = trusting();
+    quick.totalTimeout = 1s;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THAT(failure(check("hang", "1.2.0", quick)), HasSubstr("failed"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+
+    // The system's trust store does not know the test certificate.
+    EXPECT_THAT(failure(check("newer", "1.2.0", CurlHttpClient::Options{})), HasSubstr("certificate"));
+}
+
+}  // namespace
+}  // namespace tonvera
