@@ -27,3 +27,8 @@ endif()
 function(tonvera_compile_options target)
     target_link_libraries(${target} PRIVATE tonvera_options)
 endfunction()
+
+# Fuzzing needs coverage instrumentation in the code under test, not only in the targets.
+if(TONVERA_FUZZ)
+    target_compile_options(tonvera_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
