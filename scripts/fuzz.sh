@@ -16,8 +16,13 @@ for target in manifest:manifest_fuzzer versions:is_newer_fuzzer; do
     fuzzer="${target##*:}"
     mkdir -p "$work/$seeds"
     echo "=== ${fuzzer} for ${seconds}s"
+    status=0
     "build/fuzz/tests/fuzz/${fuzzer}" -max_total_time="$seconds" -print_final_stats=1 \
-        "$work/$seeds" "tests/fuzz/seeds/$seeds" 2>&1 | grep -E '^(#[0-9]+ +DONE|Done|stat::number_of_executed_units|==[0-9]+==ERROR)' || true
-    # libFuzzer exits non-zero on a finding; pipefail would hide it behind grep, so check again.
-    test "${PIPESTATUS[0]}" -eq 0
+        "$work/$seeds" "tests/fuzz/seeds/$seeds" > "$work/${fuzzer}.log" 2>&1 || status=$?
+    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/${fuzzer}.log" || true
+    if [ "$status" -ne 0 ]; then
+        tail -n 60 "$work/${fuzzer}.log"
+        echo "${fuzzer} found a problem (exit ${status})"
+        exit "$status"
+    fi
 done
