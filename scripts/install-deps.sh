@@ -9,11 +9,11 @@ packages=(
     # core libraries
     libfmt-dev nlohmann-json3-dev libutf8proc-dev
     # Linux platform services
-    libsystemd-dev libcurl4-openssl-dev ca-certificates
+    libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev
     # tests and benchmarks: a private D-Bus daemon, an HTTPS server with a fresh certificate,
     # and clang with libFuzzer for the fuzz targets
     libgtest-dev libgmock-dev libbenchmark-dev
-    dbus-daemon dbus-bin python3 openssl
+    dbus-daemon dbus-bin python3 openssl pulseaudio pulseaudio-utils
     clang libclang-rt-14-dev
 )
 

@@ -15,6 +15,13 @@ namespace tonvera {
 // The accessibility result code of the platform; 0 means success.
 using AXError = std::int32_t;
 inline constexpr AXError kAXSuccess = 0;
+inline constexpr AXError kAXErrorFailure = -25200;
+inline constexpr AXError kAXErrorInvalidUIElement = -25202;
+inline constexpr AXError kAXErrorCannotComplete = -25204;
+inline constexpr AXError kAXErrorAttributeUnsupported = -25205;
+inline constexpr AXError kAXErrorActionUnsupported = -25206;
+inline constexpr AXError kAXErrorAPIDisabled = -25211;
+inline constexpr AXError kAXErrorNoValue = -25212;
 
 // One user-interface element of another process. Implementations derive from this; callers
 // only hold handles. Two handles may denote the same element, and identity (for visited sets)

@@ -16,14 +16,6 @@
 
 namespace tonvera::testing {
 
-// Accessibility codes the fake answers with, as the platform spells them.
-inline constexpr AXError kAXErrorFailure = -25200;
-inline constexpr AXError kAXErrorInvalidUIElement = -25202;
-inline constexpr AXError kAXErrorCannotComplete = -25204;
-inline constexpr AXError kAXErrorAttributeUnsupported = -25205;
-inline constexpr AXError kAXErrorAPIDisabled = -25211;
-inline constexpr AXError kAXErrorNoValue = -25212;
-
 // A stand-in for the system's Sound menu that honours only its accessibility contract: host
 // processes among decoys, a Sound item that opens the menu when pressed, output checkboxes
 // whose identifier is "sound-device-" + name and whose value is 1 for the selected output,

@@ -1,0 +1,260 @@
+#include "platform/linux/pulse_connection.h"
+
+#include <pulse/error.h>
+#include <pulse/introspect.h>
+#include <pulse/operation.h>
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+namespace tonvera {
+
+// One request in flight: what the callbacks fill in, guarded by the connection's mutex.
+struct PulseConnection::Request {
+    PulseConnection* connection = nullptr;
+    bool done = false;
+    bool succeeded = true;
+    std::vector<Sink> sinks;
+    std::vector<std::uint32_t> streams;
+    std::string defaultSink;
+    int outstanding = 1;
+
+    void finish(bool success) {
+        std::lock_guard lock(connection->mutex);
+        succeeded = succeeded && success;
+        if (--outstanding <= 0) {
+            done = true;
+        }
+        connection->changed.notify_all();
+    }
+};
+
+namespace {
+
+void onContextState(pa_context* context, void* user) {
+    auto* connection = static_cast<PulseConnection*>(user);
+    const auto state = pa_context_get_state(context);
+    {
+        std::lock_guard lock(connection->mutex);
+        if (state == PA_CONTEXT_READY) {
+            connection->contextReady = true;
+        } else if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
+            connection->contextFailed = true;
+        }
+    }
+    connection->changed.notify_all();
+}
+
+void onSink(pa_context*, const pa_sink_info* info, int last, void* user) {
+    auto* request = static_cast<PulseConnection::Request*>(user);
+    if (last != 0) {
+        request->finish(last > 0);
+        return;
+    }
+    std::lock_guard lock(request->connection->mutex);
+    request->sinks.push_back({info->name != nullptr ? info->name : "",
+                              info->description != nullptr ? info->description : ""});
+}
+
+void onServerInfo(pa_context*, const pa_server_info* info, void* user) {
+    auto* request = static_cast<PulseConnection::Request*>(user);
+    {
+        std::lock_guard lock(request->connection->mutex);
+        request->defaultSink = info != nullptr && info->default_sink_name != nullptr
+                                   ? info->default_sink_name
+                                   : "";
+    }
+    request->finish(info != nullptr);
+}
+
+void onStream(pa_context*, const pa_sink_input_info* info, int last, void* user) {
+    auto* request = static_cast<PulseConnection::Request*>(user);
+    if (last != 0) {
+        request->finish(last > 0);
+        return;
+    }
+    std::lock_guard lock(request->connection->mutex);
+    request->streams.push_back(info->index);
+}
+
+void onSuccess(pa_context*, int success, void* user) {
+    static_cast<PulseConnection::Request*>(user)->finish(success != 0);
+}
+
+// Holds libpulse's loop lock for one scope.
+class LoopLock {
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+    ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* loop_;
+};
+
+}  // namespace
+
+PulseConnection::PulseConnection(const std::optional<std::string>& server,
+                                 std::chrono::milliseconds timeout)
+    : timeout_(timeout) {
+    mainloop_ = pa_threaded_mainloop_new();
+    if (mainloop_ == nullptr) {
+        throw PulseError("Could not create the sound-server event loop.");
+    }
+    context_ = pa_context_new(pa_threaded_mainloop_get_api(mainloop_), "Tonvera");
+    if (context_ == nullptr) {
+        pa_threaded_mainloop_free(mainloop_);
+        throw PulseError("Could not create a sound-server context.");
+    }
+    pa_context_set_state_callback(context_, &onContextState, this);
+    if (pa_context_connect(context_, server ? server->c_str() : nullptr, PA_CONTEXT_NOAUTOSPAWN,
+                           nullptr) < 0 ||
+        pa_threaded_mainloop_start(mainloop_) < 0) {
+        const std::string reason = pa_strerror(pa_context_errno(context_));
+        pa_context_unref(context_);
+        pa_threaded_mainloop_free(mainloop_);
+        throw PulseError(fmt::format("Could not connect to the sound server: {}", reason));
+    }
+    try {
+        waitForContextReady();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+PulseConnection::~PulseConnection() { close(); }
+
+void PulseConnection::close() {
+    if (mainloop_ == nullptr) {
+        return;
+    }
+    pa_threaded_mainloop_lock(mainloop_);
+    pa_context_set_state_callback(context_, nullptr, nullptr);
+    pa_context_disconnect(context_);
+    pa_context_unref(context_);
+    pa_threaded_mainloop_unlock(mainloop_);
+    pa_threaded_mainloop_stop(mainloop_);
+    pa_threaded_mainloop_free(mainloop_);
+    mainloop_ = nullptr;
+}
+
+void PulseConnection::waitForContextReady() {
+    bool failed = false;
+    {
+        std::unique_lock lock(mutex);
+        if (!changed.wait_for(lock, timeout_, [this] { return contextReady || contextFailed; })) {
+            throw PulseError("The sound server did not answer in time.");
+        }
+        failed = contextFailed;
+    }
+    if (failed) {
+        LoopLock loopLock(mainloop_);
+        throw PulseError(fmt::format("Could not connect to the sound server: {}",
+                                     pa_strerror(pa_context_errno(context_))));
+    }
+}
+
+bool PulseConnection::isReady() const {
+    std::lock_guard lock(mutex);
+    return contextReady && !contextFailed;
+}
+
+void PulseConnection::waitFor(Request& request, const std::vector<pa_operation*>& operations,
+                              const char* what) {
+    const bool refused =
+        std::find(operations.begin(), operations.end(), nullptr) != operations.end();
+    bool done = false;
+    bool failed = false;
+    if (!refused) {
+        std::unique_lock lock(mutex);
+        done = changed.wait_for(lock, timeout_, [&] { return request.done || contextFailed; }) &&
+               request.done;
+        failed = contextFailed;
+    }
+    {
+        // Once cancelled under the loop lock, no callback touches `request` again.
+        LoopLock lock(mainloop_);
+        for (pa_operation* operation : operations) {
+            if (operation == nullptr) {
+                continue;
+            }
+            if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
+                pa_operation_cancel(operation);
+            }
+            pa_operation_unref(operation);
+        }
+    }
+    if (refused) {
+        throw PulseError(fmt::format("The sound server refused to {}.", what));
+    }
+    if (!done) {
+        throw PulseError(failed ? fmt::format("The sound server went away while trying to {}.", what)
+                                : fmt::format("The sound server did not answer in time to {}.", what));
+    }
+    std::lock_guard lock(mutex);
+    if (!request.succeeded) {
+        throw PulseError(fmt::format("The sound server could not {}.", what));
+    }
+}
+
+std::vector<PulseConnection::Sink> PulseConnection::sinks() {
+    Request request{this};
+    pa_operation* operation = nullptr;
+    {
+        LoopLock lock(mainloop_);
+        operation = pa_context_get_sink_info_list(context_, &onSink, &request);
+    }
+    waitFor(request, {operation}, "list the outputs");
+    return std::move(request.sinks);
+}
+
+std::string PulseConnection::defaultSinkName() {
+    Request request{this};
+    pa_operation* operation = nullptr;
+    {
+        LoopLock lock(mainloop_);
+        operation = pa_context_get_server_info(context_, &onServerInfo, &request);
+    }
+    waitFor(request, {operation}, "tell the current output");
+    return std::move(request.defaultSink);
+}
+
+void PulseConnection::selectSink(const std::string& sinkName) {
+    Request setDefault{this};
+    pa_operation* operation = nullptr;
+    {
+        LoopLock lock(mainloop_);
+        operation = pa_context_set_default_sink(context_, sinkName.c_str(), &onSuccess, &setDefault);
+    }
+    waitFor(setDefault, {operation}, "select the output");
+
+    Request listStreams{this};
+    {
+        LoopLock lock(mainloop_);
+        operation = pa_context_get_sink_input_info_list(context_, &onStream, &listStreams);
+    }
+    waitFor(listStreams, {operation}, "list the playing streams");
+    if (listStreams.streams.empty()) {
+        return;
+    }
+    Request moves{this};
+    moves.outstanding = static_cast<int>(listStreams.streams.size());
+    std::vector<pa_operation*> operations;
+    {
+        LoopLock lock(mainloop_);
+        for (const auto stream : listStreams.streams) {
+            operations.push_back(
+                pa_context_move_sink_input_by_name(context_, stream, sinkName.c_str(), &onSuccess, &moves));
+        }
+    }
+    try {
+        waitFor(moves, operations, "move the playing streams");
+    } catch (const PulseError&) {
+        // The output is selected; a stream that could not follow is no reason to fail.
+    }
+}
+
+}  // namespace tonvera

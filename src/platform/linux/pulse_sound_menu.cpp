@@ -1,0 +1,274 @@
+#include "platform/linux/pulse_sound_menu.h"
+
+#include <array>
+#include <utility>
+
+#include "platform/linux/pulse_connection.h"
+
+namespace tonvera {
+namespace {
+
+constexpr std::uint16_t kEscapeKey = 53;
+constexpr std::string_view kDevicePrefix = "sound-device-";
+
+// The host processes, in the order they are listed, with made-up process numbers that no
+// real process of ours could be confused with.
+struct Host {
+    const char* name;
+    const char* bundle;
+    std::int32_t processIdentifier;
+};
+constexpr std::array<Host, 3> kHosts = {{
+    {"MenuBarAgent", "com.apple.menubaragent", -1001},
+    {"ControlCenter", "com.apple.controlcenter", -1002},
+    {"SystemUIServer", "com.apple.systemuiserver", -1003},
+}};
+
+enum class Kind { menuBarAgent, controlCenter, systemUIServer, menuBar, soundItem, window, group, scrollArea, checkbox, gone };
+
+struct MenuElement final : AccessibilityElement {
+    explicit MenuElement(Kind elementKind, PulseConnection::Sink elementSink = {})
+        : kind(elementKind), sink(std::move(elementSink)) {}
+    Kind kind;
+    PulseConnection::Sink sink;
+};
+
+AXElementHandle element(Kind kind, PulseConnection::Sink sink = {}) {
+    return std::make_shared<MenuElement>(kind, std::move(sink));
+}
+
+const char* roleOf(Kind kind) {
+    switch (kind) {
+        case Kind::menuBarAgent:
+        case Kind::controlCenter:
+        case Kind::systemUIServer:
+            return "AXApplication";
+        case Kind::menuBar:
+            return "AXMenuBar";
+        case Kind::soundItem:
+            return "AXMenuBarItem";
+        case Kind::window:
+            return "AXWindow";
+        case Kind::group:
+            return "AXGroup";
+        case Kind::scrollArea:
+            return "AXScrollArea";
+        case Kind::checkbox:
+            return "AXCheckBox";
+        case Kind::gone:
+            break;
+    }
+    return nullptr;
+}
+
+struct PulseKey final : KeyboardEvent {
+    PulseKey(std::uint16_t keyCode, bool isDown) : code(keyCode), down(isDown) {}
+    std::uint16_t code;
+    bool down;
+};
+
+}  // namespace
+
+PulseSoundMenu::PulseSoundMenu(Options options, std::shared_ptr<LogSink> logSink)
+    : options_(std::move(options)), logger_(std::move(logSink), std::string(kLogSubsystem), "Sound") {}
+
+PulseSoundMenu::~PulseSoundMenu() = default;
+
+PulseConnection* PulseSoundMenu::connection() {
+    if (connection_ && connection_->isReady()) {
+        return connection_.get();
+    }
+    connection_.reset();
+    // A server that just failed is not asked again at once: one selection makes many calls,
+    // and each would otherwise wait out the whole time bound again.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < retryAfter_) {
+        return nullptr;
+    }
+    try {
+        connection_ = std::make_unique<PulseConnection>(options_.server, options_.timeout);
+        if (reportedUnreachable_) {
+            logger_.info("The sound server can be reached again");
+            reportedUnreachable_ = false;
+        }
+        return connection_.get();
+    } catch (const PulseError& error) {
+        if (!reportedUnreachable_) {
+            logger_.error("{}", error.what());
+            reportedUnreachable_ = true;
+        }
+        retryAfter_ = std::chrono::steady_clock::now() + options_.timeout;
+        menuOpen_ = false;
+        return nullptr;
+    }
+}
+
+void PulseSoundMenu::dropConnection(const std::string& reason) {
+    if (!reportedUnreachable_) {
+        logger_.error("{}", reason);
+        reportedUnreachable_ = true;
+    }
+    connection_.reset();
+    retryAfter_ = std::chrono::steady_clock::now() + options_.timeout;
+}
+
+bool PulseSoundMenu::isProcessTrusted() const {
+    // A Linux desktop has no such permission: the sound server answers anyone in the session.
+    return true;
+}
+
+bool PulseSoundMenu::isMenuOpen() const {
+    std::lock_guard lock(mutex_);
+    return menuOpen_;
+}
+
+std::vector<RunningApplication> PulseSoundMenu::runningApplications() {
+    std::lock_guard lock(mutex_);
+    std::vector<RunningApplication> applications;
+    if (connection() == nullptr) {
+        return applications;  // no server, no Sound menu
+    }
+    for (const auto& host : kHosts) {
+        applications.push_back(RunningApplication{host.bundle, std::nullopt, host.name, host.processIdentifier});
+    }
+    return applications;
+}
+
+AXElementHandle PulseSoundMenu::applicationElement(std::int32_t processIdentifier) {
+    for (std::size_t i = 0; i < kHosts.size(); ++i) {
+        if (kHosts[i].processIdentifier == processIdentifier) {
+            return element(static_cast<Kind>(i));
+        }
+    }
+    return element(Kind::gone);
+}
+
+AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle, std::string_view attribute,
+                                           std::optional<AXAttributeValue>& value) {
+    value.reset();
+    const auto* menuElement = dynamic_cast<const MenuElement*>(handle.get());
+    if (menuElement == nullptr || menuElement->kind == Kind::gone) {
+        return kAXErrorInvalidUIElement;
+    }
+    const Kind kind = menuElement->kind;
+    if (attribute == "AXRole") {
+        value = AXAttributeValue(std::string(roleOf(kind)));
+        return kAXSuccess;
+    }
+    if (attribute == "AXIdentifier") {
+        if (kind == Kind::soundItem) {
+            value = AXAttributeValue(std::string("com.apple.menuextra.sound"));
+        } else if (kind == Kind::checkbox) {
+            value = AXAttributeValue(std::string(kDevicePrefix) + menuElement->sink.description);
+        } else {
+            return kAXErrorNoValue;
+        }
+        return kAXSuccess;
+    }
+    std::lock_guard lock(mutex_);
+    if (attribute == "AXValue") {
+        if (kind != Kind::checkbox) {
+            return kAXErrorNoValue;
+        }
+        auto* server = connection();
+        if (server == nullptr) {
+            return kAXErrorCannotComplete;
+        }
+        try {
+            value = AXAttributeValue(std::int64_t{server->defaultSinkName() == menuElement->sink.name ? 1 : 0});
+            return kAXSuccess;
+        } catch (const PulseError& error) {
+            dropConnection(error.what());
+            return kAXErrorCannotComplete;
+        }
+    }
+    if (attribute != "AXChildren") {
+        return kAXErrorAttributeUnsupported;
+    }
+    std::vector<AXElementHandle> children;
+    switch (kind) {
+        case Kind::menuBarAgent:
+            children.push_back(element(Kind::menuBar));
+            break;
+        case Kind::menuBar:
+            children.push_back(element(Kind::soundItem));
+            break;
+        case Kind::controlCenter:
+            if (menuOpen_) {
+                children.push_back(element(Kind::window));
+            }
+            break;
+        case Kind::window:
+            children.push_back(element(Kind::group));
+            break;
+        case Kind::group:
+            children.push_back(element(Kind::scrollArea));
+            break;
+        case Kind::scrollArea: {
+            auto* server = connection();
+            if (server == nullptr) {
+                return kAXErrorCannotComplete;
+            }
+            try {
+                for (auto& sink : server->sinks()) {
+                    children.push_back(element(Kind::checkbox, std::move(sink)));
+                }
+            } catch (const PulseError& error) {
+                dropConnection(error.what());
+                return kAXErrorCannotComplete;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    value = AXAttributeValue(std::move(children));
+    return kAXSuccess;
+}
+
+AXError PulseSoundMenu::performAction(const AXElementHandle& handle, std::string_view action) {
+    const auto* menuElement = dynamic_cast<const MenuElement*>(handle.get());
+    if (menuElement == nullptr || menuElement->kind == Kind::gone) {
+        return kAXErrorInvalidUIElement;
+    }
+    if (action != "AXPress" ||
+        (menuElement->kind != Kind::soundItem && menuElement->kind != Kind::checkbox)) {
+        return kAXErrorActionUnsupported;
+    }
+    std::lock_guard lock(mutex_);
+    auto* server = connection();
+    if (server == nullptr) {
+        return kAXErrorCannotComplete;
+    }
+    if (menuElement->kind == Kind::soundItem) {
+        menuOpen_ = true;
+        return kAXSuccess;
+    }
+    try {
+        server->selectSink(menuElement->sink.name);
+        return kAXSuccess;
+    } catch (const PulseError& error) {
+        dropConnection(error.what());
+        return kAXErrorCannotComplete;
+    }
+}
+
+std::unique_ptr<KeyboardEvent> PulseSoundMenu::createKeyboardEvent(std::uint16_t keyCode, bool keyDown) {
+    return std::make_unique<PulseKey>(keyCode, keyDown);
+}
+
+void PulseSoundMenu::post(const KeyboardEvent& event) {
+    const auto* key = dynamic_cast<const PulseKey*>(&event);
+    if (key == nullptr || key->code != kEscapeKey) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (key->down) {
+        escapeDown_ = true;
+    } else if (escapeDown_) {
+        escapeDown_ = false;
+        menuOpen_ = false;
+    }
+}
+
+}  // namespace tonvera
