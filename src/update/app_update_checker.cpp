@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -23,11 +24,19 @@ std::int64_t versionPiece(std::string_view piece) {
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return 0;
     }
-    // Parse with the sign attached so that the most negative value still fits.
-    const std::string text = (negative ? "-" : "") + std::string(digits);
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() ? value : 0;
+    std::uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    if (error != std::errc() || end != digits.data() + digits.size()) {
+        return 0;
+    }
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (!negative) {
+        return magnitude <= kMax ? static_cast<std::int64_t>(magnitude) : 0;
+    }
+    if (magnitude == kMax + 1) {
+        return std::numeric_limits<std::int64_t>::min();
+    }
+    return magnitude <= kMax ? -static_cast<std::int64_t>(magnitude) : 0;
 }
 
 std::vector<std::int64_t> versionPieces(std::string_view version) {
