@@ -1,9 +1,9 @@
 // The native selector against the scripted Sound menu with zero-length waits: CPU time per
 // call and accessibility requests per element of the ControlCenter tree.
-#include <benchmark/benchmark.h>
-
 #include <memory>
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "platform/logger.h"
 #include "platform/testing/scripted_sound_menu.h"
@@ -16,18 +16,18 @@ namespace {
 
 // Waits take no time at all, so only the selector's own work is measured.
 class ImmediateClock final : public Clock {
-public:
+  public:
     TimePoint now() const override { return {}; }
     bool sleepFor(Duration, std::stop_token) override { return true; }
 };
 
 class NoWorkspace final : public Workspace {
-public:
+  public:
     bool openURL(std::string_view) override { return false; }
 };
 
 class DiscardingSink final : public LogSink {
-public:
+  public:
     void write(LogLevel, std::string_view, std::string_view, std::string_view) override {}
 };
 
@@ -50,8 +50,8 @@ struct Fixture {
         std::size_t next = 0;
         for (std::size_t added = kSceneElements; added < elements; ++added) {
             const auto parent = parents[next / 8];
-            parents.push_back(menu->addElement(parent, AXAttributeValue("text-" + std::to_string(added)),
-                                               "AXStaticText"));
+            parents.push_back(menu->addElement(
+                parent, AXAttributeValue("text-" + std::to_string(added)), "AXStaticText"));
             ++next;
         }
         treeSize = std::max(elements, kSceneElements);
@@ -61,8 +61,8 @@ struct Fixture {
 
 void reportRequests(benchmark::State& state, const Fixture& fixture, std::size_t passes) {
     const auto counters = fixture.menu->counters();
-    const double perCall = static_cast<double>(counters.attributeReads()) /
-                           static_cast<double>(state.iterations());
+    const double perCall =
+        static_cast<double>(counters.attributeReads()) / static_cast<double>(state.iterations());
     state.counters["requests_per_call"] = perCall;
     state.counters["requests_per_element_per_pass"] =
         perCall / static_cast<double>(fixture.treeSize * passes);
@@ -88,8 +88,16 @@ void discoverDevices(benchmark::State& state) {
     reportRequests(state, fixture, 1);
 }
 
-BENCHMARK(selectDevice)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
-BENCHMARK(discoverDevices)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+BENCHMARK(selectDevice)
+    ->RangeMultiplier(10)
+    ->Range(100, 100000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(discoverDevices)
+    ->RangeMultiplier(10)
+    ->Range(100, 100000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
 
 }  // namespace
 }  // namespace tonvera

@@ -15,7 +15,11 @@ void runTrue(benchmark::State& state) {
     }
 }
 
-BENCHMARK(runTrue)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(runTrue)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace tonvera

@@ -1,10 +1,10 @@
 // A full successful selection against a real sound server (a private PulseAudio started
 // here): wall time above the 1.4 s of waits the selector must make, and the accessibility
 // requests one selection costs.
-#include <benchmark/benchmark.h>
-
 #include <atomic>
 #include <chrono>
+
+#include <benchmark/benchmark.h>
 
 #include "platform/linux/pulse_sound_menu.h"
 #include "platform/linux/steady_clock.h"
@@ -18,16 +18,19 @@ namespace {
 using namespace std::chrono_literals;
 
 class DiscardingSink final : public LogSink {
-public:
+  public:
     void write(LogLevel, std::string_view, std::string_view, std::string_view) override {}
 };
 
 // Counts the requests that pass through to the real implementation.
 class CountingAccessibility final : public Accessibility {
-public:
-    explicit CountingAccessibility(std::shared_ptr<Accessibility> inner) : inner_(std::move(inner)) {}
+  public:
+    explicit CountingAccessibility(std::shared_ptr<Accessibility> inner)
+        : inner_(std::move(inner)) {}
     bool isProcessTrusted() const override { return inner_->isProcessTrusted(); }
-    AXElementHandle applicationElement(std::int32_t pid) override { return inner_->applicationElement(pid); }
+    AXElementHandle applicationElement(std::int32_t pid) override {
+        return inner_->applicationElement(pid);
+    }
     AXError copyAttributeValue(const AXElementHandle& element, std::string_view attribute,
                                std::optional<AXAttributeValue>& value) override {
         ++requests;
@@ -39,7 +42,7 @@ public:
     }
     std::atomic<long> requests{0};
 
-private:
+  private:
     std::shared_ptr<Accessibility> inner_;
 };
 
@@ -59,12 +62,14 @@ void selectDeviceOnPulseAudio(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         selector.selectDevice(calls % 2 == 0 ? "Wohnzimmer" : "Küche Radio", {});
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - start;
         aboveWaits += took.count() - 1400.0;
         ++calls;
     }
     state.counters["ms_above_waits"] = aboveWaits / static_cast<double>(calls);
-    state.counters["requests_per_call"] = static_cast<double>(counting->requests) / static_cast<double>(calls);
+    state.counters["requests_per_call"] =
+        static_cast<double>(counting->requests) / static_cast<double>(calls);
 }
 
 BENCHMARK(selectDeviceOnPulseAudio)->Iterations(10)->UseRealTime()->Unit(benchmark::kMillisecond);

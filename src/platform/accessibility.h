@@ -27,7 +27,7 @@ inline constexpr AXError kAXErrorNoValue = -25212;
 // only hold handles. Two handles may denote the same element, and identity (for visited sets)
 // is that of the handle object, never of the element it denotes.
 class AccessibilityElement {
-public:
+  public:
     virtual ~AccessibilityElement() = default;
 };
 using AXElementHandle = std::shared_ptr<AccessibilityElement>;
@@ -44,7 +44,7 @@ using AXAttributeValue = std::variant<std::string, std::int64_t, double, bool, A
 
 // Reads and operates the user interface of other processes.
 class Accessibility : public AccessibilityTrust {
-public:
+  public:
     // The root element of the process `processIdentifier`; never null.
     virtual AXElementHandle applicationElement(std::int32_t processIdentifier) = 0;
 

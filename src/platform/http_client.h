@@ -9,13 +9,13 @@ namespace tonvera {
 // The request could not be completed: no network, a refused or untrusted connection, a
 // time-out, a body over the size bound, or a stop request.
 class HttpError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Fetches resources over HTTPS.
 class HttpClient {
-public:
+  public:
     virtual ~HttpClient() = default;
 
     // One GET of `address`; returns the body bytes whatever the status code. Throws HttpError.

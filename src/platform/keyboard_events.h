@@ -7,13 +7,13 @@ namespace tonvera {
 
 // A synthesized key event, ready to post.
 class KeyboardEvent {
-public:
+  public:
     virtual ~KeyboardEvent() = default;
 };
 
 // Synthesizes key presses as if typed on the keyboard.
 class KeyboardEvents {
-public:
+  public:
     virtual ~KeyboardEvents() = default;
 
     // A key-down or key-up event for the virtual key `keyCode`, or null when it cannot be made.

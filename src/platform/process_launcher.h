@@ -26,13 +26,13 @@ struct ProcessResult {
 
 // The executable could not be started at all.
 class ProcessLaunchError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Runs other programs and collects what they print.
 class ProcessLauncher {
-public:
+  public:
     virtual ~ProcessLauncher() = default;
 
     // Runs `executable` (an absolute path) with `arguments` and waits until it has ended and

@@ -17,7 +17,7 @@ struct RunningApplication {
 
 // The applications of the user's session.
 class RunningApplications {
-public:
+  public:
     virtual ~RunningApplications() = default;
 
     // Every running application, in the platform's own order.

@@ -16,7 +16,7 @@ using SystemEventToken = std::uint64_t;
 
 // Subscriptions to system events.
 class SystemEvents {
-public:
+  public:
     virtual ~SystemEvents() = default;
 
     // Calls `handler` on the main thread each time `event` happens, until the returned token

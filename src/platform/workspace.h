@@ -6,7 +6,7 @@ namespace tonvera {
 
 // The desktop's way of opening documents, settings panes and web addresses.
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
 
     // Opens `address`; true when something was opened for it.

@@ -24,7 +24,9 @@ WakeMonitor::WakeMonitor(std::shared_ptr<SystemEvents> events, std::shared_ptr<T
       clock_(std::move(clock)),
       onReconnectNeeded_(std::move(onReconnectNeeded)) {}
 
-WakeMonitor::~WakeMonitor() { stop(); }
+WakeMonitor::~WakeMonitor() {
+    stop();
+}
 
 void WakeMonitor::start() {
     // The handlers hold the monitor weakly: a notification after it is gone does nothing.
@@ -37,7 +39,8 @@ void WakeMonitor::start() {
         };
     };
     std::vector<SystemEventToken> tokens;
-    tokens.push_back(events_->subscribe(SystemEvent::screensDidWake, wakeHandler("screensDidWake")));
+    tokens.push_back(
+        events_->subscribe(SystemEvent::screensDidWake, wakeHandler("screensDidWake")));
     tokens.push_back(events_->subscribe(SystemEvent::didWake, wakeHandler("didWake")));
     tokens.push_back(events_->subscribe(SystemEvent::screensDidSleep, [weak] {
         if (const auto monitor = weak.lock()) {
@@ -65,7 +68,7 @@ void WakeMonitor::stop() {
 void WakeMonitor::handleWake(std::string_view source) {
     logger_.info("[AirPlay] Wake detected ({})", source);
     // The task keeps the monitor alive until the callback has returned.
-    tasks_->submit([self = shared_from_this()](std::stop_token stop) {
+    tasks_->submit([self = shared_from_this()](const std::stop_token& stop) {
         // Cut short at shutdown, the pause simply ends and the callback follows at once.
         static_cast<void>(self->clock_->sleepFor(kWakeDelay, stop));
         self->onReconnectNeeded_(stop);

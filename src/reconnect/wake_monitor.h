@@ -18,7 +18,7 @@ namespace tonvera {
 // screens) is logged and, a second later, the owner's callback runs on a background task.
 // There is no debouncing; the orchestrator refuses overlapping runs.
 class WakeMonitor : public std::enable_shared_from_this<WakeMonitor> {
-public:
+  public:
     // Runs on a background task and may block; the token is stopped at shutdown.
     using Callback = std::function<void(const std::stop_token&)>;
 
@@ -40,7 +40,7 @@ public:
     // Ends every subscription. Harmless before start and when called again.
     void stop();
 
-private:
+  private:
     WakeMonitor(std::shared_ptr<SystemEvents> events, std::shared_ptr<TaskRunner> tasks,
                 std::shared_ptr<Clock> clock, std::shared_ptr<LogSink> logSink,
                 Callback onReconnectNeeded);

@@ -73,7 +73,9 @@ AccessibilityHelper::AccessibilityHelper(std::shared_ptr<Accessibility> accessib
       applications_(std::move(applications)),
       workspace_(std::move(workspace)) {}
 
-bool AccessibilityHelper::isTrusted() const { return accessibility_->isProcessTrusted(); }
+bool AccessibilityHelper::isTrusted() const {
+    return accessibility_->isProcessTrusted();
+}
 
 AXElementHandle AccessibilityHelper::applicationElement(std::string_view processName) const {
     const std::string name = unicode_text::lowercased(processName);

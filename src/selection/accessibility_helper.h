@@ -21,7 +21,7 @@ using VisitedSet = std::unordered_set<AXElementHandle>;
 // application element, attribute reads, bounded tree searches, and the settings openers.
 // Reads never throw: a failed read is an absent value.
 class AccessibilityHelper {
-public:
+  public:
     // The root is level 0; a search examines at most 64 levels.
     static constexpr int maxSearchDepth = 63;
 
@@ -49,8 +49,8 @@ public:
 
     // The first element, depth-first pre-order, whose identifier is canonically equal to
     // `identifier`; null when there is none within the depth bound.
-    AXElementHandle findElement(const AXElementHandle& root, std::string_view identifier,
-                                int depth, VisitedSet& visited) const;
+    AXElementHandle findElement(const AXElementHandle& root, std::string_view identifier, int depth,
+                                VisitedSet& visited) const;
 
     // Appends, depth-first pre-order, every element within the depth bound that satisfies
     // `predicate`; each handle at most once.
@@ -72,7 +72,7 @@ public:
     // Opens the privacy pane where the accessibility permission is granted.
     void openAccessibilitySettings() const;
 
-private:
+  private:
     void openFirst(const std::vector<std::string_view>& addresses) const;
 
     std::shared_ptr<Accessibility> accessibility_;

@@ -12,9 +12,8 @@ namespace tonvera {
 namespace {
 
 // Markers of a refused accessibility access in the script runner's German and English words.
-constexpr std::array<std::string_view, 4> kPermissionMarkers = {"keine berechtigung",
-                                                                "hilfszugriff", "not allowed",
-                                                                "assistive"};
+constexpr std::array<std::string_view, 4> kPermissionMarkers = {
+    "keine berechtigung", "hilfszugriff", "not allowed", "assistive"};
 
 std::string replaceAll(std::string_view text, char from, std::string_view to) {
     std::string result;

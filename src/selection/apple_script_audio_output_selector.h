@@ -15,7 +15,7 @@ namespace tonvera {
 // Selects outputs by handing an AppleScript to /usr/bin/osascript, which works the Sound menu
 // through System Events. The fallback when the accessibility route fails.
 class AppleScriptAudioOutputSelector final : public AudioOutputSelector {
-public:
+  public:
     static constexpr const char* kScriptRunner = "/usr/bin/osascript";
 
     // One hung script must not hold a reconnect (and so every later reconnect) forever.
@@ -44,7 +44,7 @@ public:
     // The names in a discovery output: trimmed, split at ", ", each trimmed, empties dropped.
     static std::vector<std::string> parseDeviceList(std::string_view output);
 
-private:
+  private:
     std::shared_ptr<ProcessLauncher> launcher_;
     Logger logger_;
     std::chrono::milliseconds scriptTimeout_;

@@ -1,8 +1,8 @@
 #include "selection/native_accessibility_audio_output_selector.h"
 
-#include <fmt/format.h>
-
 #include <utility>
+
+#include <fmt/format.h>
 
 #include "selection/accessibility_error.h"
 #include "selection/cancellation_error.h"
@@ -75,7 +75,8 @@ void NativeAccessibilityAudioOutputSelector::selectDevice(const std::string& nam
         return;
     }
     logger_.info("[AirPlay] Selecting device: {}", name);
-    if (const AXError code = helper_.performAction(device, menu::kPressAction); code != kAXSuccess) {
+    if (const AXError code = helper_.performAction(device, menu::kPressAction);
+        code != kAXSuccess) {
         // The menu stays open: the press may yet have worked, and Escape would not help.
         throw AccessibilityError::actionFailed(std::string(menu::kPressAction), code);
     }
@@ -137,14 +138,16 @@ AXElementHandle NativeAccessibilityAudioOutputSelector::findSoundMenuExtra() con
     }
     if (const auto controlCenter = helper_.applicationElement(menu::kControlCenter)) {
         VisitedSet visited;
-        if (auto item = helper_.findElement(controlCenter, menu::kSoundItemIdentifier, 0, visited)) {
+        if (auto item =
+                helper_.findElement(controlCenter, menu::kSoundItemIdentifier, 0, visited)) {
             logger_.info("[AirPlay] Strategy B succeeded: found sound menu in ControlCenter");
             return item;
         }
     }
     if (const auto systemUIServer = helper_.applicationElement(menu::kSystemUIServer)) {
         VisitedSet visited;
-        if (auto item = helper_.findElement(systemUIServer, menu::kSoundItemIdentifier, 0, visited)) {
+        if (auto item =
+                helper_.findElement(systemUIServer, menu::kSoundItemIdentifier, 0, visited)) {
             logger_.info("[AirPlay] Fallback succeeded: found sound menu in SystemUIServer");
             return item;
         }
@@ -169,7 +172,8 @@ AXElementHandle NativeAccessibilityAudioOutputSelector::findSoundMenuExtra() con
 
 AXElementHandle NativeAccessibilityAudioOutputSelector::openMenu(const AXElementHandle& soundItem,
                                                                  const std::stop_token& stop) {
-    if (const AXError code = helper_.performAction(soundItem, menu::kPressAction); code != kAXSuccess) {
+    if (const AXError code = helper_.performAction(soundItem, menu::kPressAction);
+        code != kAXSuccess) {
         throw AccessibilityError::actionFailed(std::string(menu::kPressAction), code);
     }
     wait(menu::kMenuOpenWait, stop);

@@ -17,7 +17,7 @@ namespace tonvera {
 // Keeps nothing between calls; every wait can be cut short by the caller's stop token, which
 // fails the call with a CancellationError (the menu then stays as it is).
 class NativeAccessibilityAudioOutputSelector final : public AudioOutputSelector {
-public:
+  public:
     NativeAccessibilityAudioOutputSelector(AccessibilityHelper helper,
                                            std::shared_ptr<KeyboardEvents> keyboard,
                                            std::shared_ptr<Clock> clock,
@@ -29,13 +29,13 @@ public:
     // The Sound menu-bar item, looked for in every host process; null when it is not there.
     AXElementHandle findSoundMenuExtra() const;
 
-private:
+  private:
     // Presses the Sound item, waits for the menu and returns the ControlCenter application.
     AXElementHandle openMenu(const AXElementHandle& soundItem, const std::stop_token& stop);
     std::vector<AXElementHandle> collectDeviceCheckboxes(const AXElementHandle& controlCenter,
                                                          const std::stop_token& stop);
-    std::vector<AXElementHandle> collectFromRoot(const AXElementHandle& root,
-                                                 const AccessibilityHelper::Predicate& predicate) const;
+    std::vector<AXElementHandle> collectFromRoot(
+        const AXElementHandle& root, const AccessibilityHelper::Predicate& predicate) const;
     bool isCheckBox(const AXElementHandle& element) const;
     void closeMenu();
     void wait(Clock::Duration duration, const std::stop_token& stop);

@@ -40,9 +40,9 @@ std::optional<std::string> decomposed(std::string_view text) {
 // The code point starting at `offset`, with its length; a length of 0 for invalid bytes.
 std::pair<utf8proc_int32_t, std::size_t> codePointAt(std::string_view text, std::size_t offset) {
     utf8proc_int32_t codePoint = 0;
-    const auto length = utf8proc_iterate(bytes(text.substr(offset)),
-                                         static_cast<utf8proc_ssize_t>(text.size() - offset),
-                                         &codePoint);
+    const auto length =
+        utf8proc_iterate(bytes(text.substr(offset)),
+                         static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
     return {codePoint, length > 0 ? static_cast<std::size_t>(length) : 0};
 }
 

@@ -1,14 +1,14 @@
 #include "update/app_update_checker.h"
 
-#include <fmt/format.h>
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <charconv>
 #include <limits>
 #include <stdexcept>
 #include <utility>
 #include <vector>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 namespace tonvera {
 namespace {
@@ -21,11 +21,13 @@ std::int64_t versionPiece(std::string_view piece) {
         negative = digits.front() == '-';
         digits.remove_prefix(1);
     }
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (digits.empty() ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return 0;
     }
     std::uint64_t magnitude = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
     if (error != std::errc() || end != digits.data() + digits.size()) {
         return 0;
     }
@@ -74,7 +76,9 @@ AppUpdateChecker::AppUpdateChecker(std::shared_ptr<HttpClient> http,
       installedVersion_(std::move(installedVersion)),
       manifestURL_(parseWebAddress(std::string(serverBase) + std::string(kManifestPath))) {}
 
-std::string AppUpdateChecker::currentVersion() const { return installedVersion_.value_or("?"); }
+std::string AppUpdateChecker::currentVersion() const {
+    return installedVersion_.value_or("?");
+}
 
 bool AppUpdateChecker::isNewer(std::string_view offered, std::string_view installed) {
     const auto left = versionPieces(offered);
@@ -120,8 +124,8 @@ UpdateCheckResult AppUpdateChecker::check(const std::stop_token& stop) const {
     // Checked before the versions: a bad address fails the check even when nothing is newer.
     auto url = parseWebAddress(info.url);
     if (!url) {
-        return UpdateCheckFailed{
-            fmt::format("The offered download address is not a valid http or https address: {}", info.url)};
+        return UpdateCheckFailed{fmt::format(
+            "The offered download address is not a valid http or https address: {}", info.url)};
     }
     if (isNewer(info.version, current)) {
         return UpdateAvailable{std::move(info.version), std::move(*url)};

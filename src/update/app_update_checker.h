@@ -20,7 +20,7 @@ struct AppUpdateInfo {
 // Asks the update server whether a newer version is offered. Never fails towards its caller:
 // every problem becomes UpdateCheckFailed. Logs and shows nothing itself.
 class AppUpdateChecker {
-public:
+  public:
     static constexpr std::string_view kManifestPath = "/dist/update.json";
 
     // `installedVersion` is the version this build carries, if any; `serverBase` the update
@@ -45,7 +45,7 @@ public:
     // members are ignored. Throws std::invalid_argument saying what is wrong.
     static AppUpdateInfo decodeManifest(std::string_view body);
 
-private:
+  private:
     std::shared_ptr<HttpClient> http_;
     std::optional<std::string> installedVersion_;
     std::optional<WebAddress> manifestURL_;

@@ -18,7 +18,8 @@ bool hasOnlyUrlCharacters(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '%') {
-            if (i + 2 >= text.size() || std::isxdigit(static_cast<unsigned char>(text[i + 1])) == 0 ||
+            if (i + 2 >= text.size() ||
+                std::isxdigit(static_cast<unsigned char>(text[i + 1])) == 0 ||
                 std::isxdigit(static_cast<unsigned char>(text[i + 2])) == 0) {
                 return false;
             }
@@ -74,7 +75,8 @@ std::optional<WebAddress> parseWebAddress(std::string_view text) {
     } else {
         host = host.substr(0, host.find(':'));
     }
-    if (host.empty() || (!host.starts_with('[') && host.find_first_of("[]") != std::string_view::npos)) {
+    if (host.empty() ||
+        (!host.starts_with('[') && host.find_first_of("[]") != std::string_view::npos)) {
         return std::nullopt;
     }
     if (const auto port = authority.find(':'); port != std::string_view::npos) {

@@ -1,9 +1,9 @@
 // The script selector over real child processes: a fake of osascript stands at another path
 // and is told by extra arguments what to do.
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/testing/memory_log_sink.h"
@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 
 // Runs the fake in place of the real script runner, with the test's options in front.
 class FakeOsascriptLauncher final : public ProcessLauncher {
-public:
+  public:
     std::vector<std::string> options;
     std::string executable;
 
@@ -30,7 +30,7 @@ public:
         return real_.run(TONVERA_FAKE_OSASCRIPT, all, timeout, stop);
     }
 
-private:
+  private:
     PosixProcessLauncher real_{100ms};
 };
 
@@ -66,7 +66,8 @@ TEST_F(ScriptSelectorIntegrationTest, TheScriptReachesTheRunnerIntact) {
 }
 
 TEST_F(ScriptSelectorIntegrationTest, ExitStatusAndMessagesDecideTheOutcome) {
-    launcher->options = {"--stderr", "osascript is NOT ALLOWED assistive access. (-1719)", "--status", "1"};
+    launcher->options = {"--stderr", "osascript is NOT ALLOWED assistive access. (-1719)",
+                         "--status", "1"};
     EXPECT_EQ(failure("A"), AccessibilityError::permissionMissing());
 
     launcher->options = {"--stderr", "NOT ALLOWED", "--status", "0"};
@@ -79,7 +80,8 @@ TEST_F(ScriptSelectorIntegrationTest, ExitStatusAndMessagesDecideTheOutcome) {
     EXPECT_TRUE(selector.discoverDevices({}).empty());
 
     launcher->options = {"--stdout", "Arbeitszimmer, Küche Radio\n"};
-    EXPECT_EQ(selector.discoverDevices({}), (std::vector<std::string>{"Arbeitszimmer", "Küche Radio"}));
+    EXPECT_EQ(selector.discoverDevices({}),
+              (std::vector<std::string>{"Arbeitszimmer", "Küche Radio"}));
 
     launcher->options = {"--hang"};
     EXPECT_EQ(failure("A"), AccessibilityError::timeout());

@@ -1,9 +1,9 @@
 #include "platform/linux/dbus_system_events.h"
 
+#include <thread>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <thread>
 
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/testing/memory_log_sink.h"
@@ -19,18 +19,20 @@ using ::testing::HasSubstr;
 
 // A private bus daemon for the test, playing both the system and the session bus.
 class DBusSystemEventsTest : public ::testing::Test {
-protected:
-    testing::ChildProcess daemon{{"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}};
+  protected:
+    testing::ChildProcess daemon{
+        {"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}};
     std::string address = daemon.readLine();
-    std::shared_ptr<testing::BlockingMainQueue> mainQueue = std::make_shared<testing::BlockingMainQueue>();
+    std::shared_ptr<testing::BlockingMainQueue> mainQueue =
+        std::make_shared<testing::BlockingMainQueue>();
     std::shared_ptr<testing::MemoryLogSink> log = std::make_shared<testing::MemoryLogSink>();
 
     void send(const std::string& path, const std::string& signal, bool value) {
         PosixProcessLauncher launcher;
-        const auto result = launcher.run(
-            "/usr/bin/dbus-send",
-            {"--bus=" + address, "--type=signal", path, signal, value ? "boolean:true" : "boolean:false"},
-            10s, {});
+        const auto result = launcher.run("/usr/bin/dbus-send",
+                                         {"--bus=" + address, "--type=signal", path, signal,
+                                          value ? "boolean:true" : "boolean:false"},
+                                         10s, {});
         ASSERT_EQ(result.exitStatus, 0) << result.standardError;
     }
 };
@@ -48,9 +50,11 @@ TEST_F(DBusSystemEventsTest, SignalsBecomeEventsOnTheMainThread) {
     };
     events.subscribe(SystemEvent::didWake, record("didWake"));
     events.subscribe(SystemEvent::screensDidWake, record("screensDidWake"));
-    const auto sleepToken = events.subscribe(SystemEvent::screensDidSleep, record("screensDidSleep"));
+    const auto sleepToken =
+        events.subscribe(SystemEvent::screensDidSleep, record("screensDidSleep"));
 
-    send("/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep", true);  // going down: nothing
+    send("/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep",
+         true);  // going down: nothing
     send("/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep", false);
     send("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver.ActiveChanged", true);
     send("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver.ActiveChanged", false);

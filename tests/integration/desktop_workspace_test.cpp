@@ -1,13 +1,12 @@
 #include "platform/linux/desktop_workspace.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <fstream>
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/linux/posix_process_launcher.h"
 #include "support/temporary_directory.h"
@@ -19,19 +18,21 @@ using Command = DesktopWorkspace::Command;
 using ::testing::ElementsAre;
 
 TEST(DesktopWorkspaceTest, OnlyPanesWithACounterpartAndWebAddressesHaveCommands) {
-    EXPECT_EQ(DesktopWorkspace::commandsFor("x-apple.systempreferences:com.apple.Sound-Settings.extension")
+    EXPECT_EQ(DesktopWorkspace::commandsFor(
+                  "x-apple.systempreferences:com.apple.Sound-Settings.extension")
                   .front(),
               (Command{"gnome-control-center", {"sound"}}));
     for (const char* accessibility :
          {"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility",
-          "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_Accessibility"}) {
+          "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_"
+          "Accessibility"}) {
         EXPECT_EQ(DesktopWorkspace::commandsFor(accessibility).front(),
                   (Command{"gnome-control-center", {"universal-access"}}));
     }
     for (const char* none : {"x-apple.systempreferences:com.apple.MenuBar-Settings.extension",
                              "x-apple.systempreferences:com.apple.ControlCenter-Settings.extension",
-                             "file:///System/Applications/System%20Settings.app", "file:///etc/passwd",
-                             "javascript:alert(1)", ""}) {
+                             "file:///System/Applications/System%20Settings.app",
+                             "file:///etc/passwd", "javascript:alert(1)", ""}) {
         EXPECT_TRUE(DesktopWorkspace::commandsFor(none).empty()) << none;
     }
     EXPECT_EQ(DesktopWorkspace::commandsFor("https://example.invalid/x.dmg").front(),
@@ -55,8 +56,10 @@ TEST(DesktopWorkspaceTest, StartsTheFirstToolFoundAndReportsWhatHappened) {
     std::getline(started, line);
     EXPECT_EQ(line, "pavucontrol ");
 
-    EXPECT_FALSE(workspace.openURL("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
-    EXPECT_FALSE(workspace.openURL("x-apple.systempreferences:com.apple.MenuBar-Settings.extension"));
+    EXPECT_FALSE(workspace.openURL(
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
+    EXPECT_FALSE(
+        workspace.openURL("x-apple.systempreferences:com.apple.MenuBar-Settings.extension"));
 }
 
 }  // namespace

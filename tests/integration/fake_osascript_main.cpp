@@ -6,10 +6,6 @@
 //   --fds                print the open descriptor numbers, one per line
 //   --hang               never exit; with --ignore-term, not even on SIGTERM
 //   --orphan             leave a grandchild that holds standard output open, then exit 0
-#include <dirent.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +13,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 

@@ -1,15 +1,14 @@
-#include "platform/linux/posix_process_launcher.h"
+#include <chrono>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
+#include "platform/linux/posix_process_launcher.h"
 
 namespace tonvera {
 namespace {

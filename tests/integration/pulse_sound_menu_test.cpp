@@ -1,12 +1,11 @@
 // The native selector and the orchestrator against a real sound server.
 #include "platform/linux/pulse_sound_menu.h"
 
-#include <signal.h>
+#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <thread>
+#include <signal.h>
 
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"
@@ -41,7 +40,8 @@ struct PulseSoundMenuTest : ::testing::Test {
     std::unique_ptr<ReconnectOrchestrator> orchestrator(std::vector<double> delays) {
         auto result = std::make_unique<ReconnectOrchestrator>(
             selector,
-            std::make_shared<AppleScriptAudioOutputSelector>(std::make_shared<PosixProcessLauncher>(), log),
+            std::make_shared<AppleScriptAudioOutputSelector>(
+                std::make_shared<PosixProcessLauncher>(), log),
             menu, clock, log);
         result->updateRetryDelays(std::move(delays));
         return result;
@@ -53,8 +53,12 @@ TEST_F(PulseSoundMenuTest, SelectsAnotherSinkAndRecognisesTheSelectedOne) {
     selector->selectDevice("Küche Radio", {});
     EXPECT_EQ(server.defaultSink(), "kueche");
     EXPECT_FALSE(menu->isMenuOpen());
-    EXPECT_THAT(log->lines(), Contains("info: [AirPlay] Strategy A succeeded: found sound menu in MenuBarAgent"));
-    EXPECT_THAT(log->lines(), Contains("info: [AirPlay] Output successfully changed to Küche Radio (verified via AXValue)"));
+    EXPECT_THAT(log->lines(),
+                Contains("info: [AirPlay] Strategy A succeeded: found sound menu in MenuBarAgent"));
+    EXPECT_THAT(
+        log->lines(),
+        Contains(
+            "info: [AirPlay] Output successfully changed to Küche Radio (verified via AXValue)"));
 
     log->clear();
     selector->selectDevice("Küche Radio", {});
@@ -63,16 +67,18 @@ TEST_F(PulseSoundMenuTest, SelectsAnotherSinkAndRecognisesTheSelectedOne) {
 }
 
 TEST_F(PulseSoundMenuTest, DiscoveryListsTheSinksAndUnknownNamesFail) {
-    EXPECT_THAT(selector->discoverDevices({}), ElementsAre("Arbeitszimmer", "Wohnzimmer", "Küche Radio"));
+    EXPECT_THAT(selector->discoverDevices({}),
+                ElementsAre("Arbeitszimmer", "Wohnzimmer", "Küche Radio"));
     try {
         selector->selectDevice("Büro", {});
         ADD_FAILURE() << "selected a sink that does not exist";
     } catch (const AccessibilityError& error) {
         EXPECT_EQ(error, AccessibilityError::deviceNotFound("Büro"));
     }
-    EXPECT_EQ(log->lines().back(),
-              "error: [AirPlay] AirPlay device not found: Büro. Available: sound-device-Arbeitszimmer, "
-              "sound-device-Wohnzimmer, sound-device-Küche Radio");
+    EXPECT_EQ(
+        log->lines().back(),
+        "error: [AirPlay] AirPlay device not found: Büro. Available: sound-device-Arbeitszimmer, "
+        "sound-device-Wohnzimmer, sound-device-Küche Radio");
     EXPECT_EQ(server.defaultSink(), "arbeitszimmer");
 }
 
@@ -80,13 +86,19 @@ TEST_F(PulseSoundMenuTest, ASinkThatAppearsDuringTheRunIsSelectedOnALaterAttempt
     auto reconnect = orchestrator({0, 1, 1, 1});
     std::thread run([&] { reconnect->reconnect("Terrasse"); });
     std::this_thread::sleep_for(1500ms);
-    ASSERT_EQ(server.pactl({"load-module", "module-null-sink", "sink_name=terrasse",
-                            "sink_properties=device.description=Terrasse"}).exitStatus, 0);
+    ASSERT_EQ(server
+                  .pactl({"load-module", "module-null-sink", "sink_name=terrasse",
+                          "sink_properties=device.description=Terrasse"})
+                  .exitStatus,
+              0);
     run.join();
     EXPECT_EQ(server.defaultSink(), "terrasse");
     const auto lines = log->lines();
-    EXPECT_THAT(lines, Contains(HasSubstr("error: [AirPlay] Attempt 1/4 failed: Could not start /usr/bin/osascript")));
-    EXPECT_THAT(lines.back(), HasSubstr("info: [AirPlay] Successfully selected Terrasse on attempt"));
+    EXPECT_THAT(lines,
+                Contains(HasSubstr(
+                    "error: [AirPlay] Attempt 1/4 failed: Could not start /usr/bin/osascript")));
+    EXPECT_THAT(lines.back(),
+                HasSubstr("info: [AirPlay] Successfully selected Terrasse on attempt"));
 }
 
 TEST_F(PulseSoundMenuTest, AServerThatDiesMidRunFailsCleanlyAndARestartRecovers) {
@@ -105,7 +117,8 @@ TEST_F(PulseSoundMenuTest, AServerThatDiesMidRunFailsCleanlyAndARestartRecovers)
     ASSERT_EQ(server.pactl({"set-default-sink", "wohnzimmer"}).exitStatus, 0);
     reconnect->reconnect("Arbeitszimmer");
     // The first attempt may still fall in the short pause after the failed connection.
-    EXPECT_THAT(log->lines().back(), HasSubstr("info: [AirPlay] Successfully selected Arbeitszimmer on attempt"));
+    EXPECT_THAT(log->lines().back(),
+                HasSubstr("info: [AirPlay] Successfully selected Arbeitszimmer on attempt"));
     EXPECT_EQ(server.defaultSink(), "arbeitszimmer");
 }
 

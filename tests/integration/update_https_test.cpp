@@ -17,7 +17,7 @@ using ::testing::VariantWith;
 // One server for the whole suite: a fresh self-signed certificate for 127.0.0.1 and the
 // manifest server from the source tree.
 class UpdateHttpsTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         directory_ = new testing::TemporaryDirectory();
         certificate_ = (directory_->path() / "cert.pem").string();
@@ -41,9 +41,12 @@ protected:
         delete directory_;
     }
 
-    static std::string base(const std::string& route) { return "https://127.0.0.1:" + port_ + "/" + route; }
+    static std::string base(const std::string& route) {
+        return "https://127.0.0.1:" + port_ + "/" + route;
+    }
 
-    static UpdateCheckResult check(const std::string& route, std::optional<std::string> installed = "1.2.0",
+    static UpdateCheckResult check(const std::string& route,
+                                   std::optional<std::string> installed = "1.2.0",
                                    CurlHttpClient::Options options = trusting()) {
         const AppUpdateChecker checker(std::make_shared<CurlHttpClient>(std::move(options)),
                                        std::move(installed), base(route));
@@ -95,7 +98,8 @@ TEST_F(UpdateHttpsTest, SilenceAndUntrustedCertificatesFail) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
 
     // The system's trust store does not know the test certificate.
-    EXPECT_THAT(failure(check("newer", "1.2.0", CurlHttpClient::Options{})), HasSubstr("certificate"));
+    EXPECT_THAT(failure(check("newer", "1.2.0", CurlHttpClient::Options{})),
+                HasSubstr("certificate"));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace tonvera::testing {
 // A main queue whose blocks run when the test thread asks for them: the test thread plays the
 // main thread. For integration tests, where events come from real outside components.
 class BlockingMainQueue final : public MainQueue {
-public:
+  public:
     void post(Block block) override {
         {
             std::lock_guard lock(mutex_);
@@ -38,7 +38,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Block> blocks_;

@@ -1,14 +1,14 @@
 #pragma once
 
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 extern char** environ;
 
@@ -17,7 +17,7 @@ namespace tonvera::testing {
 // A helper process that runs beside a test (a server, a bus daemon): started with its
 // standard output on a pipe, killed and reaped when the object goes.
 class ChildProcess {
-public:
+  public:
     explicit ChildProcess(const std::vector<std::string>& command) {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) {
@@ -62,7 +62,7 @@ public:
 
     pid_t pid() const { return pid_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int output_ = -1;
 };

@@ -19,10 +19,11 @@ namespace tonvera::testing {
 // temporary directory, three null sinks ("Arbeitszimmer", "Wohnzimmer", "Küche Radio"), run
 // in the foreground and stopped by its process identifier.
 class PulseServer {
-public:
+  public:
     PulseServer() {
         std::ofstream(directory_.path() / "server.pa")
-            << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket() << "\n"
+            << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket()
+            << "\n"
             << "load-module module-null-sink sink_name=arbeitszimmer "
                "sink_properties=\"device.description='Arbeitszimmer'\"\n"
             << "load-module module-null-sink sink_name=wohnzimmer "
@@ -69,7 +70,7 @@ public:
 
     pid_t pid() const { return process_->pid(); }
 
-private:
+  private:
     std::string socket() const { return (directory_.path() / "native").string(); }
 
     TemporaryDirectory directory_;

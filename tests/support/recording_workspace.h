@@ -11,8 +11,9 @@ namespace tonvera::testing {
 
 // Records every address it is asked to open and opens only those it is told to.
 class RecordingWorkspace final : public Workspace {
-public:
-    explicit RecordingWorkspace(std::set<std::string> openable = {}) : openable_(std::move(openable)) {}
+  public:
+    explicit RecordingWorkspace(std::set<std::string> openable = {})
+        : openable_(std::move(openable)) {}
 
     bool openURL(std::string_view address) override {
         std::lock_guard lock(mutex_);
@@ -25,7 +26,7 @@ public:
         return opened_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::set<std::string> openable_;
     std::vector<std::string> opened_;

@@ -11,7 +11,7 @@ namespace tonvera::testing {
 
 // A launcher that starts nothing: it records each call and answers with what the test set.
 class ScriptedLauncher final : public ProcessLauncher {
-public:
+  public:
     struct Call {
         std::string executable;
         std::vector<std::string> arguments;
@@ -34,7 +34,7 @@ public:
         return calls_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Call> calls_;
 };

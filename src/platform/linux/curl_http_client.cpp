@@ -1,11 +1,11 @@
 #include "platform/linux/curl_http_client.h"
 
-#include <curl/curl.h>
-#include <fmt/format.h>
-
 #include <array>
 #include <memory>
 #include <mutex>
+
+#include <curl/curl.h>
+#include <fmt/format.h>
 
 namespace tonvera {
 namespace {
@@ -42,7 +42,9 @@ void initialiseOnce() {
 
 CurlHttpClient::CurlHttpClient() : CurlHttpClient(Options{}) {}
 
-CurlHttpClient::CurlHttpClient(Options options) : options_(std::move(options)) { initialiseOnce(); }
+CurlHttpClient::CurlHttpClient(Options options) : options_(std::move(options)) {
+    initialiseOnce();
+}
 
 std::string CurlHttpClient::get(const std::string& address, const std::stop_token& stop) {
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
@@ -67,9 +69,11 @@ std::string CurlHttpClient::get(const std::string& address, const std::stop_toke
     if (options_.caFile) {
         curl_easy_setopt(handle, CURLOPT_CAINFO, options_.caFile->c_str());
     }
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(options_.connectTimeout.count()));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(options_.totalTimeout.count()));
-    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options_.maxBodyBytes));
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(options_.maxBodyBytes));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &collectBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
@@ -91,7 +95,8 @@ std::string CurlHttpClient::get(const std::string& address, const std::stop_toke
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         throw HttpError("The request was cancelled.");
     }
-    const std::string reason = detail[0] != '\0' ? std::string(detail.data()) : curl_easy_strerror(code);
+    const std::string reason =
+        detail[0] != '\0' ? std::string(detail.data()) : curl_easy_strerror(code);
     throw HttpError(fmt::format("The request to {} failed: {}", address, reason));
 }
 

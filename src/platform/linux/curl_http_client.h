@@ -12,11 +12,11 @@ namespace tonvera {
 // GET over libcurl: certificates verified against the system's trust store (or `caFile`),
 // a few redirects to https only, bounded connect and total time, and a bounded body.
 class CurlHttpClient final : public HttpClient {
-public:
+  public:
     struct Options {
         std::chrono::milliseconds connectTimeout = std::chrono::seconds(15);
         std::chrono::milliseconds totalTimeout = std::chrono::seconds(60);
-        std::size_t maxBodyBytes = 1024 * 1024;
+        std::size_t maxBodyBytes = 1024UL * 1024UL;
         long maxRedirects = 5;
         // Trust these certificates instead of the system's (tests, private servers).
         std::optional<std::string> caFile;
@@ -27,7 +27,7 @@ public:
 
     std::string get(const std::string& address, const std::stop_token& stop) override;
 
-private:
+  private:
     Options options_;
 };
 

@@ -1,16 +1,16 @@
 #include "platform/linux/dbus_system_events.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <systemd/sd-bus.h>
-#include <time.h>
-
 #include <cerrno>
-#include <cstring>
+#include <chrono>
 #include <future>
 #include <map>
 #include <mutex>
+#include <system_error>
 #include <vector>
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <systemd/sd-bus.h>
 
 #include "platform/linux/unique_fd.h"
 
@@ -82,7 +82,9 @@ struct Bus {
     std::vector<std::unique_ptr<SignalTarget>> targets;
 };
 
-std::string errnoText(int negativeError) { return std::strerror(-negativeError); }
+std::string errnoText(int negativeError) {
+    return std::generic_category().message(-negativeError);
+}
 
 // Connects to the bus and installs its matches; logs and returns nothing when it cannot.
 std::optional<Bus> connect(const std::string& name, bool system,
@@ -109,8 +111,9 @@ std::optional<Bus> connect(const std::string& name, bool system,
     Bus connected{name, std::move(bus), {}};
     for (auto& watch : watches) {
         connected.targets.push_back(std::make_unique<SignalTarget>(std::move(watch.target)));
-        result = sd_bus_match_signal(connected.bus.get(), nullptr, nullptr, nullptr, watch.interface,
-                                     watch.member, &onSignal, connected.targets.back().get());
+        result =
+            sd_bus_match_signal(connected.bus.get(), nullptr, nullptr, nullptr, watch.interface,
+                                watch.member, &onSignal, connected.targets.back().get());
         if (result < 0) {
             logger.error("Cannot watch {}.{} on the {} bus ({})", watch.interface, watch.member,
                          name, errnoText(result));
@@ -124,11 +127,14 @@ int pollTimeout(sd_bus* bus) {
     if (sd_bus_get_timeout(bus, &until) < 0 || until == UINT64_MAX) {
         return -1;
     }
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t nowMicros =
-        static_cast<std::uint64_t>(now.tv_sec) * 1'000'000 + static_cast<std::uint64_t>(now.tv_nsec) / 1000;
-    return until <= nowMicros ? 0 : static_cast<int>(std::min<std::uint64_t>((until - nowMicros + 999) / 1000, 60'000));
+    // sd-bus counts in microseconds of the monotonic clock, which the steady clock reads.
+    const auto nowMicros =
+        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+    return until <= nowMicros ? 0
+                              : static_cast<int>(std::min<std::uint64_t>(
+                                    (until - nowMicros + 999) / 1000, 60'000));
 }
 
 }  // namespace
@@ -140,66 +146,73 @@ DBusSystemEvents::DBusSystemEvents(std::shared_ptr<MainQueue> mainQueue,
     : subscribers_(std::make_shared<Subscribers>()) {
     std::promise<void> ready;
     auto started = ready.get_future();
-    watcher_ = std::jthread([subscribers = std::weak_ptr(subscribers_), mainQueue = std::move(mainQueue),
-                             logger = Logger(std::move(logSink), std::string(kLogSubsystem), "Wake"),
-                             systemBusAddress = std::move(systemBusAddress),
-                             sessionBusAddress = std::move(sessionBusAddress),
-                             ready = std::move(ready)](std::stop_token stop) mutable {
-        // sd-bus objects belong to one thread: everything bus-related happens here.
-        const auto target = [&](std::optional<SystemEvent> whenTrue, std::optional<SystemEvent> whenFalse) {
-            return SignalTarget{subscribers, mainQueue, whenTrue, whenFalse};
-        };
-        std::vector<Bus> buses;
-        if (auto bus = connect("system", true, systemBusAddress,
-                               {{"org.freedesktop.login1.Manager", "PrepareForSleep",
-                                 target(std::nullopt, SystemEvent::didWake)}},
-                               logger)) {
-            buses.push_back(std::move(*bus));
-        }
-        if (auto bus = connect("session", false, sessionBusAddress,
-                               {{"org.gnome.ScreenSaver", "ActiveChanged",
-                                 target(SystemEvent::screensDidSleep, SystemEvent::screensDidWake)},
-                                {"org.freedesktop.ScreenSaver", "ActiveChanged",
-                                 target(SystemEvent::screensDidSleep, SystemEvent::screensDidWake)}},
-                               logger)) {
-            buses.push_back(std::move(*bus));
-        }
-        UniqueFd wakeUp(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-        std::stop_callback onStop(stop, [&wakeUp] {
-            const std::uint64_t one = 1;
-            static_cast<void>(::write(wakeUp.get(), &one, sizeof one));
-        });
-        ready.set_value();
+    watcher_ =
+        std::jthread([subscribers = std::weak_ptr(subscribers_), mainQueue = std::move(mainQueue),
+                      logger = Logger(std::move(logSink), std::string(kLogSubsystem), "Wake"),
+                      systemBusAddress = std::move(systemBusAddress),
+                      sessionBusAddress = std::move(sessionBusAddress),
+                      ready = std::move(ready)](const std::stop_token& stop) mutable {
+            // sd-bus objects belong to one thread: everything bus-related happens here.
+            const auto target = [&](std::optional<SystemEvent> whenTrue,
+                                    std::optional<SystemEvent> whenFalse) {
+                return SignalTarget{subscribers, mainQueue, whenTrue, whenFalse};
+            };
+            std::vector<Bus> buses;
+            if (auto bus = connect("system", true, systemBusAddress,
+                                   {{"org.freedesktop.login1.Manager", "PrepareForSleep",
+                                     target(std::nullopt, SystemEvent::didWake)}},
+                                   logger)) {
+                buses.push_back(std::move(*bus));
+            }
+            if (auto bus =
+                    connect("session", false, sessionBusAddress,
+                            {{"org.gnome.ScreenSaver", "ActiveChanged",
+                              target(SystemEvent::screensDidSleep, SystemEvent::screensDidWake)},
+                             {"org.freedesktop.ScreenSaver", "ActiveChanged",
+                              target(SystemEvent::screensDidSleep, SystemEvent::screensDidWake)}},
+                            logger)) {
+                buses.push_back(std::move(*bus));
+            }
+            UniqueFd wakeUp(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+            std::stop_callback onStop(stop, [&wakeUp] {
+                const std::uint64_t one = 1;
+                static_cast<void>(::write(wakeUp.get(), &one, sizeof one));
+            });
+            ready.set_value();
 
-        while (!stop.stop_requested() && !buses.empty()) {
-            std::vector<pollfd> watched;
-            int timeout = -1;
-            for (auto& bus : buses) {
-                const int events = sd_bus_get_events(bus.bus.get());
-                watched.push_back({sd_bus_get_fd(bus.bus.get()), static_cast<short>(events > 0 ? events : POLLIN), 0});
-                const int busTimeout = pollTimeout(bus.bus.get());
-                timeout = timeout < 0 ? busTimeout : (busTimeout < 0 ? timeout : std::min(timeout, busTimeout));
-            }
-            watched.push_back({wakeUp.get(), POLLIN, 0});
-            if (::poll(watched.data(), watched.size(), timeout) < 0 && errno != EINTR) {
-                logger.error("Waiting for system events failed ({}); they are no longer watched",
-                             std::strerror(errno));
-                return;
-            }
-            for (auto bus = buses.begin(); bus != buses.end();) {
-                int result = 0;
-                while ((result = sd_bus_process(bus->bus.get(), nullptr)) > 0) {
+            while (!stop.stop_requested() && !buses.empty()) {
+                std::vector<pollfd> watched;
+                int timeout = -1;
+                for (auto& bus : buses) {
+                    const int events = sd_bus_get_events(bus.bus.get());
+                    watched.push_back({sd_bus_get_fd(bus.bus.get()),
+                                       static_cast<short>(events > 0 ? events : POLLIN), 0});
+                    const int busTimeout = pollTimeout(bus.bus.get());
+                    timeout = timeout < 0
+                                  ? busTimeout
+                                  : (busTimeout < 0 ? timeout : std::min(timeout, busTimeout));
                 }
-                if (result < 0) {
-                    logger.error("Lost the {} bus ({}); its events are no longer watched", bus->name,
-                                 errnoText(result));
-                    bus = buses.erase(bus);
-                } else {
-                    ++bus;
+                watched.push_back({wakeUp.get(), POLLIN, 0});
+                if (::poll(watched.data(), watched.size(), timeout) < 0 && errno != EINTR) {
+                    logger.error(
+                        "Waiting for system events failed ({}); they are no longer watched",
+                        std::generic_category().message(errno));
+                    return;
+                }
+                for (auto bus = buses.begin(); bus != buses.end();) {
+                    int result = 0;
+                    while ((result = sd_bus_process(bus->bus.get(), nullptr)) > 0) {
+                    }
+                    if (result < 0) {
+                        logger.error("Lost the {} bus ({}); its events are no longer watched",
+                                     bus->name, errnoText(result));
+                        bus = buses.erase(bus);
+                    } else {
+                        ++bus;
+                    }
                 }
             }
-        }
-    });
+        });
     started.wait();
 }
 

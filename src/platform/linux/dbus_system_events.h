@@ -17,7 +17,7 @@ namespace tonvera {
 // hands each event to the main queue. A bus that cannot be reached is logged once and left
 // out; the other keeps working.
 class DBusSystemEvents final : public SystemEvents {
-public:
+  public:
     // Each address is a D-Bus address ("unix:path=…"), or nothing for the session's usual bus
     // of that kind. Returns once both buses are watched (or known to be missing).
     DBusSystemEvents(std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<LogSink> logSink,
@@ -33,7 +33,7 @@ public:
 
     struct Subscribers;
 
-private:
+  private:
     std::shared_ptr<Subscribers> subscribers_;
     std::jthread watcher_;
 };

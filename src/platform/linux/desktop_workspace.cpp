@@ -1,9 +1,9 @@
 #include "platform/linux/desktop_workspace.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <utility>
+
+#include <unistd.h>
 
 namespace tonvera {
 namespace {
@@ -15,11 +15,12 @@ bool isWebAddress(std::string_view address) {
 }
 
 // The program runs on in the background after the shell has returned, with no tie to us.
-constexpr const char* kDetach = "exec \"$0\" \"$@\" </dev/null >/dev/null 2>&1 &";
+constexpr const char* kDetach = R"(exec "$0" "$@" </dev/null >/dev/null 2>&1 &)";
 
 }  // namespace
 
-DesktopWorkspace::DesktopWorkspace(std::shared_ptr<ProcessLauncher> launcher, std::string searchPath)
+DesktopWorkspace::DesktopWorkspace(std::shared_ptr<ProcessLauncher> launcher,
+                                   std::string searchPath)
     : launcher_(std::move(launcher)), searchPath_(std::move(searchPath)) {}
 
 std::vector<DesktopWorkspace::Command> DesktopWorkspace::commandsFor(std::string_view address) {
@@ -36,8 +37,7 @@ std::vector<DesktopWorkspace::Command> DesktopWorkspace::commandsFor(std::string
                 {"pavucontrol", {}}};
     }
     if (pane.ends_with("?Privacy_Accessibility")) {
-        return {{"gnome-control-center", {"universal-access"}},
-                {"systemsettings", {"kcm_access"}}};
+        return {{"gnome-control-center", {"universal-access"}}, {"systemsettings", {"kcm_access"}}};
     }
     return {};
 }

@@ -15,7 +15,7 @@ namespace tonvera {
 // settings application. Panes without a counterpart report "not opened", so callers fall
 // back as they would elsewhere.
 class DesktopWorkspace final : public Workspace {
-public:
+  public:
     struct Command {
         std::string program;
         std::vector<std::string> arguments;
@@ -30,7 +30,7 @@ public:
     // The commands that would open `address`, best first; empty when nothing here can.
     static std::vector<Command> commandsFor(std::string_view address);
 
-private:
+  private:
     std::string findProgram(const std::string& program) const;
 
     std::shared_ptr<ProcessLauncher> launcher_;

@@ -1,32 +1,31 @@
 #include "platform/linux/posix_process_launcher.h"
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <system_error>
+
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fmt/format.h>
-
-#include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstdint>
-#include <system_error>
-
 #include "platform/linux/unique_fd.h"
-
-extern char** environ;
 
 namespace tonvera {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string errorText(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string errorText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
 
 // RAII for the spawn attribute objects.
 struct SpawnSetup {
@@ -64,7 +63,8 @@ bool drain(int fd, std::string& sink) {
     if (got == 0) {
         return false;
     }
-    const auto room = PosixProcessLauncher::kMaxOutputBytes - std::min(sink.size(), PosixProcessLauncher::kMaxOutputBytes);
+    const auto room = PosixProcessLauncher::kMaxOutputBytes -
+                      std::min(sink.size(), PosixProcessLauncher::kMaxOutputBytes);
     sink.append(buffer.data(), std::min(static_cast<std::size_t>(got), room));
     return true;
 }
@@ -83,12 +83,14 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
     std::array<int, 2> outPipe{};
     std::array<int, 2> errPipe{};
     if (::pipe2(outPipe.data(), O_CLOEXEC) != 0) {
-        throw ProcessLaunchError(fmt::format("Could not start {}: {}", executable, errorText(errno)));
+        throw ProcessLaunchError(
+            fmt::format("Could not start {}: {}", executable, errorText(errno)));
     }
     UniqueFd outRead(outPipe[0]);
     UniqueFd outWrite(outPipe[1]);
     if (::pipe2(errPipe.data(), O_CLOEXEC) != 0) {
-        throw ProcessLaunchError(fmt::format("Could not start {}: {}", executable, errorText(errno)));
+        throw ProcessLaunchError(
+            fmt::format("Could not start {}: {}", executable, errorText(errno)));
     }
     UniqueFd errRead(errPipe[0]);
     UniqueFd errWrite(errPipe[1]);
@@ -104,8 +106,8 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
     sigemptyset(&noSignals);
     sigset_t defaults;
     sigfillset(&defaults);
-    posix_spawnattr_setflags(&setup.attributes,
-                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(
+        &setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawnattr_setpgroup(&setup.attributes, 0);
     posix_spawnattr_setsigmask(&setup.attributes, &noSignals);
     posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
@@ -122,7 +124,8 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
     if (const int error = ::posix_spawn(&pid, executable.c_str(), &setup.actions, &setup.attributes,
                                         argv.data(), environ);
         error != 0) {
-        throw ProcessLaunchError(fmt::format("Could not start {}: {}", executable, errorText(error)));
+        throw ProcessLaunchError(
+            fmt::format("Could not start {}: {}", executable, errorText(error)));
     }
     outWrite.reset();
     errWrite.reset();

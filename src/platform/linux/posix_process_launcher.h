@@ -13,7 +13,7 @@ namespace tonvera {
 // grace period. The child gets only the three standard descriptors; nothing is leaked and
 // every child is reaped before run returns.
 class PosixProcessLauncher final : public ProcessLauncher {
-public:
+  public:
     // What a single output may hold; anything beyond is read and discarded.
     static constexpr std::size_t kMaxOutputBytes = 64UL * 1024 * 1024;
 
@@ -24,7 +24,7 @@ public:
     ProcessResult run(const std::string& executable, const std::vector<std::string>& arguments,
                       std::chrono::milliseconds timeout, const std::stop_token& stop) override;
 
-private:
+  private:
     std::chrono::milliseconds terminationGrace_;
 };
 

@@ -1,12 +1,11 @@
 #include "platform/linux/pulse_connection.h"
 
+#include <algorithm>
+
+#include <fmt/format.h>
 #include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/operation.h>
-
-#include <fmt/format.h>
-
-#include <algorithm>
 
 namespace tonvera {
 
@@ -61,9 +60,8 @@ void onServerInfo(pa_context*, const pa_server_info* info, void* user) {
     auto* request = static_cast<PulseConnection::Request*>(user);
     {
         std::lock_guard lock(request->connection->mutex);
-        request->defaultSink = info != nullptr && info->default_sink_name != nullptr
-                                   ? info->default_sink_name
-                                   : "";
+        request->defaultSink =
+            info != nullptr && info->default_sink_name != nullptr ? info->default_sink_name : "";
     }
     request->finish(info != nullptr);
 }
@@ -84,13 +82,15 @@ void onSuccess(pa_context*, int success, void* user) {
 
 // Holds libpulse's loop lock for one scope.
 class LoopLock {
-public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+  public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) {
+        pa_threaded_mainloop_lock(loop_);
+    }
     ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
     LoopLock(const LoopLock&) = delete;
     LoopLock& operator=(const LoopLock&) = delete;
 
-private:
+  private:
     pa_threaded_mainloop* loop_;
 };
 
@@ -125,7 +125,9 @@ PulseConnection::PulseConnection(const std::optional<std::string>& server,
     }
 }
 
-PulseConnection::~PulseConnection() { close(); }
+PulseConnection::~PulseConnection() {
+    close();
+}
 
 void PulseConnection::close() {
     if (mainloop_ == nullptr) {
@@ -191,8 +193,9 @@ void PulseConnection::waitFor(Request& request, const std::vector<pa_operation*>
         throw PulseError(fmt::format("The sound server refused to {}.", what));
     }
     if (!done) {
-        throw PulseError(failed ? fmt::format("The sound server went away while trying to {}.", what)
-                                : fmt::format("The sound server did not answer in time to {}.", what));
+        throw PulseError(failed
+                             ? fmt::format("The sound server went away while trying to {}.", what)
+                             : fmt::format("The sound server did not answer in time to {}.", what));
     }
     std::lock_guard lock(mutex);
     if (!request.succeeded) {
@@ -227,7 +230,8 @@ void PulseConnection::selectSink(const std::string& sinkName) {
     pa_operation* operation = nullptr;
     {
         LoopLock lock(mainloop_);
-        operation = pa_context_set_default_sink(context_, sinkName.c_str(), &onSuccess, &setDefault);
+        operation =
+            pa_context_set_default_sink(context_, sinkName.c_str(), &onSuccess, &setDefault);
     }
     waitFor(setDefault, {operation}, "select the output");
 
@@ -246,8 +250,8 @@ void PulseConnection::selectSink(const std::string& sinkName) {
     {
         LoopLock lock(mainloop_);
         for (const auto stream : listStreams.streams) {
-            operations.push_back(
-                pa_context_move_sink_input_by_name(context_, stream, sinkName.c_str(), &onSuccess, &moves));
+            operations.push_back(pa_context_move_sink_input_by_name(
+                context_, stream, sinkName.c_str(), &onSuccess, &moves));
         }
     }
     try {

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <pulse/context.h>
-#include <pulse/thread-mainloop.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -12,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <pulse/context.h>
+#include <pulse/thread-mainloop.h>
+
 namespace tonvera {
 
 // The sound server could not be reached, or did not answer in time.
 class PulseError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -24,7 +24,7 @@ public:
 // loop. Every request waits for its answer at most `timeout`, so a stalled server never
 // blocks a caller for longer; a server that goes away fails the requests at once.
 class PulseConnection {
-public:
+  public:
     struct Sink {
         std::string name;         // the server's internal name, used to address it
         std::string description;  // the name people see
@@ -52,7 +52,7 @@ public:
     // Used by the libpulse callbacks.
     struct Request;
 
-private:
+  private:
     void waitFor(Request& request, const std::vector<pa_operation*>& operations, const char* what);
     void waitForContextReady();
     void close();
@@ -61,7 +61,7 @@ private:
     pa_context* context_ = nullptr;
     std::chrono::milliseconds timeout_;
 
-public:
+  public:
     // Shared with the callbacks, which run on libpulse's thread.
     mutable std::mutex mutex;
     std::condition_variable changed;

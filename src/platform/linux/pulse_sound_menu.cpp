@@ -24,7 +24,18 @@ constexpr std::array<Host, 3> kHosts = {{
     {"SystemUIServer", "com.apple.systemuiserver", -1003},
 }};
 
-enum class Kind { menuBarAgent, controlCenter, systemUIServer, menuBar, soundItem, window, group, scrollArea, checkbox, gone };
+enum class Kind {
+    menuBarAgent,
+    controlCenter,
+    systemUIServer,
+    menuBar,
+    soundItem,
+    window,
+    group,
+    scrollArea,
+    checkbox,
+    gone
+};
 
 struct MenuElement final : AccessibilityElement {
     explicit MenuElement(Kind elementKind, PulseConnection::Sink elementSink = {})
@@ -70,7 +81,8 @@ struct PulseKey final : KeyboardEvent {
 }  // namespace
 
 PulseSoundMenu::PulseSoundMenu(Options options, std::shared_ptr<LogSink> logSink)
-    : options_(std::move(options)), logger_(std::move(logSink), std::string(kLogSubsystem), "Sound") {}
+    : options_(std::move(options)),
+      logger_(std::move(logSink), std::string(kLogSubsystem), "Sound") {}
 
 PulseSoundMenu::~PulseSoundMenu() = default;
 
@@ -129,7 +141,8 @@ std::vector<RunningApplication> PulseSoundMenu::runningApplications() {
         return applications;  // no server, no Sound menu
     }
     for (const auto& host : kHosts) {
-        applications.push_back(RunningApplication{host.bundle, std::nullopt, host.name, host.processIdentifier});
+        applications.push_back(
+            RunningApplication{host.bundle, std::nullopt, host.name, host.processIdentifier});
     }
     return applications;
 }
@@ -143,7 +156,8 @@ AXElementHandle PulseSoundMenu::applicationElement(std::int32_t processIdentifie
     return element(Kind::gone);
 }
 
-AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle, std::string_view attribute,
+AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle,
+                                           std::string_view attribute,
                                            std::optional<AXAttributeValue>& value) {
     value.reset();
     const auto* menuElement = dynamic_cast<const MenuElement*>(handle.get());
@@ -175,7 +189,8 @@ AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle, std::s
             return kAXErrorCannotComplete;
         }
         try {
-            value = AXAttributeValue(std::int64_t{server->defaultSinkName() == menuElement->sink.name ? 1 : 0});
+            value = AXAttributeValue(
+                std::int64_t{server->defaultSinkName() == menuElement->sink.name ? 1 : 0});
             return kAXSuccess;
         } catch (const PulseError& error) {
             dropConnection(error.what());
@@ -253,7 +268,8 @@ AXError PulseSoundMenu::performAction(const AXElementHandle& handle, std::string
     }
 }
 
-std::unique_ptr<KeyboardEvent> PulseSoundMenu::createKeyboardEvent(std::uint16_t keyCode, bool keyDown) {
+std::unique_ptr<KeyboardEvent> PulseSoundMenu::createKeyboardEvent(std::uint16_t keyCode,
+                                                                   bool keyDown) {
     return std::make_unique<PulseKey>(keyCode, keyDown);
 }
 

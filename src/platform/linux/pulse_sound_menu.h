@@ -23,8 +23,10 @@ class PulseConnection;
 // and valued 1 for the default sink. Pressing a checkbox makes that sink the default and
 // moves the playing streams to it; Escape closes the menu. Every request to the server is
 // bounded in time.
-class PulseSoundMenu final : public Accessibility, public RunningApplications, public KeyboardEvents {
-public:
+class PulseSoundMenu final : public Accessibility,
+                             public RunningApplications,
+                             public KeyboardEvents {
+  public:
     struct Options {
         // A libpulse server address; nothing means the user's usual server.
         std::optional<std::string> server;
@@ -45,12 +47,13 @@ public:
 
     std::vector<RunningApplication> runningApplications() override;
 
-    std::unique_ptr<KeyboardEvent> createKeyboardEvent(std::uint16_t keyCode, bool keyDown) override;
+    std::unique_ptr<KeyboardEvent> createKeyboardEvent(std::uint16_t keyCode,
+                                                       bool keyDown) override;
     void post(const KeyboardEvent& event) override;
 
     bool isMenuOpen() const;
 
-private:
+  private:
     // The live connection, connecting anew when there is none; null when the server cannot be
     // reached. Called with `mutex_` held.
     PulseConnection* connection();

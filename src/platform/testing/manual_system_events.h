@@ -10,7 +10,7 @@ namespace tonvera::testing {
 
 // System events that happen when the test says so; handlers run on the posting thread.
 class ManualSystemEvents final : public SystemEvents {
-public:
+  public:
     SystemEventToken subscribe(SystemEvent event, std::function<void()> handler) override;
     void unsubscribe(SystemEventToken token) override;
 
@@ -19,7 +19,7 @@ public:
 
     std::size_t subscriptionCount() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     SystemEventToken next_ = 1;
     std::map<SystemEventToken, std::pair<SystemEvent, std::function<void()>>> handlers_;

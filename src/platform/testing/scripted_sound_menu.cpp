@@ -237,7 +237,8 @@ AXError ScriptedSoundMenu::copyAttributeValue(const AXElementHandle& element,
         return kAXErrorInvalidUIElement;
     }
     Node& node = nodes_[*id];
-    if (const auto failing = node.failingReads.find(attribute); failing != node.failingReads.end()) {
+    if (const auto failing = node.failingReads.find(attribute);
+        failing != node.failingReads.end()) {
         auto& [code, times] = failing->second;
         if (!times || *times > 0) {
             if (times) {
@@ -299,9 +300,8 @@ AXError ScriptedSoundMenu::performAction(const AXElementHandle& element, std::st
     if (node.kind == Kind::soundItem) {
         menuOpen_ = true;
         openedAt_ = clock_->now();
-        std::erase_if(applications_, [&](const auto& entry) {
-            return quitOnOpen_.contains(entry.second);
-        });
+        std::erase_if(applications_,
+                      [&](const auto& entry) { return quitOnOpen_.contains(entry.second); });
     } else if (node.kind == Kind::output) {
         selected_ = currentSelection();
         pendingSelection_.emplace(node.outputName, clock_->now() + selectionLatency_);

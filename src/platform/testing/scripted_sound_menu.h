@@ -25,7 +25,7 @@ namespace tonvera::testing {
 class ScriptedSoundMenu final : public Accessibility,
                                 public RunningApplications,
                                 public KeyboardEvents {
-public:
+  public:
     using NodeId = std::size_t;
     enum class ValueStyle { number, boolean };
 
@@ -92,10 +92,11 @@ public:
     std::vector<RunningApplication> runningApplications() override;
 
     // KeyboardEvents
-    std::unique_ptr<KeyboardEvent> createKeyboardEvent(std::uint16_t keyCode, bool keyDown) override;
+    std::unique_ptr<KeyboardEvent> createKeyboardEvent(std::uint16_t keyCode,
+                                                       bool keyDown) override;
     void post(const KeyboardEvent& event) override;
 
-private:
+  private:
     enum class Kind { plain, application, soundItem, menuContent, output };
 
     struct Node {

@@ -1,11 +1,11 @@
 #include "reconnect/wake_monitor.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <condition_variable>
 #include <set>
 #include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "platform/linux/thread_pool_task_runner.h"
 #include "platform/testing/manual_system_events.h"
@@ -23,7 +23,7 @@ using ::testing::ElementsAre;
 
 // Records each callback with its virtual time and thread, and lets the test wait for them.
 class CallbackRecorder {
-public:
+  public:
     explicit CallbackRecorder(std::shared_ptr<VirtualTime> time) : time_(std::move(time)) {}
 
     void record() {
@@ -45,7 +45,7 @@ public:
         return threads_.size();
     }
 
-private:
+  private:
     std::shared_ptr<VirtualTime> time_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -75,10 +75,11 @@ TEST_F(WakeMonitorTest, EachWakeNotificationLeadsToItsOwnCallbackASecondLater) {
     time->advanceBy(1s);
     callbacks.waitFor(2);
     EXPECT_THAT(callbacks.times(), ElementsAre(1s, 1s));
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] WakeMonitor started — observing didWake / screensDidWake",
-                            "info: [AirPlay] Wake detected (didWake)",
-                            "info: [AirPlay] Wake detected (screensDidWake)"));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre("info: [AirPlay] WakeMonitor started — observing didWake / screensDidWake",
+                    "info: [AirPlay] Wake detected (didWake)",
+                    "info: [AirPlay] Wake detected (screensDidWake)"));
 }
 
 TEST_F(WakeMonitorTest, SleepIsOnlyLoggedAndStopEndsEverything) {
@@ -130,10 +131,11 @@ TEST_F(WakeMonitorTest, TwoWakesTogetherMakeOneRunAndARefusalOrTwoShortRuns) {
     auto native = std::make_shared<ScriptedSelector>(time);
     native->thenSucceed();
     ReconnectOrchestrator orchestrator(native, native, std::make_shared<TrustSwitch>(), time, log);
-    auto reconnecting = WakeMonitor::create(events, tasks, time, log, [&](const std::stop_token& stop) {
-        orchestrator.reconnect("Wohnzimmer", stop);
-        callbacks.record();
-    });
+    auto reconnecting =
+        WakeMonitor::create(events, tasks, time, log, [&](const std::stop_token& stop) {
+            orchestrator.reconnect("Wohnzimmer", stop);
+            callbacks.record();
+        });
     reconnecting->start();
     events->post(SystemEvent::didWake);
     events->post(SystemEvent::screensDidWake);
@@ -142,12 +144,16 @@ TEST_F(WakeMonitorTest, TwoWakesTogetherMakeOneRunAndARefusalOrTwoShortRuns) {
     callbacks.waitFor(2);
 
     const auto lines = log->lines();
-    const auto count = [&](const std::string& line) { return std::count(lines.begin(), lines.end(), line); };
+    const auto count = [&](const std::string& line) {
+        return std::count(lines.begin(), lines.end(), line);
+    };
     const auto runs = count("info: [AirPlay] Reconnect requested for Wohnzimmer with 4 attempts");
-    const auto refusals = count("info: [AirPlay] Reconnect already in progress — skipping duplicate request");
+    const auto refusals =
+        count("info: [AirPlay] Reconnect already in progress — skipping duplicate request");
     EXPECT_GE(runs, 1);
     EXPECT_EQ(runs + refusals, 2);
-    EXPECT_EQ(count("info: [AirPlay] Successfully selected Wohnzimmer on attempt 1 (native)"), runs);
+    EXPECT_EQ(count("info: [AirPlay] Successfully selected Wohnzimmer on attempt 1 (native)"),
+              runs);
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ struct HelperTest : ::testing::Test {
 
     // A chain root → 1 → 2 → … → `length`; returns the node ids by level.
     std::vector<ScriptedSoundMenu::NodeId> chain(std::size_t length) {
-        std::vector<ScriptedSoundMenu::NodeId> levels{menu->addApplication(hostApplication("Deep", 1))};
+        std::vector<ScriptedSoundMenu::NodeId> levels{
+            menu->addApplication(hostApplication("Deep", 1))};
         for (std::size_t level = 1; level <= length; ++level) {
             levels.push_back(menu->addElement(levels.back(),
                                               AXAttributeValue("level-" + std::to_string(level))));
@@ -41,19 +42,21 @@ TEST_F(HelperTest, SearchesStopAtLevel63) {
 
     std::vector<AXElementHandle> all;
     visited.clear();
-    helper.collectElements(root, [](const AXElementHandle&) { return true; }, 0, visited, all);
+    helper.collectElements(
+        root, [](const AXElementHandle&) { return true; }, 0, visited, all);
     EXPECT_EQ(all.size(), 64U);  // levels 0 to 63
 }
 
 TEST_F(HelperTest, CyclesSharedSubtreesAndVeryDeepTreesTerminate) {
     const auto levels = chain(100000);  // far deeper than any stack would allow to recurse
-    menu->link(levels[5], levels[0]);     // a cycle back to the root
-    menu->link(levels[1], levels[3]);     // level 3 reachable along two paths
+    menu->link(levels[5], levels[0]);   // a cycle back to the root
+    menu->link(levels[1], levels[3]);   // level 3 reachable along two paths
     const auto root = helper.applicationElement("Deep");
 
     std::vector<AXElementHandle> all;
     VisitedSet visited;
-    helper.collectElements(root, [](const AXElementHandle&) { return true; }, 0, visited, all);
+    helper.collectElements(
+        root, [](const AXElementHandle&) { return true; }, 0, visited, all);
     EXPECT_EQ(all.size(), 64U);
     VisitedSet distinct(all.begin(), all.end());
     EXPECT_EQ(distinct.size(), all.size());
@@ -78,13 +81,15 @@ TEST_F(HelperTest, TheDepthBoundEndsACycleThatHandlesCannotRecognise) {
 
 TEST_F(HelperTest, ApplicationElementMatchesBundleThenExecutableThenName) {
     // Listed in this order; each test of each entry in turn.
-    menu->addApplication(RunningApplication{.localizedName = "Control Center", .processIdentifier = 1});
+    menu->addApplication(
+        RunningApplication{.localizedName = "Control Center", .processIdentifier = 1});
     const auto helperApp = menu->addApplication(
         RunningApplication{.executablePath = "/opt/ControlCenterHelper/", .processIdentifier = 2});
     menu->addElement(helperApp, AXAttributeValue(std::string("helper")));
     const auto real = menu->addApplication(hostApplication("ControlCenter", 3));
     menu->addElement(real, AXAttributeValue(std::string("real")));
-    const auto named = menu->addApplication(RunningApplication{.localizedName = "My MenuBarAgent Clone", .processIdentifier = 4});
+    const auto named = menu->addApplication(
+        RunningApplication{.localizedName = "My MenuBarAgent Clone", .processIdentifier = 4});
     menu->addElement(named, AXAttributeValue(std::string("clone")));
 
     const auto firstChildIdentifier = [&](const AXElementHandle& app) {
@@ -153,14 +158,16 @@ TEST_F(HelperTest, FailedReadsAreAbsentAndChildrenMustBeAList) {
 TEST_F(HelperTest, SettingsOpenersTryEachAddressThenTheApplication) {
     helper.openMenuBarSettings();
     helper.openAccessibilitySettings();
-    EXPECT_THAT(workspace->opened(),
-                ElementsAre("x-apple.systempreferences:com.apple.MenuBar-Settings.extension",
-                            "x-apple.systempreferences:com.apple.ControlCenter-Settings.extension",
-                            "x-apple.systempreferences:com.apple.Sound-Settings.extension",
-                            "file:///System/Applications/System%20Settings.app",
-                            "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility",
-                            "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_Accessibility",
-                            "file:///System/Applications/System%20Settings.app"));
+    EXPECT_THAT(
+        workspace->opened(),
+        ElementsAre("x-apple.systempreferences:com.apple.MenuBar-Settings.extension",
+                    "x-apple.systempreferences:com.apple.ControlCenter-Settings.extension",
+                    "x-apple.systempreferences:com.apple.Sound-Settings.extension",
+                    "file:///System/Applications/System%20Settings.app",
+                    "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility",
+                    "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?"
+                    "Privacy_Accessibility",
+                    "file:///System/Applications/System%20Settings.app"));
 
     auto opening = std::make_shared<RecordingWorkspace>(std::set<std::string>{
         "x-apple.systempreferences:com.apple.ControlCenter-Settings.extension"});

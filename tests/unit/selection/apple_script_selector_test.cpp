@@ -1,12 +1,11 @@
-#include "selection/apple_script_audio_output_selector.h"
+#include <random>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "platform/testing/memory_log_sink.h"
 #include "selection/accessibility_error.h"
+#include "selection/apple_script_audio_output_selector.h"
 #include "selection/apple_script_texts.h"
 #include "selection/cancellation_error.h"
 #include "selection/unicode_text.h"
@@ -41,12 +40,23 @@ std::optional<std::string> readLiteralAfter(const std::string& script, const std
             return std::nullopt;
         }
         switch (script[i]) {
-            case '\\': value.push_back('\\'); break;
-            case '"': value.push_back('"'); break;
-            case 'n': value.push_back('\n'); break;
-            case 't': value.push_back('\t'); break;
-            case 'r': value.push_back('\r'); break;
-            default: return std::nullopt;  // not a valid escape: a syntax error
+            case '\\':
+                value.push_back('\\');
+                break;
+            case '"':
+                value.push_back('"');
+                break;
+            case 'n':
+                value.push_back('\n');
+                break;
+            case 't':
+                value.push_back('\t');
+                break;
+            case 'r':
+                value.push_back('\r');
+                break;
+            default:
+                return std::nullopt;  // not a valid escape: a syntax error
         }
     }
     return std::nullopt;
@@ -58,30 +68,33 @@ TEST(AppleScriptTextsTest, PiecesAreByteExact) {
     EXPECT_EQ(kSelectionScriptMiddle.size(), 874U);
     EXPECT_EQ(kSelectionScriptTail.size(), 56U);
     EXPECT_EQ(kDiscoveryScript.size(), 1105U);
-    for (const auto piece : {kSelectionScriptHead, kSelectionScriptMiddle, kSelectionScriptTail, kDiscoveryScript}) {
+    for (const auto piece :
+         {kSelectionScriptHead, kSelectionScriptMiddle, kSelectionScriptTail, kDiscoveryScript}) {
         EXPECT_EQ(piece.find('\r'), std::string_view::npos);
         EXPECT_EQ(piece.find('\t'), std::string_view::npos);
         EXPECT_NE(piece.back(), '\n');
         EXPECT_TRUE(unicode_text::isValidUtf8(piece));
     }
     EXPECT_TRUE(kSelectionScriptHead.starts_with("tell application \"System Events\"\n    try\n"));
-    EXPECT_TRUE(kSelectionScriptHead.ends_with("\n            set targetIdentifier to \"sound-device-"));
+    EXPECT_TRUE(
+        kSelectionScriptHead.ends_with("\n            set targetIdentifier to \"sound-device-"));
     EXPECT_TRUE(kSelectionScriptMiddle.starts_with("\"\n            set found to false\n"));
-    EXPECT_NE(kSelectionScriptMiddle.find("-- bereits ausgewählt prüfen (AXValue = 1)\n"), std::string_view::npos);
+    EXPECT_NE(kSelectionScriptMiddle.find("-- bereits ausgewählt prüfen (AXValue = 1)\n"),
+              std::string_view::npos);
     EXPECT_TRUE(kSelectionScriptMiddle.ends_with("if not found then error \"Device not found: "));
-    EXPECT_EQ(kSelectionScriptTail, "\"\n        end tell\n    end tell\n    key code 53\nend tell");
-    EXPECT_NE(kDiscoveryScript.find("set end of ids to text 14 thru -1 of cbIdentifier\n"), std::string_view::npos);
-    EXPECT_TRUE(kDiscoveryScript.ends_with("            return ids\n        end tell\n    end tell\nend tell"));
+    EXPECT_EQ(kSelectionScriptTail,
+              "\"\n        end tell\n    end tell\n    key code 53\nend tell");
+    EXPECT_NE(kDiscoveryScript.find("set end of ids to text 14 thru -1 of cbIdentifier\n"),
+              std::string_view::npos);
+    EXPECT_TRUE(kDiscoveryScript.ends_with(
+        "            return ids\n        end tell\n    end tell\nend tell"));
 }
 
 TEST(AppleScriptSelectorTest, EscapingDoublesBackslashesFirstThenEscapesQuotes) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"Wohnzimmer", "Wohnzimmer"},
-        {R"(Bob's "Big" Room)", R"(Bob's \"Big\" Room)"},
-        {R"(C:\Music)", R"(C:\\Music)"},
-        {R"(\")", R"(\\\")"},
-        {"Küche\nRadio\t", "Küche\nRadio\t"},
-        {"", ""},
+        {"Wohnzimmer", "Wohnzimmer"},         {R"(Bob's "Big" Room)", R"(Bob's \"Big\" Room)"},
+        {R"(C:\Music)", R"(C:\\Music)"},      {R"(\")", R"(\\\")"},
+        {"Küche\nRadio\t", "Küche\nRadio\t"}, {"", ""},
     };
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(Selector::escapeForAppleScript(name), expected) << name;
@@ -95,7 +108,8 @@ TEST(AppleScriptSelectorTest, EscapingDoublesBackslashesFirstThenEscapesQuotes) 
 
 TEST(AppleScriptSelectorTest, EveryNameSurvivesBothLiteralsUnlessItHoldsALineFeed) {
     std::mt19937 random(4242);
-    const std::vector<std::string> alphabet = {"a", "Z", " ", "\"", "\\", "\\n", "'", "ü", "€", "\t", "\n", ",", "🎵"};
+    const std::vector<std::string> alphabet = {"a", "Z", " ",  "\"", "\\", "\\n", "'",
+                                               "ü", "€", "\t", "\n", ",",  "🎵"};
     std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
     std::uniform_int_distribution<int> length(0, 12);
     for (int round = 0; round < 2000; ++round) {
@@ -134,18 +148,23 @@ TEST_F(AppleScriptSelectorFixture, SelectionRunsOsascriptWithTheScriptAndLogsTwi
     const auto calls = launcher->calls();
     ASSERT_EQ(calls.size(), 1U);
     EXPECT_EQ(calls[0].executable, "/usr/bin/osascript");
-    EXPECT_THAT(calls[0].arguments, ElementsAre("-e", Selector::selectionScript("Küche \"Radio\"")));
+    EXPECT_THAT(calls[0].arguments,
+                ElementsAre("-e", Selector::selectionScript("Küche \"Radio\"")));
     EXPECT_EQ(calls[0].timeout, std::chrono::seconds(60));
-    EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] AppleScript fallback: selecting Küche \"Radio\"",
-                                          "info: [AirPlay] AppleScript fallback succeeded for Küche \"Radio\""));
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] AppleScript fallback: selecting Küche \"Radio\"",
+                            "info: [AirPlay] AppleScript fallback succeeded for Küche \"Radio\""));
 
     log->clear();
-    launcher->answer = [] { return exited(1, "", "execution error: Device not found: X (-2700)\n"); };
+    launcher->answer = [] {
+        return exited(1, "", "execution error: Device not found: X (-2700)\n");
+    };
     try {
         selector.selectDevice("X", {});
         ADD_FAILURE();
     } catch (const AccessibilityError& error) {
-        EXPECT_EQ(error, AccessibilityError::unknown("execution error: Device not found: X (-2700)\n"));
+        EXPECT_EQ(error,
+                  AccessibilityError::unknown("execution error: Device not found: X (-2700)\n"));
     }
     EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] AppleScript fallback: selecting X"));
 }
@@ -156,12 +175,15 @@ TEST_F(AppleScriptSelectorFixture, OutcomeFollowsExitStatusThenMessageMarkers) {
 
     for (const char* message : {"osascript is NOT ALLOWED assistive access.", "Keine Berechtigung",
                                 "Hilfszugriff verweigert", "requires Assistive access"}) {
-        EXPECT_EQ(failureOf(exited(1, "", message)), AccessibilityError::permissionMissing()) << message;
+        EXPECT_EQ(failureOf(exited(1, "", message)), AccessibilityError::permissionMissing())
+            << message;
     }
     // The wider word "permission" is the orchestrator's business, not the runner's.
     EXPECT_EQ(failureOf(exited(1, "", "permission")), AccessibilityError::unknown("permission"));
-    EXPECT_EQ(failureOf(exited(1, " partial output\n", "")), AccessibilityError::unknown(" partial output\n"));
-    EXPECT_EQ(failureOf(exited(2, "ignored", "  error text  ")), AccessibilityError::unknown("  error text  "));
+    EXPECT_EQ(failureOf(exited(1, " partial output\n", "")),
+              AccessibilityError::unknown(" partial output\n"));
+    EXPECT_EQ(failureOf(exited(2, "ignored", "  error text  ")),
+              AccessibilityError::unknown("  error text  "));
     // Standard error that is not UTF-8 reads as empty, so standard output speaks.
     EXPECT_EQ(failureOf(exited(1, "out", "\xff\xfe")), AccessibilityError::unknown("out"));
     EXPECT_EQ(failureOf(exited(137, "", "")), AccessibilityError::unknown(""));
@@ -179,7 +201,9 @@ TEST_F(AppleScriptSelectorFixture, OutcomeFollowsExitStatusThenMessageMarkers) {
         return cancelled;
     };
     EXPECT_THROW(selector.runAppleScriptWithOutput("x", {}), CancellationError);
-    launcher->answer = []() -> ProcessResult { throw ProcessLaunchError("Could not start /usr/bin/osascript"); };
+    launcher->answer = []() -> ProcessResult {
+        throw ProcessLaunchError("Could not start /usr/bin/osascript");
+    };
     EXPECT_THROW(selector.selectDevice("x", {}), ProcessLaunchError);
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/scripted_sound_menu.h"

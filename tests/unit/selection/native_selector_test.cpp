@@ -18,16 +18,17 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
 
     selector.selectDevice("Küche Radio", {});
 
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] Searching for sound-device-Küche Radio",
-                            "info: [AirPlay] Strategy B succeeded: found sound menu in ControlCenter",
-                            "info: [AirPlay] Found com.apple.menuextra.sound",
-                            "info: [AirPlay] Opening sound menu",
-                            "info: [AirPlay] Searching for sound-device-Küche Radio among 3 checkboxes",
-                            "info: [AirPlay] Device found: sound-device-Küche Radio",
-                            "info: [AirPlay] Selecting device: Küche Radio",
-                            "info: [AirPlay] Output successfully changed to Küche Radio (verified via AXValue)",
-                            "info: [AirPlay] Successfully selected AirPlay output: Küche Radio"));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre(
+            "info: [AirPlay] Searching for sound-device-Küche Radio",
+            "info: [AirPlay] Strategy B succeeded: found sound menu in ControlCenter",
+            "info: [AirPlay] Found com.apple.menuextra.sound", "info: [AirPlay] Opening sound menu",
+            "info: [AirPlay] Searching for sound-device-Küche Radio among 3 checkboxes",
+            "info: [AirPlay] Device found: sound-device-Küche Radio",
+            "info: [AirPlay] Selecting device: Küche Radio",
+            "info: [AirPlay] Output successfully changed to Küche Radio (verified via AXValue)",
+            "info: [AirPlay] Successfully selected AirPlay output: Küche Radio"));
     EXPECT_EQ(menu->selectedOutput(), "Küche Radio");
     EXPECT_FALSE(menu->isMenuOpen());
     EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
@@ -37,7 +38,8 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
 
 TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAloneWhateverTheValueType) {
     SoundMenuScene::build(*menu, kOutputs);
-    for (const auto style : {ScriptedSoundMenu::ValueStyle::number, ScriptedSoundMenu::ValueStyle::boolean}) {
+    for (const auto style :
+         {ScriptedSoundMenu::ValueStyle::number, ScriptedSoundMenu::ValueStyle::boolean}) {
         menu->setValueStyle(style);
         menu->selectOutput("Wohnzimmer");
         menu->resetCounters();
@@ -62,9 +64,10 @@ TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
     selector.selectDevice("Wohnzimmer", {});
 
     const auto lines = log->lines();
-    EXPECT_EQ(lines[lines.size() - 2],
-              "info: [AirPlay] Selecting device executed; immediate AXValue check was inconclusive, "
-              "assuming success for Wohnzimmer");
+    EXPECT_EQ(
+        lines[lines.size() - 2],
+        "info: [AirPlay] Selecting device executed; immediate AXValue check was inconclusive, "
+        "assuming success for Wohnzimmer");
     EXPECT_EQ(lines.back(), "info: [AirPlay] Successfully selected AirPlay output: Wohnzimmer");
     time->advanceBy(1s);
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
@@ -74,7 +77,8 @@ TEST_F(NativeSelectorFixture, NamesMustMatchExactlyUpToCanonicalEquivalence) {
     SoundMenuScene::build(*menu, {"Arbeitszimmer", "Wohnzimmer", "Ku\u0308che"});  // decomposed ü
     menu->selectOutput("Arbeitszimmer");
 
-    for (const std::string& wrong : {std::string("wohnzimmer"), std::string("Wohnzimmer "), std::string("Wohn")}) {
+    for (const std::string& wrong :
+         {std::string("wohnzimmer"), std::string("Wohnzimmer "), std::string("Wohn")}) {
         log->clear();
         const auto error = errorOf([&] { selector.selectDevice(wrong, {}); });
         EXPECT_EQ(error, AccessibilityError::deviceNotFound(wrong));
@@ -120,9 +124,10 @@ TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscovery) {
 
     log->clear();
     EXPECT_TRUE(selector.discoverDevices({}).empty());
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] Strategy B succeeded: found sound menu in ControlCenter",
-                            "info: [AirPlay] Available outputs: "));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre("info: [AirPlay] Strategy B succeeded: found sound menu in ControlCenter",
+                    "info: [AirPlay] Available outputs: "));
     EXPECT_FALSE(menu->isMenuOpen());
 }
 
@@ -130,7 +135,7 @@ TEST_F(NativeSelectorFixture, DuplicatesAndOtherCheckboxesKeepTreeOrder) {
     const auto scene = SoundMenuScene::build(*menu, {"Wohnzimmer"});
     menu->addElement(scene.window, AXAttributeValue(std::string("mute")), "AXCheckBox");
     const auto second = menu->addOutput(scene.scrollArea, "Wohnzimmer");
-    menu->addOutput(scene.scrollArea, "");  // only the prefix: an empty name
+    menu->addOutput(scene.scrollArea, "");                 // only the prefix: an empty name
     menu->setPressResult(second, kAXErrorCannotComplete);  // pressing the duplicate would fail
 
     EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Wohnzimmer", "Wohnzimmer", ""));
@@ -138,8 +143,9 @@ TEST_F(NativeSelectorFixture, DuplicatesAndOtherCheckboxesKeepTreeOrder) {
 
     selector.selectDevice("Wohnzimmer", {});  // takes the first in tree order
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
-    EXPECT_THAT(log->lines(), ::testing::Contains(
-                                  "info: [AirPlay] Searching for sound-device-Wohnzimmer among 4 checkboxes"));
+    EXPECT_THAT(log->lines(),
+                ::testing::Contains(
+                    "info: [AirPlay] Searching for sound-device-Wohnzimmer among 4 checkboxes"));
 }
 
 TEST_F(NativeSelectorFixture, SoundItemInSystemUIServerWithoutControlCenter) {
@@ -149,11 +155,12 @@ TEST_F(NativeSelectorFixture, SoundItemInSystemUIServerWithoutControlCenter) {
 
     const auto error = errorOf([&] { selector.selectDevice("Wohnzimmer", {}); });
     EXPECT_EQ(error, AccessibilityError::processNotFound("ControlCenter"));
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] Searching for sound-device-Wohnzimmer",
-                            "info: [AirPlay] Fallback succeeded: found sound menu in SystemUIServer",
-                            "info: [AirPlay] Found com.apple.menuextra.sound",
-                            "info: [AirPlay] Opening sound menu"));
+    EXPECT_THAT(
+        log->lines(),
+        ElementsAre("info: [AirPlay] Searching for sound-device-Wohnzimmer",
+                    "info: [AirPlay] Fallback succeeded: found sound menu in SystemUIServer",
+                    "info: [AirPlay] Found com.apple.menuextra.sound",
+                    "info: [AirPlay] Opening sound menu"));
     EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
     EXPECT_FALSE(menu->isMenuOpen());
 }
@@ -167,9 +174,10 @@ TEST_F(NativeSelectorFixture, StrategyAFallbackTakesAnyItemMentioningSound) {
     menu->setPressResult(scene.soundItem, kAXErrorCannotComplete);  // must not be pressed
 
     EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Wohnzimmer"));
-    EXPECT_EQ(log->lines().front(),
-              "info: [AirPlay] Strategy A fallback: found com.apple.menuextra.Sound.legacy-sound in "
-              "MenuBarAgent");
+    EXPECT_EQ(
+        log->lines().front(),
+        "info: [AirPlay] Strategy A fallback: found com.apple.menuextra.Sound.legacy-sound in "
+        "MenuBarAgent");
 }
 
 TEST_F(NativeSelectorFixture, TheLastPassCatchesAnItemThatAnEarlierSearchMissed) {
@@ -179,7 +187,7 @@ TEST_F(NativeSelectorFixture, TheLastPassCatchesAnItemThatAnEarlierSearchMissed)
     const auto found = selector.findSoundMenuExtra();
     ASSERT_TRUE(found);
     EXPECT_EQ(menu->performAction(found, "AXPress"), kAXSuccess);
-    EXPECT_TRUE(menu->isMenuOpen());  // it is the Sound item
+    EXPECT_TRUE(menu->isMenuOpen());    // it is the Sound item
     EXPECT_TRUE(log->lines().empty());  // the last pass logs nothing
 
     menu->failReads(scene.soundItem, "AXIdentifier", kAXErrorCannotComplete);
@@ -194,7 +202,8 @@ TEST_F(NativeSelectorFixture, FailuresBeforeAndAfterOpeningTheMenu) {
     EXPECT_EQ(errorOf([&] { selector.selectDevice("Wohnzimmer", {}); }),
               AccessibilityError::permissionMissing());
     EXPECT_EQ(log->lines().back(), "error: [AirPlay] Accessibility permission missing");
-    EXPECT_EQ(errorOf([&] { selector.discoverDevices({}); }), AccessibilityError::permissionMissing());
+    EXPECT_EQ(errorOf([&] { selector.discoverDevices({}); }),
+              AccessibilityError::permissionMissing());
     EXPECT_EQ(menu->counters().attributeReads(), 0U);
     menu->setTrusted(true);
 
@@ -259,9 +268,9 @@ TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
     // slider, scroll area, three outputs and the fillers.
     constexpr std::size_t kOpenTree = 1 + 4 + 4 + 3 + 200;
     const auto counters = menu->counters();
-    EXPECT_EQ(counters.roleReads, kOpenTree);           // one role read per element
-    EXPECT_EQ(counters.childrenReads, kOpenTree + 3);   // plus the search for the Sound item
-    EXPECT_EQ(counters.identifierReads, 4U + 2U);       // that search, then two candidates
+    EXPECT_EQ(counters.roleReads, kOpenTree);          // one role read per element
+    EXPECT_EQ(counters.childrenReads, kOpenTree + 3);  // plus the search for the Sound item
+    EXPECT_EQ(counters.identifierReads, 4U + 2U);      // that search, then two candidates
     EXPECT_EQ(counters.valueReads, 1U);
 }
 

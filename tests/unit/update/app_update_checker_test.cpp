@@ -1,9 +1,9 @@
 #include "update/app_update_checker.h"
 
+#include <functional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace tonvera {
 namespace {
@@ -22,22 +22,22 @@ TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
         {"1.0", "1", false},
         {"1", "1.0", false},
         {"1.0.1", "1.0", true},
-        {"2.0-beta", "1.9", true},       // pieces 2 and 0-beta; 2 decides
-        {"1.2-beta", "1.2", false},      // 2-beta counts as 0
-        {"release-2.0", "1.0", false},   // release-2 counts as 0
+        {"2.0-beta", "1.9", true},      // pieces 2 and 0-beta; 2 decides
+        {"1.2-beta", "1.2", false},     // 2-beta counts as 0
+        {"release-2.0", "1.0", false},  // release-2 counts as 0
         {"1.0", "?", true},
         {"0.0", "?", false},
-        {"1..2", "1.1", true},           // empty pieces are dropped
+        {"1..2", "1.1", true},  // empty pieces are dropped
         {".1.", "0.9", true},
         {"", "", false},
         {"+2", "1", true},
         {"-1", "0", false},
-        {"1. 2", "1.1", false},          // a blank makes the piece 0
-        {"99999999999999999999", "1", false},   // beyond 64 bits: 0
+        {"1. 2", "1.1", false},                // a blank makes the piece 0
+        {"99999999999999999999", "1", false},  // beyond 64 bits: 0
         {"9223372036854775807", "9223372036854775806", true},
         {"-9223372036854775808", "0", false},
         {"1.2.3.4.5", "1.2.3.4", true},
-        {"١.٢", "0.1", false},           // only ASCII digits count
+        {"١.٢", "0.1", false},  // only ASCII digits count
     };
     for (const auto& row : rows) {
         EXPECT_EQ(AppUpdateChecker::isNewer(row.offered, row.installed), row.newer)
@@ -46,7 +46,7 @@ TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
 }
 
 class AnsweringClient final : public HttpClient {
-public:
+  public:
     std::function<std::string()> answer;
     std::string requested;
     std::string get(const std::string& address, const std::stop_token&) override {
@@ -70,13 +70,15 @@ struct CheckerTest : ::testing::Test {
 };
 
 TEST_F(CheckerTest, DecodesTheManifestAndComparesVersions) {
-    const auto result = check(R"({"url": "https://example.com/Tonvera-2.1.0.zip", "version": "2.1.0", "size": 5})");
+    const auto result =
+        check(R"({"url": "https://example.com/Tonvera-2.1.0.zip", "version": "2.1.0", "size": 5})");
     ASSERT_TRUE(std::holds_alternative<UpdateAvailable>(result));
     EXPECT_EQ(std::get<UpdateAvailable>(result).version, "2.1.0");
     EXPECT_EQ(std::get<UpdateAvailable>(result).url.host, "example.com");
     EXPECT_EQ(http->requested, "https://updates.example.com/dist/update.json");
 
-    EXPECT_EQ(check(R"({"version": "1.2", "url": "https://e.com"})"), UpdateCheckResult(UpToDate{"1.2.0"}));
+    EXPECT_EQ(check(R"({"version": "1.2", "url": "https://e.com"})"),
+              UpdateCheckResult(UpToDate{"1.2.0"}));
     EXPECT_EQ(check(R"({"version": "1.2", "url": "https://e.com"})", std::nullopt),
               UpdateCheckResult(UpdateAvailable{"1.2", *parseWebAddress("https://e.com")}));
 }
@@ -85,17 +87,23 @@ TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
     EXPECT_THAT(failure(check("<html>404</html>")), HasSubstr("not valid JSON"));
     EXPECT_THAT(failure(check("[1]")), HasSubstr("not a JSON object"));
     EXPECT_THAT(failure(check(R"({"version": "9"})")), HasSubstr("no \"url\" member"));
-    EXPECT_THAT(failure(check(R"({"version": 9, "url": "https://e.com"})")), HasSubstr("\"version\" member is not a text"));
+    EXPECT_THAT(failure(check(R"({"version": 9, "url": "https://e.com"})")),
+                HasSubstr("\"version\" member is not a text"));
     // The address is checked before the versions: a bad one fails even when nothing is newer.
-    EXPECT_THAT(failure(check(R"({"version": "0.1", "url": "https://exa mple.com"})")), HasSubstr("https://exa mple.com"));
-    for (const char* unsafe : {"file:///etc/passwd", "vnc://host", "javascript:alert(1)", "ftp://e.com/x", "https:///nohost", "https://e.com/%zz"}) {
+    EXPECT_THAT(failure(check(R"({"version": "0.1", "url": "https://exa mple.com"})")),
+                HasSubstr("https://exa mple.com"));
+    for (const char* unsafe : {"file:///etc/passwd", "vnc://host", "javascript:alert(1)",
+                               "ftp://e.com/x", "https:///nohost", "https://e.com/%zz"}) {
         const std::string body = std::string(R"({"version": "9", "url": ")") + unsafe + "\"}";
         EXPECT_THAT(failure(check(body)), HasSubstr("not a valid http or https address")) << unsafe;
     }
-    http->answer = []() -> std::string { throw HttpError("The request to x failed: Connection refused"); };
+    http->answer = []() -> std::string {
+        throw HttpError("The request to x failed: Connection refused");
+    };
     EXPECT_EQ(failure(AppUpdateChecker(http, "1.0", "https://e.com").check()),
               "The request to x failed: Connection refused");
-    EXPECT_THAT(failure(AppUpdateChecker(http, "1.0", "not an address").check()), HasSubstr("not a valid web address"));
+    EXPECT_THAT(failure(AppUpdateChecker(http, "1.0", "not an address").check()),
+                HasSubstr("not a valid web address"));
 }
 
 TEST(WebAddressTest, AcceptsOnlyWellFormedHttpAndHttpsAddresses) {
@@ -103,9 +111,10 @@ TEST(WebAddressTest, AcceptsOnlyWellFormedHttpAndHttpsAddresses) {
     EXPECT_EQ(parseWebAddress("http://[::1]:80/x")->host, "[::1]");
     EXPECT_EQ(parseWebAddress("https://user@host/x")->host, "host");
     EXPECT_EQ(parseWebAddress("https://e.com/caf%C3%A9")->scheme, "https");
-    for (const char* bad : {"", "example.com", "https:", "https://", "https://:80", "https://e.com:8a",
-                            "https://e .com", "https://e.com/\"x\"", "https://e.com/ü", "https://[::1",
-                            "https://e.com/\n", "mailto:a@b.c"}) {
+    for (const char* bad :
+         {"", "example.com", "https:", "https://", "https://:80", "https://e.com:8a",
+          "https://e .com", "https://e.com/\"x\"", "https://e.com/ü", "https://[::1",
+          "https://e.com/\n", "mailto:a@b.c"}) {
         EXPECT_FALSE(parseWebAddress(bad)) << bad;
     }
 }

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the release preset and runs every benchmark in one go, so the figures in
+# docs/performance.md come from one machine state. Usage: scripts/bench.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release
+
+echo "=== native selector against the scripted Sound menu"
+build/release/bench/native_selector_bench --benchmark_min_time=0.5
+echo "=== process launcher: one run of /bin/true"
+build/release/bench/process_launcher_bench
+echo "=== native selector against a real PulseAudio server"
+build/release/bench/pulse_select_bench
