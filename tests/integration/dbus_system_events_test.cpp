@@ -7,7 +7,7 @@
 
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/testing/memory_log_sink.h"
-#include "support/blocking_main_queue.h"
+#include "platform/testing/blocking_main_queue.h"
 #include "support/child_process.h"
 
 namespace tonvera {

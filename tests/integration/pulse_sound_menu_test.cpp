@@ -14,7 +14,7 @@
 #include "selection/apple_script_audio_output_selector.h"
 #include "selection/native_accessibility_audio_output_selector.h"
 #include "support/pulse_server.h"
-#include "support/recording_workspace.h"
+#include "platform/testing/recording_workspace.h"
 
 namespace tonvera {
 namespace {

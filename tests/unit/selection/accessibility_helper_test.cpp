@@ -6,7 +6,7 @@
 #include "platform/testing/scripted_sound_menu.h"
 #include "platform/testing/sound_menu_scene.h"
 #include "platform/testing/virtual_time.h"
-#include "support/recording_workspace.h"
+#include "platform/testing/recording_workspace.h"
 
 namespace tonvera::testing {
 namespace {

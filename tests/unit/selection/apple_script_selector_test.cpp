@@ -9,7 +9,7 @@
 #include "selection/apple_script_texts.h"
 #include "selection/cancellation_error.h"
 #include "selection/unicode_text.h"
-#include "support/scripted_launcher.h"
+#include "platform/testing/scripted_launcher.h"
 
 namespace tonvera::testing {
 namespace {

@@ -14,7 +14,7 @@
 #include "platform/testing/virtual_time.h"
 #include "selection/accessibility_error.h"
 #include "selection/native_accessibility_audio_output_selector.h"
-#include "support/recording_workspace.h"
+#include "platform/testing/recording_workspace.h"
 
 namespace tonvera::testing {
 
