@@ -1,5 +1,7 @@
 #include "update/app_update_checker.h"
 
+#include "app/build_config.h"
+
 #include <functional>
 
 #include <gmock/gmock.h>
@@ -104,6 +106,17 @@ TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
               "The request to x failed: Connection refused");
     EXPECT_THAT(failure(AppUpdateChecker(http, "1.0", "not an address").check()),
                 HasSubstr("not a valid web address"));
+}
+
+TEST(BuildConfigurationTest, TheConfiguredServerMakesAValidManifestAddress) {
+    const AppUpdateChecker checker(std::make_shared<AnsweringClient>(),
+                                   build_config::kVersion ? std::optional<std::string>(*build_config::kVersion)
+                                                          : std::nullopt,
+                                   build_config::kUpdateServer);
+    ASSERT_TRUE(checker.manifestURL());
+    EXPECT_TRUE(checker.manifestURL()->text.ends_with("/dist/update.json"));
+    EXPECT_EQ(checker.manifestURL()->scheme, "https");
+    EXPECT_NE(checker.currentVersion(), "?");
 }
 
 TEST(WebAddressTest, AcceptsOnlyWellFormedHttpAndHttpsAddresses) {
