@@ -136,21 +136,13 @@ AXElementHandle NativeAccessibilityAudioOutputSelector::findSoundMenuExtra() con
             return marked.front();
         }
     }
-    if (const auto controlCenter = helper_.applicationElement(menu::kControlCenter)) {
-        VisitedSet visited;
-        if (auto item =
-                helper_.findElement(controlCenter, menu::kSoundItemIdentifier, 0, visited)) {
-            logger_.info("[AirPlay] Strategy B succeeded: found sound menu in ControlCenter");
-            return item;
-        }
+    if (auto item = findSoundItemIn(menu::kControlCenter)) {
+        logger_.info("[AirPlay] Strategy B succeeded: found sound menu in ControlCenter");
+        return item;
     }
-    if (const auto systemUIServer = helper_.applicationElement(menu::kSystemUIServer)) {
-        VisitedSet visited;
-        if (auto item =
-                helper_.findElement(systemUIServer, menu::kSoundItemIdentifier, 0, visited)) {
-            logger_.info("[AirPlay] Fallback succeeded: found sound menu in SystemUIServer");
-            return item;
-        }
+    if (auto item = findSoundItemIn(menu::kSystemUIServer)) {
+        logger_.info("[AirPlay] Fallback succeeded: found sound menu in SystemUIServer");
+        return item;
     }
     // Last pass: walk every menu-bar item of every host.
     for (const auto host : menu::kHostProcesses) {
@@ -168,6 +160,16 @@ AXElementHandle NativeAccessibilityAudioOutputSelector::findSoundMenuExtra() con
         }
     }
     return nullptr;
+}
+
+AXElementHandle NativeAccessibilityAudioOutputSelector::findSoundItemIn(
+    std::string_view host) const {
+    const auto application = helper_.applicationElement(host);
+    if (!application) {
+        return nullptr;
+    }
+    VisitedSet visited;
+    return helper_.findElement(application, menu::kSoundItemIdentifier, 0, visited);
 }
 
 AXElementHandle NativeAccessibilityAudioOutputSelector::openMenu(const AXElementHandle& soundItem,

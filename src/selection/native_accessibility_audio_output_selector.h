@@ -30,6 +30,8 @@ class NativeAccessibilityAudioOutputSelector final : public AudioOutputSelector 
     AXElementHandle findSoundMenuExtra() const;
 
   private:
+    // The Sound item in the host process `host`, found by its exact identifier.
+    AXElementHandle findSoundItemIn(std::string_view host) const;
     // Presses the Sound item, waits for the menu and returns the ControlCenter application.
     AXElementHandle openMenu(const AXElementHandle& soundItem, const std::stop_token& stop);
     std::vector<AXElementHandle> collectDeviceCheckboxes(const AXElementHandle& controlCenter,

@@ -94,13 +94,9 @@ std::string_view trimmedOfWhitespaceAndNewlines(std::string_view text) {
 std::string lowercased(std::string_view text) {
     std::string result;
     result.reserve(text.size());
-    std::size_t offset = 0;
-    while (offset < text.size()) {
-        utf8proc_int32_t codePoint = 0;
-        const auto length =
-            utf8proc_iterate(bytes(text.substr(offset)),
-                             static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
-        if (length <= 0) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto [codePoint, length] = codePointAt(text, offset);
+        if (length == 0) {
             result.push_back(text[offset]);
             ++offset;
             continue;
@@ -109,7 +105,7 @@ std::string lowercased(std::string_view text) {
         const auto written = utf8proc_encode_char(utf8proc_tolower(codePoint), encoded.data());
         result.append(reinterpret_cast<const char*>(encoded.data()),
                       static_cast<std::size_t>(written));
-        offset += static_cast<std::size_t>(length);
+        offset += length;
     }
     return result;
 }
@@ -127,19 +123,13 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
 }
 
 bool isBlank(std::string_view text) {
-    std::size_t offset = 0;
-    while (offset < text.size()) {
-        utf8proc_int32_t codePoint = 0;
-        const auto length =
-            utf8proc_iterate(bytes(text.substr(offset)),
-                             static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
-        if (length <= 0) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto [codePoint, length] = codePointAt(text, offset);
+        if (length == 0 ||
+            (codePoint != '\t' && utf8proc_category(codePoint) != UTF8PROC_CATEGORY_ZS)) {
             return false;
         }
-        if (codePoint != '\t' && utf8proc_category(codePoint) != UTF8PROC_CATEGORY_ZS) {
-            return false;
-        }
-        offset += static_cast<std::size_t>(length);
+        offset += length;
     }
     return true;
 }
