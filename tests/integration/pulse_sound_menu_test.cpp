@@ -66,6 +66,33 @@ TEST_F(PulseSoundMenuTest, SelectsAnotherSinkAndRecognisesTheSelectedOne) {
     EXPECT_FALSE(menu->isMenuOpen());
 }
 
+TEST_F(PulseSoundMenuTest, PlayingStreamsFollowTheSelectedSink) {
+    testing::ChildProcess player({"/bin/sh", "-c",
+                                  "exec /usr/bin/pacat --raw --server=" + server.address() +
+                                      " --device=arbeitszimmer < /dev/zero"});
+    const auto streamSinks = [&] {
+        // "index<TAB>sink index<TAB>…" per playing stream
+        std::string sinks;
+        const std::string listing = server.pactl({"list", "sink-inputs", "short"}).standardOutput;
+        for (std::size_t line = 0; line < listing.size();) {
+            const auto end = listing.find('\n', line);
+            const auto fields = listing.substr(line, end - line);
+            const auto tab = fields.find('\t');
+            sinks += fields.substr(tab + 1, fields.find('\t', tab + 1) - tab - 1) + ";";
+            line = end == std::string::npos ? listing.size() : end + 1;
+        }
+        return sinks;
+    };
+    for (int i = 0; i < 100 && streamSinks() != "0;"; ++i) {
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_EQ(streamSinks(), "0;") << "the player did not start on Arbeitszimmer";
+
+    selector->selectDevice("Wohnzimmer", {});
+    EXPECT_EQ(server.defaultSink(), "wohnzimmer");
+    EXPECT_EQ(streamSinks(), "1;");
+}
+
 TEST_F(PulseSoundMenuTest, DiscoveryListsTheSinksAndUnknownNamesFail) {
     EXPECT_THAT(selector->discoverDevices({}),
                 ElementsAre("Arbeitszimmer", "Wohnzimmer", "Küche Radio"));
@@ -110,6 +137,14 @@ TEST_F(PulseSoundMenuTest, AServerThatDiesMidRunFailsCleanlyAndARestartRecovers)
     run.join();
     EXPECT_FALSE(reconnect->isRunning());
     EXPECT_THAT(log->lines().back(), HasSubstr("not available after 2 attempts"));
+
+    // No server: no host processes, so no Sound menu.
+    try {
+        selector->selectDevice("Arbeitszimmer", {});
+        ADD_FAILURE() << "selected without a server";
+    } catch (const AccessibilityError& error) {
+        EXPECT_EQ(error, AccessibilityError::soundMenuNotFound());
+    }
 
     server.stop();
     server.start();

@@ -106,6 +106,8 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
     sigemptyset(&noSignals);
     sigset_t defaults;
     sigfillset(&defaults);
+    sigdelset(&defaults, SIGKILL);  // neither can be changed, so neither needs resetting
+    sigdelset(&defaults, SIGSTOP);
     posix_spawnattr_setflags(
         &setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawnattr_setpgroup(&setup.attributes, 0);
