@@ -9,12 +9,12 @@
 
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"
+#include "platform/testing/recording_workspace.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "selection/accessibility_error.h"
 #include "selection/apple_script_audio_output_selector.h"
 #include "selection/native_accessibility_audio_output_selector.h"
 #include "support/pulse_server.h"
-#include "platform/testing/recording_workspace.h"
 
 namespace tonvera {
 namespace {
@@ -87,6 +87,12 @@ TEST_F(PulseSoundMenuTest, PlayingStreamsFollowTheSelectedSink) {
         std::this_thread::sleep_for(50ms);
     }
     ASSERT_EQ(streamSinks(), "0;") << "the player did not start on Arbeitszimmer";
+    // Routed by hand to Küche Radio, the stream no longer follows the default on its own.
+    const std::string listing = server.pactl({"list", "sink-inputs", "short"}).standardOutput;
+    ASSERT_EQ(server.pactl({"move-sink-input", listing.substr(0, listing.find('\t')), "kueche"})
+                  .exitStatus,
+              0);
+    ASSERT_EQ(streamSinks(), "2;");
 
     selector->selectDevice("Wohnzimmer", {});
     EXPECT_EQ(server.defaultSink(), "wohnzimmer");
