@@ -150,8 +150,12 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
 
     const auto deadline = Clock::now() + timeout;
     if (!processFd.valid() || !stopFd.valid()) {
-        // Without them there is no safe way to bound the wait: end the child now.
-        result.ending = ProcessResult::Ending::cancelled;
+        // Without them there is no safe way to bound the wait: end the child now and say so.
+        const int error = errno;
+        ::kill(-pid, SIGKILL);
+        reap(0);
+        throw ProcessLaunchError(
+            fmt::format("Could not watch {} after starting it: {}", executable, errorText(error)));
     }
     while (result.ending == ProcessResult::Ending::exited &&
            (outRead.valid() || errRead.valid() || !reaped)) {
