@@ -65,16 +65,11 @@ TEST_F(ScriptSelectorIntegrationTest, TheScriptReachesTheRunnerIntact) {
     EXPECT_EQ(launcher->executable, "/usr/bin/osascript");
 }
 
-TEST_F(ScriptSelectorIntegrationTest, ExitStatusAndMessagesDecideTheOutcome) {
+TEST_F(ScriptSelectorIntegrationTest, RealOutputsStatusesAndHangsDecideTheOutcome) {
+    // The outcome rules themselves are unit-tested; here they meet real pipes and exits.
     launcher->options = {"--stderr", "osascript is NOT ALLOWED assistive access. (-1719)",
                          "--status", "1"};
     EXPECT_EQ(failure("A"), AccessibilityError::permissionMissing());
-
-    launcher->options = {"--stderr", "NOT ALLOWED", "--status", "0"};
-    EXPECT_NO_THROW(selector.selectDevice("A", {}));
-
-    launcher->options = {"--stdout", "only output\n", "--status", "1"};
-    EXPECT_EQ(failure("A"), AccessibilityError::unknown("only output\n"));
 
     launcher->options = {"--garbage"};
     EXPECT_TRUE(selector.discoverDevices({}).empty());

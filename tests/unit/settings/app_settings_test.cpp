@@ -165,14 +165,6 @@ TEST_F(SettingsFixture, EachPropertyWritesItsOwnKeyWithItsType) {
         EXPECT_EQ(writes[i].value, expected[i].second) << expected[i].first;
     }
     EXPECT_THAT(settings.retryDelays(), ElementsAre(0, 0.5, 1, 2, 4, 8));
-
-    // A second instance over the same store sees everything.
-    const AppSettings reloaded = load();
-    EXPECT_EQ(reloaded.deviceName(), "Küche");
-    EXPECT_FALSE(reloaded.connectOnWake());
-    EXPECT_EQ(reloaded.retryAttempts(), 6);
-    EXPECT_TRUE(reloaded.hasCompletedOnboarding());
-    EXPECT_TRUE(reloaded.launchAtLoginAsked());
 }
 
 TEST_F(SettingsFixture, StreamsDeliverCurrentValueUnlessSkippedAndStopWhenCancelled) {
