@@ -28,8 +28,6 @@ class JsonFileUserDefaults final : public UserDefaults {
     std::optional<DefaultsValue> object(std::string_view key) const override;
     void set(std::string_view key, const DefaultsValue& value) override;
 
-    const std::filesystem::path& filePath() const { return filePath_; }
-
   private:
     void load();
     void moveAside(std::string_view reason);

@@ -40,7 +40,7 @@ void VirtualTime::post(Block block) {
 void VirtualTime::postAfter(std::chrono::nanoseconds delay, Block block) {
     std::lock_guard lock(mutex_);
     timers_.emplace(std::pair{now_ + std::max(delay, Duration::zero()), sequence_++},
-                    Timer{std::move(block)});
+                    std::move(block));
 }
 
 void VirtualTime::setAutoAdvance(bool on) {
@@ -82,17 +82,11 @@ void VirtualTime::advanceBy(Duration step) {
     }
 }
 
-void VirtualTime::runDueBlocks() {
-    std::unique_lock lock(mutex_);
-    while (runNextDueBlock(lock)) {
-    }
-}
-
 bool VirtualTime::runNextDueBlock(std::unique_lock<std::mutex>& lock) {
     if (timers_.empty() || timers_.begin()->first.first > now_) {
         return false;
     }
-    Block block = std::move(timers_.begin()->second.block);
+    Block block = std::move(timers_.begin()->second);
     timers_.erase(timers_.begin());
     lock.unlock();
     block();

@@ -32,9 +32,6 @@ class VirtualTime final : public Clock, public MainQueue {
     // releasing sleepers, each at its own deadline and in deadline order.
     void advanceBy(Duration step);
 
-    // Runs the main-queue blocks that are due now (including ones they post).
-    void runDueBlocks();
-
     // Blocks the test until at least `count` threads are asleep in sleepFor.
     void waitForSleepers(std::size_t count);
 
@@ -45,10 +42,6 @@ class VirtualTime final : public Clock, public MainQueue {
     Duration elapsed() const;
 
   private:
-    struct Timer {
-        Block block;
-    };
-
     bool runNextDueBlock(std::unique_lock<std::mutex>& lock);
 
     mutable std::mutex mutex_;
@@ -57,7 +50,7 @@ class VirtualTime final : public Clock, public MainQueue {
     bool autoAdvance_ = false;
     std::size_t sleepers_ = 0;
     std::vector<Duration> requestedSleeps_;
-    std::multimap<std::pair<TimePoint, std::uint64_t>, Timer> timers_;
+    std::multimap<std::pair<TimePoint, std::uint64_t>, Block> timers_;
     std::multimap<TimePoint, std::uint64_t> sleeperDeadlines_;
     std::uint64_t sequence_ = 0;
 };
