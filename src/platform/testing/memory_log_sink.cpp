@@ -4,9 +4,17 @@ namespace tonvera::testing {
 
 void MemoryLogSink::write(LogLevel level, std::string_view subsystem, std::string_view category,
                           std::string_view message) {
-    std::lock_guard lock(mutex_);
-    entries_.push_back(
-        Entry{level, std::string(subsystem), std::string(category), std::string(message)});
+    {
+        std::lock_guard lock(mutex_);
+        entries_.push_back(
+            Entry{level, std::string(subsystem), std::string(category), std::string(message)});
+    }
+    written_.notify_all();
+}
+
+bool MemoryLogSink::waitForLines(std::size_t count, std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return written_.wait_for(lock, limit, [&] { return entries_.size() >= count; });
 }
 
 std::vector<MemoryLogSink::Entry> MemoryLogSink::entries() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,8 +30,12 @@ class MemoryLogSink final : public LogSink {
 
     void clear();
 
+    // Waits until at least `count` lines are recorded or `limit` passes; true when they are.
+    bool waitForLines(std::size_t count, std::chrono::milliseconds limit) const;
+
   private:
     mutable std::mutex mutex_;
+    mutable std::condition_variable written_;
     std::vector<Entry> entries_;
 };
 
