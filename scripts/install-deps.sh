@@ -10,10 +10,15 @@ packages=(
     libfmt-dev nlohmann-json3-dev libutf8proc-dev
     # Linux platform services
     libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev
+    # the desktop application: Qt 6 widgets, SVG icons, D-Bus, translations
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-l10n-tools qt6-tools-dev
+    qt6-tools-dev-tools libgl-dev
     # tests and benchmarks: a private D-Bus daemon, an HTTPS server with a fresh certificate,
     # and clang with libFuzzer for the fuzz targets
     libgtest-dev libgmock-dev libbenchmark-dev
     dbus-daemon dbus-bin python3 openssl pulseaudio pulseaudio-utils
+    # windows and the tray on a private X server, with a font to draw them
+    xvfb xauth x11-utils fonts-dejavu-core
     clang libclang-rt-14-dev
 )
 

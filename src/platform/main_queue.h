@@ -6,6 +6,8 @@
 namespace tonvera {
 
 // The user-interface thread's queue: blocks posted here run one at a time on that thread.
+// Both operations may be called from any thread. Once the queue has stopped (the application
+// is quitting), blocks already posted and blocks posted later are dropped without running.
 class MainQueue {
   public:
     using Block = std::function<void()>;

@@ -20,13 +20,13 @@ ThreadPoolTaskRunner::~ThreadPoolTaskRunner() {
     shutdown();
 }
 
-bool ThreadPoolTaskRunner::submit(Task task) {
+bool ThreadPoolTaskRunner::submit(Task task, std::stop_token callerStop) {
     {
         std::lock_guard lock(mutex_);
         if (shuttingDown_) {
             return false;
         }
-        pending_.push_back(std::move(task));
+        pending_.push_back(Pending{std::move(task), std::move(callerStop)});
     }
     wakeUp_.notify_one();
     return true;
@@ -53,23 +53,28 @@ void ThreadPoolTaskRunner::shutdown() {
 void ThreadPoolTaskRunner::work() {
     const std::stop_token stop = stopSource_.get_token();
     for (;;) {
-        Task task;
+        Pending next;
         {
             std::unique_lock lock(mutex_);
             wakeUp_.wait(lock, [this] { return shuttingDown_ || !pending_.empty(); });
             if (shuttingDown_) {
                 return;
             }
-            task = std::move(pending_.front());
+            next = std::move(pending_.front());
             pending_.pop_front();
         }
-        runGuarded(task, stop);
+        runGuarded(next, stop);
     }
 }
 
-void ThreadPoolTaskRunner::runGuarded(Task& task, std::stop_token stop) const {
+void ThreadPoolTaskRunner::runGuarded(Pending& pending, const std::stop_token& poolStop) const {
+    // The task's own token stops with the pool or with its caller, whichever comes first.
+    std::stop_source taskStop;
+    const auto forward = [&taskStop] { taskStop.request_stop(); };
+    const std::stop_callback onPoolStop(poolStop, forward);
+    const std::stop_callback onCallerStop(pending.callerStop, forward);
     try {
-        task(std::move(stop));
+        pending.task(taskStop.get_token());
     } catch (const std::exception& error) {
         logger_.error("Background task failed: {}", error.what());
     } catch (...) {

@@ -24,20 +24,25 @@ class ThreadPoolTaskRunner final : public TaskRunner {
     ThreadPoolTaskRunner(const ThreadPoolTaskRunner&) = delete;
     ThreadPoolTaskRunner& operator=(const ThreadPoolTaskRunner&) = delete;
 
-    bool submit(Task task) override;
+    bool submit(Task task, std::stop_token callerStop = {}) override;
 
     // Idempotent; returns once every worker has finished its current task.
     void shutdown();
 
   private:
     void work();
-    void runGuarded(Task& task, std::stop_token stop) const;
+    struct Pending {
+        Task task;
+        std::stop_token callerStop;
+    };
+
+    void runGuarded(Pending& pending, const std::stop_token& poolStop) const;
 
     Logger logger_;
 
     std::mutex mutex_;
     std::condition_variable_any wakeUp_;
-    std::deque<Task> pending_;
+    std::deque<Pending> pending_;
     std::stop_source stopSource_;
     bool shuttingDown_ = false;
     std::vector<std::thread> workers_;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace tonvera {
+
+// A user-visible text as written in the source: its English value (also the lookup key),
+// the comment that names its place (empty for fixed window labels) and, for texts that the
+// resources name by a dotted key, that key. The context groups texts for translators.
+struct LocalizedText {
+    const char* context;
+    const char* source;
+    const char* comment;
+    const char* key = nullptr;
+};
+
+// Marks a text for translation where it is written; the translation tools collect these.
+#define TONVERA_TRANSLATE(context, source, comment) \
+    ::tonvera::LocalizedText {                      \
+        context, source, comment                    \
+    }
+
+// Looks texts up in the user's language. Callable from any thread.
+class Localizer {
+  public:
+    virtual ~Localizer() = default;
+
+    // The text in the user's language; its English source when no translation exists.
+    virtual std::string localized(const LocalizedText& text) const = 0;
+};
+
+}  // namespace tonvera

@@ -1,0 +1,93 @@
+#include "platform/qt/widgets/palette.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QWidget>
+
+namespace tonvera {
+namespace {
+
+struct ColorPair {
+    QRgb light;
+    QRgb dark;
+};
+
+ColorPair pairFor(NamedColor name) {
+    switch (name) {
+        case NamedColor::accent:
+            return {qRgb(0x1F, 0x6F, 0xEB), qRgb(0x4C, 0x9A, 0xFF)};
+        case NamedColor::gray:
+            return {qRgb(0x6B, 0x6B, 0x72), qRgb(0x9D, 0x9D, 0xA4)};
+        case NamedColor::success:
+            return {qRgb(0x2A, 0x8F, 0x46), qRgb(0x3D, 0xCB, 0x62)};
+        case NamedColor::warning:
+            return {qRgb(0xC7, 0x6E, 0x00), qRgb(0xFF, 0xA6, 0x1F)};
+        case NamedColor::cardBackground:
+            return {qRgb(0xF0, 0xF0, 0xF3), qRgb(0x2E, 0x2E, 0x32)};
+    }
+    return {qRgb(0, 0, 0), qRgb(0xFF, 0xFF, 0xFF)};
+}
+
+// Point sizes of the text styles for a 13-point body text; scaled to the desktop's font.
+double relativeSize(TextStyle style) {
+    switch (style) {
+        case TextStyle::caption2:
+            return 10.0 / 13.0;
+        case TextStyle::caption:
+            return 10.5 / 13.0;
+        case TextStyle::footnote:
+            return 10.5 / 13.0;
+        case TextStyle::subheadline:
+            return 11.0 / 13.0;
+        case TextStyle::callout:
+            return 12.0 / 13.0;
+        case TextStyle::body:
+        case TextStyle::headline:
+            return 1.0;
+        case TextStyle::title3:
+            return 15.0 / 13.0;
+        case TextStyle::title:
+            return 22.0 / 13.0;
+    }
+    return 1.0;
+}
+
+}  // namespace
+
+Palette Palette::current() {
+    const QColor window = QApplication::palette().color(QPalette::Window);
+    return Palette(window.lightness() < 128);
+}
+
+QColor Palette::color(NamedColor name) const {
+    const ColorPair pair = pairFor(name);
+    return QColor(dark_ ? pair.dark : pair.light);
+}
+
+QColor Palette::color(NamedColor name, double opacity) const {
+    QColor value = color(name);
+    value.setAlphaF(static_cast<float>(opacity));
+    return value;
+}
+
+QColor Palette::primaryText() const {
+    return QApplication::palette().color(QPalette::WindowText);
+}
+
+QFont Palette::font(TextStyle style, QFont::Weight weight) {
+    QFont font = QApplication::font();
+    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    font.setPointSizeF(base * relativeSize(style));
+    font.setWeight(style == TextStyle::headline && weight == QFont::Normal ? QFont::DemiBold
+                                                                           : weight);
+    return font;
+}
+
+void setTextColor(QWidget& widget, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget.setPalette(palette);
+}
+
+}  // namespace tonvera

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+namespace tonvera {
+
+// The application's named colours, each with a light and a dark value.
+enum class NamedColor {
+    accent,          // "AccentColor": current step, highlights, prominent buttons
+    gray,            // "AppGray": secondary text and inactive marks
+    success,         // "AppSuccess"
+    warning,         // "AppWarning"
+    cardBackground,  // "AppCardBackground": background of cards
+};
+
+// The platform's text styles, mapped onto sizes relative to the desktop's own font.
+enum class TextStyle {
+    caption2,
+    caption,
+    footnote,
+    subheadline,
+    callout,
+    body,
+    headline,
+    title3,
+    title
+};
+
+// One place for colours, fonts and sizes; the windows take every value from here.
+class Palette {
+  public:
+    // The palette that matches the desktop's colour scheme (dark when its window colour is).
+    static Palette current();
+    static Palette light() { return Palette(false); }
+    static Palette dark() { return Palette(true); }
+
+    bool isDark() const { return dark_; }
+    QColor color(NamedColor name) const;
+    // `name` at `opacity` (0 … 1).
+    QColor color(NamedColor name, double opacity) const;
+    // The standard label colour for primary text.
+    QColor primaryText() const;
+
+    static QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
+
+  private:
+    explicit Palette(bool dark) : dark_(dark) {}
+
+    bool dark_;
+};
+
+// Sizes in device-independent pixels, shared by both windows.
+namespace metrics {
+inline constexpr int kSettingsWidth = 460;
+inline constexpr int kSettingsHeight = 380;
+inline constexpr int kOnboardingWidth = 560;
+inline constexpr int kOnboardingHeight = 540;
+inline constexpr int kCardRadius = 8;
+inline constexpr int kCardPadding = 12;
+inline constexpr int kStatusDot = 10;
+}  // namespace metrics
+
+// Sets a widget's text colour through its palette, so the style keeps drawing it.
+void setTextColor(QWidget& widget, const QColor& color);
+
+}  // namespace tonvera
