@@ -4,14 +4,14 @@
 
 namespace tonvera {
 
-// A user-visible text as written in the source: its English value (also the lookup key),
-// the comment that names its place (empty for fixed window labels) and, for texts that the
-// resources name by a dotted key, that key. The context groups texts for translators.
+// A user-visible text as written in the source: its English value (also the lookup key) and
+// the comment that names its place (empty for fixed window labels). The context is always
+// "Tonvera": translators see one table. Texts that the resources also know by a dotted key
+// carry it as a translator field on the line before (//~ key menu.find_devices).
 struct LocalizedText {
     const char* context;
     const char* source;
     const char* comment;
-    const char* key = nullptr;
 };
 
 // Marks a text for translation where it is written; the translation tools collect these.

@@ -12,6 +12,8 @@ struct MenuItemModel {
     bool separator = false;
     std::string title;
     bool enabled = false;
+    // A toggle shows a check mark while `checked`; other entries never show one.
+    bool toggle = false;
     bool checked = false;
     // A single character pressed with the platform's command modifier; empty for none.
     std::string keyEquivalent;

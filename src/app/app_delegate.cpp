@@ -1,0 +1,325 @@
+#include "app/app_delegate.h"
+
+#include <chrono>
+#include <utility>
+
+#include "platform/task_runner.h"
+#include "selection/error_description.h"
+#include "ui/onboarding_view.h"
+#include "ui/text_format.h"
+
+namespace tonvera {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kContext = "Tonvera";
+constexpr auto kOnboardingDelay = 600ms;
+constexpr auto kLaunchQuestionDelay = 1500ms;
+constexpr auto kConnectAtLoginDelay = 2s;
+constexpr auto kUpdateCheckDelay = 10s;
+
+// Overload set for std::visit.
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+
+}  // namespace
+
+std::shared_ptr<AppDelegate> AppDelegate::create(AppEnvironment environment) {
+    return std::make_shared<AppDelegate>(Private{}, std::move(environment));
+}
+
+AppDelegate::AppDelegate(Private, AppEnvironment environment)
+    : logger_(makeAirPlayLogger(environment.view.logSink)),
+      settings_(environment.settings),
+      helper_(environment.view.selectors.makeHelper()),
+      environment_(std::move(environment)) {}
+
+std::string AppDelegate::text(const LocalizedText& localizedText) const {
+    return environment_.view.localizer->localized(localizedText);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    const ViewServices& services = environment_.view;
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    const auto later = [&](std::chrono::nanoseconds delay, void (AppDelegate::*operation)()) {
+        services.mainQueue->postAfter(delay, [weak, operation] {
+            if (const auto self = weak.lock()) {
+                ((*self).*operation)();
+            }
+        });
+    };
+
+    logger_.info("[AirPlay] App started");
+    const OperatingSystemVersion system = environment_.systemInfo->operatingSystemVersion();
+    logger_.info("[AirPlay] {} version: {}.{}.{}", system.name, system.major, system.minor,
+                 system.patch);
+    const bool trusted = helper_.isTrusted();
+    logger_.info("[AirPlay] Accessibility permission: {}", trusted ? "granted" : "missing");
+    if (!settings_->hasCompletedOnboarding()) {
+        logger_.info("[AirPlay] Onboarding erforderlich — zeige Willkommens-Screen");
+    }
+    if (!trusted) {
+        logger_.error(
+            "[AirPlay] Accessibility permission missing — zeige Onboarding mit "
+            "Berechtigungs-Schritt");
+    }
+
+    orchestrator_ = std::make_shared<ReconnectOrchestrator>(
+        services.selectors.makeNative(), services.selectors.makeScript(),
+        services.selectors.accessibility, services.clock, services.logSink);
+    services.mainQueue->post([orchestrator = orchestrator_, delays = settings_->retryDelays()] {
+        orchestrator->updateRetryDelays(delays);
+    });
+
+    menuBarController_ = MenuBarController::create(settings_, orchestrator_, environment_);
+    menuBarController_->onShowOnboarding = [weak] {
+        if (const auto self = weak.lock()) {
+            self->showOnboarding();
+        }
+    };
+    menuBarController_->onCheckUpdates = [weak] {
+        if (const auto self = weak.lock()) {
+            self->checkForUpdates(false);
+        }
+    };
+
+    if (!settings_->hasCompletedOnboarding() || !helper_.isTrusted()) {
+        later(kOnboardingDelay, &AppDelegate::showOnboarding);
+    }
+
+    cancellables_.push_back(settings_->observeLaunchAtLogin(
+        [weak](const bool& wanted) {
+            if (const auto self = weak.lock()) {
+                self->syncLoginItem(wanted);
+            }
+        },
+        Observation::skipCurrent));
+    syncLoginItem();
+
+    if (!settings_->launchAtLoginAsked() && settings_->hasCompletedOnboarding()) {
+        later(kLaunchQuestionDelay, &AppDelegate::askLaunchAtLogin);
+    }
+
+    // The callback runs on a background task and may block for a whole run; it holds what it
+    // needs itself, so no worker ever keeps the delegate alive.
+    wakeMonitor_ = WakeMonitor::create(
+        environment_.systemEvents, services.tasks, services.clock, services.logSink,
+        [weak, settings = settings_, orchestrator = orchestrator_,
+         logger = logger_](const std::stop_token& stop) {
+            if (weak.expired()) {
+                return;
+            }
+            if (settings->connectOnWake()) {
+                orchestrator->reconnect(settings->deviceName(), stop);
+            } else {
+                logger.info("[AirPlay] Wake detected but automatic reconnect is disabled");
+            }
+        });
+    wakeMonitor_->start();
+
+    if (settings_->connectAtLogin()) {
+        logger_.info("[AirPlay] Connect at login enabled — starting initial reconnect for {}",
+                     settings_->deviceName());
+        services.mainQueue->postAfter(kConnectAtLoginDelay, [weak] {
+            if (const auto self = weak.lock()) {
+                self->startReconnect(self->settings_->deviceName());
+            }
+        });
+    } else {
+        logger_.info("[AirPlay] Connect at login disabled");
+    }
+
+    services.mainQueue->postAfter(kUpdateCheckDelay, [weak] {
+        if (const auto self = weak.lock()) {
+            self->checkForUpdates(true);
+        }
+    });
+
+    services.application->becomeAccessory();
+}
+
+void AppDelegate::startReconnect(const std::string& deviceName) const {
+    environment_.view.tasks->submit(
+        [orchestrator = orchestrator_, deviceName](const std::stop_token& stop) {
+            orchestrator->reconnect(deviceName, stop);
+        });
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (wakeMonitor_) {
+        wakeMonitor_->stop();
+    }
+    logger_.info("[AirPlay] App terminating");
+}
+
+bool AppDelegate::applicationShouldHandleReopen() {
+    if (settings_->hasCompletedOnboarding()) {
+        if (menuBarController_) {
+            menuBarController_->openSettings();
+        }
+    } else {
+        showOnboarding();
+    }
+    return false;
+}
+
+void AppDelegate::showOnboarding() {
+    const auto& application = environment_.view.application;
+    if (onboardingWindow_ && onboardingWindow_->isVisible()) {
+        onboardingWindow_->makeKeyAndOrderFront();
+        application->activateIgnoringOtherApps();
+        return;
+    }
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    auto view = OnboardingView::create(
+        settings_, orchestrator_,
+        [weak] {
+            if (const auto self = weak.lock()) {
+                self->finishOnboarding();
+            }
+        },
+        environment_.view);
+    auto window = environment_.windows->makeWindow(
+        OnboardingView::windowSpec(*environment_.view.localizer), std::move(view));
+    window->makeKeyAndOrderFront();
+    application->activateIgnoringOtherApps();
+    onboardingWindow_ = window;
+    window->setWillCloseHandler([weak, closing = window.get()] {
+        if (const auto self = weak.lock(); self && self->onboardingWindow_.get() == closing) {
+            self->onboardingWindow_.reset();
+        }
+    });
+}
+
+void AppDelegate::finishOnboarding() {
+    if (const auto window = std::exchange(onboardingWindow_, nullptr)) {
+        window->close();
+    }
+    const std::string deviceName = settings_->deviceName();
+    if (helper_.isTrusted() && !deviceName.empty()) {
+        startReconnect(deviceName);
+    }
+    askLaunchAtLogin();
+}
+
+void AppDelegate::syncLoginItem() {
+    syncLoginItem(settings_->launchAtLogin());
+}
+
+void AppDelegate::syncLoginItem(bool wanted) {
+    LoginItem& loginItem = *environment_.loginItem;
+    const bool enabled = loginItem.status() == LoginItemStatus::enabled;
+    try {
+        if (wanted && !enabled) {
+            loginItem.registerItem();
+            logger_.info("[AirPlay] Registered as login item");
+        } else if (!wanted && enabled) {
+            loginItem.unregisterItem();
+            logger_.info("[AirPlay] Unregistered login item");
+        }
+    } catch (const LoginItemError& error) {
+        logger_.error("[AirPlay] Login item failed: {}", error.what());
+    }
+}
+
+void AppDelegate::askLaunchAtLogin() {
+    if (settings_->launchAtLoginAsked()) {
+        return;
+    }
+    settings_->setLaunchAtLoginAsked(true);
+    const int answer = environment_.alerts->runModal(AlertSpec{
+        .messageText =
+            text(TONVERA_TRANSLATE(kContext, "Open at Mac startup?", "LaunchAtLogin: ask title")),
+        .informativeText = text(TONVERA_TRANSLATE(
+            kContext, "Tonvera can start automatically at login, so your sound is always restored.",
+            "LaunchAtLogin: ask body")),
+        .style = AlertStyle::informational,
+        .buttons = {text(TONVERA_TRANSLATE(kContext, "Yes, enable", "LaunchAtLogin: yes")),
+                    text(TONVERA_TRANSLATE(kContext, "No", "LaunchAtLogin: no"))},
+    });
+    const bool enable = answer == kAlertFirstButtonReturn;
+    settings_->setLaunchAtLogin(enable);
+    syncLoginItem();
+    logger_.info("[AirPlay] Launch at login: {}", enable ? "enabled" : "disabled");
+}
+
+void AppDelegate::checkForUpdates(bool silent) {
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    submitWithCompletion(
+        *environment_.view.tasks, environment_.view.mainQueue,
+        [checker = environment_.updateChecker](const std::stop_token& stop) {
+            return checker->check(stop);
+        },
+        [weak, silent](const TaskOutcome<UpdateCheckResult>& outcome) {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            self->presentUpdateResult(
+                outcome.succeeded()
+                    ? outcome.value()
+                    : UpdateCheckResult(UpdateCheckFailed{describeError(outcome.error())}),
+                silent);
+        });
+}
+
+void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool silent) {
+    const std::string ok = text(TONVERA_TRANSLATE(kContext, "OK", "Alert button"));
+    std::visit(
+        Overloaded{
+            [&](const UpToDate& upToDate) {
+                logger_.info("[AirPlay] Update check: up to date ({})", upToDate.current);
+                if (silent) {
+                    return;
+                }
+                environment_.alerts->runModal(AlertSpec{
+                    .messageText = text(TONVERA_TRANSLATE(kContext, "You're up to date",
+                                                          "Update: up to date title")),
+                    .informativeText =
+                        formatText(text(TONVERA_TRANSLATE(kContext, "Version %@ is installed.",
+                                                          "Update: up to date body")),
+                                   {upToDate.current}),
+                    .style = AlertStyle::warning,
+                    .buttons = {ok},
+                });
+            },
+            [&](const UpdateAvailable& available) {
+                logger_.info("[AirPlay] Update available: {}", available.version);
+                const int answer = environment_.alerts->runModal(AlertSpec{
+                    .messageText = text(
+                        TONVERA_TRANSLATE(kContext, "Update available", "Update: available title")),
+                    .informativeText = formatText(
+                        text(TONVERA_TRANSLATE(
+                            kContext, "Version %@ is available (installed: %@). Download now?",
+                            "Update: available body")),
+                        {available.version, environment_.updateChecker->currentVersion()}),
+                    .style = AlertStyle::informational,
+                    .buttons = {text(TONVERA_TRANSLATE(kContext, "Download",
+                                                       "Update: download button")),
+                                text(TONVERA_TRANSLATE(kContext, "Later", "Alert button"))},
+                });
+                if (answer == kAlertFirstButtonReturn) {
+                    environment_.view.selectors.workspace->openURL(available.url.text);
+                }
+            },
+            [&](const UpdateCheckFailed& failed) {
+                logger_.error("[AirPlay] Update check failed: {}", failed.error);
+                if (silent) {
+                    return;
+                }
+                environment_.alerts->runModal(AlertSpec{
+                    .messageText = text(TONVERA_TRANSLATE(kContext, "Could not check for updates.",
+                                                          "Update: failed title")),
+                    .informativeText = failed.error,
+                    .style = AlertStyle::warning,
+                    .buttons = {ok},
+                });
+            },
+        },
+        result);
+}
+
+}  // namespace tonvera

@@ -1,0 +1,200 @@
+#include "app/app_delegate.h"
+
+#include <gmock/gmock.h>
+
+#include "app_fixture.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+struct AppDelegateTest : AppFixture {
+    std::shared_ptr<AppDelegate> launch() {
+        auto delegate = AppDelegate::create(environment());
+        delegate->applicationDidFinishLaunching();
+        return delegate;
+    }
+};
+
+TEST_F(AppDelegateTest, FirstLaunchWithoutPermissionLeadsToOnboardingAndARefusedReconnect) {
+    soundMenu->setTrusted(false);
+    const auto delegate = launch();
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] App started", "info: [AirPlay] Linux version: 6.1.0",
+                            "info: [AirPlay] Accessibility permission: missing",
+                            "info: [AirPlay] Onboarding erforderlich — zeige Willkommens-Screen",
+                            "error: [AirPlay] Accessibility permission missing — zeige Onboarding "
+                            "mit Berechtigungs-Schritt",
+                            "info: [AirPlay] Registered as login item",
+                            "info: [AirPlay] WakeMonitor started — observing didWake / "
+                            "screensDidWake",
+                            "info: [AirPlay] Connect at login enabled — starting initial "
+                            "reconnect for Arbeitszimmer"));
+    EXPECT_EQ(application->accessoryRequests, 1);
+    log->clear();
+
+    advance(599ms);
+    EXPECT_THAT(windows->windows(), IsEmpty());
+    advance(1ms);
+    ASSERT_EQ(windows->windows().size(), 1U);
+    EXPECT_EQ(windows->windows()[0]->spec().title, "Tonvera — Welcome");
+    EXPECT_TRUE(windows->windows()[0]->isVisible());
+
+    advance(1400ms);  // 2 s: no question (onboarding not done), the reconnect is refused
+    EXPECT_THAT(alerts->shown(), IsEmpty());
+    EXPECT_THAT(log->lines(),
+                ElementsAre("error: [AirPlay] Accessibility permission missing — aborting "
+                            "reconnect. Please enable in System Settings → Privacy & Security → "
+                            "Device Control and Data Access"));
+    EXPECT_EQ(delegate->orchestrator()->retryDelays(), (std::vector<double>{0, 1, 2, 4}));
+
+    advance(8s);  // 10 s: the silent check finds nothing new and shows nothing
+    EXPECT_THAT(alerts->shown(), IsEmpty());
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Update check: up to date (0.1.0)");
+}
+
+TEST_F(AppDelegateTest, CompletedOnboardingAsksTheLoginQuestionOnceAndANoUnregisters) {
+    defaults->preload(AppSettings::kHasCompletedOnboardingKey, true);
+    defaults->preload(AppSettings::kConnectAtLoginKey, false);
+    loginItem->setStatus(LoginItemStatus::enabled);
+    alerts->answerNext(kAlertFirstButtonReturn + 1);  // "No"
+    const auto delegate = launch();
+    advance(1499ms);
+    EXPECT_THAT(alerts->shown(), IsEmpty());
+    advance(1ms);
+    ASSERT_EQ(alerts->shown().size(), 1U);
+    const AlertSpec question = alerts->shown()[0];
+    EXPECT_EQ(question.messageText, "Open at Mac startup?");
+    EXPECT_THAT(question.buttons, ElementsAre("Yes, enable", "No"));
+    EXPECT_EQ(question.style, AlertStyle::informational);
+
+    EXPECT_THAT(windows->windows(), IsEmpty());
+    EXPECT_EQ(loginItem->status(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(std::get<bool>(*defaults->object(AppSettings::kLaunchAtLoginKey)), false);
+    EXPECT_EQ(std::get<bool>(*defaults->object(AppSettings::kLaunchAtLoginAskedKey)), true);
+    const auto lines = log->lines();
+    EXPECT_THAT(std::vector(lines.end() - 2, lines.end()),
+                ElementsAre("info: [AirPlay] Unregistered login item",
+                            "info: [AirPlay] Launch at login: disabled"));
+    delegate->askLaunchAtLogin();
+    EXPECT_EQ(alerts->shown().size(), 1U);
+}
+
+TEST_F(AppDelegateTest, RevokedPermissionShowsOnboardingAndTheQuestionAtTheirTimes) {
+    defaults->preload(AppSettings::kHasCompletedOnboardingKey, true);
+    soundMenu->setTrusted(false);
+    const auto delegate = launch();
+    advance(600ms);
+    EXPECT_EQ(windows->windows().size(), 1U);
+    EXPECT_THAT(alerts->shown(), IsEmpty());
+    advance(900ms);
+    EXPECT_THAT(alertTitles(), ElementsAre("Open at Mac startup?"));
+}
+
+TEST_F(AppDelegateTest, TheLoginItemFollowsTheWishAtOnceAndFailuresAreOnlyLogged) {
+    const auto delegate = launch();
+    EXPECT_EQ(loginItem->status(), LoginItemStatus::enabled);
+    log->clear();
+    delegate->syncLoginItem(false);
+    EXPECT_EQ(loginItem->status(), LoginItemStatus::notRegistered);
+
+    loginItem->failure = "Permission denied";
+    loginItem->setStatus(LoginItemStatus::requiresApproval);
+    delegate->syncLoginItem(true);
+    EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] Unregistered login item",
+                                          "error: [AirPlay] Login item failed: Permission denied"));
+}
+
+TEST_F(AppDelegateTest, SwitchingLaunchAtLoginInTheSettingsRegistersAndUnregisters) {
+    auto env = environment();
+    const auto settings = env.settings;
+    const auto delegate = AppDelegate::create(std::move(env));
+    delegate->applicationDidFinishLaunching();
+    settings->setLaunchAtLogin(false);
+    EXPECT_EQ(loginItem->status(), LoginItemStatus::notRegistered);
+    settings->setLaunchAtLogin(true);
+    EXPECT_EQ(loginItem->status(), LoginItemStatus::enabled);
+    EXPECT_EQ(loginItem->registrations, 2);
+}
+
+TEST_F(AppDelegateTest, UpdateResultsAreLoggedAndShownOnlyWhenAskedOrNew) {
+    const auto delegate = launch();
+    const WebAddress download{"https://example.org/get", "https", "example.org"};
+    delegate->presentUpdateResult(UpToDate{"0.1.0"}, true);
+    delegate->presentUpdateResult(UpdateCheckFailed{"offline"}, true);
+    EXPECT_THAT(alerts->shown(), IsEmpty());
+
+    delegate->presentUpdateResult(UpToDate{"0.1.0"}, false);
+    delegate->presentUpdateResult(UpdateCheckFailed{"offline"}, false);
+    alerts->answerNext(kAlertFirstButtonReturn + 1);  // "Later"
+    delegate->presentUpdateResult(UpdateAvailable{"0.2.0", download}, true);
+    alerts->answerNext(kAlertFirstButtonReturn);  // "Download"
+    delegate->presentUpdateResult(UpdateAvailable{"0.2.0", download}, false);
+
+    const auto shown = alerts->shown();
+    ASSERT_EQ(shown.size(), 4U);
+    EXPECT_EQ(shown[0].informativeText, "Version 0.1.0 is installed.");
+    EXPECT_EQ(shown[1].messageText, "Could not check for updates.");
+    EXPECT_EQ(shown[1].informativeText, "offline");
+    EXPECT_EQ(shown[2].informativeText,
+              "Version 0.2.0 is available (installed: 0.1.0). Download now?");
+    EXPECT_THAT(shown[3].buttons, ElementsAre("Download", "Later"));
+    EXPECT_THAT(workspace->opened(), ElementsAre("https://example.org/get"));
+
+    http->error = "Could not resolve host";
+    log->clear();
+    delegate->checkForUpdates(false);
+    settle();
+    EXPECT_THAT(log->lines(),
+                ElementsAre("error: [AirPlay] Update check failed: Could not resolve host"));
+    EXPECT_EQ(alertTitles().back(), "Could not check for updates.");
+}
+
+TEST_F(AppDelegateTest, ReopenShowsOnboardingUntilItIsDoneThenSettings) {
+    const auto delegate = launch();
+    EXPECT_FALSE(delegate->applicationShouldHandleReopen());
+    EXPECT_FALSE(delegate->applicationShouldHandleReopen());
+    ASSERT_EQ(windows->windows().size(), 1U);  // brought forward, not a second one
+    EXPECT_EQ(windows->windows()[0]->frontCount(), 2);
+
+    defaults->preload(AppSettings::kHasCompletedOnboardingKey, true);
+    const auto finished = launch();
+    finished->applicationShouldHandleReopen();
+    EXPECT_EQ(windows->windows().back()->spec().title, "Tonvera");
+}
+
+TEST_F(AppDelegateTest, FinishingOnboardingClosesTheWindowReconnectsAndAsks) {
+    const auto delegate = launch();
+    advance(600ms);
+    const auto window = windows->windows().at(0);
+    log->clear();
+    delegate->finishOnboarding();
+    EXPECT_TRUE(window->closed());
+    EXPECT_EQ(delegate->onboardingWindow(), nullptr);
+    EXPECT_THAT(alertTitles(), ElementsAre("Open at Mac startup?"));
+    settle();
+    EXPECT_EQ(soundMenu->selectedOutput(), "Arbeitszimmer");
+}
+
+TEST_F(AppDelegateTest, WakesReconnectOnlyWhileWantedAndNotAfterTermination) {
+    defaults->preload(AppSettings::kConnectAtLoginKey, false);
+    defaults->preload(AppSettings::kConnectOnWakeKey, false);
+    const auto delegate = launch();
+    log->clear();
+    events->post(SystemEvent::didWake);
+    settle();
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Wake detected (didWake)",
+                            "info: [AirPlay] Wake detected but automatic reconnect is disabled"));
+    log->clear();
+    delegate->applicationWillTerminate();
+    events->post(SystemEvent::didWake);
+    settle();
+    EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] App terminating"));
+}
+
+}  // namespace
+}  // namespace tonvera::testing

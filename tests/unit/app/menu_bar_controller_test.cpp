@@ -1,0 +1,155 @@
+#include "app/menu_bar_controller.h"
+
+#include <gmock/gmock.h>
+
+#include "app_fixture.h"
+#include "selection/accessibility_error.h"
+
+namespace tonvera::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+struct MenuBarControllerTest : AppFixture {
+    AppEnvironment env = environment();
+    std::shared_ptr<ReconnectOrchestrator> orchestrator = std::make_shared<ReconnectOrchestrator>(
+        env.view.selectors.makeNative(), env.view.selectors.makeScript(), soundMenu, time, log);
+    std::shared_ptr<MenuBarController> controller =
+        MenuBarController::create(env.settings, orchestrator, env);
+
+    // Each entry as one line: "title|e|t|c|key" (enabled, toggle, checked), or "---".
+    std::vector<std::string> menuLines() const {
+        std::vector<std::string> lines;
+        for (const auto& item : statusItem->menu) {
+            lines.push_back(item.separator
+                                ? "---"
+                                : item.title + "|" + (item.enabled ? "e" : "") + "|" +
+                                      (item.toggle ? "t" : "") + "|" + (item.checked ? "c" : "") +
+                                      "|" + item.keyEquivalent);
+        }
+        return lines;
+    }
+};
+
+TEST_F(MenuBarControllerTest, TheMenuShowsEveryEntryWithItsStateAndFollowsChangesOneHopLater) {
+    EXPECT_EQ(statusItem->symbol, "airplay.audio");
+    EXPECT_EQ(statusItem->toolTip, "Tonvera");
+    EXPECT_THAT(menuLines(),
+                ElementsAre("Tonvera||||", "---", "Output:||||", "✓ Arbeitszimmer||||", "---",
+                            "Connect now|e|||", "Find AirPlay devices…|e|||", "---",
+                            "Reconnect after sleep|e|t|c|", "Connect at login|e|t|c|", "---",
+                            "Open Accessibility Settings…|e|||", "Open Settings…|e|||,",
+                            "Show Welcome / Onboarding…|e|||", "Check for Updates…|e|||", "---",
+                            "Quit Tonvera|e|||q"));
+
+    // A change made elsewhere (the Settings window) reaches the menu on the next turn.
+    env.settings->setDeviceName("  Küche & Bad ");
+    env.settings->setConnectOnWake(false);
+    EXPECT_EQ(menuLines()[3], "✓ Arbeitszimmer||||");
+    time->advanceBy({});
+    EXPECT_EQ(menuLines()[3], "✓   Küche & Bad ||||");
+    EXPECT_EQ(menuLines()[8], "Reconnect after sleep|e|t||");
+
+    env.settings->setDeviceName("");
+    time->advanceBy({});
+    EXPECT_EQ(menuLines()[3], "✓ (not configured)||||");
+}
+
+TEST_F(MenuBarControllerTest, ConnectNowHandsEvenAnEmptyNameToTheOrchestrator) {
+    env.settings->setDeviceName("");
+    log->clear();
+    ASSERT_TRUE(statusItem->choose("Connect now"));
+    settle();
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Manual connect triggered for ",
+                            "error: [AirPlay] No device configured — skipping reconnect"));
+}
+
+TEST_F(MenuBarControllerTest, ThePickerListsEveryOutputButOffersFiveAndStoresThePick) {
+    for (const char* name : {"Bad", "Flur", "Garten", "Keller"}) {
+        soundMenu->addOutput(scene.scrollArea, name);
+    }
+    alerts->answerNext(kAlertFirstButtonReturn + 5);  // "Cancel"
+    statusItem->choose("Find AirPlay devices…");
+    settle();
+    ASSERT_EQ(alerts->shown().size(), 1U);
+    const AlertSpec picker = alerts->shown()[0];
+    EXPECT_EQ(picker.informativeText,
+              "Available outputs:\nArbeitszimmer\nWohnzimmer\nKüche Radio\nBad\nFlur\nGarten\n"
+              "Keller\n\nSelect a device to save it as the preferred output.");
+    EXPECT_THAT(picker.buttons,
+                ElementsAre("Arbeitszimmer", "Wohnzimmer", "Küche Radio", "Bad", "Flur", "Cancel"));
+    EXPECT_EQ(env.settings->deviceName(), "Arbeitszimmer");
+
+    alerts->answerNext(kAlertFirstButtonReturn + 2);
+    log->clear();
+    statusItem->choose("Find AirPlay devices…");
+    settle();
+    EXPECT_EQ(env.settings->deviceName(), "Küche Radio");
+    EXPECT_EQ(std::get<std::string>(*defaults->object(AppSettings::kDeviceNameKey)), "Küche Radio");
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] User selected device via picker: Küche Radio");
+    EXPECT_EQ(menuLines()[3], "✓ Küche Radio||||");
+}
+
+TEST_F(MenuBarControllerTest, AFailedDiscoveryOffersToOpenSettings) {
+    soundMenu->setTrusted(false);
+    alerts->answerNext(kAlertFirstButtonReturn);  // "OK"
+    statusItem->choose("Find AirPlay devices…");
+    settle();
+    alerts->answerNext(kAlertFirstButtonReturn + 1);  // "Open Settings"
+    statusItem->choose("Find AirPlay devices…");
+    settle();
+    const auto shown = alerts->shown();
+    ASSERT_EQ(shown.size(), 2U);
+    EXPECT_EQ(shown[0].messageText, "Could not find devices");
+    EXPECT_THAT(shown[0].informativeText,
+                HasSubstr(AccessibilityError::permissionMissing().errorDescription() +
+                          "\n\nPlease enter the device name manually in Settings."));
+    EXPECT_THAT(shown[0].buttons, ElementsAre("OK", "Open Settings"));
+    ASSERT_EQ(windows->windows().size(), 1U);  // only the second alert opened Settings
+}
+
+TEST_F(MenuBarControllerTest, SettingsOpensOnceWhileVisibleAndAnewAfterCloseOrMinimize) {
+    statusItem->choose("Open Settings…");
+    statusItem->choose("Open Settings…");
+    ASSERT_EQ(windows->windows().size(), 1U);
+    const auto first = windows->windows()[0];
+    EXPECT_EQ(first->frontCount(), 2);
+    EXPECT_EQ(first->spec().contentWidth, 460);
+    EXPECT_TRUE(first->spec().miniaturizable);
+
+    first->minimize();
+    statusItem->choose("Open Settings…");
+    ASSERT_EQ(windows->windows().size(), 2U);
+    first->close();  // the old window closing leaves the new one in place
+    EXPECT_EQ(controller->settingsWindow(), windows->windows()[1]);
+    windows->windows()[1]->close();
+    EXPECT_EQ(controller->settingsWindow(), nullptr);
+    statusItem->choose("Open Settings…");
+    EXPECT_EQ(windows->windows().size(), 3U);
+}
+
+TEST_F(MenuBarControllerTest, TogglesPersistAndLogAndEmptyCallbacksDoNothing) {
+    log->clear();
+    statusItem->choose("Reconnect after sleep");
+    statusItem->choose("Connect at login");
+    EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] connectOnWake = false",
+                                          "info: [AirPlay] connectAtLogin = false"));
+    EXPECT_EQ(std::get<bool>(*defaults->object(AppSettings::kConnectOnWakeKey)), false);
+    EXPECT_EQ(menuLines()[9], "Connect at login|e|t||");
+
+    EXPECT_TRUE(statusItem->choose("Show Welcome / Onboarding…"));
+    EXPECT_TRUE(statusItem->choose("Check for Updates…"));
+    int calls = 0;
+    controller->onCheckUpdates = [&] { ++calls; };
+    statusItem->choose("Check for Updates…");
+    statusItem->choose("Quit Tonvera");
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(application->terminations, 1);
+    EXPECT_THAT(windows->windows(), IsEmpty());
+}
+
+}  // namespace
+}  // namespace tonvera::testing
