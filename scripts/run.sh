@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Builds Tonvera (release) and runs it in the foreground with its log on this terminal.
+#
+# On a desktop it uses your display, your sound server and your settings. Where no sound
+# server answers, it starts a private PulseAudio with three speakers ("Arbeitszimmer",
+# "Wohnzimmer" as the current output, "Küche Radio") and a private settings folder, so you can
+# watch Tonvera switch to "Arbeitszimmer" two seconds after start. Where no display exists, it
+# starts a private X server (Xvfb). Everything private is stopped when Tonvera ends (Ctrl+C).
+# Usage: scripts/run.sh [tonvera options]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target tonvera
+binary="$PWD/build/release/src/tonvera"
+
+work="$(mktemp -d -t tonvera-run.XXXXXX)"
+children=()
+cleanup() {
+    for pid in "${children[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if ! pactl info >/dev/null 2>&1; then
+    echo "run: no sound server answers; starting a private PulseAudio with three speakers"
+    mkdir -p "$work/pulse" "$work/config" "$work/runtime"
+    chmod 700 "$work/runtime"
+    cat > "$work/pulse/server.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native
+load-module module-null-sink sink_name=arbeitszimmer sink_properties="device.description='Arbeitszimmer'"
+load-module module-null-sink sink_name=wohnzimmer sink_properties="device.description='Wohnzimmer'"
+load-module module-null-sink sink_name=kueche sink_properties="device.description='Küche Radio'"
+set-default-sink wohnzimmer
+PA
+    env HOME="$work/pulse" XDG_RUNTIME_DIR="$work/pulse" XDG_CONFIG_HOME="$work/pulse" \
+        PULSE_STATE_PATH="$work/pulse/state" PULSE_RUNTIME_PATH="$work/pulse/runtime" \
+        pulseaudio --daemonize=no --exit-idle-time=-1 -n -F "$work/pulse/server.pa" \
+        --log-target=file:"$work/pulse/server.log" &
+    children+=($!)
+    export PULSE_SERVER="unix:$work/pulse/native"
+    for _ in $(seq 100); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    pactl info >/dev/null 2>&1 || { echo "run: the private PulseAudio did not start"; exit 1; }
+    echo "run: current output: $(pactl get-default-sink) (settings in $work/config)"
+    # A private settings folder and session folder: nothing of yours is read or changed.
+    export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    display=99
+    while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+        display=$((display + 1))
+    done
+    echo "run: no display; starting a private X server (Xvfb :$display). Tonvera's windows and"
+    echo "     tray are invisible there, but its work shows in the log below."
+    Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    children+=($!)
+    export DISPLAY=":$display"
+    for _ in $(seq 100); do
+        [ -e "/tmp/.X11-unix/X$display" ] && break
+        sleep 0.05
+    done
+fi
+
+"$binary" "$@" &
+app=$!
+children=("$app" "${children[@]}")
+set +e
+wait "$app"
+status=$?
+children=("${children[@]:1}")
+exit "$status"

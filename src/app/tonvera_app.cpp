@@ -1,0 +1,210 @@
+#include "app/tonvera_app.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "app/app_delegate.h"
+#include "app/build_config.h"
+#include "app/command_line.h"
+#include "app/tee_log_sink.h"
+#include "platform/linux/curl_http_client.h"
+#include "platform/linux/dbus_system_events.h"
+#include "platform/linux/desktop_workspace.h"
+#include "platform/linux/json_file_user_defaults.h"
+#include "platform/linux/posix_process_launcher.h"
+#include "platform/linux/pulse_sound_menu.h"
+#include "platform/linux/stderr_log_sink.h"
+#include "platform/linux/steady_clock.h"
+#include "platform/linux/system_log_sink.h"
+#include "platform/linux/thread_pool_task_runner.h"
+#include "platform/linux/uname_system_info.h"
+#include "platform/linux/xdg_autostart_login_item.h"
+#include "platform/qt/qt_alerts.h"
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_localizer.h"
+#include "platform/qt/qt_main_queue.h"
+#include "platform/qt/qt_status_item.h"
+#include "platform/qt/qt_window_host.h"
+#include "platform/qt/single_instance.h"
+#include "platform/qt/termination_signals.h"
+
+namespace tonvera {
+namespace {
+
+// Background work: reconnect runs, discovery, the update check and the wake pauses.
+constexpr std::size_t kBackgroundThreads = 4;
+// How long a second start waits for the running one to answer.
+constexpr std::chrono::seconds kReopenWait{5};
+
+std::string environmentValue(const char* name) {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): read before any other thread exists.
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+bool hasDisplay(const std::vector<std::string>& arguments) {
+    for (const auto& argument : arguments) {
+        if (argument.find("platform") != std::string::npos) {
+            return true;
+        }
+    }
+    return !environmentValue("DISPLAY").empty() || !environmentValue("WAYLAND_DISPLAY").empty() ||
+           !environmentValue("QT_QPA_PLATFORM").empty();
+}
+
+std::shared_ptr<LogSink> makeLogSink() {
+    auto system = makeSystemLogSink();
+    // Someone who started Tonvera in a terminal sees its log there as well.
+    if (::isatty(STDERR_FILENO) == 1 && !std::dynamic_pointer_cast<StderrLogSink>(system)) {
+        return std::make_shared<TeeLogSink>(system, std::make_shared<StderrLogSink>());
+    }
+    return system;
+}
+
+QIcon applicationIcon() {
+    return QIcon::fromTheme(QStringLiteral("tonvera"),
+                            QIcon(QStringLiteral(":/icons/tonvera.svg")));
+}
+
+}  // namespace
+
+int TonveraApp::run(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv, argv + argc);
+    const CommandLine commandLine = CommandLine::parse(arguments);
+    switch (commandLine.action) {
+        case CommandLine::Action::showHelp:
+            std::fputs(CommandLine::helpText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::showVersion:
+            std::printf("Tonvera %s\n",
+                        std::string(build_config::kVersion.value_or("(no version)")).c_str());
+            return 0;
+        case CommandLine::Action::refuse:
+            std::fprintf(stderr, "tonvera: %s\nTry 'tonvera --help' for more information.\n",
+                         commandLine.error.c_str());
+            return 2;
+        case CommandLine::Action::run:
+            break;
+    }
+    if (!hasDisplay(arguments)) {
+        std::fputs(
+            "tonvera: no display found (DISPLAY and WAYLAND_DISPLAY are unset). Start Tonvera in "
+            "a desktop session, or run scripts/run.sh, which provides a display of its own.\n",
+            stderr);
+        return 1;
+    }
+    // Whatever started us may have set SIGCHLD to "ignore", which would leave our children
+    // unreapable; and a closed pipe must be an error, not the end of the process.
+    ::signal(SIGCHLD, SIG_DFL);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tonvera"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tonvera"));
+    QApplication::setOrganizationDomain(QStringLiteral("corvanet.com"));
+    QApplication::setDesktopFileName(QStringLiteral("tonvera"));
+    QApplication::setWindowIcon(applicationIcon());
+    // Closing a window never quits: only Quit, a termination signal or the session's end do.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const auto logSink = makeLogSink();
+    const Logger logger(logSink, std::string(kLogSubsystem), "App");
+
+    SingleInstance instance(SingleInstance::defaultFolder());
+    std::weak_ptr<AppDelegate> reopenTarget;
+    if (!instance.claim([&reopenTarget, &logger] {
+            logger.info("Started again: bringing the running Tonvera forward");
+            if (const auto delegate = reopenTarget.lock()) {
+                delegate->applicationShouldHandleReopen();
+            }
+        })) {
+        if (instance.askRunningInstanceToReopen(kReopenWait)) {
+            return 0;
+        }
+        logger.error("Tonvera is already running but does not answer; try again in a moment");
+        return 1;
+    }
+    installTranslations();
+
+    // Built in this order and torn down in reverse: the event sources and the pool go before
+    // the main queue, which everything posts to.
+    const auto mainQueue = std::make_shared<QtMainQueue>(logSink);
+    const auto tasks = std::make_shared<ThreadPoolTaskRunner>(kBackgroundThreads, logSink);
+    auto systemEvents = std::make_shared<DBusSystemEvents>(mainQueue, logSink);
+    const auto clock = std::make_shared<SteadyClock>();
+    const auto launcher = std::make_shared<PosixProcessLauncher>();
+    const auto soundMenu = std::make_shared<PulseSoundMenu>(PulseSoundMenu::Options{}, logSink);
+    const auto localizer = std::make_shared<QtLocalizer>();
+    const auto windows = std::make_shared<QtWindowHost>(applicationIcon());
+    const auto version = build_config::kVersion
+                             ? std::optional<std::string>(std::string(*build_config::kVersion))
+                             : std::nullopt;
+    const auto updateChecker = std::make_shared<AppUpdateChecker>(
+        std::make_shared<CurlHttpClient>(), version, build_config::kUpdateServer);
+
+    AppEnvironment environment{
+        .settings = std::make_shared<AppSettings>(std::make_shared<JsonFileUserDefaults>(
+            JsonFileUserDefaults::defaultDirectory(),
+            Logger(logSink, std::string(kLogSubsystem), "Settings"))),
+        .view =
+            ViewServices{
+                .mainQueue = mainQueue,
+                .clock = clock,
+                .tasks = tasks,
+                .selectors =
+                    SelectorFactory{
+                        .accessibility = soundMenu,
+                        .applications = soundMenu,
+                        .workspace =
+                            std::make_shared<DesktopWorkspace>(launcher, environmentValue("PATH")),
+                        .keyboard = soundMenu,
+                        .launcher = launcher,
+                        .clock = clock,
+                        .logSink = logSink,
+                    },
+                .localizer = localizer,
+                .application = std::make_shared<QtApplication>(),
+                .logSink = logSink,
+                .currentVersion = updateChecker->currentVersion(),
+            },
+        .alerts = std::make_shared<QtAlerts>(localizer),
+        .windows = windows,
+        .statusItem = std::make_shared<QtStatusItem>(),
+        .loginItem = std::make_shared<XdgAutostartLoginItem>(
+            XdgAutostartLoginItem::defaultFolder(), XdgAutostartLoginItem::runningExecutable()),
+        .systemEvents = systemEvents,
+        .systemInfo = std::make_shared<UnameSystemInfo>(),
+        .updateChecker = updateChecker,
+    };
+
+    auto delegate = AppDelegate::create(std::move(environment));
+    reopenTarget = delegate;
+    const TerminationSignals terminationSignals;
+    delegate->applicationDidFinishLaunching();
+    if (!QtStatusItem::isTrayAvailable()) {
+        logger.info(
+            "No system tray is available: Tonvera keeps restoring the speaker in the background; "
+            "start it again to open its settings");
+    }
+
+    QApplication::exec();
+
+    delegate->applicationWillTerminate();
+    // Open windows go first: they hold their views, which hold the services below.
+    QApplication::closeAllWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    tasks->shutdown();
+    delegate.reset();
+    systemEvents.reset();
+    mainQueue->stop();
+    return 0;
+}
+
+}  // namespace tonvera

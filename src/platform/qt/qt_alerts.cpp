@@ -1,0 +1,75 @@
+#include "platform/qt/qt_alerts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <vector>
+
+namespace tonvera {
+namespace {
+
+QMessageBox::Icon iconFor(AlertStyle style) {
+    switch (style) {
+        case AlertStyle::informational:
+            return QMessageBox::Information;
+        case AlertStyle::critical:
+            return QMessageBox::Critical;
+        case AlertStyle::warning:
+            break;
+    }
+    return QMessageBox::Warning;
+}
+
+}  // namespace
+
+QString withoutAccelerators(const std::string& text) {
+    return QString::fromStdString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+int QtAlerts::runModal(const AlertSpec& alert) {
+    QMessageBox box;
+    box.setWindowTitle(QStringLiteral("Tonvera"));
+    box.setIcon(iconFor(alert.style));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromStdString(alert.messageText));
+    box.setInformativeText(QString::fromStdString(alert.informativeText));
+    // The informative label would otherwise guess at markup: a device name is never HTML.
+    if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        informative->setTextFormat(Qt::PlainText);
+    }
+
+    std::vector<std::string> titles = alert.buttons;
+    if (titles.empty()) {
+        titles.push_back(localizer_->localized(TONVERA_TRANSLATE("Tonvera", "OK", "Alert button")));
+    }
+    std::vector<QAbstractButton*> buttons;
+    for (const auto& title : titles) {
+        // Own roles keep Qt from reordering the buttons by platform convention.
+        buttons.push_back(box.addButton(withoutAccelerators(title), QMessageBox::ActionRole));
+    }
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    // Escape and the close box press an invisible button, so they answer "no button" instead
+    // of guessing which visible one means "cancel".
+    QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
+    dismiss->hide();
+    box.setEscapeButton(dismiss);
+
+    // A tray application has no window in front: bring the alert there.
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
+    box.exec();
+
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
+        if (box.clickedButton() == buttons[index]) {
+            return kAlertFirstButtonReturn + static_cast<int>(index);
+        }
+    }
+    return kAlertDismissed;
+}
+
+}  // namespace tonvera

@@ -1,0 +1,132 @@
+#include "platform/qt/qt_status_item.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFontMetrics>
+#include <QKeySequence>
+#include <QMenu>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "platform/qt/qt_alerts.h"
+
+namespace tonvera {
+namespace {
+
+QString qtString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The tray glyph: the installed theme's symbolic icon, which panels tint, or our own drawing
+// in the variant that stands out on the desktop's panel colour.
+QIcon trayIcon() {
+    const bool darkDesktop = QApplication::palette().color(QPalette::Window).lightness() < 128;
+    const QString own = darkDesktop ? QStringLiteral(":/icons/tonvera-tray-dark.svg")
+                                    : QStringLiteral(":/icons/tonvera-tray-light.svg");
+    if (!QFile::exists(own)) {
+        return QIcon::fromTheme(QStringLiteral("tonvera-tray-symbolic"));
+    }
+    return QIcon::fromTheme(QStringLiteral("tonvera-tray-symbolic"), QIcon(own));
+}
+
+// A title where a tray can only show pictures: the text drawn into the icon.
+QIcon textIcon(const QString& text) {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QFont font = QApplication::font();
+    font.setBold(true);
+    font.setPixelSize(22);
+    painter.setFont(font);
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.drawText(pixmap.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
+    return QIcon(pixmap);
+}
+
+QKeySequence shortcutFor(const std::string& keyEquivalent) {
+    return QKeySequence(QStringLiteral("Ctrl+") + QString::fromStdString(keyEquivalent).toUpper());
+}
+
+}  // namespace
+
+QtStatusItem::QtStatusItem()
+    : menu_(std::make_unique<QMenu>()), tray_(std::make_unique<QSystemTrayIcon>()) {
+    tray_->setContextMenu(menu_.get());
+    // A left click shows the menu too, as a menu-bar item would.
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
+                     [menu = menu_.get()](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Trigger) {
+                             menu->popup(QCursor::pos());
+                         }
+                     });
+}
+
+QtStatusItem::~QtStatusItem() {
+    tray_->hide();
+}
+
+bool QtStatusItem::isTrayAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool QtStatusItem::setSymbolImage(std::string_view symbolName,
+                                  std::string_view /*accessibilityDescription*/) {
+    if (symbolName != "airplay.audio") {
+        return false;
+    }
+    const QIcon icon = trayIcon();
+    if (icon.isNull()) {
+        return false;
+    }
+    tray_->setIcon(icon);
+    hasImage_ = true;
+    tray_->show();
+    return true;
+}
+
+void QtStatusItem::setTitle(std::string_view title) {
+    if (!hasImage_) {
+        tray_->setIcon(textIcon(qtString(title)));
+        tray_->show();
+    }
+}
+
+void QtStatusItem::setToolTip(std::string_view toolTip) {
+    tray_->setToolTip(qtString(toolTip));
+}
+
+void QtStatusItem::setMenu(MenuModel model) {
+    // The old entries may be the sender of the signal that led here: let them go later.
+    for (QAction* action : menu_->actions()) {
+        menu_->removeAction(action);
+        action->deleteLater();
+    }
+    for (auto& item : model) {
+        if (item.separator) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(withoutAccelerators(item.title));
+        action->setEnabled(item.enabled);
+        if (item.toggle) {
+            action->setCheckable(true);
+            action->setChecked(item.checked);
+        }
+        if (!item.keyEquivalent.empty()) {
+            action->setShortcut(shortcutFor(item.keyEquivalent));
+            action->setShortcutVisibleInContextMenu(true);
+        }
+        if (item.action) {
+            // Run after the menu has finished with the click: the action may rebuild the menu
+            // or open a modal alert.
+            QObject::connect(action, &QAction::triggered, action,
+                             [run = std::move(item.action)] { QTimer::singleShot(0, run); });
+        }
+    }
+}
+
+}  // namespace tonvera

@@ -1,0 +1,128 @@
+#include "platform/qt/qt_window_host.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace tonvera {
+namespace {
+
+// The top-level window: tells its owner before it closes, then deletes itself and with it
+// the content widget, which releases the view's state.
+class HostWindow final : public QWidget {
+  public:
+    HostWindow() { setAttribute(Qt::WA_DeleteOnClose); }
+
+    std::function<void()> willClose;
+    std::shared_ptr<WindowContent> content;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (auto handler = std::exchange(willClose, nullptr)) {
+            handler();
+        }
+        QWidget::closeEvent(event);
+    }
+};
+
+class QtHostedWindow final : public HostedWindow {
+  public:
+    explicit QtHostedWindow(HostWindow* window) : window_(window) {}
+
+    ~QtHostedWindow() override {
+        // The window outlives its handle only while it is on screen; a closed one is gone.
+        if (HostWindow* window = window_.data(); window != nullptr && !window->isVisible()) {
+            window->deleteLater();
+        }
+    }
+
+    bool isVisible() const override {
+        const HostWindow* window = window_.data();
+        return window != nullptr && window->isVisible() && !window->isMinimized();
+    }
+
+    void makeKeyAndOrderFront() override {
+        HostWindow* window = window_.data();
+        if (window == nullptr) {
+            return;
+        }
+        if (window->isMinimized()) {
+            window->showNormal();
+        } else {
+            window->show();
+        }
+        window->raise();
+        window->activateWindow();
+    }
+
+    void close() override {
+        if (HostWindow* window = window_.data(); window != nullptr) {
+            window->close();
+        }
+    }
+
+    void setWillCloseHandler(std::function<void()> handler) override {
+        if (HostWindow* window = window_.data(); window != nullptr) {
+            window->willClose = std::move(handler);
+        }
+    }
+
+  private:
+    QPointer<HostWindow> window_;
+};
+
+void centre(QWidget& window) {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return;
+    }
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+}  // namespace
+
+std::shared_ptr<HostedWindow> QtWindowHost::makeWindow(const WindowSpec& spec,
+                                                       std::shared_ptr<WindowContent> content) {
+    auto* window = new HostWindow();
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (spec.closable) {
+        flags |= Qt::WindowCloseButtonHint;
+    }
+    if (spec.miniaturizable) {
+        flags |= Qt::WindowMinimizeButtonHint;
+    }
+    if (spec.resizable) {
+        flags |= Qt::WindowMaximizeButtonHint;
+    }
+    window->setWindowFlags(flags);
+    window->setWindowTitle(QString::fromStdString(spec.title));
+    window->setWindowIcon(windowIcon_);
+
+    window->content = content;
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (const auto& renderer : renderers_) {
+        if (auto widget = renderer(content)) {
+            layout->addWidget(widget.release());
+            break;
+        }
+    }
+    if (spec.resizable) {
+        window->resize(spec.contentWidth, spec.contentHeight);
+    } else {
+        window->setFixedSize(spec.contentWidth, spec.contentHeight);
+    }
+    centre(*window);
+    return std::make_shared<QtHostedWindow>(window);
+}
+
+}  // namespace tonvera
