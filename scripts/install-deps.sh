@@ -18,7 +18,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     dbus-daemon dbus-bin python3 openssl pulseaudio pulseaudio-utils
     # windows and the tray on a private X server, with a font to draw them
-    xvfb xauth x11-utils fonts-dejavu-core
+    xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core
+    # the tray test plays a panel on a private session bus
+    python3-dbus python3-gi
     clang libclang-rt-14-dev
 )
 

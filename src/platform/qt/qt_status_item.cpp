@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QFile>
 #include <QFontMetrics>
 #include <QKeySequence>
@@ -11,8 +13,6 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
-#include "platform/qt/qt_alerts.h"
 
 namespace tonvera {
 namespace {
@@ -51,16 +51,74 @@ QKeySequence shortcutFor(const std::string& keyEquivalent) {
     return QKeySequence(QStringLiteral("Ctrl+") + QString::fromStdString(keyEquivalent).toUpper());
 }
 
+// Qt exports the tray over D-Bus when a StatusNotifierWatcher is on the session bus. Asking
+// the bus itself (not the watcher) cannot hang on a watcher that does not answer.
+bool statusNotifierWatcherRuns() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() != nullptr &&
+           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
+
+void fill(QMenu& menu, const MenuModel& model, bool overDBus) {
+    // The old entries may be the sender of the signal that led here: let them go later.
+    for (QAction* action : menu.actions()) {
+        menu.removeAction(action);
+        action->deleteLater();
+    }
+    for (const auto& item : model) {
+        if (item.separator) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QtStatusItem::entryText(item.title, overDBus));
+        action->setEnabled(item.enabled);
+        if (item.toggle) {
+            action->setCheckable(true);
+            action->setChecked(item.checked);
+        }
+        if (!item.keyEquivalent.empty()) {
+            action->setShortcut(shortcutFor(item.keyEquivalent));
+            action->setShortcutVisibleInContextMenu(true);
+        }
+        if (item.action) {
+            // Run after the menu has finished with the click: the action may rebuild the menu
+            // or open a modal alert.
+            QObject::connect(action, &QAction::triggered, action,
+                             [run = item.action] { QTimer::singleShot(0, run); });
+        }
+    }
+}
+
 }  // namespace
 
+QString QtStatusItem::entryText(const std::string& title, bool overDBus) {
+    QString text = QString::fromStdString(title);
+    if (!overDBus) {
+        return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    }
+    text.replace(QLatin1Char('_'), QStringLiteral("__"));
+    // Only the first "&" goes through Qt's conversion; "&&" becomes "_&", an ampersand shown
+    // as itself. Later ones travel unchanged.
+    if (const auto first = text.indexOf(QLatin1Char('&')); first >= 0 && first + 1 < text.size()) {
+        text.insert(first, QLatin1Char('&'));
+    }
+    return text;
+}
+
 QtStatusItem::QtStatusItem()
-    : menu_(std::make_unique<QMenu>()), tray_(std::make_unique<QSystemTrayIcon>()) {
-    tray_->setContextMenu(menu_.get());
+    : panelMenu_(std::make_unique<QMenu>()),
+      tray_(std::make_unique<QSystemTrayIcon>()),
+      overDBus_(statusNotifierWatcherRuns()) {
+    tray_->setContextMenu(panelMenu_.get());
+    if (overDBus_) {
+        popupMenu_ = std::make_unique<QMenu>();
+    }
     // A left click shows the menu too, as a menu-bar item would.
+    QMenu* popup = popupMenu_ ? popupMenu_.get() : panelMenu_.get();
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
-                     [menu = menu_.get()](QSystemTrayIcon::ActivationReason reason) {
+                     [popup](QSystemTrayIcon::ActivationReason reason) {
                          if (reason == QSystemTrayIcon::Trigger) {
-                             menu->popup(QCursor::pos());
+                             popup->popup(QCursor::pos());
                          }
                      });
 }
@@ -100,32 +158,9 @@ void QtStatusItem::setToolTip(std::string_view toolTip) {
 }
 
 void QtStatusItem::setMenu(MenuModel model) {
-    // The old entries may be the sender of the signal that led here: let them go later.
-    for (QAction* action : menu_->actions()) {
-        menu_->removeAction(action);
-        action->deleteLater();
-    }
-    for (auto& item : model) {
-        if (item.separator) {
-            menu_->addSeparator();
-            continue;
-        }
-        QAction* action = menu_->addAction(withoutAccelerators(item.title));
-        action->setEnabled(item.enabled);
-        if (item.toggle) {
-            action->setCheckable(true);
-            action->setChecked(item.checked);
-        }
-        if (!item.keyEquivalent.empty()) {
-            action->setShortcut(shortcutFor(item.keyEquivalent));
-            action->setShortcutVisibleInContextMenu(true);
-        }
-        if (item.action) {
-            // Run after the menu has finished with the click: the action may rebuild the menu
-            // or open a modal alert.
-            QObject::connect(action, &QAction::triggered, action,
-                             [run = std::move(item.action)] { QTimer::singleShot(0, run); });
-        }
+    fill(*panelMenu_, model, overDBus_);
+    if (popupMenu_) {
+        fill(*popupMenu_, model, false);
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <memory>
+#include <string>
 
 #include "platform/status_item.h"
 
@@ -28,9 +30,17 @@ class QtStatusItem final : public StatusItem {
     // Whether the desktop offers a tray at all; without one the icon stays invisible.
     static bool isTrayAvailable();
 
+    // A menu entry's text: shown exactly as given, never with an access key of its own. Over
+    // D-Bus the panel reads underscores as access keys and Qt turns the first "&&" into "_&".
+    static QString entryText(const std::string& title, bool overDBus);
+
   private:
-    std::unique_ptr<QMenu> menu_;
+    // The menu the panel shows: exported over D-Bus where a StatusNotifierWatcher runs.
+    std::unique_ptr<QMenu> panelMenu_;
+    // The menu a left click pops up; over D-Bus it needs Qt's own texts, so it is a second one.
+    std::unique_ptr<QMenu> popupMenu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    bool overDBus_ = false;
     bool hasImage_ = false;
 };
 
