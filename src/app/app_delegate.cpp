@@ -13,7 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kContext = "Tonvera";
 constexpr auto kOnboardingDelay = 600ms;
 constexpr auto kLaunchQuestionDelay = 1500ms;
 constexpr auto kConnectAtLoginDelay = 2s;
@@ -232,13 +231,14 @@ void AppDelegate::askLaunchAtLogin() {
     settings_->setLaunchAtLoginAsked(true);
     const int answer = environment_.alerts->runModal(AlertSpec{
         .messageText =
-            text(TONVERA_TRANSLATE(kContext, "Open at Mac startup?", "LaunchAtLogin: ask title")),
+            text(TONVERA_TRANSLATE("Tonvera", "Open at Mac startup?", "LaunchAtLogin: ask title")),
         .informativeText = text(TONVERA_TRANSLATE(
-            kContext, "Tonvera can start automatically at login, so your sound is always restored.",
+            "Tonvera",
+            "Tonvera can start automatically at login, so your sound is always restored.",
             "LaunchAtLogin: ask body")),
         .style = AlertStyle::informational,
-        .buttons = {text(TONVERA_TRANSLATE(kContext, "Yes, enable", "LaunchAtLogin: yes")),
-                    text(TONVERA_TRANSLATE(kContext, "No", "LaunchAtLogin: no"))},
+        .buttons = {text(TONVERA_TRANSLATE("Tonvera", "Yes, enable", "LaunchAtLogin: yes")),
+                    text(TONVERA_TRANSLATE("Tonvera", "No", "LaunchAtLogin: no"))},
     });
     const bool enable = answer == kAlertFirstButtonReturn;
     settings_->setLaunchAtLogin(enable);
@@ -267,7 +267,7 @@ void AppDelegate::checkForUpdates(bool silent) {
 }
 
 void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool silent) {
-    const std::string ok = text(TONVERA_TRANSLATE(kContext, "OK", "Alert button"));
+    const std::string ok = text(TONVERA_TRANSLATE("Tonvera", "OK", "Alert button"));
     std::visit(
         Overloaded{
             [&](const UpToDate& upToDate) {
@@ -276,10 +276,10 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
                     return;
                 }
                 environment_.alerts->runModal(AlertSpec{
-                    .messageText = text(TONVERA_TRANSLATE(kContext, "You're up to date",
+                    .messageText = text(TONVERA_TRANSLATE("Tonvera", "You're up to date",
                                                           "Update: up to date title")),
                     .informativeText =
-                        formatText(text(TONVERA_TRANSLATE(kContext, "Version %@ is installed.",
+                        formatText(text(TONVERA_TRANSLATE("Tonvera", "Version %@ is installed.",
                                                           "Update: up to date body")),
                                    {upToDate.current}),
                     .style = AlertStyle::warning,
@@ -289,17 +289,17 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
             [&](const UpdateAvailable& available) {
                 logger_.info("[AirPlay] Update available: {}", available.version);
                 const int answer = environment_.alerts->runModal(AlertSpec{
-                    .messageText = text(
-                        TONVERA_TRANSLATE(kContext, "Update available", "Update: available title")),
+                    .messageText = text(TONVERA_TRANSLATE("Tonvera", "Update available",
+                                                          "Update: available title")),
                     .informativeText = formatText(
                         text(TONVERA_TRANSLATE(
-                            kContext, "Version %@ is available (installed: %@). Download now?",
+                            "Tonvera", "Version %@ is available (installed: %@). Download now?",
                             "Update: available body")),
                         {available.version, environment_.updateChecker->currentVersion()}),
                     .style = AlertStyle::informational,
-                    .buttons = {text(TONVERA_TRANSLATE(kContext, "Download",
+                    .buttons = {text(TONVERA_TRANSLATE("Tonvera", "Download",
                                                        "Update: download button")),
-                                text(TONVERA_TRANSLATE(kContext, "Later", "Alert button"))},
+                                text(TONVERA_TRANSLATE("Tonvera", "Later", "Alert button"))},
                 });
                 if (answer == kAlertFirstButtonReturn) {
                     environment_.view.selectors.workspace->openURL(available.url.text);
@@ -311,7 +311,7 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
                     return;
                 }
                 environment_.alerts->runModal(AlertSpec{
-                    .messageText = text(TONVERA_TRANSLATE(kContext, "Could not check for updates.",
+                    .messageText = text(TONVERA_TRANSLATE("Tonvera", "Could not check for updates.",
                                                           "Update: failed title")),
                     .informativeText = failed.error,
                     .style = AlertStyle::warning,

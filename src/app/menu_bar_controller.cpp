@@ -10,7 +10,6 @@
 namespace tonvera {
 namespace {
 
-constexpr const char* kContext = "Tonvera";
 // The picker offers at most this many devices as buttons; the text lists them all.
 constexpr std::size_t kMaxDeviceButtons = 5;
 
@@ -93,40 +92,40 @@ MenuModel MenuBarController::menuModel() {
     const std::string deviceName = settings_->deviceName();
     const std::string device =
         deviceName.empty()
-            ? text(TONVERA_TRANSLATE(kContext, "(not configured)", "Menu: no device configured"))
+            ? text(TONVERA_TRANSLATE("Tonvera", "(not configured)", "Menu: no device configured"))
             : deviceName;
 
     return {
         label("Tonvera"),
         MenuItemModel::makeSeparator(),
-        label(text(TONVERA_TRANSLATE(kContext, "Output:", "Menu: output section header"))),
+        label(text(TONVERA_TRANSLATE("Tonvera", "Output:", "Menu: output section header"))),
         label("✓ " + device),
         MenuItemModel::makeSeparator(),
-        item(TONVERA_TRANSLATE(kContext, "Connect now", "Menu: connect immediately"),
+        item(TONVERA_TRANSLATE("Tonvera", "Connect now", "Menu: connect immediately"),
              &MenuBarController::connectNow),
         //~ key menu.find_devices
-        item(TONVERA_TRANSLATE(kContext, "Find AirPlay devices…", "Menu: discover devices"),
+        item(TONVERA_TRANSLATE("Tonvera", "Find AirPlay devices…", "Menu: discover devices"),
              &MenuBarController::findDevices),
         MenuItemModel::makeSeparator(),
-        toggle(TONVERA_TRANSLATE(kContext, "Reconnect after sleep", "Menu: toggle wake reconnect"),
+        toggle(TONVERA_TRANSLATE("Tonvera", "Reconnect after sleep", "Menu: toggle wake reconnect"),
                &MenuBarController::toggleWake, settings_->connectOnWake()),
-        toggle(TONVERA_TRANSLATE(kContext, "Connect at login", "Menu: toggle login connect"),
+        toggle(TONVERA_TRANSLATE("Tonvera", "Connect at login", "Menu: toggle login connect"),
                &MenuBarController::toggleLogin, settings_->connectAtLogin()),
         MenuItemModel::makeSeparator(),
         //~ key menu.accessibility_settings
-        item(TONVERA_TRANSLATE(kContext, "Open Accessibility Settings…",
+        item(TONVERA_TRANSLATE("Tonvera", "Open Accessibility Settings…",
                                "Menu: open accessibility settings"),
              &MenuBarController::openAccessibility),
         //~ key menu.open_settings
-        item(TONVERA_TRANSLATE(kContext, "Open Settings…", "Menu: open settings"),
+        item(TONVERA_TRANSLATE("Tonvera", "Open Settings…", "Menu: open settings"),
              &MenuBarController::openSettings, ","),
-        item(TONVERA_TRANSLATE(kContext, "Show Welcome / Onboarding…", "Menu: show onboarding"),
+        item(TONVERA_TRANSLATE("Tonvera", "Show Welcome / Onboarding…", "Menu: show onboarding"),
              &MenuBarController::showOnboarding),
         //~ key menu.check_updates
-        item(TONVERA_TRANSLATE(kContext, "Check for Updates…", "Menu: check for updates"),
+        item(TONVERA_TRANSLATE("Tonvera", "Check for Updates…", "Menu: check for updates"),
              &MenuBarController::checkUpdates),
         MenuItemModel::makeSeparator(),
-        item(TONVERA_TRANSLATE(kContext, "Quit Tonvera", "Menu: quit app"),
+        item(TONVERA_TRANSLATE("Tonvera", "Quit Tonvera", "Menu: quit app"),
              &MenuBarController::quit, "q"),
     };
 }
@@ -171,10 +170,10 @@ void MenuBarController::findDevices() {
 void MenuBarController::showDevicesAlert(const std::vector<std::string>& devices) {
     if (devices.empty()) {
         environment_.alerts->runModal(AlertSpec{
-            .messageText = text(
-                TONVERA_TRANSLATE(kContext, "No AirPlay devices found", "Alert: no devices title")),
+            .messageText = text(TONVERA_TRANSLATE("Tonvera", "No AirPlay devices found",
+                                                  "Alert: no devices title")),
             .informativeText = text(TONVERA_TRANSLATE(
-                kContext,
+                "Tonvera",
                 "The Sound menu contained no sound-device-* entries. Please check Wi-Fi/AirPlay "
                 "or enter the name manually.",
                 "Alert: no devices body")),
@@ -188,17 +187,17 @@ void MenuBarController::showDevicesAlert(const std::vector<std::string>& devices
     }
     AlertSpec alert{
         .messageText = text(
-            TONVERA_TRANSLATE(kContext, "AirPlay devices found", "Alert: devices found title")),
+            TONVERA_TRANSLATE("Tonvera", "AirPlay devices found", "Alert: devices found title")),
         .informativeText =
-            text(TONVERA_TRANSLATE(kContext, "Available outputs:", "Alert: devices list header")) +
+            text(TONVERA_TRANSLATE("Tonvera", "Available outputs:", "Alert: devices list header")) +
             "\n" + list + "\n\n" +
-            text(TONVERA_TRANSLATE(kContext, "Select a device to save it as the preferred output.",
+            text(TONVERA_TRANSLATE("Tonvera", "Select a device to save it as the preferred output.",
                                    "Alert: devices picker hint")),
         .style = AlertStyle::informational,
     };
     const std::size_t buttons = std::min(devices.size(), kMaxDeviceButtons);
     alert.buttons.assign(devices.begin(), devices.begin() + static_cast<std::ptrdiff_t>(buttons));
-    alert.buttons.push_back(text(TONVERA_TRANSLATE(kContext, "Cancel", "Alert button")));
+    alert.buttons.push_back(text(TONVERA_TRANSLATE("Tonvera", "Cancel", "Alert button")));
 
     const int index = environment_.alerts->runModal(alert) - kAlertFirstButtonReturn;
     if (index < 0 || static_cast<std::size_t>(index) >= buttons) {
@@ -212,16 +211,16 @@ void MenuBarController::showDevicesAlert(const std::vector<std::string>& devices
 
 void MenuBarController::showDiscoveryError(const std::string& description) {
     const int answer = environment_.alerts->runModal(AlertSpec{
-        .messageText = text(
-            TONVERA_TRANSLATE(kContext, "Could not find devices", "Alert: discovery failed title")),
+        .messageText = text(TONVERA_TRANSLATE("Tonvera", "Could not find devices",
+                                              "Alert: discovery failed title")),
         .informativeText = description + "\n\n" +
-                           text(TONVERA_TRANSLATE(kContext,
+                           text(TONVERA_TRANSLATE("Tonvera",
                                                   "Please enter the device name manually in "
                                                   "Settings.",
                                                   "Alert: discovery failed body")),
         .style = AlertStyle::warning,
-        .buttons = {text(TONVERA_TRANSLATE(kContext, "OK", "Alert button")),
-                    text(TONVERA_TRANSLATE(kContext, "Open Settings", "Alert button"))},
+        .buttons = {text(TONVERA_TRANSLATE("Tonvera", "OK", "Alert button")),
+                    text(TONVERA_TRANSLATE("Tonvera", "Open Settings", "Alert button"))},
     });
     if (answer == kAlertFirstButtonReturn + 1) {
         openSettings();
