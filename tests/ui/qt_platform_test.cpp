@@ -1,0 +1,163 @@
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/qt_alerts.h"
+#include "platform/qt/qt_main_queue.h"
+#include "platform/qt/qt_window_host.h"
+#include "platform/testing/memory_log_sink.h"
+#include "platform/testing/source_localizer.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs Qt's event loop until `done` holds or `limit` has passed.
+template <typename Condition>
+bool runUntil(Condition done, std::chrono::milliseconds limit = 5s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(1ms);
+    }
+    return done();
+}
+
+TEST(QtMainQueueTest, RunsBlocksFromAnyThreadInOrderAndNothingAfterStop) {
+    auto queue = std::make_shared<QtMainQueue>(std::make_shared<MemoryLogSink>());
+    std::vector<int> ran;
+    std::vector<std::thread> posters;
+    for (int thread = 0; thread < 4; ++thread) {
+        posters.emplace_back([&, thread] {
+            for (int i = 0; i < 50; ++i) {
+                queue->post([&ran, value = thread * 100 + i] { ran.push_back(value); });
+            }
+        });
+    }
+    for (auto& poster : posters) {
+        poster.join();
+    }
+    queue->postAfter(30ms, [&ran] { ran.push_back(-1); });
+    queue->post([] { throw std::runtime_error("a failing block does not stop the queue"); });
+    ASSERT_TRUE(runUntil([&] { return ran.size() == 201; }));
+    EXPECT_EQ(ran.back(), -1);
+    std::vector<int> next(4, 0);  // each thread's blocks run in the order it posted them
+    for (const int value : ran) {
+        if (value >= 0) {
+            EXPECT_EQ(value % 100, next[value / 100]++);
+        }
+    }
+
+    queue->postAfter(20ms, [&ran] { ran.push_back(-2); });
+    queue->post([&ran] { ran.push_back(-3); });
+    queue->stop();
+    queue->post([&ran] { ran.push_back(-4); });
+    runUntil([] { return false; }, 100ms);
+    EXPECT_EQ(ran.size(), 201U);
+}
+
+// Presses the button titled `title` of the next modal alert, or closes it with Escape.
+void answerNextAlert(const QString& title) {
+    QTimer::singleShot(0, [title] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        if (title.isEmpty()) {
+            box->reject();
+            return;
+        }
+        for (auto* button : box->buttons()) {
+            if (button->isVisible() && button->text() == title) {
+                button->click();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no button " << title.toStdString();
+    });
+}
+
+TEST(QtAlertsTest, AnswersByPositionShowsTextLiterallyAndEscapeMeansNoButton) {
+    QtAlerts alerts(std::make_shared<SourceLocalizer>());
+    const AlertSpec picker{.messageText = "AirPlay devices found",
+                           .informativeText = "<b>Bad</b> & Küche",
+                           .style = AlertStyle::informational,
+                           .buttons = {"Bad & Küche", "Wohnzimmer", "Cancel"}};
+    answerNextAlert(QStringLiteral("Wohnzimmer"));
+    EXPECT_EQ(alerts.runModal(picker), kAlertFirstButtonReturn + 1);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        const auto* informative = box->findChild<QLabel*>("qt_msgbox_informativelabel");
+        ASSERT_NE(informative, nullptr);
+        EXPECT_EQ(informative->textFormat(), Qt::PlainText);
+        EXPECT_EQ(box->buttons().size(), 4);  // three and the hidden one Escape presses
+    });
+    answerNextAlert(QStringLiteral("Bad && Küche"));
+    EXPECT_EQ(alerts.runModal(picker), kAlertFirstButtonReturn);
+
+    answerNextAlert({});
+    EXPECT_EQ(alerts.runModal(picker), kAlertDismissed);
+    answerNextAlert(QStringLiteral("OK"));  // no buttons given: the standard single OK
+    EXPECT_EQ(alerts.runModal(AlertSpec{.messageText = "No AirPlay devices found"}),
+              kAlertFirstButtonReturn);
+}
+
+class Content final : public WindowContent {
+  public:
+    explicit Content(std::atomic<int>& alive) : alive_(alive) { ++alive_; }
+    ~Content() override { --alive_; }
+
+  private:
+    std::atomic<int>& alive_;
+};
+
+TEST(QtWindowHostTest, WindowsHaveTheirSizeAndStyleAndCloseOnceReleasingTheirContent) {
+    QtWindowHost host{QIcon()};
+    std::atomic<int> alive = 0;
+    auto window = host.makeWindow(WindowSpec{.title = "Tonvera",
+                                             .closable = true,
+                                             .miniaturizable = true,
+                                             .contentWidth = 460,
+                                             .contentHeight = 380},
+                                  std::make_shared<Content>(alive));
+    EXPECT_FALSE(window->isVisible());
+    int closings = 0;
+    window->setWillCloseHandler([&closings] { ++closings; });
+    window->makeKeyAndOrderFront();
+    ASSERT_TRUE(window->isVisible());
+    QWidget* widget = nullptr;
+    for (QWidget* candidate : QApplication::topLevelWidgets()) {
+        if (candidate->windowTitle() == QStringLiteral("Tonvera") && candidate->isVisible()) {
+            widget = candidate;
+        }
+    }
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->size(), QSize(460, 380));
+    EXPECT_EQ(widget->minimumSize(), widget->maximumSize());
+    EXPECT_TRUE(widget->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(widget->windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    window->close();
+    window->close();
+    EXPECT_EQ(closings, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(runUntil([&] { return alive == 0; }));
+}
+
+}  // namespace
+}  // namespace tonvera::testing
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

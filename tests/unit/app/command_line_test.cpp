@@ -1,0 +1,33 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace tonvera {
+namespace {
+
+TEST(CommandLineTest, KnowsItsOwnOptionsPassesTheToolkitsAndRefusesTheRest) {
+    using Action = CommandLine::Action;
+    struct Row {
+        std::vector<std::string> arguments;
+        Action action;
+    };
+    const Row rows[] = {
+        {{"tonvera"}, Action::run},
+        {{"tonvera", "--version"}, Action::showVersion},
+        {{"tonvera", "-h"}, Action::showHelp},
+        {{"tonvera", "-platform", "offscreen"}, Action::run},
+        {{"tonvera", "--platform=offscreen", "-reverse"}, Action::run},
+        {{"tonvera", "-platform"}, Action::refuse},
+        {{"tonvera", "--frobnicate"}, Action::refuse},
+        {{"tonvera", "speaker"}, Action::refuse},
+        {{"tonvera", "--bogus", "--help"}, Action::refuse},
+    };
+    for (const auto& row : rows) {
+        const CommandLine parsed = CommandLine::parse(row.arguments);
+        EXPECT_EQ(parsed.action, row.action) << row.arguments.back();
+        EXPECT_EQ(parsed.error.empty(), row.action != Action::refuse) << parsed.error;
+    }
+}
+
+}  // namespace
+}  // namespace tonvera
