@@ -1,17 +1,30 @@
 #include "platform/qt/widgets/onboarding_page_parts.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 
 namespace tonvera {
+namespace {
+
+// A wrapped label asks for one line at least: its real height comes from heightForWidth.
+// QLabel's own minimum assumes a narrow guess of the width and would leave a gap below the
+// page in a scroll area.
+class WrappingLabel final : public QLabel {
+  public:
+    QSize minimumSizeHint() const override {
+        QSize size = QLabel::minimumSizeHint();
+        size.setHeight(std::min(size.height(), fontMetrics().height()));
+        return size;
+    }
+};
+
+}  // namespace
 
 QLabel* makeLabel(TextStyle style, QFont::Weight weight, bool wrap) {
-    auto* label = new QLabel;
+    QLabel* label = wrap ? new WrappingLabel : new QLabel;
     label->setTextFormat(Qt::PlainText);
     label->setFont(Palette::font(style, weight));
     label->setWordWrap(wrap);
-    if (wrap) {
-        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
-    }
     return label;
 }
 

@@ -39,6 +39,7 @@ OnboardingPermissionPage::OnboardingPermissionPage(OnboardingView& view, QWidget
     statusText->addWidget(statusTitle_);
     statusText->addWidget(statusExplanation_);
     status->addLayout(statusText, 1);
+    status->setAlignment(statusText, Qt::AlignVCenter);
     statusDot_ = new StatusDot(true);
     status->addWidget(statusDot_);
     statusCard_->setLayout(status);

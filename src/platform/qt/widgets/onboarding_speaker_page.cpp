@@ -316,6 +316,8 @@ void OnboardingSpeakerPage::rebuildFoundRows(const std::vector<std::string>& nam
         layout->addWidget(row.check, 0, Qt::AlignVCenter);
         layout->addWidget(row.apply, 0, Qt::AlignVCenter);
         row.card->setLayout(layout);
+        // Rows with and without "Apply" are equally tall, so the list does not jump.
+        row.card->setMinimumHeight(row.apply->sizeHint().height() + 6);
         foundRowsLayout_->addWidget(row.card);
         connect(row.apply, &PillButton::clicked, this, [this, name] { view_.chooseDevice(name); });
         foundRows_.push_back(row);

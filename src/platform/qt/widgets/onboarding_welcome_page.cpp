@@ -29,6 +29,7 @@ OnboardingWelcomePage::OnboardingWelcomePage(OnboardingView& view, QWidget* pare
     names->addWidget(appName_);
     names->addWidget(tagline_);
     header->addLayout(names);
+    header->setAlignment(names, Qt::AlignVCenter);
     header->addStretch();
     page->addLayout(header);
 

@@ -33,6 +33,20 @@ class Divider final : public QWidget {
     }
 };
 
+// A thin scroll bar without arrows that stays out of the page's way, on every style.
+QString slimScrollBarStyle(const Palette& palette) {
+    const QColor handle = palette.color(NamedColor::gray, palette.isDark() ? 0.6 : 0.45);
+    return QStringLiteral(
+               "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; "
+               "}"
+               "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
+               " min-height: 32px; margin: 0 2px; }"
+               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical {"
+               " background: transparent; }")
+        .arg(handle.name(QColor::HexArgb));
+}
+
 }  // namespace
 
 OnboardingWidget::OnboardingWidget(std::shared_ptr<OnboardingView> view,
@@ -63,6 +77,8 @@ OnboardingWidget::OnboardingWidget(std::shared_ptr<OnboardingView> view,
     pages->addWidget(speakerPage_);
     pages->addStretch();
     content->setLayout(pages);
+    content->setAutoFillBackground(true);
+    content->setBackgroundRole(QPalette::Base);
 
     scrollArea_ = new QScrollArea;
     scrollArea_->setObjectName(QStringLiteral("pageScrollArea"));
@@ -71,6 +87,8 @@ OnboardingWidget::OnboardingWidget(std::shared_ptr<OnboardingView> view,
     scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scrollArea_->setWidget(content);
+    scrollArea_->setBackgroundRole(QPalette::Base);
+    scrollArea_->viewport()->setBackgroundRole(QPalette::Base);
     frame->addWidget(scrollArea_, 1);
     frame->addWidget(new Divider);
     frame->addWidget(makeButtonBar());
@@ -131,6 +149,11 @@ void OnboardingWidget::pressPrimary() {
 }
 
 void OnboardingWidget::render() {
+    const QString scrollBarStyle = slimScrollBarStyle(Palette::current());
+    if (scrollBarStyle != scrollBarStyle_) {
+        scrollBarStyle_ = scrollBarStyle;
+        scrollArea_->verticalScrollBar()->setStyleSheet(scrollBarStyle);
+    }
     const OnboardingTexts& texts = view_->texts();
     stepIndicator_->setSteps(
         {qText(texts.stepWelcome), qText(texts.stepPermissions), qText(texts.stepSpeaker)},

@@ -61,6 +61,7 @@ class OnboardingWidget final : public QWidget {
     PillButton* continue_ = nullptr;
     PillButton* done_ = nullptr;
     std::int64_t shownStep_ = -1;
+    QString scrollBarStyle_;
     Subscription changes_;
 };
 

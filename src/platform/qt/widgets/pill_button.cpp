@@ -21,6 +21,11 @@ QColor borderedFill(const Palette& palette) {
 
 }  // namespace
 
+QColor prominentFill(const Palette& palette) {
+    const QColor accent = palette.color(NamedColor::accent);
+    return palette.isDark() ? accent.darker(125) : accent;
+}
+
 void paintSpinner(QPainter& painter, const QRectF& area, double diameter, int angle,
                   const QColor& color) {
     const QRectF box(area.center().x() - diameter / 2, area.center().y() - diameter / 2, diameter,
@@ -146,7 +151,7 @@ void PillButton::paintEvent(QPaintEvent* /*event*/) {
     QColor textColor;
     QColor border = Qt::transparent;
     if (kind_ == Kind::prominent) {
-        fill = enabled ? palette.color(NamedColor::accent) : palette.color(NamedColor::gray, 0.28);
+        fill = enabled ? prominentFill(palette) : palette.color(NamedColor::gray, 0.28);
         textColor = enabled ? QColor(Qt::white) : palette.color(NamedColor::gray);
         if (!enabled && palette.isDark()) {
             textColor = palette.color(NamedColor::gray).lighter(115);

@@ -7,6 +7,8 @@
 
 namespace tonvera {
 
+class Palette;
+
 // A push button drawn the same on every desktop style: filled in the accent colour
 // (prominent) or light with a thin outline (bordered), in three control sizes, with an
 // optional leading symbol and a small spinner while its work runs. Its text is shown
@@ -60,6 +62,10 @@ class PillButton final : public QAbstractButton {
     int spinnerAngle_ = 0;
     QBasicTimer spinnerTimer_;
 };
+
+// The fill of prominent buttons and current-step marks: the accent, deepened on dark
+// backgrounds so that white text on it stays readable.
+QColor prominentFill(const Palette& palette);
 
 // Draws an indeterminate spinner of `diameter` pixels centred in `area`, turned by `angle`.
 void paintSpinner(QPainter& painter, const QRectF& area, double diameter, int angle,

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "platform/qt/widgets/palette.h"
+#include "platform/qt/widgets/pill_button.h"
 #include "platform/qt/widgets/symbols.h"
 
 namespace tonvera {
@@ -73,7 +74,7 @@ void StepIndicator::paintEvent(QPaintEvent* /*event*/) {
         const QRectF circle(x, middle - metrics::kStepMarker / 2.0, metrics::kStepMarker,
                             metrics::kStepMarker);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(i <= current_ ? palette.color(NamedColor::accent)
+        painter.setBrush(i <= current_ ? prominentFill(palette)
                                        : palette.color(NamedColor::gray, 0.3));
         painter.drawEllipse(circle);
         const QFont markFont = Palette::font(TextStyle::caption2, QFont::Bold);

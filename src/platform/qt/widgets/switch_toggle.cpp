@@ -37,7 +37,7 @@ void SwitchToggle::setLabel(const QString& label) {
 QSize SwitchToggle::sizeHint() const {
     const QFontMetrics metrics(Palette::font(TextStyle::body));
     return {metrics.horizontalAdvance(label_) + kLabelGap + kTrackWidth,
-            std::max(kTrackHeight + 4, metrics.height() + 4)};
+            std::max(kTrackHeight + 2, metrics.height() + 2)};
 }
 
 QSize SwitchToggle::minimumSizeHint() const {
