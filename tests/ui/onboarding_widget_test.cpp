@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
 #include <chrono>
 #include <memory>
 
@@ -21,23 +22,31 @@ namespace {
 
 using namespace std::chrono_literals;
 
-QApplication& application() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+// One application for all tests, made before the first and destroyed before main returns.
+class QtEnvironment final : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        application_ = std::make_unique<QApplication>(argc_, argv_.data());
     }
-    static int argc = 1;
-    static char name[] = "onboarding_widget_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+    void TearDown() override { application_.reset(); }
+
+  private:
+    int argc_ = 1;
+    char name_[23] = "onboarding_widget_test";
+    std::array<char*, 2> argv_{name_, nullptr};
+    std::unique_ptr<QApplication> application_;
+};
+
+const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 struct OnboardingWidgetTest : ::testing::Test, OnboardingHarness {
     std::shared_ptr<OnboardingView> view;
     std::unique_ptr<QWidget> widget;
 
     void open(const OnboardingWidgetOptions& options = {}) {
-        application();
         view = makeView();
         widget = makeOnboardingWidget(view, options);
         widget->show();
