@@ -226,7 +226,8 @@ void OnboardingView::checkSoundMenu() {
             .info("[AirPlay] Sound menu in menu bar: {}", found ? "found" : "missing");
         return found;
     };
-    const auto completion = [weak = weak_from_this(), generation](TaskOutcome<bool> outcome) {
+    const auto completion = [weak = weak_from_this(),
+                             generation](const TaskOutcome<bool>& outcome) {
         const auto self = weak.lock();
         if (!self || self->soundCheckGeneration_ != generation) {
             return;
@@ -260,7 +261,7 @@ void OnboardingView::startDiscovery() {
         }
         return Discovery{selectors.makeScript()->discoverDevices(stop), DiscoveryRoute::script};
     };
-    const auto completion = [weak = weak_from_this()](TaskOutcome<Discovery> outcome) {
+    const auto completion = [weak = weak_from_this()](const TaskOutcome<Discovery>& outcome) {
         const auto self = weak.lock();
         if (!self) {
             return;

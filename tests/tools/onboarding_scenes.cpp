@@ -5,10 +5,8 @@
 namespace tonvera::testing {
 namespace {
 
-const std::vector<std::string> kOutputs = {"Wohnzimmer", "Büro", "HomePod Küche"};
-
 void withSoundMenu(OnboardingHarness& harness) {
-    SoundMenuScene::build(*harness.menu, kOutputs);
+    SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Büro", "HomePod Küche"});
     harness.menu->selectOutput("Büro");
 }
 

@@ -22,27 +22,21 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// One application for all tests, made before the first and destroyed before main returns.
-class QtEnvironment final : public ::testing::Environment {
-  public:
-    void SetUp() override {
+struct OnboardingWidgetTest : ::testing::Test, OnboardingHarness {
+    // One application for the suite, destroyed before main returns.
+    static void SetUpTestSuite() {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
-        application_ = std::make_unique<QApplication>(argc_, argv_.data());
+        application = std::make_unique<QApplication>(argc, argv.data());
     }
-    void TearDown() override { application_.reset(); }
+    static void TearDownTestSuite() { application.reset(); }
 
-  private:
-    int argc_ = 1;
-    char name_[23] = "onboarding_widget_test";
-    std::array<char*, 2> argv_{name_, nullptr};
-    std::unique_ptr<QApplication> application_;
-};
+    inline static int argc = 1;
+    inline static std::array<char, 23> programName{"onboarding_widget_test"};
+    inline static std::array<char*, 2> argv{programName.data(), nullptr};
+    inline static std::unique_ptr<QApplication> application;
 
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-struct OnboardingWidgetTest : ::testing::Test, OnboardingHarness {
     std::shared_ptr<OnboardingView> view;
     std::unique_ptr<QWidget> widget;
 

@@ -38,8 +38,7 @@ OnboardingWelcomePage::OnboardingWelcomePage(OnboardingView& view, QWidget* pare
 
     auto* featureList = makeColumn(10);
     featureList->setContentsMargins(0, 4, 0, 0);
-    for (std::size_t i = 0; i < features_.size(); ++i) {
-        auto& feature = features_.at(i);
+    for (auto& feature : features_) {
         auto* row = makeRow(10);
         feature.symbol = new SymbolBadge(QSize(kFeatureSymbolSlot, symbolSizeFor(TextStyle::body)));
         feature.symbol->setVerticalOffset(2);
