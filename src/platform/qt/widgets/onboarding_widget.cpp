@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/qt/widgets/onboarding_page_parts.h"
@@ -131,7 +132,15 @@ QWidget* OnboardingWidget::makeButtonBar() {
 
     connect(back_, &PillButton::clicked, this, [this] { view_->previousStep(); });
     connect(continue_, &PillButton::clicked, this, [this] { view_->nextStep(); });
-    connect(done_, &PillButton::clicked, this, [this] { view_->completeOnboarding(); });
+    // Finishing usually closes the window and releases this widget; that must not happen
+    // inside the button's own click, so it runs from the event loop, holding only the view.
+    connect(done_, &PillButton::clicked, this, [weak = std::weak_ptr<OnboardingView>(view_)] {
+        QTimer::singleShot(0, [weak] {
+            if (const auto view = weak.lock()) {
+                view->completeOnboarding();
+            }
+        });
+    });
     return buttonBar_;
 }
 
