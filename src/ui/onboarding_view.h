@@ -1,33 +1,142 @@
 #pragma once
-// Placeholder until the onboarding window lands: the same factory as the real view.
+
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
-#include "platform/localizer.h"
+#include "platform/logger.h"
 #include "platform/window_host.h"
 #include "reconnect/reconnect_orchestrator.h"
+#include "selection/accessibility_helper.h"
 #include "settings/app_settings.h"
+#include "settings/observer_list.h"
+#include "ui/onboarding_texts.h"
 #include "ui/view_services.h"
 
 namespace tonvera {
 
-class OnboardingView final : public WindowContent {
+// The state and operations of the onboarding window: three steps (welcome, permission,
+// speaker), the permission polling while the window is on screen, the Sound-item check,
+// discovery, the test connection and completion. Everything here runs on the main thread;
+// blocking work goes to the task runner and its results come back through the main queue.
+// The window's widgets render this state and forward presses; they decide nothing.
+class OnboardingView final : public WindowContent,
+                             public std::enable_shared_from_this<OnboardingView> {
   public:
-    static std::shared_ptr<OnboardingView> create(std::shared_ptr<AppSettings> /*settings*/,
-                                                  std::shared_ptr<ReconnectOrchestrator> /*o*/,
-                                                  std::function<void()> /*onFinish*/,
-                                                  ViewServices /*services*/) {
-        return std::make_shared<OnboardingView>();
-    }
-    static WindowSpec windowSpec(const Localizer& localizer) {
-        return WindowSpec{.title = localizer.localized(TONVERA_TRANSLATE(
-                              "Tonvera", "Tonvera — Welcome", "Onboarding window title")),
-                          .closable = true,
-                          .miniaturizable = false,
-                          .resizable = false,
-                          .contentWidth = 560,
-                          .contentHeight = 540};
-    }
+    enum Step : std::int64_t { welcome = 0, permission = 1, speaker = 2 };
+
+    static constexpr std::chrono::seconds kPermissionPollInterval{1};
+    static constexpr int kContentWidth = 560;
+    static constexpr int kContentHeight = 540;
+
+    static std::shared_ptr<OnboardingView> create(
+        std::shared_ptr<AppSettings> settings,
+        std::shared_ptr<ReconnectOrchestrator> orchestrator /* may be null */,
+        std::function<void()> onFinish /* may be empty */, ViewServices services);
+
+    // Title, size and style of the window that hosts the view.
+    static WindowSpec windowSpec(const Localizer& localizer);
+
+    ~OnboardingView() override;
+    OnboardingView(const OnboardingView&) = delete;
+    OnboardingView& operator=(const OnboardingView&) = delete;
+
+    // The window came on screen: read the permission now and then once a second.
+    void appeared();
+    // The window left the screen (hidden or closed): stop the polling.
+    void disappeared();
+
+    // Navigation. Each refuses what its button would not offer at the moment.
+    void nextStep();
+    void previousStep();
+    void completeOnboarding();
+
+    void checkPermission();
+    void checkSoundMenu();
+    void startDiscovery();
+    void testConnection();
+    // "Apply" on a found output: that name, exactly, becomes the preferred output.
+    void chooseDevice(const std::string& name);
+    void openAccessibilitySettings();
+    void openMenuBarSettings();
+
+    // The controls bound to the settings; each change is stored at once.
+    void setConnectOnWake(bool on);
+    void setConnectAtLogin(bool on);
+    void setDeviceName(const std::string& name);
+
+    // State.
+    std::int64_t currentStep() const { return currentStep_; }
+    // The page the step shows: any value but 1 and 2 shows the welcome page.
+    Step shownPage() const;
+    bool permissionGranted() const { return permissionGranted_; }
+    const std::vector<std::string>& availableDevices() const { return availableDevices_; }
+    bool isDiscovering() const { return isDiscovering_; }
+    bool isConnecting() const { return isConnecting_; }
+    const std::optional<std::string>& statusMessage() const { return statusMessage_; }
+    std::optional<bool> soundMenuFound() const { return soundMenuFound_; }
+    bool isPolling() const { return polling_; }
+    std::string deviceName() const { return settings_->deviceName(); }
+    bool connectOnWake() const { return settings_->connectOnWake(); }
+    bool connectAtLogin() const { return settings_->connectAtLogin(); }
+    const OnboardingTexts& texts() const { return texts_; }
+
+    // What the frame and the pages offer.
+    bool showsBack() const { return currentStep_ >= 1; }
+    bool showsDone() const { return currentStep_ > 1; }
+    bool canContinue() const;
+    bool canFinish() const;
+    bool canTest() const;
+    bool canSearch() const { return !isDiscovering_; }
+    // Whether `name` is the current preferred output: exact, case-sensitive, untrimmed.
+    bool isChosen(const std::string& name) const;
+
+    // Calls `observer` after every change of the state or of a setting the window shows.
+    Subscription observeChanges(std::function<void()> observer);
+
+  private:
+    OnboardingView(std::shared_ptr<AppSettings> settings,
+                   std::shared_ptr<ReconnectOrchestrator> orchestrator,
+                   std::function<void()> onFinish, ViewServices services);
+
+    void setCurrentStep(std::int64_t step);
+    void setPermissionGranted(bool granted);
+    void scheduleNextPoll(std::uint64_t generation);
+    void observeSettings();
+    void changed();
+    std::string localized(const LocalizedText& text) const;
+    bool hasUsableName() const;
+
+    std::shared_ptr<AppSettings> settings_;
+    std::shared_ptr<ReconnectOrchestrator> orchestrator_;
+    std::function<void()> onFinish_;
+    ViewServices services_;
+    AccessibilityHelper helper_;
+    Logger logger_;
+    OnboardingTexts texts_;
+
+    std::int64_t currentStep_ = welcome;
+    bool permissionGranted_ = false;
+    std::vector<std::string> availableDevices_;
+    bool isDiscovering_ = false;
+    bool isConnecting_ = false;
+    std::optional<std::string> statusMessage_;
+    std::optional<bool> soundMenuFound_;
+
+    // The polling timer: a tick runs only while `polling_` holds and its generation is the
+    // current one, so a stopped timer never fires again.
+    bool polling_ = false;
+    std::uint64_t pollGeneration_ = 0;
+    // Only the newest Sound-item check may set its result.
+    std::uint64_t soundCheckGeneration_ = 0;
+    bool settingsRedrawPending_ = false;
+
+    ObserverList<> observers_;
+    Subscription settingsSubscription_;
 };
 
 }  // namespace tonvera

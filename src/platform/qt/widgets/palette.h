@@ -66,4 +66,24 @@ inline constexpr int kStatusDot = 10;
 // Sets a widget's text colour through its palette, so the style keeps drawing it.
 void setTextColor(QWidget& widget, const QColor& color);
 
+// The onboarding window's frame and pages.
+namespace metrics {
+inline constexpr int kStepMarker = 26;
+inline constexpr int kStepBarWidth = 36;
+inline constexpr int kStepBarHeight = 2;
+inline constexpr int kStepIndicatorPadding = 16;
+inline constexpr int kPagePadding = 24;
+inline constexpr int kButtonBarPaddingHorizontal = 20;
+inline constexpr int kButtonBarPaddingVertical = 14;
+inline constexpr int kOnboardingPageSpacing = 16;
+inline constexpr int kOnboardingSpeakerSpacing = 12;
+inline constexpr int kStatusCardRadius = 10;
+inline constexpr int kStatusCardPadding = 14;
+inline constexpr int kStatusIcon = 44;
+inline constexpr int kAppIconTile = 52;
+inline constexpr int kAppIconTileRadius = 12;
+inline constexpr int kNotePadding = 10;
+inline constexpr int kRowRadius = 6;
+}  // namespace metrics
+
 }  // namespace tonvera

@@ -1,0 +1,90 @@
+#include "platform/qt/widgets/switch_toggle.h"
+
+#include <QPainter>
+
+#include "platform/qt/widgets/palette.h"
+
+namespace tonvera {
+namespace {
+
+constexpr int kTrackWidth = 34;
+constexpr int kTrackHeight = 20;
+constexpr int kKnobInset = 2;
+constexpr int kLabelGap = 12;
+
+}  // namespace
+
+SwitchToggle::SwitchToggle(QWidget* parent) : QAbstractButton(parent) {
+    setCheckable(true);
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void SwitchToggle::setLabel(const QString& label) {
+    if (label == label_) {
+        return;
+    }
+    label_ = label;
+    QString escaped = label;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    setText(escaped);
+    setAccessibleName(label);
+    updateGeometry();
+    update();
+}
+
+QSize SwitchToggle::sizeHint() const {
+    const QFontMetrics metrics(Palette::font(TextStyle::body));
+    return {metrics.horizontalAdvance(label_) + kLabelGap + kTrackWidth,
+            std::max(kTrackHeight + 2, metrics.height() + 2)};
+}
+
+QSize SwitchToggle::minimumSizeHint() const {
+    return sizeHint();
+}
+
+bool SwitchToggle::hitButton(const QPoint& position) const {
+    return rect().contains(position);
+}
+
+void SwitchToggle::paintEvent(QPaintEvent* /*event*/) {
+    const Palette palette = Palette::current();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    const QRectF track(width() - kTrackWidth - 1, (height() - kTrackHeight) / 2.0, kTrackWidth,
+                       kTrackHeight);
+    painter.setFont(Palette::font(TextStyle::body));
+    painter.setPen(isEnabled() ? palette.primaryText() : palette.color(NamedColor::gray));
+    painter.drawText(QRectF(0, 0, track.left() - kLabelGap, height()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label_);
+
+    QColor trackColor = isChecked()
+                            ? palette.color(NamedColor::accent)
+                            : palette.color(NamedColor::gray, palette.isDark() ? 0.5 : 0.35);
+    if (!isEnabled()) {
+        trackColor.setAlphaF(trackColor.alphaF() * 0.5F);
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(trackColor);
+    painter.drawRoundedRect(track, kTrackHeight / 2.0, kTrackHeight / 2.0);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette.color(NamedColor::accent, 0.5), 2.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(track.adjusted(-2, -2, 2, 2), kTrackHeight / 2.0 + 2,
+                                kTrackHeight / 2.0 + 2);
+    }
+
+    const double knob = kTrackHeight - 2 * kKnobInset;
+    const double knobX =
+        isChecked() ? track.right() - kKnobInset - knob : track.left() + kKnobInset;
+    const QRectF knobRect(knobX, track.top() + kKnobInset, knob, knob);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 40));
+    painter.drawEllipse(knobRect.translated(0, 0.75));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(knobRect);
+}
+
+}  // namespace tonvera

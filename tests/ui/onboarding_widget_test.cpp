@@ -1,0 +1,174 @@
+#include "platform/qt/widgets/onboarding_widget.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <array>
+#include <chrono>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/widgets/pill_button.h"
+#include "platform/qt/widgets/switch_toggle.h"
+#include "platform/testing/sound_menu_scene.h"
+#include "support/onboarding_harness.h"
+
+// ThreadSanitizer: Qt's own worker threads (the raster engine fills large areas in parallel)
+// hand work over through locks inside uninstrumented Qt, which the sanitizer cannot see. Only
+// Qt starts threads in this test, so checking just the instrumented code loses nothing.
+extern "C" const char*
+__tsan_default_options() {  // NOLINT(bugprone-reserved-identifier,readability-identifier-naming)
+    return "ignore_noninstrumented_modules=1";
+}
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct OnboardingWidgetTest : ::testing::Test, OnboardingHarness {
+    // One application for the suite, destroyed before main returns.
+    static void SetUpTestSuite() {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        application = std::make_unique<QApplication>(argc, argv.data());
+    }
+    static void TearDownTestSuite() { application.reset(); }
+
+    inline static int argc = 1;
+    inline static std::array<char, 23> programName{"onboarding_widget_test"};
+    inline static std::array<char*, 2> argv{programName.data(), nullptr};
+    inline static std::unique_ptr<QApplication> application;
+
+    std::shared_ptr<OnboardingView> view;
+    std::unique_ptr<QWidget> widget;
+
+    void open(const OnboardingWidgetOptions& options = {}) {
+        // Finishing closes and drops the window at once, as the application does.
+        view = OnboardingView::create(
+            settings, orchestrator,
+            [this] {
+                ++finishCalls;
+                widget.reset();
+            },
+            services());
+        widget = makeOnboardingWidget(view, options);
+        widget->show();
+        QApplication::setActiveWindow(widget.get());
+    }
+
+    template <typename T = QWidget>
+    T& child(const char* name) const {
+        auto* found = widget->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return *found;
+    }
+
+    bool shown(const char* name) const { return child(name).isVisibleTo(widget.get()); }
+    void press(Qt::Key key) const {
+        QTest::keyClick(widget.get(), key);
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(OnboardingWidgetTest, KeysFollowTheButtonsAndTheWelcomeSwitchesWriteAtOnce) {
+    menu->setTrusted(false);
+    open();
+    EXPECT_TRUE(shown("welcomePage"));
+    EXPECT_FALSE(shown("back"));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(view->currentStep(), 0);
+
+    auto& wake = child<SwitchToggle>("connectOnWake");
+    EXPECT_TRUE(wake.isChecked());
+    wake.click();
+    EXPECT_FALSE(settings->connectOnWake());
+    time->advanceBy(0s);
+    EXPECT_FALSE(wake.isChecked());
+
+    press(Qt::Key_Return);
+    ASSERT_EQ(view->currentStep(), 1);
+    EXPECT_TRUE(shown("permissionPage"));
+    EXPECT_TRUE(shown("permissionInstructions"));
+    EXPECT_TRUE(shown("checkPermissionAgain"));
+    EXPECT_FALSE(shown("permissionDetected"));
+    EXPECT_FALSE(child("continue").isEnabled());
+    press(Qt::Key_Return);
+    EXPECT_EQ(view->currentStep(), 1);
+
+    menu->setTrusted(true);
+    time->advanceBy(1s);
+    EXPECT_FALSE(shown("permissionInstructions"));
+    EXPECT_FALSE(shown("checkPermissionAgain"));
+    EXPECT_TRUE(shown("permissionDetected"));
+    EXPECT_TRUE(shown("openAccessibilitySettings"));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(view->currentStep(), 0);
+
+    widget->hide();
+    EXPECT_FALSE(view->isPolling());
+}
+
+TEST_F(OnboardingWidgetTest, TheSpeakerPageShowsItsStateAndNamesLiterally) {
+    menu->addApplication(hostApplication("ControlCenter", 300));  // no Sound item
+    launcher->answer = [] { return exited(0, "Tom & Jerry, <b>Küche</b>\n"); };
+    const QTemporaryDir pictures;
+    const QString picture = pictures.filePath(QStringLiteral("picture.svg"));
+    open({.picturePath = picture});
+    press(Qt::Key_Return);
+    press(Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(shown("soundMenuMissing"));
+    EXPECT_FALSE(shown("soundMenuFound"));
+    EXPECT_TRUE(shown("openControlCenter"));
+    EXPECT_FALSE(shown("soundMenuPicture")) << "no image, no picture block";
+    QFile file(picture);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="40" height="20"/>)");
+    file.close();
+
+    // Typing in the middle of the name: the redraw keeps the cursor where it was (and looks
+    // for the picture again).
+    auto& name = child<QLineEdit>("deviceName");
+    name.setCursorPosition(1);
+    QTest::keyClick(&name, Qt::Key_X);
+    time->advanceBy(0s);
+    EXPECT_EQ(settings->deviceName(), "Axrbeitszimmer");
+    EXPECT_EQ(name.cursorPosition(), 2);
+    EXPECT_TRUE(shown("soundMenuPicture"));
+    name.selectAll();
+    QTest::keyClicks(&name, "  ");
+    time->advanceBy(0s);
+    EXPECT_FALSE(child("done").isEnabled());
+    EXPECT_FALSE(child("testConnection").isEnabled());
+    press(Qt::Key_Return);
+    EXPECT_FALSE(settings->hasCompletedOnboarding());
+
+    child<PillButton>("searchDevices").click();
+    EXPECT_FALSE(child("searchDevices").isEnabled());
+    settle();
+    QStringList names;
+    for (const auto* label : child("foundOutputs").findChildren<QLabel*>()) {
+        if (label->textInteractionFlags() & Qt::TextSelectableByMouse) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            names << label->text();
+        }
+    }
+    EXPECT_EQ(names, QStringList({"Tom & Jerry", "<b>Küche</b>"}));
+    child("foundOutputs").findChild<PillButton*>("applyDevice")->click();
+    time->advanceBy(0s);
+    EXPECT_EQ(settings->deviceName(), "Tom & Jerry");
+    EXPECT_EQ(name.text(), "Tom & Jerry");
+    press(Qt::Key_Return);
+    EXPECT_TRUE(settings->hasCompletedOnboarding());
+    EXPECT_EQ(finishCalls, 1);
+    EXPECT_EQ(widget, nullptr);
+}
+
+}  // namespace
+}  // namespace tonvera::testing
