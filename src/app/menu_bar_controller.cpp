@@ -1,6 +1,7 @@
 #include "app/menu_bar_controller.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "platform/task_runner.h"
@@ -64,14 +65,14 @@ void MenuBarController::buildMenu() {
 
 MenuModel MenuBarController::menuModel() {
     const std::weak_ptr<MenuBarController> weak = weak_from_this();
-    const auto action = [weak](void (MenuBarController::*operation)()) {
+    const auto action = [weak](auto operation) {
         return [weak, operation] {
             if (const auto self = weak.lock()) {
-                ((*self).*operation)();
+                std::invoke(operation, *self);
             }
         };
     };
-    const auto item = [&](const LocalizedText& title, void (MenuBarController::*operation)(),
+    const auto item = [&](const LocalizedText& title, auto operation,
                           std::string keyEquivalent = {}) {
         return MenuItemModel{.title = text(title),
                              .enabled = true,
@@ -81,8 +82,7 @@ MenuModel MenuBarController::menuModel() {
     const auto label = [](std::string title) {
         return MenuItemModel{.title = std::move(title), .enabled = false};
     };
-    const auto toggle = [&](const LocalizedText& title, void (MenuBarController::*operation)(),
-                            bool on) {
+    const auto toggle = [&](const LocalizedText& title, auto operation, bool on) {
         MenuItemModel entry = item(title, operation);
         entry.toggle = true;
         entry.checked = on;
@@ -243,13 +243,13 @@ void MenuBarController::openAccessibility() {
     helper_.openAccessibilitySettings();
 }
 
-void MenuBarController::showOnboarding() {
+void MenuBarController::showOnboarding() const {
     if (onShowOnboarding) {
         onShowOnboarding();
     }
 }
 
-void MenuBarController::checkUpdates() {
+void MenuBarController::checkUpdates() const {
     if (onCheckUpdates) {
         onCheckUpdates();
     }

@@ -37,8 +37,8 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     void toggleLogin();
     void openAccessibility();
     void openSettings();
-    void showOnboarding();
-    void checkUpdates();
+    void showOnboarding() const;
+    void checkUpdates() const;
     void quit();
 
     // The Settings window while one exists.

@@ -34,6 +34,8 @@
 #include "platform/qt/qt_window_host.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/termination_signals.h"
+#include "platform/qt/widgets/onboarding_widget.h"
+#include "ui/onboarding_view.h"
 
 namespace tonvera {
 namespace {
@@ -143,6 +145,13 @@ int TonveraApp::run(int argc, char** argv) {
     const auto soundMenu = std::make_shared<PulseSoundMenu>(PulseSoundMenu::Options{}, logSink);
     const auto localizer = std::make_shared<QtLocalizer>();
     const auto windows = std::make_shared<QtWindowHost>(applicationIcon());
+    windows->addRenderer(
+        [](const std::shared_ptr<WindowContent>& content) -> std::unique_ptr<QWidget> {
+            if (auto view = std::dynamic_pointer_cast<OnboardingView>(content)) {
+                return makeOnboardingWidget(std::move(view));
+            }
+            return nullptr;
+        });
     const auto version = build_config::kVersion
                              ? std::optional<std::string>(std::string(*build_config::kVersion))
                              : std::nullopt;

@@ -9,9 +9,9 @@ namespace tonvera {
 // "Tonvera": translators see one table. Texts that the resources also know by a dotted key
 // carry it as a translator field on the line before (//~ key menu.find_devices).
 struct LocalizedText {
-    const char* context;
-    const char* source;
-    const char* comment;
+    const char* context = nullptr;
+    const char* source = nullptr;
+    const char* comment = nullptr;
 };
 
 // Marks a text for translation where it is written; the translation tools collect these.

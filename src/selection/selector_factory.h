@@ -26,9 +26,7 @@ struct SelectorFactory {
     std::shared_ptr<Clock> clock;
     std::shared_ptr<LogSink> logSink;
 
-    AccessibilityHelper makeHelper() const {
-        return AccessibilityHelper(accessibility, applications, workspace);
-    }
+    AccessibilityHelper makeHelper() const { return {accessibility, applications, workspace}; }
 
     std::shared_ptr<NativeAccessibilityAudioOutputSelector> makeNative() const {
         return std::make_shared<NativeAccessibilityAudioOutputSelector>(makeHelper(), keyboard,
