@@ -1,0 +1,240 @@
+#include "ui/settings_view.h"
+
+#include <chrono>
+#include <optional>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/testing/manual_task_runner.h"
+#include "platform/testing/memory_log_sink.h"
+#include "platform/testing/memory_user_defaults.h"
+#include "platform/testing/recording_application.h"
+#include "platform/testing/recording_workspace.h"
+#include "platform/testing/scripted_launcher.h"
+#include "platform/testing/scripted_sound_menu.h"
+#include "platform/testing/sound_menu_scene.h"
+#include "platform/testing/source_localizer.h"
+#include "platform/testing/trust_switch.h"
+#include "platform/testing/virtual_time.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// A Settings window over a scripted Sound menu, a scripted osascript and the real orchestrator.
+struct SettingsHarness {
+    std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
+    std::shared_ptr<ScriptedSoundMenu> menu = std::make_shared<ScriptedSoundMenu>(time);
+    std::shared_ptr<ScriptedLauncher> launcher = std::make_shared<ScriptedLauncher>();
+    std::shared_ptr<RecordingWorkspace> workspace = std::make_shared<RecordingWorkspace>();
+    std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
+    std::shared_ptr<ManualTaskRunner> tasks = std::make_shared<ManualTaskRunner>();
+    std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
+    std::shared_ptr<AppSettings> settings = std::make_shared<AppSettings>(defaults);
+    std::shared_ptr<SourceLocalizer> localizer = std::make_shared<SourceLocalizer>();
+    std::shared_ptr<RecordingApplication> application = std::make_shared<RecordingApplication>();
+    SelectorFactory selectors{menu, menu, workspace, menu, launcher, time, log};
+    std::shared_ptr<ReconnectOrchestrator> orchestrator =
+        std::make_shared<ReconnectOrchestrator>(selectors.makeNative(), selectors.makeScript(),
+                                                std::make_shared<TrustSwitch>(true), time, log);
+    int updateChecks = 0;
+    std::shared_ptr<SettingsView> view;
+
+    SettingsHarness() {
+        time->setAutoAdvance(true);
+        view = makeView(orchestrator);
+    }
+
+    std::shared_ptr<SettingsView> makeView(std::shared_ptr<ReconnectOrchestrator> target) {
+        return SettingsView::create(
+            settings, std::move(target), [this] { ++updateChecks; },
+            ViewServices{time, time, tasks, selectors, localizer, application, log, "1.2.3"});
+    }
+
+    // Runs the queued background work to its end, then the main-queue blocks it posted.
+    void settle() {
+        tasks->runPending();
+        time->advanceBy(0ns);
+    }
+};
+
+struct SettingsViewTest : ::testing::Test, SettingsHarness {};
+
+TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFails) {
+    struct Case {
+        std::optional<std::vector<std::string>> nativeOutputs;  // none: no Sound menu at all
+        ProcessResult script;
+        std::vector<std::string> devices;
+        std::optional<std::string> status;
+        std::size_t scriptRuns;
+    };
+    const std::vector<Case> cases = {
+        {std::vector<std::string>{},
+         exited(0, "Büro"),
+         {},
+         "No devices found. Enter the name manually.",
+         0},
+        {std::vector<std::string>{"Küche", "A & B"},
+         exited(0, "Büro"),
+         {"Küche", "A & B"},
+         std::nullopt,
+         0},
+        {std::nullopt, exited(0, "Küche, Büro\n"), {"Küche", "Büro"}, std::nullopt, 1},
+        {std::nullopt, exited(0, "\n"), {}, std::nullopt, 1},
+        {std::nullopt, exited(1, "", "Skript kaputt"), {}, "Error: Skript kaputt", 1},
+    };
+    for (const auto& c : cases) {
+        SettingsHarness fresh;
+        if (c.nativeOutputs) {
+            SoundMenuScene::build(*fresh.menu, *c.nativeOutputs);
+        }
+        fresh.launcher->answer = [&c] { return c.script; };
+
+        fresh.view->startDiscovery();
+        EXPECT_TRUE(fresh.view->isDiscovering());
+        EXPECT_FALSE(fresh.view->canDiscover());
+        fresh.settle();
+
+        EXPECT_FALSE(fresh.view->isDiscovering());
+        EXPECT_EQ(fresh.view->availableDevices(), c.devices);
+        EXPECT_EQ(fresh.view->statusMessage(), c.status);
+        EXPECT_EQ(fresh.launcher->calls().size(), c.scriptRuns);
+    }
+}
+
+TEST_F(SettingsViewTest, ConnectShowsItsStatusAndClearsItThreeSecondsAfterTheRun) {
+    SoundMenuScene::build(*menu, {"Küche", "Wohnzimmer"});
+    settings->setDeviceName("Wohnzimmer");
+    localizer->translate("Connecting to %@…", "Settings: connect status", "Verbinde mit %@ …");
+
+    view->startConnect();
+    view->startConnect();
+    EXPECT_TRUE(view->isConnecting());
+    EXPECT_FALSE(view->canConnect());
+    EXPECT_EQ(view->statusMessage(), "Verbinde mit Wohnzimmer …");
+    EXPECT_EQ(tasks->pendingCount(), 1U);
+
+    settle();
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
+    EXPECT_FALSE(view->isConnecting());
+    EXPECT_TRUE(view->canConnect());
+    EXPECT_EQ(view->statusMessage(), "Done — see log for details.");
+
+    // A discovery message set meanwhile goes with the connect's clearing.
+    time->advanceBy(1s);
+    launcher->answer = [] { return exited(1, "", "kaputt"); };
+    menu->setTrusted(false);
+    view->startDiscovery();
+    settle();
+    EXPECT_EQ(view->statusMessage(), "Error: kaputt");
+    time->advanceBy(1999ms);
+    EXPECT_TRUE(view->statusMessage().has_value());
+    time->advanceBy(1ms);
+    EXPECT_EQ(view->statusMessage(), std::nullopt);
+}
+
+TEST_F(SettingsViewTest, AnEmptyNameDisablesConnectWhileBlanksReachTheOrchestratorAsStored) {
+    settings->setDeviceName("");
+    EXPECT_FALSE(view->canConnect());
+
+    settings->setDeviceName("  ");
+    EXPECT_TRUE(view->canConnect());
+    view->startConnect();
+    EXPECT_EQ(view->statusMessage(), "Connecting to   …");
+    settle();
+    // A refused run ends with the same line as a successful one: the outcome is in the log.
+    EXPECT_THAT(log->lines(),
+                Contains("error: [AirPlay] No device configured — skipping reconnect"));
+    EXPECT_EQ(view->statusMessage(), "Done — see log for details.");
+}
+
+TEST_F(SettingsViewTest, ResultsArrivingAfterTheWindowClosedChangeNothing) {
+    SoundMenuScene::build(*menu, {"Wohnzimmer"});
+    settings->setDeviceName("Wohnzimmer");
+    int redraws = 0;
+    auto redrawWatch = view->observeChanges([&] { ++redraws; });
+    view->startConnect();
+    view->startDiscovery();
+    const std::weak_ptr<SettingsView> closed = view;
+    view.reset();
+    redraws = 0;
+
+    settle();
+    time->advanceBy(5s);
+    EXPECT_TRUE(closed.expired());
+    EXPECT_EQ(redraws, 0);
+    // The reconnect was not cancelled by the closing.
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
+    EXPECT_FALSE(orchestrator->isRunning());
+}
+
+TEST_F(SettingsViewTest, ShowingTheWindowPushesTheCurrentRetryDelays) {
+    settings->setRetryAttempts(3);
+    settings->setRetryInterval(2.5);
+    view->windowShown();
+    EXPECT_THAT(orchestrator->retryDelays(), ElementsAre(0.0, 2.5, 5.0));
+
+    // Without an orchestrator there is nothing to push and nothing to reconnect with.
+    const auto alone = makeView(nullptr);
+    alone->windowShown();
+    alone->startConnect();
+    EXPECT_EQ(alone->statusMessage(), "Connecting to Arbeitszimmer…");
+    time->advanceBy(0ns);
+    EXPECT_EQ(alone->statusMessage(), "Done — see log for details.");
+    EXPECT_EQ(tasks->pendingCount(), 0U);
+}
+
+TEST_F(SettingsViewTest, ControlsWriteTheSettingsAndTheViewRedrawsWithTheNewValues) {
+    std::vector<std::string> seen;
+    auto redrawWatch = view->observeChanges([&] {
+        seen.push_back(fmt::format("{} {} {} {}", view->deviceName(), view->connectOnWake(),
+                                   view->connectAtLogin(), view->launchAtLogin()));
+    });
+    view->setConnectOnWake(false);
+    view->setConnectAtLogin(false);
+    view->setLaunchAtLogin(false);
+    view->useDevice("Küche");
+    view->setDeviceName("Küche 2");
+    EXPECT_THAT(seen, IsEmpty());
+    time->advanceBy(0ns);
+    EXPECT_THAT(seen, ElementsAre("Küche 2 false false false"));
+
+    std::vector<std::string> keys;
+    for (const auto& write : defaults->writes()) {
+        keys.push_back(write.key);
+    }
+    EXPECT_THAT(keys, ElementsAre("connectAutomaticallyOnWake", "connectAutomaticallyAtLogin",
+                                  "launchAtLogin", "preferredAudioOutput", "preferredAudioOutput"));
+}
+
+TEST_F(SettingsViewTest, TextsButtonsAndTheBadgeAskTheirServices) {
+    EXPECT_EQ(view->versionText(), "Version 1.2.3");
+    EXPECT_EQ(view->deviceRowText("Version %@"), "• Version %@");
+    EXPECT_EQ(view->permissionText(view->isTrusted()), "Permission granted");
+    EXPECT_EQ(view->permissionHint(view->isTrusted()), "");
+    menu->setTrusted(false);
+    EXPECT_EQ(view->permissionText(view->isTrusted()), "Permission missing");
+    EXPECT_EQ(view->permissionHint(view->isTrusted()), "Accessibility permission required");
+
+    view->checkForUpdates();
+    view->quit();
+    view->openAccessibilitySettings();
+    settle();
+    EXPECT_EQ(updateChecks, 1);
+    EXPECT_EQ(application->terminations, 1);
+    EXPECT_FALSE(workspace->opened().empty());
+    // The update callback may be absent.
+    SettingsView::create(
+        settings, orchestrator, {},
+        ViewServices{time, time, tasks, selectors, localizer, application, log, "?"})
+        ->checkForUpdates();
+    EXPECT_EQ(updateChecks, 1);
+}
+
+}  // namespace
+}  // namespace tonvera::testing
