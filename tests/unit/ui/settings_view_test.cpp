@@ -6,17 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/testing/manual_task_runner.h"
-#include "platform/testing/memory_log_sink.h"
-#include "platform/testing/memory_user_defaults.h"
-#include "platform/testing/recording_application.h"
-#include "platform/testing/recording_workspace.h"
-#include "platform/testing/scripted_launcher.h"
-#include "platform/testing/scripted_sound_menu.h"
-#include "platform/testing/sound_menu_scene.h"
-#include "platform/testing/source_localizer.h"
-#include "platform/testing/trust_switch.h"
-#include "platform/testing/virtual_time.h"
+#include "support/settings_view_harness.h"
 
 namespace tonvera::testing {
 namespace {
@@ -26,44 +16,9 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// A Settings window over a scripted Sound menu, a scripted osascript and the real orchestrator.
-struct SettingsHarness {
-    std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
-    std::shared_ptr<ScriptedSoundMenu> menu = std::make_shared<ScriptedSoundMenu>(time);
-    std::shared_ptr<ScriptedLauncher> launcher = std::make_shared<ScriptedLauncher>();
-    std::shared_ptr<RecordingWorkspace> workspace = std::make_shared<RecordingWorkspace>();
-    std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
-    std::shared_ptr<ManualTaskRunner> tasks = std::make_shared<ManualTaskRunner>();
-    std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
-    std::shared_ptr<AppSettings> settings = std::make_shared<AppSettings>(defaults);
-    std::shared_ptr<SourceLocalizer> localizer = std::make_shared<SourceLocalizer>();
-    std::shared_ptr<RecordingApplication> application = std::make_shared<RecordingApplication>();
-    SelectorFactory selectors{menu, menu, workspace, menu, launcher, time, log};
-    std::shared_ptr<ReconnectOrchestrator> orchestrator =
-        std::make_shared<ReconnectOrchestrator>(selectors.makeNative(), selectors.makeScript(),
-                                                std::make_shared<TrustSwitch>(true), time, log);
-    int updateChecks = 0;
-    std::shared_ptr<SettingsView> view;
-
-    SettingsHarness() {
-        time->setAutoAdvance(true);
-        view = makeView(orchestrator);
-    }
-
-    std::shared_ptr<SettingsView> makeView(std::shared_ptr<ReconnectOrchestrator> target) {
-        return SettingsView::create(
-            settings, std::move(target), [this] { ++updateChecks; },
-            ViewServices{time, time, tasks, selectors, localizer, application, log, "1.2.3"});
-    }
-
-    // Runs the queued background work to its end, then the main-queue blocks it posted.
-    void settle() {
-        tasks->runPending();
-        time->advanceBy(0ns);
-    }
+struct SettingsViewTest : ::testing::Test, SettingsViewHarness {
+    std::shared_ptr<SettingsView> view = makeView(orchestrator);
 };
-
-struct SettingsViewTest : ::testing::Test, SettingsHarness {};
 
 TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFails) {
     struct Case {
@@ -73,36 +28,33 @@ TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFail
         std::optional<std::string> status;
         std::size_t scriptRuns;
     };
+    // clang-format off
     const std::vector<Case> cases = {
-        {std::vector<std::string>{},
-         exited(0, "Büro"),
-         {},
-         "No devices found. Enter the name manually.",
-         0},
-        {std::vector<std::string>{"Küche", "A & B"},
-         exited(0, "Büro"),
-         {"Küche", "A & B"},
-         std::nullopt,
-         0},
+        {std::vector<std::string>{}, exited(0, "Büro"), {},
+         "No devices found. Enter the name manually.", 0},
+        {std::vector<std::string>{"Küche", "A & B"}, exited(0, "Büro"), {"Küche", "A & B"},
+         std::nullopt, 0},
         {std::nullopt, exited(0, "Küche, Büro\n"), {"Küche", "Büro"}, std::nullopt, 1},
         {std::nullopt, exited(0, "\n"), {}, std::nullopt, 1},
         {std::nullopt, exited(1, "", "Skript kaputt"), {}, "Error: Skript kaputt", 1},
     };
+    // clang-format on
     for (const auto& c : cases) {
-        SettingsHarness fresh;
+        SettingsViewHarness fresh;
+        const auto freshView = fresh.makeView(fresh.orchestrator);
         if (c.nativeOutputs) {
             SoundMenuScene::build(*fresh.menu, *c.nativeOutputs);
         }
         fresh.launcher->answer = [&c] { return c.script; };
 
-        fresh.view->startDiscovery();
-        EXPECT_TRUE(fresh.view->isDiscovering());
-        EXPECT_FALSE(fresh.view->canDiscover());
+        freshView->startDiscovery();
+        EXPECT_TRUE(freshView->isDiscovering());
+        EXPECT_FALSE(freshView->canDiscover());
         fresh.settle();
 
-        EXPECT_FALSE(fresh.view->isDiscovering());
-        EXPECT_EQ(fresh.view->availableDevices(), c.devices);
-        EXPECT_EQ(fresh.view->statusMessage(), c.status);
+        EXPECT_FALSE(freshView->isDiscovering());
+        EXPECT_EQ(freshView->availableDevices(), c.devices);
+        EXPECT_EQ(freshView->statusMessage(), c.status);
         EXPECT_EQ(fresh.launcher->calls().size(), c.scriptRuns);
     }
 }

@@ -74,6 +74,10 @@ QColor Palette::primaryText() const {
     return QApplication::palette().color(QPalette::WindowText);
 }
 
+QColor Palette::separator() const {
+    return QColor(dark_ ? qRgb(0x4A, 0x4A, 0x50) : qRgb(0xD6, 0xD6, 0xDB));
+}
+
 QFont Palette::font(TextStyle style, QFont::Weight weight) {
     QFont font = QApplication::font();
     const double base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
