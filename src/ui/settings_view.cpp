@@ -120,7 +120,7 @@ void SettingsView::startConnect() {
         // The run is not tied to the window: closing it must not cancel a started reconnect.
         const bool queued = submitWithCompletion(
             *services_.tasks, services_.mainQueue,
-            [orchestrator = orchestrator_, name](std::stop_token stop) {
+            [orchestrator = orchestrator_, name](const std::stop_token& stop) {
                 orchestrator->reconnect(name, stop);
                 return std::monostate{};
             },
@@ -161,7 +161,7 @@ void SettingsView::startDiscovery() {
 
     const bool queued = submitWithCompletion(
         *services_.tasks, services_.mainQueue,
-        [selectors = services_.selectors](std::stop_token stop) {
+        [selectors = services_.selectors](const std::stop_token& stop) {
             // Fresh selectors for this one call. When the native route fails, its error is
             // dropped: the script route's answer, or its error, is what the window shows.
             try {
@@ -212,7 +212,7 @@ void SettingsView::checkForUpdates() {
 void SettingsView::openAccessibilitySettings() {
     // Opening a settings panel starts a desktop tool; that wait belongs off the main thread.
     services_.tasks->submit(
-        [helper = helper_](std::stop_token) { helper.openAccessibilitySettings(); });
+        [helper = helper_](const std::stop_token&) { helper.openAccessibilitySettings(); });
 }
 
 void SettingsView::quit() {

@@ -64,7 +64,7 @@ struct SettingsWorld : SettingsViewHarness {
 };
 
 Scene settingsScene(std::string name, std::vector<std::string> outputs,
-                    std::function<void(SettingsWorld&)> play, bool german = false) {
+                    const std::function<void(SettingsWorld&)>& play, bool german = false) {
     return Scene{"settings-" + std::move(name), [outputs = std::move(outputs), play, german] {
                      auto world = std::make_shared<SettingsWorld>(outputs, german);
                      SceneWindow window{makeSettingsWidget(world->view),
