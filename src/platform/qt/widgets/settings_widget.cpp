@@ -213,7 +213,7 @@ class SettingsWidget final : public QWidget {
         name_ = new QLineEdit(this);
         name_->setObjectName(QStringLiteral("deviceName"));
         name_->setPlaceholderText(toQString(texts.devicePlaceholder));
-        name_->setClearButtonEnabled(false);
+        name_->setAccessibleName(toQString(texts.deviceHeading));
         connect(name_, &QLineEdit::textEdited, this,
                 [this](const QString& text) { view_->setDeviceName(text.toStdString()); });
         row->addWidget(name_, 1);
@@ -402,6 +402,7 @@ class SettingsWidget final : public QWidget {
             auto* use = new CompactButton(content);
             use->setObjectName(QStringLiteral("useDevice"));
             use->setText(buttonText(view_->texts().use));
+            use->setAccessibleDescription(toQString(device));
             connect(use, &QPushButton::clicked, this, [this, device] { view_->useDevice(device); });
             row->addWidget(use);
             rows_->insertLayout(static_cast<int>(rowCount_++), row);
