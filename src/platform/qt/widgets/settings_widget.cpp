@@ -378,12 +378,16 @@ class SettingsWidget final : public QWidget {
             return;
         }
         shownDevices_ = devices;
-        // Every row but the closing stretch goes; the new list is built in order.
+        // Every row but the closing stretch goes; the new list is built in order. A row's
+        // button may be the one whose press led here, so it goes once that press is over.
         while (rows_->count() > 1) {
             QLayoutItem* item = rows_->takeAt(0);
             if (QLayout* layout = item->layout()) {
                 while (QLayoutItem* child = layout->takeAt(0)) {
-                    delete child->widget();
+                    if (QWidget* widget = child->widget()) {
+                        widget->setParent(nullptr);
+                        widget->deleteLater();
+                    }
                     delete child;
                 }
             }
