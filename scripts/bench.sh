@@ -14,3 +14,5 @@ echo "=== process launcher: one run of /bin/true"
 build/release/bench/process_launcher_bench
 echo "=== native selector against a real PulseAudio server"
 build/release/bench/pulse_select_bench
+echo "=== one settings write (fsync included)"
+build/release/bench/settings_write_bench

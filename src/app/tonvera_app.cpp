@@ -35,7 +35,9 @@
 #include "platform/qt/single_instance.h"
 #include "platform/qt/termination_signals.h"
 #include "platform/qt/widgets/onboarding_widget.h"
+#include "platform/qt/widgets/settings_widget.h"
 #include "ui/onboarding_view.h"
+#include "ui/settings_view.h"
 
 namespace tonvera {
 namespace {
@@ -149,6 +151,9 @@ int TonveraApp::run(int argc, char** argv) {
         [](const std::shared_ptr<WindowContent>& content) -> std::unique_ptr<QWidget> {
             if (auto view = std::dynamic_pointer_cast<OnboardingView>(content)) {
                 return makeOnboardingWidget(std::move(view));
+            }
+            if (auto view = std::dynamic_pointer_cast<SettingsView>(content)) {
+                return makeSettingsWidget(std::move(view));
             }
             return nullptr;
         });

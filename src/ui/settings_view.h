@@ -1,31 +1,141 @@
 #pragma once
-// Placeholder until the Settings window lands: the same factory as the real view.
+
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/window_host.h"
 #include "reconnect/reconnect_orchestrator.h"
+#include "selection/accessibility_helper.h"
 #include "settings/app_settings.h"
+#include "settings/observer_list.h"
+#include "settings/subscription.h"
 #include "ui/view_services.h"
 
 namespace tonvera {
 
-class SettingsView final : public WindowContent {
+// The fixed labels of the Settings window in the user's language.
+struct SettingsTexts {
+    std::string appName;
+    std::string tagline;
+    std::string deviceHeading;
+    std::string devicePlaceholder;
+    std::string connectNow;
+    std::string connectOnWake;
+    std::string connectAtLogin;
+    std::string launchAtLogin;
+    std::string findDevices;
+    std::string availableOutputs;
+    std::string use;
+    std::string checkForUpdates;
+    std::string openAccessibilitySettings;
+    std::string quit;
+};
+
+// The Settings window's state and operations, without a toolkit: the device name and the
+// three switches (kept in the shared settings), a connect with its status line, a discovery
+// with its found list, the permission badge, the version line and the window's buttons.
+//
+// Everything here runs on the main thread. Blocking work (a reconnect, a discovery) runs on
+// the task runner; its result comes back on the main queue to a view held weakly, so a task
+// that outlives the window runs to its end and changes nothing.
+class SettingsView final : public WindowContent, public std::enable_shared_from_this<SettingsView> {
   public:
-    static std::shared_ptr<SettingsView> create(std::shared_ptr<AppSettings> /*settings*/,
-                                                std::shared_ptr<ReconnectOrchestrator> /*orch*/,
-                                                std::function<void()> /*onCheckUpdates*/,
-                                                ViewServices /*services*/) {
-        return std::make_shared<SettingsView>();
-    }
-    static WindowSpec windowSpec() {
-        return WindowSpec{.title = "Tonvera",
-                          .closable = true,
-                          .miniaturizable = true,
-                          .resizable = false,
-                          .contentWidth = 460,
-                          .contentHeight = 380};
-    }
+    // How long "Done" and whatever else the status line shows by then stay after a connect.
+    static constexpr std::chrono::seconds kStatusClearDelay{3};
+
+    // `orchestrator` may be null (connect and the retry-delay refresh are then skipped) and
+    // `onCheckUpdates` may be empty.
+    static std::shared_ptr<SettingsView> create(std::shared_ptr<AppSettings> settings,
+                                                std::shared_ptr<ReconnectOrchestrator> orchestrator,
+                                                std::function<void()> onCheckUpdates,
+                                                ViewServices services);
+
+    static WindowSpec windowSpec();
+
+    SettingsView(const SettingsView&) = delete;
+    SettingsView& operator=(const SettingsView&) = delete;
+
+    // The window came on screen: the orchestrator takes the settings' current retry delays.
+    void windowShown();
+
+    // Operations behind the controls.
+    void startConnect();
+    void startDiscovery();
+    void useDevice(const std::string& name);
+    void checkForUpdates();
+    void openAccessibilitySettings();
+    void quit();
+    void setDeviceName(const std::string& name);
+    void setConnectOnWake(bool on);
+    void setConnectAtLogin(bool on);
+    void setLaunchAtLogin(bool on);
+
+    // State.
+    std::string deviceName() const { return settings_->deviceName(); }
+    bool connectOnWake() const { return settings_->connectOnWake(); }
+    bool connectAtLogin() const { return settings_->connectAtLogin(); }
+    bool launchAtLogin() const { return settings_->launchAtLogin(); }
+    bool isConnecting() const { return isConnecting_; }
+    const std::optional<std::string>& statusMessage() const { return statusMessage_; }
+    const std::vector<std::string>& availableDevices() const { return availableDevices_; }
+    bool isDiscovering() const { return isDiscovering_; }
+
+    // Enabling rules. A name of blanks counts as a name: the orchestrator judges it.
+    bool canConnect() const { return !isConnecting_ && !settings_->deviceName().empty(); }
+    bool canDiscover() const { return !isDiscovering_; }
+
+    // Asked afresh on every call, so each redraw shows the permission as it is now.
+    bool isTrusted() const { return helper_.isTrusted(); }
+
+    // Texts.
+    const SettingsTexts& texts() const { return texts_; }
+    // The badge's text and the hint beside the discovery button (empty while trusted), for a
+    // trust state asked once per redraw.
+    std::string permissionText(bool trusted) const;
+    std::string permissionHint(bool trusted) const;
+    std::string versionText() const;
+    // The list entry for one found output; the name itself is never looked up.
+    std::string deviceRowText(const std::string& name) const;
+
+    // Calls `observer` after every change of the state above, settings included.
+    Subscription observeChanges(std::function<void()> observer);
+
+  private:
+    struct Discovery {
+        std::vector<std::string> devices;
+        bool fromNative = true;
+    };
+
+    SettingsView(std::shared_ptr<AppSettings> settings,
+                 std::shared_ptr<ReconnectOrchestrator> orchestrator,
+                 std::function<void()> onCheckUpdates, ViewServices services);
+
+    void watchSettings();
+    void finishConnect();
+    void finishDiscovery(const TaskOutcome<Discovery>& outcome);
+    void clearStatus();
+    std::string localized(const LocalizedText& text) const;
+    void changed();
+
+    std::shared_ptr<AppSettings> settings_;
+    std::shared_ptr<ReconnectOrchestrator> orchestrator_;
+    std::function<void()> onCheckUpdates_;
+    ViewServices services_;
+    AccessibilityHelper helper_;
+    SettingsTexts texts_;
+
+    bool isConnecting_ = false;
+    std::optional<std::string> statusMessage_;
+    std::vector<std::string> availableDevices_;
+    bool isDiscovering_ = false;
+
+    ObserverList<> changes_;
+    Subscription settingsWatch_;
+    bool settingsRedrawPending_ = false;
 };
 
 }  // namespace tonvera

@@ -34,7 +34,6 @@ double relativeSize(TextStyle style) {
         case TextStyle::caption2:
             return 10.0 / 13.0;
         case TextStyle::caption:
-            return 10.5 / 13.0;
         case TextStyle::footnote:
             return 10.5 / 13.0;
         case TextStyle::subheadline:
@@ -61,7 +60,7 @@ Palette Palette::current() {
 
 QColor Palette::color(NamedColor name) const {
     const ColorPair pair = pairFor(name);
-    return QColor(dark_ ? pair.dark : pair.light);
+    return {dark_ ? pair.dark : pair.light};
 }
 
 QColor Palette::color(NamedColor name, double opacity) const {
@@ -72,6 +71,10 @@ QColor Palette::color(NamedColor name, double opacity) const {
 
 QColor Palette::primaryText() const {
     return QApplication::palette().color(QPalette::WindowText);
+}
+
+QColor Palette::separator() const {
+    return {dark_ ? qRgb(0x4A, 0x4A, 0x50) : qRgb(0xD6, 0xD6, 0xDB)};
 }
 
 QFont Palette::font(TextStyle style, QFont::Weight weight) {

@@ -43,6 +43,8 @@ class Palette {
     QColor color(NamedColor name, double opacity) const;
     // The standard label colour for primary text.
     QColor primaryText() const;
+    // Thin lines between sections: a quiet line that reads on the window's background.
+    QColor separator() const;
 
     static QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
 
@@ -61,6 +63,27 @@ inline constexpr int kOnboardingHeight = 540;
 inline constexpr int kCardRadius = 8;
 inline constexpr int kCardPadding = 12;
 inline constexpr int kStatusDot = 10;
+
+// The Settings window: outer padding, the gap between its sections and the gaps inside them.
+inline constexpr int kSettingsPadding = 20;
+inline constexpr int kSettingsSectionSpacing = 8;
+inline constexpr int kSettingsHeaderSpacing = 10;
+inline constexpr int kSettingsGroupSpacing = 6;
+inline constexpr int kSettingsSwitchSpacing = 2;
+inline constexpr int kSettingsRowSpacing = 8;
+inline constexpr int kBadgeSpacing = 6;
+inline constexpr int kAppIconSize = 40;
+inline constexpr int kAppIconRadius = 9;
+// Lists inside a box: padding around the rows and the gap between them.
+inline constexpr int kListPaddingX = 8;
+inline constexpr int kListPaddingY = 2;
+inline constexpr int kListRowSpacing = 2;
+// An activity spinner beside a button's text, and how often it turns a step.
+inline constexpr int kSpinnerSize = 12;
+inline constexpr int kSpinnerStepMs = 80;
+// Inner padding of small and mini buttons (caption-sized text), horizontal and vertical.
+inline constexpr int kCompactButtonPaddingX = 10;
+inline constexpr int kCompactButtonPaddingY = 3;
 }  // namespace metrics
 
 // Sets a widget's text colour through its palette, so the style keeps drawing it.

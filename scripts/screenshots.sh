@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Draws the windows in their main states, light and dark, into docs/screenshots/ on a private
+# X server. Usage: scripts/screenshots.sh [name filter, e.g. settings-devices]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset dev >/dev/null
+cmake --build build/dev --target tonvera_screenshots
+
+# A fixed screen and resolution, so the pictures do not depend on the machine they come from.
+xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+    env QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= QT_SCALE_FACTOR=1 \
+    build/dev/tests/tonvera_screenshots docs/screenshots "$@"

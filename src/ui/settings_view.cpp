@@ -1,0 +1,271 @@
+#include "ui/settings_view.h"
+
+#include <exception>
+#include <utility>
+#include <variant>
+
+#include "platform/task_runner.h"
+#include "selection/accessibility_error.h"
+#include "ui/text_format.h"
+
+namespace tonvera {
+namespace {
+
+// What a failed discovery says about itself: the selection error's own text where it has one.
+std::string describe(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const AccessibilityError& accessibilityError) {
+        return accessibilityError.errorDescription();
+    } catch (const std::exception& other) {
+        return other.what();
+    } catch (...) {
+        return "The operation couldn’t be completed (unknown error).";
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<SettingsView> SettingsView::create(
+    std::shared_ptr<AppSettings> settings, std::shared_ptr<ReconnectOrchestrator> orchestrator,
+    std::function<void()> onCheckUpdates, ViewServices services) {
+    std::shared_ptr<SettingsView> view(
+        new SettingsView(std::move(settings), std::move(orchestrator), std::move(onCheckUpdates),
+                         std::move(services)));
+    view->watchSettings();
+    return view;
+}
+
+WindowSpec SettingsView::windowSpec() {
+    return WindowSpec{
+        .title = "Tonvera",
+        .closable = true,
+        .miniaturizable = true,
+        .resizable = false,
+        .contentWidth = 460,
+        .contentHeight = 380,
+    };
+}
+
+SettingsView::SettingsView(std::shared_ptr<AppSettings> settings,
+                           std::shared_ptr<ReconnectOrchestrator> orchestrator,
+                           std::function<void()> onCheckUpdates, ViewServices services)
+    : settings_(std::move(settings)),
+      orchestrator_(std::move(orchestrator)),
+      onCheckUpdates_(std::move(onCheckUpdates)),
+      services_(std::move(services)),
+      helper_(services_.selectors.makeHelper()) {
+    texts_ = SettingsTexts{
+        .appName = localized(TONVERA_TRANSLATE("Tonvera", "Tonvera", "")),
+        .tagline = localized(TONVERA_TRANSLATE("Tonvera", "Menu bar app • auto reconnect", "")),
+        .deviceHeading = localized(TONVERA_TRANSLATE("Tonvera", "Preferred audio output:", "")),
+        .devicePlaceholder = localized(TONVERA_TRANSLATE("Tonvera", "e.g. Office", "")),
+        .connectNow = localized(TONVERA_TRANSLATE("Tonvera", "Connect now", "")),
+        .connectOnWake =
+            localized(TONVERA_TRANSLATE("Tonvera", "Connect automatically on wake", "")),
+        .connectAtLogin =
+            localized(TONVERA_TRANSLATE("Tonvera", "Connect automatically at login", "")),
+        .launchAtLogin = localized(TONVERA_TRANSLATE("Tonvera", "Open at Mac startup", "")),
+        .findDevices = localized(TONVERA_TRANSLATE("Tonvera", "Find AirPlay devices", "")),
+        .availableOutputs = localized(TONVERA_TRANSLATE("Tonvera", "Available outputs:", "")),
+        .use = localized(TONVERA_TRANSLATE("Tonvera", "Use", "")),
+        .checkForUpdates = localized(TONVERA_TRANSLATE("Tonvera", "Check for Updates", "")),
+        .openAccessibilitySettings =
+            localized(TONVERA_TRANSLATE("Tonvera", "Open Accessibility Settings", "")),
+        .quit = localized(TONVERA_TRANSLATE("Tonvera", "Quit", "")),
+    };
+}
+
+void SettingsView::watchSettings() {
+    // The settings announce a change before they store it; the redraw waits one turn of the
+    // main queue so it reads the new values. Changes in one turn share one redraw.
+    settingsWatch_ = settings_->observeWillChange([weak = weak_from_this()] {
+        const auto self = weak.lock();
+        if (!self || self->settingsRedrawPending_) {
+            return;
+        }
+        self->settingsRedrawPending_ = true;
+        self->services_.mainQueue->post([weak] {
+            if (const auto view = weak.lock()) {
+                view->settingsRedrawPending_ = false;
+                view->changed();
+            }
+        });
+    });
+}
+
+void SettingsView::windowShown() {
+    if (orchestrator_) {
+        orchestrator_->updateRetryDelays(settings_->retryDelays());
+    }
+}
+
+void SettingsView::startConnect() {
+    if (isConnecting_) {
+        return;
+    }
+    const std::string name = settings_->deviceName();
+    isConnecting_ = true;
+    statusMessage_ = formatText(
+        localized(TONVERA_TRANSLATE("Tonvera", "Connecting to %@…", "Settings: connect status")),
+        {name});
+    changed();
+
+    const auto finish = [weak = weak_from_this()] {
+        if (const auto self = weak.lock()) {
+            self->finishConnect();
+        }
+    };
+    if (orchestrator_) {
+        // The run is not tied to the window: closing it must not cancel a started reconnect.
+        const bool queued = submitWithCompletion(
+            *services_.tasks, services_.mainQueue,
+            [orchestrator = orchestrator_, name](const std::stop_token& stop) {
+                orchestrator->reconnect(name, stop);
+                return std::monostate{};
+            },
+            [finish](const TaskOutcome<std::monostate>&) { finish(); });
+        if (queued) {
+            return;
+        }
+    }
+    services_.mainQueue->post(finish);
+}
+
+void SettingsView::finishConnect() {
+    isConnecting_ = false;
+    statusMessage_ = localized(
+        TONVERA_TRANSLATE("Tonvera", "Done — see log for details.", "Settings: connect done"));
+    // Clears whatever the line shows by then, also a discovery message set meanwhile.
+    services_.mainQueue->postAfter(kStatusClearDelay, [weak = weak_from_this()] {
+        if (const auto self = weak.lock()) {
+            self->clearStatus();
+        }
+    });
+    changed();
+}
+
+void SettingsView::clearStatus() {
+    statusMessage_.reset();
+    changed();
+}
+
+void SettingsView::startDiscovery() {
+    // The button is disabled meanwhile; two overlapping discoveries would mix their answers.
+    if (isDiscovering_) {
+        return;
+    }
+    isDiscovering_ = true;
+    availableDevices_.clear();
+    changed();
+
+    const bool queued = submitWithCompletion(
+        *services_.tasks, services_.mainQueue,
+        [selectors = services_.selectors](const std::stop_token& stop) {
+            // Fresh selectors for this one call. When the native route fails, its error is
+            // dropped: the script route's answer, or its error, is what the window shows.
+            try {
+                return Discovery{selectors.makeNative()->discoverDevices(stop), true};
+            } catch (...) {
+            }
+            return Discovery{selectors.makeScript()->discoverDevices(stop), false};
+        },
+        [weak = weak_from_this()](const TaskOutcome<Discovery>& outcome) {
+            if (const auto self = weak.lock()) {
+                self->finishDiscovery(outcome);
+            }
+        });
+    if (!queued) {
+        isDiscovering_ = false;
+        changed();
+    }
+}
+
+void SettingsView::finishDiscovery(const TaskOutcome<Discovery>& outcome) {
+    isDiscovering_ = false;
+    if (outcome.succeeded()) {
+        availableDevices_ = outcome.value().devices;
+        // Only the native route's empty answer is news; an empty script answer says nothing.
+        if (availableDevices_.empty() && outcome.value().fromNative) {
+            statusMessage_ =
+                localized(TONVERA_TRANSLATE("Tonvera", "No devices found. Enter the name manually.",
+                                            "Settings: discovery empty"));
+        }
+    } else {
+        statusMessage_ = formatText(
+            localized(TONVERA_TRANSLATE("Tonvera", "Error: %@", "Settings: discovery error")),
+            {describe(outcome.error())});
+    }
+    changed();
+}
+
+void SettingsView::useDevice(const std::string& name) {
+    settings_->setDeviceName(name);
+}
+
+void SettingsView::checkForUpdates() {
+    if (onCheckUpdates_) {
+        onCheckUpdates_();
+    }
+}
+
+void SettingsView::openAccessibilitySettings() {
+    // Opening a settings panel starts a desktop tool; that wait belongs off the main thread.
+    services_.tasks->submit(
+        [helper = helper_](const std::stop_token&) { helper.openAccessibilitySettings(); });
+}
+
+void SettingsView::quit() {
+    services_.application->terminate();
+}
+
+void SettingsView::setDeviceName(const std::string& name) {
+    settings_->setDeviceName(name);
+}
+
+void SettingsView::setConnectOnWake(bool on) {
+    settings_->setConnectOnWake(on);
+}
+
+void SettingsView::setConnectAtLogin(bool on) {
+    settings_->setConnectAtLogin(on);
+}
+
+void SettingsView::setLaunchAtLogin(bool on) {
+    // The login item itself follows through the delegate's watch on this setting.
+    settings_->setLaunchAtLogin(on);
+}
+
+std::string SettingsView::permissionText(bool trusted) const {
+    return trusted ? localized(TONVERA_TRANSLATE("Tonvera", "Permission granted", ""))
+                   : localized(TONVERA_TRANSLATE("Tonvera", "Permission missing", ""));
+}
+
+std::string SettingsView::permissionHint(bool trusted) const {
+    return trusted
+               ? std::string()
+               : localized(TONVERA_TRANSLATE("Tonvera", "Accessibility permission required", ""));
+}
+
+std::string SettingsView::versionText() const {
+    return formatText(localized(TONVERA_TRANSLATE("Tonvera", "Version %@", "Settings: version")),
+                      {services_.currentVersion});
+}
+
+std::string SettingsView::deviceRowText(const std::string& name) const {
+    return formatText(localized(TONVERA_TRANSLATE("Tonvera", "• %@", "")), {name});
+}
+
+Subscription SettingsView::observeChanges(std::function<void()> observer) {
+    return changes_.add(std::move(observer));
+}
+
+std::string SettingsView::localized(const LocalizedText& text) const {
+    return services_.localizer->localized(text);
+}
+
+void SettingsView::changed() {
+    changes_.notify();
+}
+
+}  // namespace tonvera

@@ -1,0 +1,106 @@
+// Draws every window of the application in its main states, in a light and a dark
+// appearance, into PNG files: tonvera_screenshots <output folder> [name filter]
+#include <QApplication>
+#include <QDir>
+#include <QPalette>
+#include <QPixmap>
+#include <QStyle>
+#include <QStyleFactory>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/screenshots/scene.h"
+
+namespace tonvera::screenshots {
+namespace {
+
+QPalette darkPalette() {
+    QPalette palette;
+    const QColor window(0x2B, 0x2B, 0x2F);
+    const QColor base(0x1F, 0x1F, 0x23);
+    const QColor button(0x3A, 0x3A, 0x40);
+    const QColor text(0xEC, 0xEC, 0xEE);
+    const QColor disabled(0x7A, 0x7A, 0x80);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::PlaceholderText, disabled);
+    palette.setColor(QPalette::Button, button);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::BrightText, Qt::white);
+    palette.setColor(QPalette::Highlight, QColor(0x4C, 0x9A, 0xFF));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, button);
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::Light, QColor(0x4A, 0x4A, 0x50));
+    palette.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x46));
+    palette.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x35));
+    palette.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1B));
+    palette.setColor(QPalette::Shadow, Qt::black);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, disabled);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Button, QColor(0x33, 0x33, 0x38));
+    return palette;
+}
+
+void settle() {
+    for (int round = 0; round < 5; ++round) {
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+    }
+}
+
+bool draw(const Scene& scene, const QString& folder, const char* appearance) {
+    SceneWindow window = scene.build();
+    window.widget->setWindowTitle(QStringLiteral("Tonvera"));
+    window.widget->resize(window.size);
+    window.widget->show();
+    settle();
+    if (window.afterShow) {
+        window.afterShow();
+        settle();
+    }
+    const QString file =
+        QDir(folder).filePath(QString::fromStdString(scene.name) + QLatin1Char('-') +
+                              QLatin1String(appearance) + QStringLiteral(".png"));
+    const bool saved = window.widget->grab().save(file);
+    std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "could not write",
+                 file.toLocal8Bit().constData());
+    window.widget->close();
+    return saved;
+}
+
+}  // namespace
+}  // namespace tonvera::screenshots
+
+int main(int argc, char** argv) {
+    using namespace tonvera::screenshots;
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <output folder> [name filter]\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const std::string filter = argc > 2 ? argv[2] : "";
+    QDir().mkpath(folder);
+
+    std::vector<Scene> scenes = settingsScenes();
+
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    bool allSaved = true;
+    for (const char* appearance : {"light", "dark"}) {
+        QApplication::setPalette(std::string(appearance) == "dark"
+                                     ? darkPalette()
+                                     : QApplication::style()->standardPalette());
+        for (const Scene& scene : scenes) {
+            if (scene.name.find(filter) != std::string::npos) {
+                allSaved = draw(scene, folder, appearance) && allSaved;
+            }
+        }
+    }
+    return allSaved ? 0 : 1;
+}

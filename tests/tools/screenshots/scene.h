@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QSize>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tonvera::screenshots {
+
+// One window in one state, ready to be drawn: its content widget, the window's content size,
+// and whatever the widget needs alive (view state, test doubles) while it is on screen.
+struct SceneWindow {
+    std::unique_ptr<QWidget> widget;
+    QSize size;
+    std::shared_ptr<void> keepAlive;
+    // Brings the state to its final form once the widget is shown (for states that only
+    // arise after showing, such as a press).
+    std::function<void()> afterShow;
+};
+
+// A named state of a window; its picture is written as <name>-light.png and <name>-dark.png.
+struct Scene {
+    std::string name;
+    std::function<SceneWindow()> build;
+};
+
+// Each window contributes its scenes from its own source file.
+std::vector<Scene> settingsScenes();
+
+}  // namespace tonvera::screenshots

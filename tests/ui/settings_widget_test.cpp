@@ -1,0 +1,202 @@
+#include "platform/qt/widgets/settings_widget.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDir>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <map>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/settings_view_harness.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
+    std::shared_ptr<SettingsView> view;
+    std::unique_ptr<QWidget> window;
+
+    void open() {
+        view = makeView(orchestrator);
+        window = makeSettingsWidget(view);
+        const WindowSpec spec = SettingsView::windowSpec();
+        window->resize(spec.contentWidth, spec.contentHeight);
+        window->show();
+        QApplication::processEvents();
+    }
+
+    template <typename T = QWidget>
+    T* child(const char* name) const {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    // A label's or button's text; a text field's placeholder.
+    QString text(const char* name) const {
+        QWidget* widget = child(name);
+        return widget->property(widget->inherits("QLineEdit") ? "placeholderText" : "text")
+            .toString();
+    }
+
+    // Every visible control lies inside the window (found rows inside their list, which
+    // scrolls) and has the room its text asks for.
+    void expectNothingCutOff() const {
+        ASSERT_EQ(window->size(), QSize(460, 380));
+        auto* list = child<QScrollArea>("deviceList");
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(window.get()) || widget->inherits("QScrollBar")) {
+                continue;
+            }
+            const bool listed = list->widget()->isAncestorOf(widget);
+            QWidget* frame = listed ? list->viewport() : window.get();
+            const QRect area(widget->mapTo(frame, QPoint(0, 0)), widget->size());
+            EXPECT_GE(area.left(), 0) << widget->objectName().toStdString();
+            EXPECT_LE(area.right(), frame->rect().right()) << widget->objectName().toStdString();
+            if (!listed) {
+                EXPECT_TRUE(frame->rect().contains(area)) << widget->objectName().toStdString();
+            }
+            if (auto* label = qobject_cast<QLabel*>(widget); label && label->pixmap().isNull()) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                          label->contentsRect().width())
+                    << label->text().toStdString();
+                EXPECT_GE(label->height(), label->fontMetrics().height());
+            } else if (qobject_cast<QAbstractButton*>(widget) != nullptr) {
+                EXPECT_GE(widget->width(), widget->sizeHint().width())
+                    << widget->objectName().toStdString();
+                EXPECT_GE(widget->height(), widget->minimumSizeHint().height());
+            }
+        }
+    }
+};
+
+TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
+    const WindowSpec spec = SettingsView::windowSpec();
+    EXPECT_EQ(spec.title, "Tonvera");
+    EXPECT_TRUE(spec.closable && spec.miniaturizable && !spec.resizable);
+    EXPECT_EQ(QSize(spec.contentWidth, spec.contentHeight), QSize(460, 380));
+
+    // The application icon, where the desktop has one, takes its place in the header.
+    QTemporaryDir icons;
+    QPixmap icon(64, 64);
+    icon.fill(Qt::darkCyan);
+    icon.save(QDir(icons.path()).filePath("tonvera.png"));
+    QIcon::setFallbackSearchPaths({icons.path()});
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    localizer->translate("Quit", "", "Quit & Close");
+    open();
+
+    const std::map<const char*, const char*> texts = {
+        {"appName", "Tonvera"},
+        {"tagline", "Menu bar app • auto reconnect"},
+        {"permission", "Permission granted"},
+        {"deviceHeading", "Preferred audio output:"},
+        {"deviceName", "e.g. Office"},
+        {"connectNow", "Connect now"},
+        {"connectOnWake", "Connect automatically on wake"},
+        {"connectAtLogin", "Connect automatically at login"},
+        {"launchAtLogin", "Open at Mac startup"},
+        {"findDevices", "Find AirPlay devices"},
+        {"permissionHint", ""},
+        {"availableOutputs", "Available outputs:"},
+        {"version", "Version 1.2.3"},
+        {"checkForUpdates", "Check for Updates"},
+        {"openAccessibilitySettings", "Open Accessibility Settings"},
+        {"quit", "Quit && Close"},
+    };
+    for (const auto& [name, expected] : texts) {
+        EXPECT_EQ(text(name).toStdString(), expected) << name;
+    }
+    EXPECT_TRUE(child("appIcon")->isVisible());
+    EXPECT_FALSE(child("status")->isVisible());
+    EXPECT_FALSE(child("deviceList")->isVisible());
+    expectNothingCutOff();
+
+    // The fullest state: a status line, a long list with odd names, the permission missing.
+    SoundMenuScene::build(*menu, {"Küche", "A & B", std::string(120, 'W'), "4", "5", "6"});
+    view->startDiscovery();
+    settle();
+    settings->setDeviceName("Wohnzimmer");
+    menu->setTrusted(false);
+    view->startConnect();
+    QApplication::processEvents();
+    EXPECT_EQ(text("status").toStdString(), "Connecting to Wohnzimmer…");
+    EXPECT_EQ(window->findChildren<QLabel*>("deviceRow").at(1)->text().toStdString(), "• A & B");
+    EXPECT_EQ(text("permission").toStdString(), "Permission missing");
+    EXPECT_EQ(text("permissionHint").toStdString(), "Accessibility permission required");
+    expectNothingCutOff();
+}
+
+TEST_F(SettingsWidgetTest, TypingWritesOncePerKeystrokeAndRedrawsKeepTheCursor) {
+    settings->setDeviceName("Büro");
+    open();
+    const auto writes = [&] { return defaults->writes().size(); };
+    const std::size_t before = writes();
+    auto* field = child<QLineEdit>("deviceName");
+    field->setCursorPosition(2);
+    QTest::keyClicks(field, "X&");
+    EXPECT_EQ(writes(), before + 2);
+    time->advanceBy(0ns);
+    EXPECT_EQ(settings->deviceName(), "BüX&ro");
+    EXPECT_EQ(field->cursorPosition(), 4);
+
+    // A name set elsewhere appears in the field without being written again.
+    child<QPushButton>("findDevices")->click();
+    SoundMenuScene::build(*menu, {"Küche"});
+    settle();
+    window->findChildren<QPushButton*>("useDevice").at(0)->click();
+    time->advanceBy(0ns);
+    EXPECT_EQ(field->text().toStdString(), "Küche");
+    EXPECT_EQ(writes(), before + 3);
+}
+
+TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
+    settings->setRetryAttempts(2);
+    settings->setDeviceName("");
+    open();
+    EXPECT_THAT(orchestrator->retryDelays(), ::testing::ElementsAre(0.0, 1.0));
+    auto* connect = child<QPushButton>("connectNow");
+    EXPECT_FALSE(connect->isEnabled());
+
+    QTest::keyClicks(child<QLineEdit>("deviceName"), "Office");
+    time->advanceBy(0ns);
+    EXPECT_TRUE(connect->isEnabled());
+    connect->click();
+    connect->click();
+    EXPECT_FALSE(connect->isEnabled());
+    EXPECT_TRUE(child("status")->isVisible());
+    auto* find = child<QPushButton>("findDevices");
+    find->click();
+    EXPECT_FALSE(find->isEnabled());
+
+    for (const char* name : {"connectOnWake", "connectAtLogin", "launchAtLogin"}) {
+        child<QCheckBox>(name)->click();
+    }
+    time->advanceBy(0ns);
+    EXPECT_FALSE(settings->connectOnWake() || settings->connectAtLogin() ||
+                 settings->launchAtLogin());
+
+    child<QPushButton>("checkForUpdates")->click();
+    child<QPushButton>("openAccessibilitySettings")->click();
+    child<QPushButton>("quit")->click();
+    EXPECT_EQ(updateChecks, 1);
+    EXPECT_EQ(application->terminations, 1);
+    settle();
+    EXPECT_FALSE(workspace->opened().empty());
+    EXPECT_TRUE(connect->isEnabled());
+    EXPECT_TRUE(find->isEnabled());
+}
+
+}  // namespace
+}  // namespace tonvera::testing
