@@ -1,5 +1,8 @@
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include <gmock/gmock.h>
@@ -18,6 +21,29 @@ namespace {
 
 using ::testing::MatchesRegex;
 
+// The fields of the next datagram waiting at a journal socket of our own.
+std::map<std::string, std::string> receiveFields(int fd) {
+    std::string datagram(128UL * 1024, '\0');
+    const ssize_t size = ::recv(fd, datagram.data(), datagram.size(), MSG_DONTWAIT);
+    datagram.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    std::map<std::string, std::string> fields;
+    for (std::size_t at = 0; at < datagram.size();) {
+        const std::size_t end = datagram.find_first_of("=\n", at);
+        std::string& value = fields[datagram.substr(at, end - at)];
+        if (datagram[end] == '=') {
+            const std::size_t lineEnd = datagram.find('\n', end);
+            value = datagram.substr(end + 1, lineEnd - end - 1);
+            at = lineEnd + 1;
+        } else {
+            std::uint64_t length = 0;  // little endian, as on this machine
+            std::memcpy(&length, datagram.data() + end + 1, sizeof length);
+            value = datagram.substr(end + 9, length);
+            at = end + 9 + length + 1;
+        }
+    }
+    return fields;
+}
+
 TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
     std::FILE* stream = std::tmpfile();
     ASSERT_NE(stream, nullptr);
@@ -27,10 +53,10 @@ TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
     logger.error("[AirPlay] failed");
 
     std::rewind(stream);
-    char buffer[512] = {};
+    std::array<char, 512> buffer{};
     std::string text;
-    while (std::fgets(buffer, sizeof buffer, stream) != nullptr) {
-        text += buffer;
+    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), stream) != nullptr) {
+        text += buffer.data();
     }
     std::fclose(stream);
     EXPECT_THAT(text,
@@ -41,7 +67,7 @@ TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
                              "\\[AirPlay\\] failed\n"));
 }
 
-TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExists) {
+TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExistsAndGetsEveryLineWithItsFields) {
     testing::TemporaryDirectory directory;
     const auto socketPath = directory.path() / "journal.socket";
     EXPECT_NE(dynamic_cast<StderrLogSink*>(makeSystemLogSink(socketPath).get()), nullptr);
@@ -59,7 +85,28 @@ TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExists) {
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_NE(dynamic_cast<JournalLogSink*>(makeSystemLogSink(socketPath).get()), nullptr);
+    const auto sink = makeSystemLogSink(socketPath);
+    ASSERT_NE(dynamic_cast<JournalLogSink*>(sink.get()), nullptr);
+
+    makeAirPlayLogger(sink).info("[AirPlay] Küche\nRadio");
+    EXPECT_EQ(receiveFields(fd),
+              (std::map<std::string, std::string>{{"MESSAGE", "[AirPlay] Küche\nRadio"},
+                                                  {"PRIORITY", "6"},
+                                                  {"SYSLOG_IDENTIFIER", "tonvera"},
+                                                  {"SUBSYSTEM", "com.corvanet.Tonvera"},
+                                                  {"CATEGORY", "AirPlay"}}));
+
+    // A huge line arrives cut short at a character boundary instead of not at all.
+    std::string huge;
+    for (int i = 0; i < 60000; ++i) {
+        huge += "ä";
+    }
+    Logger(sink, "com.corvanet.Tonvera", "App").error("{}", huge);
+    auto fields = receiveFields(fd);
+    EXPECT_EQ(fields["PRIORITY"], "3");
+    EXPECT_EQ(fields["CATEGORY"], "App");
+    EXPECT_GT(fields["MESSAGE"].size(), 40000U);
+    EXPECT_TRUE(huge.starts_with(fields["MESSAGE"]) && fields["MESSAGE"].size() % 2 == 0);
     ::close(fd);
 }
 
