@@ -1,7 +1,6 @@
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
+#include <regex>
 #include <sstream>
 
 #include <gmock/gmock.h>
@@ -14,46 +13,27 @@
 namespace tonvera::testing {
 namespace {
 
-using namespace std::chrono_literals;
-using ::testing::StartsWith;
+using ::testing::HasSubstr;
 
-// A file of the source tree's data folder.
-std::string dataFile(const std::string& name) {
-    return std::string(TONVERA_DATA_DIR) + "/" + name;
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path);
+std::string readData(const std::string& name) {
+    std::ifstream file(std::string(TONVERA_DATA_DIR) + "/" + name);
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// The keys of a desktop entry's main group.
-std::map<std::string, std::string> entryKeys(const std::string& text) {
-    std::map<std::string, std::string> keys;
-    std::istringstream lines(text);
-    std::string line;
-    bool mainGroup = false;
-    while (std::getline(lines, line)) {
-        if (line.starts_with('[')) {
-            mainGroup = line == "[Desktop Entry]";
-        } else if (const auto equals = line.find('='); mainGroup && equals != std::string::npos) {
-            keys[line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
-    return keys;
-}
-
-// Runs a validator and expects it to accept the file without a word of complaint.
+// The validator must accept the file without an error or a warning.
 void expectValid(const std::string& program, const std::vector<std::string>& arguments) {
-    const auto result = PosixProcessLauncher().run(program, arguments, 60s, {});
-    EXPECT_EQ(result.exitStatus, 0) << result.standardOutput << result.standardError;
-    EXPECT_THAT(result.standardOutput + result.standardError,
-                ::testing::Not(::testing::ContainsRegex("error|warning|E:|W:")))
-        << result.standardOutput << result.standardError;
+    const auto result =
+        PosixProcessLauncher().run(program, arguments, std::chrono::seconds(60), {});
+    const std::string output = result.standardOutput + result.standardError;
+    EXPECT_EQ(result.exitStatus, 0) << output;
+    EXPECT_THAT(output, ::testing::Not(::testing::ContainsRegex("error|warning|E:|W:"))) << output;
 }
 
-TEST(DesktopFilesTest, TheLauncherAndTheAutostartEntryAreValidAndShowTheSameApplication) {
-    expectValid("/usr/bin/desktop-file-validate", {dataFile("tonvera.desktop")});
+TEST(DesktopFilesTest, LauncherAutostartEntryAndMetainfoAreValidAndAgree) {
+    const std::string data = TONVERA_DATA_DIR;
+    expectValid("/usr/bin/desktop-file-validate", {data + "/tonvera.desktop"});
+    expectValid("/usr/bin/appstreamcli",
+                {"validate", "--no-net", data + "/com.corvanet.Tonvera.metainfo.xml"});
 
     // A path that needs quoting, as an installation in a home folder may have.
     TemporaryDirectory folder;
@@ -62,23 +42,20 @@ TEST(DesktopFilesTest, TheLauncherAndTheAutostartEntryAreValidAndShowTheSameAppl
     std::ofstream(folder.path() / "tonvera.desktop") << entry;
     expectValid("/usr/bin/desktop-file-validate", {(folder.path() / "tonvera.desktop").string()});
 
-    auto launcher = entryKeys(readFile(dataFile("tonvera.desktop")));
-    auto autostart = entryKeys(entry);
-    for (const char* key :
-         {"Type", "Name", "GenericName", "Comment", "Icon", "Categories", "StartupNotify"}) {
-        EXPECT_FALSE(launcher[key].empty()) << key;
-        EXPECT_EQ(autostart[key], launcher[key]) << key;
+    // It shows the same application as the launcher, started by its absolute path.
+    std::istringstream launcher(readData("tonvera.desktop"));
+    for (std::string line; std::getline(launcher, line);) {
+        if (std::regex_search(line, std::regex("^(Name|GenericName|Comment|Icon|Categories)="))) {
+            EXPECT_THAT(entry, HasSubstr(line + "\n"));
+        }
     }
-    EXPECT_EQ(autostart["TryExec"], executable.string());
-}
+    EXPECT_THAT(entry, HasSubstr("\nTryExec=" + executable.string() + "\n"));
 
-TEST(DesktopFilesTest, TheMetainfoIsValidAndTheReleaseNotesNameThisVersion) {
-    expectValid("/usr/bin/appstreamcli",
-                {"validate", "--no-net", dataFile("com.corvanet.Tonvera.metainfo.xml")});
-    EXPECT_THAT(readFile(dataFile("com.corvanet.Tonvera.metainfo.xml")),
-                ::testing::HasSubstr("<release version=\"" TONVERA_PROJECT_VERSION "\""));
-    EXPECT_THAT(readFile(dataFile("debian/changelog")),
-                StartsWith("tonvera (" TONVERA_DEBIAN_VERSION ") "));
+    // The release notes of both name the version being built.
+    EXPECT_THAT(readData("com.corvanet.Tonvera.metainfo.xml"),
+                HasSubstr("<release version=\"" TONVERA_PROJECT_VERSION "\""));
+    EXPECT_THAT(readData("debian/changelog"),
+                ::testing::StartsWith("tonvera (" TONVERA_DEBIAN_VERSION ") "));
 }
 
 }  // namespace
