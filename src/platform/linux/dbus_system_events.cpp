@@ -176,7 +176,8 @@ DBusSystemEvents::DBusSystemEvents(std::shared_ptr<MainQueue> mainQueue,
             UniqueFd wakeUp(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
             std::stop_callback onStop(stop, [&wakeUp] {
                 const std::uint64_t one = 1;
-                static_cast<void>(::write(wakeUp.get(), &one, sizeof one));
+                // Nothing to do when it fails: a full counter wakes the loop as well.
+                [[maybe_unused]] const ssize_t written = ::write(wakeUp.get(), &one, sizeof one);
             });
             ready.set_value();
 

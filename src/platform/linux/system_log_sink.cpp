@@ -2,7 +2,6 @@
 
 #include <system_error>
 
-#include "platform/linux/journal_log_sink.h"
 #include "platform/linux/stderr_log_sink.h"
 
 namespace tonvera {
@@ -10,7 +9,7 @@ namespace tonvera {
 std::shared_ptr<LogSink> makeSystemLogSink(const std::filesystem::path& journalSocket) {
     std::error_code error;
     if (std::filesystem::is_socket(journalSocket, error)) {
-        return std::make_shared<JournalLogSink>();
+        return std::make_shared<JournalLogSink>(journalSocket);
     }
     return std::make_shared<StderrLogSink>();
 }

@@ -21,9 +21,24 @@ std::string errnoText(int error) {
     return std::generic_category().message(error);
 }
 
+// A desktop entry's string value, where a backslash is itself an escape.
+std::string stringValue(const std::string& text) {
+    std::string value;
+    for (const char c : text) {
+        if (c == '\\') {
+            value += "\\\\";
+        } else if (c == '\n') {
+            value += "\\n";
+        } else {
+            value += c;
+        }
+    }
+    return value;
+}
+
 // A desktop entry's Exec argument: quoted when it holds anything but plain characters, with
-// the characters that stay special inside quotes escaped; then escaped once more as the
-// entry's string value, where a backslash is itself an escape.
+// the characters that stay special inside quotes escaped, and a percent sign doubled so it is
+// no field code; then escaped once more as a string value.
 std::string execArgument(const std::string& path) {
     const bool plain = path.find_first_of(" \t\n\"'\\><~|&;$*?#()`%=") == std::string::npos;
     std::string quoted;
@@ -39,19 +54,14 @@ std::string execArgument(const std::string& path) {
         }
         quoted += '"';
     }
-    std::string value;
+    std::string argument;
     for (const char c : quoted) {
-        if (c == '\\') {
-            value += "\\\\";
-        } else if (c == '%') {
-            value += "%%";
-        } else if (c == '\n') {
-            value += "\\n";
-        } else {
-            value += c;
+        argument += c;
+        if (c == '%') {
+            argument += '%';
         }
     }
-    return value;
+    return stringValue(argument);
 }
 
 void writeAtomically(const std::filesystem::path& path, const std::string& contents) {
@@ -122,12 +132,13 @@ std::string XdgAutostartLoginItem::entryText(const std::filesystem::path& execut
         "GenericName=Speaker Reconnect\n"
         "Comment=Keeps your sound on your preferred speaker\n"
         "Exec={}\n"
+        "TryExec={}\n"
         "Icon=tonvera\n"
         "Terminal=false\n"
         "StartupNotify=false\n"
-        "Categories=AudioVideo;Audio;Utility;\n"
+        "Categories=AudioVideo;Audio;\n"
         "X-GNOME-Autostart-enabled=true\n",
-        execArgument(executable.string()));
+        execArgument(executable.string()), stringValue(executable.string()));
 }
 
 LoginItemStatus XdgAutostartLoginItem::status() const {

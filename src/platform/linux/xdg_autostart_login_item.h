@@ -8,8 +8,10 @@
 namespace tonvera {
 
 // The login item as an XDG autostart entry: $XDG_CONFIG_HOME/autostart/tonvera.desktop.
+// Name, icon and categories are those of the installed launcher (data/tonvera.desktop).
 // Desktops start every entry there at login unless it says Hidden=true. Registering writes the
-// entry atomically with the running executable's absolute path; unregistering removes it.
+// entry atomically with the running executable's absolute path, also as TryExec, so desktops
+// skip an entry whose program was uninstalled; unregistering removes it.
 class XdgAutostartLoginItem final : public LoginItem {
   public:
     static constexpr const char* kFileName = "tonvera.desktop";

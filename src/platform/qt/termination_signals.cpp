@@ -20,7 +20,8 @@ constexpr std::array kSignals = {SIGTERM, SIGINT, SIGHUP};
 extern "C" void onTerminationSignal(int /*signal*/) {
     const int savedErrno = errno;
     const char byte = 1;
-    static_cast<void>(::write(wakePair[0], &byte, 1));
+    // Nothing to do when it fails: a full socket already holds a wake-up for the event loop.
+    [[maybe_unused]] const ssize_t written = ::write(wakePair[0], &byte, 1);
     errno = savedErrno;
 }
 
@@ -33,8 +34,8 @@ TerminationSignals::TerminationSignals() {
     }
     notifier_ = std::make_unique<QSocketNotifier>(wakePair[1], QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] {
-        char buffer[16];
-        while (::read(wakePair[1], buffer, sizeof buffer) > 0) {
+        std::array<char, 16> buffer{};
+        while (::read(wakePair[1], buffer.data(), buffer.size()) > 0) {
         }
         QCoreApplication::quit();
     });

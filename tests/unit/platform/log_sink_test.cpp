@@ -1,3 +1,4 @@
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,6 +19,14 @@ namespace {
 
 using ::testing::MatchesRegex;
 
+// The next datagram waiting at a journal socket of our own.
+std::string receive(int fd) {
+    std::string datagram(128UL * 1024, '\0');
+    const ssize_t size = ::recv(fd, datagram.data(), datagram.size(), MSG_DONTWAIT);
+    datagram.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    return datagram;
+}
+
 TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
     std::FILE* stream = std::tmpfile();
     ASSERT_NE(stream, nullptr);
@@ -27,10 +36,10 @@ TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
     logger.error("[AirPlay] failed");
 
     std::rewind(stream);
-    char buffer[512] = {};
+    std::array<char, 512> buffer{};
     std::string text;
-    while (std::fgets(buffer, sizeof buffer, stream) != nullptr) {
-        text += buffer;
+    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), stream) != nullptr) {
+        text += buffer.data();
     }
     std::fclose(stream);
     EXPECT_THAT(text,
@@ -41,7 +50,7 @@ TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
                              "\\[AirPlay\\] failed\n"));
 }
 
-TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExists) {
+TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExistsAndGetsEveryLineWithItsFields) {
     testing::TemporaryDirectory directory;
     const auto socketPath = directory.path() / "journal.socket";
     EXPECT_NE(dynamic_cast<StderrLogSink*>(makeSystemLogSink(socketPath).get()), nullptr);
@@ -59,7 +68,26 @@ TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExists) {
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_NE(dynamic_cast<JournalLogSink*>(makeSystemLogSink(socketPath).get()), nullptr);
+    const auto sink = makeSystemLogSink(socketPath);
+    ASSERT_NE(dynamic_cast<JournalLogSink*>(sink.get()), nullptr);
+
+    makeAirPlayLogger(sink).info("[AirPlay] Küche\nRadio");
+    // A value with a newline goes as its length (22, as 64-bit little endian) and its bytes.
+    EXPECT_EQ(receive(fd), "MESSAGE\n" + std::string("\x16\0\0\0\0\0\0\0", 8) +
+                               "[AirPlay] Küche\nRadio\nPRIORITY=6\nSYSLOG_IDENTIFIER=tonvera\n"
+                               "SUBSYSTEM=com.corvanet.Tonvera\nCATEGORY=AirPlay\n");
+
+    // A huge line arrives cut short at a character boundary instead of not at all.
+    std::string huge = "x";  // so that the cut falls inside a character
+    while (huge.size() < 100000) {
+        huge += "ä";
+    }
+    Logger(sink, "com.corvanet.Tonvera", "App").error("{}", huge);
+    const std::string datagram = receive(fd);
+    const std::string message = datagram.substr(8, datagram.find("\nPRIORITY=3\n") - 8);
+    EXPECT_GT(message.size(), 40000U);
+    EXPECT_TRUE(datagram.starts_with("MESSAGE=") && huge.starts_with(message) &&
+                message.size() % 2 == 1);
     ::close(fd);
 }
 
