@@ -6,171 +6,466 @@
     <message>
         <source>Tonvera — Welcome</source>
         <comment>Onboarding window title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Tonvera — Willkommen</translation>
     </message>
     <message>
         <source>OK</source>
         <comment>Alert button</comment>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Open at Mac startup?</source>
         <comment>LaunchAtLogin: ask title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Bei der Anmeldung starten?</translation>
     </message>
     <message>
         <source>Tonvera can start automatically at login, so your sound is always restored.</source>
         <comment>LaunchAtLogin: ask body</comment>
-        <translation type="unfinished"></translation>
+        <translation>Tonvera kann bei der Anmeldung automatisch starten, damit dein Ton immer wiederhergestellt wird.</translation>
     </message>
     <message>
         <source>Yes, enable</source>
         <comment>LaunchAtLogin: yes</comment>
-        <translation type="unfinished"></translation>
+        <translation>Ja, aktivieren</translation>
     </message>
     <message>
         <source>No</source>
         <comment>LaunchAtLogin: no</comment>
-        <translation type="unfinished"></translation>
+        <translation>Nein</translation>
     </message>
     <message>
         <source>You&apos;re up to date</source>
         <comment>Update: up to date title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Du bist auf dem neuesten Stand</translation>
     </message>
     <message>
         <source>Version %@ is installed.</source>
         <comment>Update: up to date body</comment>
-        <translation type="unfinished"></translation>
+        <translation>Version %@ ist installiert.</translation>
     </message>
     <message>
         <source>Update available</source>
         <comment>Update: available title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Update verfügbar</translation>
     </message>
     <message>
         <source>Version %@ is available (installed: %@). Download now?</source>
         <comment>Update: available body</comment>
-        <translation type="unfinished"></translation>
+        <translation>Version %1$@ ist verfügbar (installiert: %2$@). Jetzt herunterladen?</translation>
     </message>
     <message>
         <source>Download</source>
         <comment>Update: download button</comment>
-        <translation type="unfinished"></translation>
+        <translation>Herunterladen</translation>
     </message>
     <message>
         <source>Later</source>
         <comment>Alert button</comment>
-        <translation type="unfinished"></translation>
+        <translation>Später</translation>
     </message>
     <message>
         <source>Could not check for updates.</source>
         <comment>Update: failed title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Die Suche nach Updates ist fehlgeschlagen.</translation>
     </message>
     <message>
         <source>(not configured)</source>
         <comment>Menu: no device configured</comment>
-        <translation type="unfinished"></translation>
+        <translation>(nicht eingerichtet)</translation>
     </message>
     <message>
         <source>Output:</source>
         <comment>Menu: output section header</comment>
-        <translation type="unfinished"></translation>
+        <translation>Ausgabe:</translation>
     </message>
     <message>
         <source>Connect now</source>
         <comment>Menu: connect immediately</comment>
-        <translation type="unfinished"></translation>
+        <translation>Jetzt verbinden</translation>
     </message>
     <message>
         <source>Find AirPlay devices…</source>
         <comment>Menu: discover devices</comment>
-        <translation type="unfinished"></translation>
+        <translation>AirPlay-Geräte suchen …</translation>
         <extra-key>menu.find_devices</extra-key>
     </message>
     <message>
         <source>Reconnect after sleep</source>
         <comment>Menu: toggle wake reconnect</comment>
-        <translation type="unfinished"></translation>
+        <translation>Nach dem Ruhezustand neu verbinden</translation>
     </message>
     <message>
         <source>Connect at login</source>
         <comment>Menu: toggle login connect</comment>
-        <translation type="unfinished"></translation>
+        <translation>Bei der Anmeldung verbinden</translation>
     </message>
     <message>
         <source>Open Accessibility Settings…</source>
         <comment>Menu: open accessibility settings</comment>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen für Barrierefreiheit öffnen …</translation>
         <extra-key>menu.accessibility_settings</extra-key>
     </message>
     <message>
         <source>Open Settings…</source>
         <comment>Menu: open settings</comment>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen öffnen …</translation>
         <extra-key>menu.open_settings</extra-key>
     </message>
     <message>
         <source>Show Welcome / Onboarding…</source>
         <comment>Menu: show onboarding</comment>
-        <translation type="unfinished"></translation>
+        <translation>Willkommen / Einrichtung zeigen …</translation>
     </message>
     <message>
         <source>Check for Updates…</source>
         <comment>Menu: check for updates</comment>
-        <translation type="unfinished"></translation>
+        <translation>Nach Updates suchen …</translation>
         <extra-key>menu.check_updates</extra-key>
     </message>
     <message>
         <source>Quit Tonvera</source>
         <comment>Menu: quit app</comment>
-        <translation type="unfinished"></translation>
+        <translation>Tonvera beenden</translation>
     </message>
     <message>
         <source>No AirPlay devices found</source>
         <comment>Alert: no devices title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Keine AirPlay-Geräte gefunden</translation>
     </message>
     <message>
         <source>The Sound menu contained no sound-device-* entries. Please check Wi-Fi/AirPlay or enter the name manually.</source>
         <comment>Alert: no devices body</comment>
-        <translation type="unfinished"></translation>
+        <translation>Der Sound-Server bietet keine Ausgänge an. Bitte WLAN/AirPlay prüfen oder den Namen von Hand eingeben.</translation>
     </message>
     <message>
         <source>AirPlay devices found</source>
         <comment>Alert: devices found title</comment>
-        <translation type="unfinished"></translation>
+        <translation>AirPlay-Geräte gefunden</translation>
     </message>
     <message>
         <source>Available outputs:</source>
         <comment>Alert: devices list header</comment>
-        <translation type="unfinished"></translation>
+        <translation>Verfügbare Ausgänge:</translation>
     </message>
     <message>
         <source>Select a device to save it as the preferred output.</source>
         <comment>Alert: devices picker hint</comment>
-        <translation type="unfinished"></translation>
+        <translation>Wähle ein Gerät, um es als bevorzugten Ausgang zu speichern.</translation>
     </message>
     <message>
         <source>Cancel</source>
         <comment>Alert button</comment>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Could not find devices</source>
         <comment>Alert: discovery failed title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Geräte konnten nicht gesucht werden</translation>
     </message>
     <message>
         <source>Please enter the device name manually in Settings.</source>
         <comment>Alert: discovery failed body</comment>
-        <translation type="unfinished"></translation>
+        <translation>Bitte gib den Gerätenamen in den Einstellungen von Hand ein.</translation>
     </message>
     <message>
         <source>Open Settings</source>
         <comment>Alert button</comment>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>Welcome</source>
+        <translation>Willkommen</translation>
+    </message>
+    <message>
+        <source>Permissions</source>
+        <translation>Berechtigungen</translation>
+    </message>
+    <message>
+        <source>Speaker</source>
+        <translation>Lautsprecher</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+    <message>
+        <source>Tonvera</source>
+        <translation>Tonvera</translation>
+    </message>
+    <message>
+        <source>Automatically to the right speaker</source>
+        <translation>Automatisch zum richtigen Lautsprecher</translation>
+    </message>
+    <message>
+        <source>Your Mac doesn&apos;t always remember the AirPlay output after sleep or restart. This small menu bar app automatically restores your preferred speaker.</source>
+        <translation>Dein Rechner merkt sich den AirPlay-Ausgang nach dem Ruhezustand oder einem Neustart nicht immer. Diese kleine App im Systembereich stellt deinen bevorzugten Lautsprecher automatisch wieder her.</translation>
+    </message>
+    <message>
+        <source>After sleep</source>
+        <translation>Nach dem Ruhezustand</translation>
+    </message>
+    <message>
+        <source>Automatically restores the speaker after wake.</source>
+        <translation>Stellt den Lautsprecher nach dem Aufwachen automatisch wieder her.</translation>
+    </message>
+    <message>
+        <source>At login</source>
+        <translation>Bei der Anmeldung</translation>
+    </message>
+    <message>
+        <source>Optionally connects right after login.</source>
+        <translation>Verbindet auf Wunsch direkt nach der Anmeldung.</translation>
+    </message>
+    <message>
+        <source>Quietly in the background</source>
+        <translation>Leise im Hintergrund</translation>
+    </message>
+    <message>
+        <source>No big window, just a small icon in the menu bar.</source>
+        <translation>Kein großes Fenster, nur ein kleines Symbol im Systembereich.</translation>
+    </message>
+    <message>
+        <source>Reconnect automatically:</source>
+        <translation>Automatisch neu verbinden:</translation>
+    </message>
+    <message>
+        <source>Connect automatically on wake</source>
+        <translation>Nach dem Aufwachen automatisch verbinden</translation>
+    </message>
+    <message>
+        <source>Connect automatically at login</source>
+        <translation>Bei der Anmeldung automatisch verbinden</translation>
+    </message>
+    <message>
+        <source>Works on macOS 26 &amp; 27.</source>
+        <translation>Funktioniert mit PulseAudio und PipeWire.</translation>
+    </message>
+    <message>
+        <source>Permission</source>
+        <translation>Berechtigung</translation>
+    </message>
+    <message>
+        <source>To choose the audio output, the app needs your permission once.</source>
+        <translation>Um den Audioausgang zu wählen, braucht die App einmalig deine Erlaubnis.</translation>
+    </message>
+    <message>
+        <source>Permission granted</source>
+        <translation>Berechtigung erteilt</translation>
+    </message>
+    <message>
+        <source>All set — the app may control the Sound menu.</source>
+        <translation>Alles bereit — die App darf die Tonausgabe steuern.</translation>
+    </message>
+    <message>
+        <source>Permission missing</source>
+        <translation>Berechtigung fehlt</translation>
+    </message>
+    <message>
+        <source>Without this permission no speaker can be selected.</source>
+        <translation>Ohne diese Berechtigung kann kein Lautsprecher gewählt werden.</translation>
+    </message>
+    <message>
+        <source>How to enable the permission:</source>
+        <translation>So erteilst du die Berechtigung:</translation>
+    </message>
+    <message>
+        <source>Open System Settings</source>
+        <translation>Einstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>Privacy &amp; Security → Device Control and Data Access</source>
+        <translation>Barrierefreiheit → Hilfstechnologien</translation>
+    </message>
+    <message>
+        <source>Enable the switch for Tonvera</source>
+        <translation>Schalter für Tonvera einschalten</translation>
+    </message>
+    <message>
+        <source>Open Accessibility Settings</source>
+        <translation>Einstellungen für Barrierefreiheit öffnen</translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation>Erneut prüfen</translation>
+    </message>
+    <message>
+        <source>Detected automatically — you can continue.</source>
+        <translation>Automatisch erkannt — du kannst fortfahren.</translation>
+    </message>
+    <message>
+        <source>Choose AirPlay speaker</source>
+        <translation>AirPlay-Lautsprecher wählen</translation>
+    </message>
+    <message>
+        <source>Enter the name of your speaker — e.g. Living Room, Office or HomePod.</source>
+        <translation>Gib den Namen deines Lautsprechers ein — z. B. Wohnzimmer, Büro oder HomePod.</translation>
+    </message>
+    <message>
+        <source>Sound icon in the menu bar</source>
+        <translation>Sound-Server</translation>
+    </message>
+    <message>
+        <source>Found — please set it to always show.</source>
+        <translation>Gefunden — dein Sound-Server antwortet.</translation>
+    </message>
+    <message>
+        <source>Not found. The app cannot switch it on by itself:</source>
+        <translation>Nicht gefunden. Die App kann ihn nicht selbst starten:</translation>
+    </message>
+    <message>
+        <source>System Settings → Menu Bar → Sound → Always Show in Menu Bar</source>
+        <translation>Starte PulseAudio oder PipeWire (beide starten normalerweise mit deiner Sitzung) und prüfe erneut.</translation>
+    </message>
+    <message>
+        <source>It should look like this:</source>
+        <translation>So sollte es aussehen:</translation>
+    </message>
+    <message>
+        <source>Open Control Center</source>
+        <translation>Toneinstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>Speaker name</source>
+        <translation>Name des Lautsprechers</translation>
+    </message>
+    <message>
+        <source>e.g. Office</source>
+        <translation>z. B. Büro</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Testen</translation>
+    </message>
+    <message>
+        <source>Name exactly as shown in the Sound menu. Case sensitive.</source>
+        <translation>Der Name genau wie in deinen Toneinstellungen. Groß- und Kleinschreibung zählt.</translation>
+    </message>
+    <message>
+        <source>Search for AirPlay devices</source>
+        <translation>Nach AirPlay-Geräten suchen</translation>
+    </message>
+    <message>
+        <source>Accessibility permission required</source>
+        <translation>Berechtigung für Barrierefreiheit nötig</translation>
+    </message>
+    <message>
+        <source>Tip: keep the speaker on the same Wi-Fi network, then search again.</source>
+        <translation>Tipp: Lautsprecher im selben WLAN lassen und erneut suchen.</translation>
+    </message>
+    <message>
+        <source>Found outputs:</source>
+        <translation>Gefundene Ausgänge:</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Übernehmen</translation>
+    </message>
+    <message>
+        <source>Afterwards the app lives quietly in the menu bar and reconnects automatically after sleep &amp; login.</source>
+        <translation>Danach wohnt die App leise im Systembereich und verbindet sich nach Ruhezustand und Anmeldung automatisch neu.</translation>
+    </message>
+    <message>
+        <source>Error: %@</source>
+        <comment>Onboarding: discovery error</comment>
+        <translation>Fehler: %@</translation>
+    </message>
+    <message>
+        <source>%d device(s) found.</source>
+        <comment>Onboarding: discovery count</comment>
+        <translation>%d Gerät(e) gefunden.</translation>
+    </message>
+    <message>
+        <source>No devices found — enter the name manually or check Wi-Fi.</source>
+        <comment>Onboarding: discovery empty</comment>
+        <translation>Keine Geräte gefunden — gib den Namen von Hand ein oder prüfe das WLAN.</translation>
+    </message>
+    <message>
+        <source>No devices found.</source>
+        <comment>Onboarding: discovery empty short</comment>
+        <translation>Keine Geräte gefunden.</translation>
+    </message>
+    <message>
+        <source>Testing connection to %@…</source>
+        <comment>Onboarding: test status</comment>
+        <translation>Verbindung zu %@ wird getestet …</translation>
+    </message>
+    <message>
+        <source>Done — audio should now play via “%@”.</source>
+        <comment>Onboarding: test done</comment>
+        <translation>Fertig — der Ton sollte jetzt über „%@“ laufen.</translation>
+    </message>
+    <message>
+        <source>Menu bar app • auto reconnect</source>
+        <translation>App im Systembereich • verbindet automatisch</translation>
+    </message>
+    <message>
+        <source>Preferred audio output:</source>
+        <translation>Bevorzugte Audioausgabe:</translation>
+    </message>
+    <message>
+        <source>Connect now</source>
+        <translation>Jetzt verbinden</translation>
+    </message>
+    <message>
+        <source>Open at Mac startup</source>
+        <translation>Bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Find AirPlay devices</source>
+        <translation>AirPlay-Geräte suchen</translation>
+    </message>
+    <message>
+        <source>Available outputs:</source>
+        <translation>Verfügbare Ausgänge:</translation>
+    </message>
+    <message>
+        <source>Use</source>
+        <translation>Verwenden</translation>
+    </message>
+    <message>
+        <source>Check for Updates</source>
+        <translation>Nach Updates suchen</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Connecting to %@…</source>
+        <comment>Settings: connect status</comment>
+        <translation>Verbinde mit %@ …</translation>
+    </message>
+    <message>
+        <source>Done — see log for details.</source>
+        <comment>Settings: connect done</comment>
+        <translation>Fertig — Details im Protokoll.</translation>
+    </message>
+    <message>
+        <source>No devices found. Enter the name manually.</source>
+        <comment>Settings: discovery empty</comment>
+        <translation>Keine Geräte gefunden. Bitte den Namen von Hand eingeben.</translation>
+    </message>
+    <message>
+        <source>Error: %@</source>
+        <comment>Settings: discovery error</comment>
+        <translation>Fehler: %@</translation>
+    </message>
+    <message>
+        <source>Version %@</source>
+        <comment>Settings: version</comment>
+        <translation>Version %@</translation>
+    </message>
+    <message>
+        <source>• %@</source>
+        <translation>• %@</translation>
     </message>
 </context>
 </TS>

@@ -1,4 +1,471 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
+<context>
+    <name>Tonvera</name>
+    <message>
+        <source>Open at Mac startup?</source>
+        <comment>LaunchAtLogin: ask title</comment>
+        <translation>Open at login?</translation>
+    </message>
+    <message>
+        <source>Tonvera can start automatically at login, so your sound is always restored.</source>
+        <comment>LaunchAtLogin: ask body</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes, enable</source>
+        <comment>LaunchAtLogin: yes</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <comment>LaunchAtLogin: no</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <comment>Alert button</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You&apos;re up to date</source>
+        <comment>Update: up to date title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %@ is installed.</source>
+        <comment>Update: up to date body</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update available</source>
+        <comment>Update: available title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %@ is available (installed: %@). Download now?</source>
+        <comment>Update: available body</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <comment>Update: download button</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <comment>Alert button</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not check for updates.</source>
+        <comment>Update: failed title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(not configured)</source>
+        <comment>Menu: no device configured</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output:</source>
+        <comment>Menu: output section header</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect now</source>
+        <comment>Menu: connect immediately</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Find AirPlay devices…</source>
+        <comment>Menu: discover devices</comment>
+        <translation type="unfinished"></translation>
+        <extra-key>menu.find_devices</extra-key>
+    </message>
+    <message>
+        <source>Reconnect after sleep</source>
+        <comment>Menu: toggle wake reconnect</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect at login</source>
+        <comment>Menu: toggle login connect</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Accessibility Settings…</source>
+        <comment>Menu: open accessibility settings</comment>
+        <translation type="unfinished"></translation>
+        <extra-key>menu.accessibility_settings</extra-key>
+    </message>
+    <message>
+        <source>Open Settings…</source>
+        <comment>Menu: open settings</comment>
+        <translation type="unfinished"></translation>
+        <extra-key>menu.open_settings</extra-key>
+    </message>
+    <message>
+        <source>Show Welcome / Onboarding…</source>
+        <comment>Menu: show onboarding</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check for Updates…</source>
+        <comment>Menu: check for updates</comment>
+        <translation type="unfinished"></translation>
+        <extra-key>menu.check_updates</extra-key>
+    </message>
+    <message>
+        <source>Quit Tonvera</source>
+        <comment>Menu: quit app</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No AirPlay devices found</source>
+        <comment>Alert: no devices title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The Sound menu contained no sound-device-* entries. Please check Wi-Fi/AirPlay or enter the name manually.</source>
+        <comment>Alert: no devices body</comment>
+        <translation>The sound server offered no outputs. Please check Wi-Fi/AirPlay or enter the name manually.</translation>
+    </message>
+    <message>
+        <source>AirPlay devices found</source>
+        <comment>Alert: devices found title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Available outputs:</source>
+        <comment>Alert: devices list header</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select a device to save it as the preferred output.</source>
+        <comment>Alert: devices picker hint</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <comment>Alert button</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not find devices</source>
+        <comment>Alert: discovery failed title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please enter the device name manually in Settings.</source>
+        <comment>Alert: discovery failed body</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Settings</source>
+        <comment>Alert button</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Welcome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Permissions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Speaker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tonvera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatically to the right speaker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your Mac doesn&apos;t always remember the AirPlay output after sleep or restart. This small menu bar app automatically restores your preferred speaker.</source>
+        <translation>Your computer doesn&apos;t always remember the AirPlay output after sleep or restart. This small tray app automatically restores your preferred speaker.</translation>
+    </message>
+    <message>
+        <source>After sleep</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatically restores the speaker after wake.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>At login</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Optionally connects right after login.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quietly in the background</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No big window, just a small icon in the menu bar.</source>
+        <translation>No big window, just a small icon in the system tray.</translation>
+    </message>
+    <message>
+        <source>Reconnect automatically:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect automatically on wake</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect automatically at login</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Works on macOS 26 &amp; 27.</source>
+        <translation>Works with PulseAudio and PipeWire.</translation>
+    </message>
+    <message>
+        <source>Permission</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>To choose the audio output, the app needs your permission once.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Permission granted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All set — the app may control the Sound menu.</source>
+        <translation>All set — the app may control the sound output.</translation>
+    </message>
+    <message>
+        <source>Permission missing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Without this permission no speaker can be selected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>How to enable the permission:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open System Settings</source>
+        <translation>Open your desktop&apos;s settings</translation>
+    </message>
+    <message>
+        <source>Privacy &amp; Security → Device Control and Data Access</source>
+        <translation>Accessibility → Assistive technologies</translation>
+    </message>
+    <message>
+        <source>Enable the switch for Tonvera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Accessibility Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Detected automatically — you can continue.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose AirPlay speaker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter the name of your speaker — e.g. Living Room, Office or HomePod.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound icon in the menu bar</source>
+        <translation>Sound server</translation>
+    </message>
+    <message>
+        <source>Found — please set it to always show.</source>
+        <translation>Found — your sound server answers.</translation>
+    </message>
+    <message>
+        <source>Not found. The app cannot switch it on by itself:</source>
+        <translation>Not found. The app cannot start it by itself:</translation>
+    </message>
+    <message>
+        <source>System Settings → Menu Bar → Sound → Always Show in Menu Bar</source>
+        <translation>Start PulseAudio or PipeWire (both normally start with your session), then check again.</translation>
+    </message>
+    <message>
+        <source>It should look like this:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Control Center</source>
+        <translation>Open Sound Settings</translation>
+    </message>
+    <message>
+        <source>Speaker name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>e.g. Office</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name exactly as shown in the Sound menu. Case sensitive.</source>
+        <translation>Name exactly as shown in your sound settings. Case sensitive.</translation>
+    </message>
+    <message>
+        <source>Search for AirPlay devices</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Accessibility permission required</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tip: keep the speaker on the same Wi-Fi network, then search again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Found outputs:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Afterwards the app lives quietly in the menu bar and reconnects automatically after sleep &amp; login.</source>
+        <translation>Afterwards the app lives quietly in the system tray and reconnects automatically after sleep &amp; login.</translation>
+    </message>
+    <message>
+        <source>Tonvera — Welcome</source>
+        <comment>Onboarding window title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error: %@</source>
+        <comment>Onboarding: discovery error</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%d device(s) found.</source>
+        <comment>Onboarding: discovery count</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No devices found — enter the name manually or check Wi-Fi.</source>
+        <comment>Onboarding: discovery empty</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No devices found.</source>
+        <comment>Onboarding: discovery empty short</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Testing connection to %@…</source>
+        <comment>Onboarding: test status</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done — audio should now play via “%@”.</source>
+        <comment>Onboarding: test done</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Menu bar app • auto reconnect</source>
+        <translation>Tray app • auto reconnect</translation>
+    </message>
+    <message>
+        <source>Preferred audio output:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open at Mac startup</source>
+        <translation>Open at login</translation>
+    </message>
+    <message>
+        <source>Find AirPlay devices</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Available outputs:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check for Updates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting to %@…</source>
+        <comment>Settings: connect status</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done — see log for details.</source>
+        <comment>Settings: connect done</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No devices found. Enter the name manually.</source>
+        <comment>Settings: discovery empty</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error: %@</source>
+        <comment>Settings: discovery error</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %@</source>
+        <comment>Settings: version</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>• %@</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>
