@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Draws the windows in their main states, light and dark, into docs/screenshots/ on a private
-# X server. Usage: scripts/screenshots.sh [name filter, e.g. settings-devices]
+# Draws the windows in their main states, light and dark, and the tray menu of a running
+# Tonvera, into docs/screenshots/ on a private X server.
+# Usage: scripts/screenshots.sh [name filter, e.g. settings-devices]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset dev >/dev/null
-cmake --build build/dev --target tonvera_screenshots
+cmake --build build/dev --target tonvera_screenshots tonvera
 
 # A fixed screen and resolution, so the pictures do not depend on the machine they come from.
 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
     env QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= QT_SCALE_FACTOR=1 \
     build/dev/tests/tonvera_screenshots docs/screenshots "$@"
+
+# The menu as a panel shows it after a click on the tray icon.
+if [[ "menu" == *"${1:-}"* ]]; then
+    /usr/bin/python3 tests/integration/desktop/menu_screenshot.py build/dev/src/tonvera \
+        docs/screenshots/menu.png
+    echo "wrote docs/screenshots/menu.png"
+fi

@@ -326,7 +326,7 @@
     </message>
     <message>
         <source>It should look like this:</source>
-        <translation>So sollte es aussehen:</translation>
+        <translation>Läuft er, zeigt dein Panel das Ton-Symbol:</translation>
     </message>
     <message>
         <source>Open Control Center</source>

@@ -321,7 +321,7 @@
     </message>
     <message>
         <source>It should look like this:</source>
-        <translation type="unfinished"></translation>
+        <translation>When it runs, your panel shows the sound icon:</translation>
     </message>
     <message>
         <source>Open Control Center</source>

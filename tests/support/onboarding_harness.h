@@ -30,7 +30,9 @@ struct OnboardingHarness {
     std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
     std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
     std::shared_ptr<AppSettings> settings = std::make_shared<AppSettings>(defaults);
-    std::shared_ptr<SourceLocalizer> localizer = std::make_shared<SourceLocalizer>();
+    std::shared_ptr<SourceLocalizer> sourceTexts = std::make_shared<SourceLocalizer>();
+    // What the view looks its texts up in: the English sources unless a test sets another.
+    std::shared_ptr<Localizer> localizer = sourceTexts;
     std::shared_ptr<ReconnectOrchestrator> orchestrator = std::make_shared<ReconnectOrchestrator>(
         selectors().makeNative(), selectors().makeScript(), menu, time, log);
     int finishCalls = 0;

@@ -30,7 +30,9 @@ struct SettingsViewHarness {
     std::shared_ptr<ManualTaskRunner> tasks = std::make_shared<ManualTaskRunner>();
     std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
     std::shared_ptr<AppSettings> settings = std::make_shared<AppSettings>(defaults);
-    std::shared_ptr<SourceLocalizer> localizer = std::make_shared<SourceLocalizer>();
+    std::shared_ptr<SourceLocalizer> sourceTexts = std::make_shared<SourceLocalizer>();
+    // What the view looks its texts up in: the English sources unless a test sets another.
+    std::shared_ptr<Localizer> localizer = sourceTexts;
     std::shared_ptr<RecordingApplication> application = std::make_shared<RecordingApplication>();
     SelectorFactory selectors{menu, menu, workspace, menu, launcher, time, log};
     std::shared_ptr<ReconnectOrchestrator> orchestrator = std::make_shared<ReconnectOrchestrator>(

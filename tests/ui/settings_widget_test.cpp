@@ -94,7 +94,7 @@ TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
     icon.save(QDir(icons.path()).filePath("tonvera.png"));
     QIcon::setFallbackSearchPaths({icons.path()});
     QIcon::setThemeName(QStringLiteral("hicolor"));
-    localizer->translate("Quit", "", "Quit & Close");
+    sourceTexts->translate("Quit", "", "Quit & Close");
     open();
 
     const std::map<const char*, const char*> texts = {

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +15,24 @@
 
 namespace tonvera::screenshots {
 namespace {
+
+// Texts through one of the translation files compiled into the application.
+class ResourceLocalizer final : public Localizer {
+  public:
+    explicit ResourceLocalizer(const QString& language) {
+        static_cast<void>(translator_.load(QStringLiteral("tonvera_") + language,
+                                           QStringLiteral(":/i18n")));
+    }
+
+    std::string localized(const LocalizedText& text) const override {
+        const char* comment = text.comment != nullptr && *text.comment != '\0' ? text.comment : nullptr;
+        const QString translated = translator_.translate(text.context, text.source, comment);
+        return translated.isEmpty() ? std::string(text.source) : translated.toStdString();
+    }
+
+  private:
+    QTranslator translator_;
+};
 
 QPalette darkPalette() {
     QPalette palette;
@@ -75,6 +94,17 @@ bool draw(const Scene& scene, const QString& folder, const char* appearance) {
 }
 
 }  // namespace
+
+std::shared_ptr<Localizer> englishLocalizer() {
+    static const auto english = std::make_shared<ResourceLocalizer>(QStringLiteral("en"));
+    return english;
+}
+
+std::shared_ptr<Localizer> germanLocalizer() {
+    static const auto german = std::make_shared<ResourceLocalizer>(QStringLiteral("de"));
+    return german;
+}
+
 }  // namespace tonvera::screenshots
 
 int main(int argc, char** argv) {
@@ -89,6 +119,9 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
 
     std::vector<Scene> scenes = settingsScenes();
+    for (auto& scene : onboardingScenes()) {
+        scenes.push_back(std::move(scene));
+    }
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     bool allSaved = true;

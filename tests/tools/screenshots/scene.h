@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/localizer.h"
+
 namespace tonvera::screenshots {
 
 // One window in one state, ready to be drawn: its content widget, the window's content size,
@@ -26,7 +28,12 @@ struct Scene {
     std::function<SceneWindow()> build;
 };
 
+// The application's own translations, as a Linux desktop in English or German shows them.
+std::shared_ptr<Localizer> englishLocalizer();
+std::shared_ptr<Localizer> germanLocalizer();
+
 // Each window contributes its scenes from its own source file.
 std::vector<Scene> settingsScenes();
+std::vector<Scene> onboardingScenes();
 
 }  // namespace tonvera::screenshots

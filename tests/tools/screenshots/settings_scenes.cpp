@@ -1,6 +1,5 @@
 // The Settings window in its main states, over the real view state with test doubles behind
 // it: a scripted Sound menu, a scripted osascript and the real orchestrator, in virtual time.
-#include <array>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -18,43 +17,11 @@ namespace {
 using namespace std::chrono_literals;
 using namespace tonvera::testing;
 
-// German texts as proposed for the translation table: the longest labels the window shows.
-void speakGerman(SourceLocalizer& localizer) {
-    const std::vector<std::array<const char*, 3>> texts = {
-        {"Menu bar app • auto reconnect", "", "Menüleisten-App • verbindet automatisch"},
-        {"Permission granted", "", "Berechtigung erteilt"},
-        {"Permission missing", "", "Berechtigung fehlt"},
-        {"Preferred audio output:", "", "Bevorzugte Audioausgabe:"},
-        {"e.g. Office", "", "z. B. Büro"},
-        {"Connect now", "", "Jetzt verbinden"},
-        {"Connecting to %@…", "Settings: connect status", "Verbinde mit %@ …"},
-        {"Done — see log for details.", "Settings: connect done", "Fertig – Details im Protokoll."},
-        {"Connect automatically on wake", "", "Nach dem Ruhezustand automatisch verbinden"},
-        {"Connect automatically at login", "", "Bei der Anmeldung automatisch verbinden"},
-        {"Open at Mac startup", "", "Beim Start des Mac öffnen"},
-        {"Find AirPlay devices", "", "AirPlay-Geräte suchen"},
-        {"Accessibility permission required", "", "Bedienungshilfen-Zugriff erforderlich"},
-        {"Available outputs:", "", "Verfügbare Ausgänge:"},
-        {"Use", "", "Verwenden"},
-        {"No devices found. Enter the name manually.", "Settings: discovery empty",
-         "Keine Geräte gefunden. Bitte den Namen von Hand eingeben."},
-        {"Error: %@", "Settings: discovery error", "Fehler: %@"},
-        {"Check for Updates", "", "Nach Updates suchen"},
-        {"Open Accessibility Settings", "", "Bedienungshilfen-Einstellungen öffnen"},
-        {"Quit", "", "Beenden"},
-    };
-    for (const auto& [source, comment, german] : texts) {
-        localizer.translate(source, comment, german);
-    }
-}
-
 struct SettingsWorld : SettingsViewHarness {
     std::shared_ptr<SettingsView> view;
 
     SettingsWorld(const std::vector<std::string>& outputs, bool german) {
-        if (german) {
-            speakGerman(*localizer);
-        }
+        localizer = german ? germanLocalizer() : englishLocalizer();
         version = std::string(build_config::kVersion.value_or("?"));
         SoundMenuScene::build(*menu, outputs);
         settings->setDeviceName("Wohnzimmer");

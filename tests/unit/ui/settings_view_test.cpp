@@ -62,7 +62,7 @@ TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFail
 TEST_F(SettingsViewTest, ConnectShowsItsStatusAndClearsItThreeSecondsAfterTheRun) {
     SoundMenuScene::build(*menu, {"Küche", "Wohnzimmer"});
     settings->setDeviceName("Wohnzimmer");
-    localizer->translate("Connecting to %@…", "Settings: connect status", "Verbinde mit %@ …");
+    sourceTexts->translate("Connecting to %@…", "Settings: connect status", "Verbinde mit %@ …");
 
     view->startConnect();
     view->startConnect();

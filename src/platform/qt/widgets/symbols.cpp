@@ -25,7 +25,7 @@ constexpr std::array kSymbols = {
     SymbolName{"moon.zzz.fill", "weather-clear-night-symbolic"},
     SymbolName{"person.fill.checkmark", "avatar-default-symbolic"},
     SymbolName{"waveform", "audio-x-generic-symbolic"},
-    SymbolName{"info.circle", "dialog-information-symbolic"},
+    SymbolName{"info.circle", "help-about-symbolic"},
     SymbolName{"1.circle.fill", ""},
     SymbolName{"2.circle.fill", ""},
     SymbolName{"3.circle.fill", ""},

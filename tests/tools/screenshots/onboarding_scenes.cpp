@@ -1,9 +1,28 @@
-#include "onboarding_scenes.h"
+#include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 
+#include "platform/qt/widgets/onboarding_widget.h"
 #include "platform/testing/sound_menu_scene.h"
+#include "support/onboarding_harness.h"
+#include "tools/screenshots/scene.h"
 
-namespace tonvera::testing {
+namespace tonvera::screenshots {
 namespace {
+
+using testing::exited;
+using testing::hostApplication;
+using testing::OnboardingHarness;
+using testing::SoundMenuScene;
+
+// One state of the onboarding window: its surroundings before the window opens, and what
+// happens in the open window; some are also drawn with the page scrolled to its end.
+struct OnboardingScene {
+    std::string name;
+    std::function<void(OnboardingHarness&)> prepare;
+    std::function<void(OnboardingHarness&, OnboardingView&)> play;
+    bool alsoScrolled = false;
+};
 
 void withSoundMenu(OnboardingHarness& harness) {
     SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Büro", "HomePod Küche"});
@@ -21,9 +40,7 @@ void toSpeakerPage(OnboardingHarness& harness, OnboardingView& view) {
     harness.settle();
 }
 
-}  // namespace
-
-std::vector<OnboardingScene> onboardingScenes() {
+std::vector<OnboardingScene> onboardingStates() {
     std::vector<OnboardingScene> scenes;
     scenes.push_back({"welcome", withSoundMenu, [](auto&, auto&) {}});
     scenes.push_back({"permission-missing",
@@ -101,4 +118,44 @@ std::vector<OnboardingScene> onboardingScenes() {
     return scenes;
 }
 
-}  // namespace tonvera::testing
+Scene sceneOf(const OnboardingScene& state, bool scrolled) {
+    return Scene{"onboarding-" + state.name + (scrolled ? "-scrolled" : ""), [state, scrolled] {
+                     auto harness = std::make_shared<OnboardingHarness>();
+                     harness->localizer = englishLocalizer();
+                     state.prepare(*harness);
+                     auto view = harness->makeView();
+                     SceneWindow window{makeOnboardingWidget(view),
+                                        QSize(OnboardingView::kContentWidth,
+                                              OnboardingView::kContentHeight),
+                                        std::make_shared<std::pair<decltype(harness),
+                                                                   decltype(view)>>(harness, view),
+                                        {}};
+                     window.afterShow = [state, scrolled, harness, view,
+                                         widget = window.widget.get()] {
+                         state.play(*harness, *view);
+                         if (scrolled) {
+                             auto* scroll =
+                                 widget->findChild<QScrollArea*>(QStringLiteral("pageScrollArea"));
+                             QApplication::processEvents();
+                             scroll->verticalScrollBar()->setValue(
+                                 scroll->verticalScrollBar()->maximum());
+                         }
+                     };
+                     return window;
+                 }};
+}
+
+}  // namespace
+
+std::vector<Scene> onboardingScenes() {
+    std::vector<Scene> scenes;
+    for (const auto& state : onboardingStates()) {
+        scenes.push_back(sceneOf(state, false));
+        if (state.alsoScrolled) {
+            scenes.push_back(sceneOf(state, true));
+        }
+    }
+    return scenes;
+}
+
+}  // namespace tonvera::screenshots
