@@ -46,6 +46,7 @@ int QtAlerts::runModal(const AlertSpec& alert) {
         titles.push_back(localizer_->localized(TONVERA_TRANSLATE("Tonvera", "OK", "Alert button")));
     }
     std::vector<QAbstractButton*> buttons;
+    buttons.reserve(titles.size());
     for (const auto& title : titles) {
         // Own roles keep Qt from reordering the buttons by platform convention.
         buttons.push_back(box.addButton(withoutAccelerators(title), QMessageBox::ActionRole));

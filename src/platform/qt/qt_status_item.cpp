@@ -44,11 +44,11 @@ QIcon textIcon(const QString& text) {
     painter.setFont(font);
     painter.setPen(QApplication::palette().color(QPalette::WindowText));
     painter.drawText(pixmap.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
-    return QIcon(pixmap);
+    return {pixmap};
 }
 
 QKeySequence shortcutFor(const std::string& keyEquivalent) {
-    return QKeySequence(QStringLiteral("Ctrl+") + QString::fromStdString(keyEquivalent).toUpper());
+    return {QStringLiteral("Ctrl+") + QString::fromStdString(keyEquivalent).toUpper()};
 }
 
 // Qt exports the tray over D-Bus when a StatusNotifierWatcher is on the session bus. Asking

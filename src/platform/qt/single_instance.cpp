@@ -8,12 +8,13 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <string_view>
 
 namespace tonvera {
 namespace {
 
-constexpr char kReopenRequest[] = "reopen\n";
-constexpr char kReopenAnswer[] = "ok\n";
+constexpr std::string_view kReopenRequest = "reopen\n";
+constexpr std::string_view kReopenAnswer = "ok\n";
 
 }  // namespace
 
@@ -62,8 +63,8 @@ bool SingleInstance::claim(std::function<void()> onReopen) {
                                                   if (!client->canReadLine()) {
                                                       return;
                                                   }
-                                                  if (client->readLine() == kReopenRequest) {
-                                                      client->write(kReopenAnswer);
+                                                  if (client->readLine() == kReopenRequest.data()) {
+                                                      client->write(kReopenAnswer.data());
                                                       client->flush();
                                                       onReopen();
                                                   }
@@ -83,10 +84,10 @@ bool SingleInstance::askRunningInstanceToReopen(std::chrono::milliseconds limit)
         socket.connectToServer(socketPath);
         if (socket.waitForConnected(
                 static_cast<int>(std::min<qint64>(deadline.remainingTime(), 500)))) {
-            socket.write(kReopenRequest);
+            socket.write(kReopenRequest.data());
             if (socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())) &&
                 socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-                return socket.readAll() == kReopenAnswer;
+                return socket.readAll() == kReopenAnswer.data();
             }
             return false;
         }
