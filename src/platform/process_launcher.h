@@ -17,7 +17,8 @@ struct ProcessResult {
     };
 
     Ending ending = Ending::exited;
-    // The exit code, or 128 + the signal number when a signal ended it.
+    // The exit code, or 128 + the signal number when a signal ended it; -1 when it cannot be
+    // known (another party reaped the process).
     int exitStatus = 0;
     // Both outputs as raw bytes, read while the process ran.
     std::string standardOutput;
