@@ -136,6 +136,29 @@ TEST_F(JsonDefaultsTest, LeftoverTemporaryFilesAreRemovedAtStart) {
     EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
 }
 
+TEST_F(JsonDefaultsTest, ALinkedSettingsFileIsWrittenThroughTheLinkWhichStays) {
+    // Kept in a dotfiles repository and linked into the configuration folder.
+    const auto dotfiles = temporary.path() / "dotfiles";
+    std::filesystem::create_directories(dotfiles);
+    std::filesystem::create_directories(folder);
+    writeFile(dotfiles / "tonvera.json", R"({"preferredAudioOutput": "Büro"})");
+    std::filesystem::create_symlink("../../dotfiles/tonvera.json", folder / "settings.json");
+
+    AppSettings settings(open());
+    EXPECT_EQ(settings.deviceName(), "Büro");
+    settings.setDeviceName("Küche");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "settings.json"));
+    EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
+    EXPECT_THAT(filesIn(dotfiles), ElementsAre("tonvera.json"));
+    EXPECT_EQ(AppSettings(open()).deviceName(), "Küche");
+
+    // A link whose target does not exist yet gets it created.
+    std::filesystem::remove(dotfiles / "tonvera.json");
+    AppSettings(open()).setDeviceName("Flur");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "settings.json"));
+    EXPECT_EQ(AppSettings(open()).deviceName(), "Flur");
+}
+
 TEST_F(JsonDefaultsTest, AFailedWriteIsLoggedLeavesNoDebrisAndKeepsTheValueInMemory) {
     auto defaults = open();
     AppSettings settings(defaults);

@@ -92,7 +92,7 @@ TEST_F(SettingsFixture, WrongTypesFallBackPerProperty) {
     defaults->preload("launchAtLogin", false);
     defaults->preload("retryInterval", std::string("2.5"));
     defaults->preload("hasCompletedOnboarding", std::string("YES"));
-    defaults->preload("launchAtLoginAsked", std::int64_t{1});
+    defaults->preload("launchAtLoginAsked", std::string("1"));
 
     const AppSettings settings = load();
     EXPECT_EQ(settings.deviceName(), "Arbeitszimmer");
