@@ -17,7 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 struct PoolTest : ::testing::Test {
     std::shared_ptr<testing::MemoryLogSink> log = std::make_shared<testing::MemoryLogSink>();
@@ -71,28 +70,19 @@ TEST_F(PoolTest, ACallersTokenStopsItsTaskOnly) {
 }
 
 TEST_F(PoolTest, APoolReleasedInsideItsOwnTaskNeverJoinsThatWorker) {
-    // The task holds the last reference, so the pool goes away on its own worker.
-    class Holder {
-      public:
-        Holder(std::shared_ptr<ThreadPoolTaskRunner> pool, std::promise<void>& released)
-            : pool_(std::move(pool)), released_(released) {}
-        ~Holder() {
-            pool_.reset();
-            released_.set_value();  // reached only when no exception left the destructor
+    struct LastReference {
+        std::shared_ptr<ThreadPoolTaskRunner> pool;
+        std::promise<void>* released;
+        ~LastReference() {
+            pool.reset();           // the pool goes away on its own worker
+            released->set_value();  // reached only when no exception left its destructor
         }
-        Holder(const Holder&) = delete;
-        Holder& operator=(const Holder&) = delete;
-
-      private:
-        std::shared_ptr<ThreadPoolTaskRunner> pool_;
-        std::promise<void>& released_;
     };
     std::promise<void> released;
     std::latch dropped(1);
     auto pool = std::make_shared<ThreadPoolTaskRunner>(2, log);
-    pool->submit([holder = std::make_shared<Holder>(pool, released), &dropped](std::stop_token) {
-        dropped.wait();
-    });
+    pool->submit([last = std::shared_ptr<LastReference>(new LastReference{pool, &released}),
+                  &dropped](std::stop_token) { dropped.wait(); });
     pool.reset();
     dropped.count_down();
     released.get_future().get();
@@ -145,23 +135,20 @@ TEST_F(PoolTest, CompletionsReachTheMainQueueWithTheValueOrTheErrorAndNeverForDr
             }
             completed.push_back(std::to_string(outcome.value()));
         } catch (const std::exception& error) {
-            completed.push_back(error.what());
+            completed.emplace_back(error.what());
         }
     };
     std::latch blocking(1);
+    const auto blockUntilStopped = [&](std::stop_token stop) {
+        blocking.count_down();
+        return clock.sleepFor(1h, std::move(stop)) ? 0 : 1;
+    };
     submitWithCompletion(
         runner, mainQueue, [](std::stop_token) { return 42; }, record);
     submitWithCompletion(
-        runner, mainQueue, [](std::stop_token) -> int { throw std::runtime_error("no network"); },
+        runner, mainQueue, [](std::stop_token) -> int { throw std::runtime_error("offline"); },
         record);
-    submitWithCompletion(
-        runner, mainQueue,
-        [&](std::stop_token stop) {
-            blocking.count_down();
-            clock.sleepFor(1h, stop);
-            return 1;
-        },
-        record);
+    submitWithCompletion(runner, mainQueue, blockUntilStopped, record);
     submitWithCompletion(
         runner, mainQueue, [](std::stop_token) { return 2; }, record);
     blocking.wait();
@@ -169,7 +156,7 @@ TEST_F(PoolTest, CompletionsReachTheMainQueueWithTheValueOrTheErrorAndNeverForDr
 
     runner.shutdown();  // the blocking task ends with its stopped token; the last one is dropped
     mainQueue->advanceBy(0s);
-    EXPECT_THAT(completed, ElementsAre("42", "no network", "1"));
+    EXPECT_THAT(completed, ElementsAre("42", "offline", "1"));
 }
 
 TEST(SteadyClockTest, SleepsEndEarlyOnlyOnAStopRequest) {
