@@ -53,7 +53,9 @@ class TaskOutcome {
 // shorter life (a window) holds it weakly. Returns whether the task was queued.
 template <typename Work, typename Completion>
 bool submitWithCompletion(TaskRunner& tasks, std::shared_ptr<MainQueue> mainQueue, Work work,
-                          Completion completion, std::stop_token callerStop = {}) {
+                          Completion completion,
+                          // NOLINTNEXTLINE(performance-unnecessary-value-param): as submit takes it
+                          std::stop_token callerStop = {}) {
     using Result = std::invoke_result_t<Work&, std::stop_token>;
     static_assert(!std::is_void_v<Result>, "return a value (std::monostate for none)");
     return tasks.submit(

@@ -17,7 +17,6 @@ namespace tonvera {
 namespace {
 
 using Command = DesktopWorkspace::Command;
-using ::testing::ElementsAre;
 
 TEST(DesktopWorkspaceTest, OnlyPanesWithACounterpartAndWebAddressesHaveCommands) {
     EXPECT_EQ(DesktopWorkspace::commandsFor(

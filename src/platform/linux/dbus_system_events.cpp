@@ -100,7 +100,7 @@ class DBusSystemEvents::Watcher {
     };
 
     void connect(const char* name, const std::optional<std::string>& address,
-                 std::vector<Signal> signals) {
+                 const std::vector<Signal>& signals) {
         const bool system = std::string_view(name) == "system";
         sd_bus* raw = nullptr;
         int result = 0;
@@ -122,7 +122,7 @@ class DBusSystemEvents::Watcher {
             return;
         }
         Bus& bus = buses_.emplace_back(Bus{this, name, {}, 0, false, std::move(connection)});
-        for (auto& signal : signals) {
+        for (const auto& signal : signals) {
             auto& watched = bus.signals.emplace_back(std::make_unique<Signal>(signal));
             watched->bus = &bus;
             // Asynchronous: the answer comes through the loop like any other message.

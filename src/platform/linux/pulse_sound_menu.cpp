@@ -29,8 +29,8 @@ enum class Kind {
 // real process of ours could be confused with.
 struct Host {
     menu::Host names;
-    std::int32_t processIdentifier;
-    Kind kind;
+    std::int32_t processIdentifier = 0;
+    Kind kind = Kind::gone;
 };
 constexpr std::array<Host, 3> kHosts = {{
     {menu::kMenuBarAgentHost, -1001, Kind::menuBarAgent},
