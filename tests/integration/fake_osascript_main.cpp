@@ -7,7 +7,8 @@
 //   --hang               never exit; with --ignore-term, not even on SIGTERM
 //   --orphan             leave a grandchild that holds standard output open (its process
 //                        number goes to standard error at once), then go on
-//   --announce PATH      write "ready" to PATH (a FIFO: blocks until the test reads it)
+//   --announce PATH      write the last grandchild's number (or 0) to PATH, a FIFO: blocks
+//                        until the test reads it
 //   --shrink-parent-fd-limit  lower the parent's open-file limit to 3, so its next poll fails
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     std::string err;
     int status = 0;
     bool hang = false;
+    pid_t grandchild = 0;
     std::string script;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string_view(argv[i]) == "-e") {
@@ -95,7 +97,7 @@ int main(int argc, char** argv) {
         } else if (option == "--ignore-term") {
             ::signal(SIGTERM, SIG_IGN);
         } else if (option == "--orphan") {
-            const pid_t grandchild = ::fork();
+            grandchild = ::fork();
             if (grandchild == 0) {
                 ::pause();
                 return 0;
@@ -104,7 +106,8 @@ int main(int argc, char** argv) {
             writeAll(2, number.data(), number.size());
         } else if (option == "--announce") {
             const int fifo = ::open(value, O_WRONLY | O_CLOEXEC);
-            writeAll(fifo, "ready\n", 6);
+            const std::string number = std::to_string(grandchild) + "\n";
+            writeAll(fifo, number.data(), number.size());
             ::close(fifo);
             ++i;
         } else if (option == "--shrink-parent-fd-limit") {
