@@ -22,7 +22,9 @@ namespace tonvera {
 // Detached workers keep the pool's shared state alive until they end, never the pool object.
 class ThreadPoolTaskRunner final : public TaskRunner {
   public:
-    static constexpr std::chrono::milliseconds kDefaultJoinBound{2000};
+    // Longer than the launcher's grace for a child that ignores SIGTERM, so a stopped script
+    // selector still ends in time.
+    static constexpr std::chrono::milliseconds kDefaultJoinBound{3000};
 
     // A task that throws is logged through `sink` and does not take the process down.
     ThreadPoolTaskRunner(std::size_t threadCount, std::shared_ptr<LogSink> sink,
