@@ -36,24 +36,14 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 500ms, 200ms));
 }
 
-TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAloneWhateverTheValueType) {
+TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAlone) {
     SoundMenuScene::build(*menu, kOutputs);
-    for (const auto style :
-         {ScriptedSoundMenu::ValueStyle::number, ScriptedSoundMenu::ValueStyle::boolean}) {
-        menu->setValueStyle(style);
-        menu->selectOutput("Wohnzimmer");
-        menu->resetCounters();
-        log->clear();
-
-        selector.selectDevice("Wohnzimmer", {});
-
-        const auto lines = log->lines();
-        ASSERT_EQ(lines.size(), 7U);
-        EXPECT_EQ(lines[5], "info: [AirPlay] Device found: sound-device-Wohnzimmer");
-        EXPECT_EQ(lines[6], "info: [AirPlay] Output already selected: Wohnzimmer");
-        EXPECT_EQ(menu->counters().presses, 1U);  // the Sound item only
-        EXPECT_FALSE(menu->isMenuOpen());
-    }
+    menu->setValueStyle(ScriptedSoundMenu::ValueStyle::boolean);  // value types: helper test
+    menu->selectOutput("Wohnzimmer");
+    selector.selectDevice("Wohnzimmer", {});
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Output already selected: Wohnzimmer");
+    EXPECT_EQ(menu->counters().presses, 1U);  // the Sound item only
+    EXPECT_FALSE(menu->isMenuOpen());
 }
 
 TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
