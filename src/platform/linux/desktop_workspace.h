@@ -25,9 +25,10 @@ class DesktopWorkspace final : public Workspace {
 
     // `searchPath` is a PATH-style list of folders to find the programs in. An opener that
     // fails within `openerBound` is a failure, and the next candidate is tried; one still
-    // running then has opened something.
+    // running then has opened something. openURL may block for that long: call it off the
+    // main thread.
     DesktopWorkspace(std::shared_ptr<ProcessLauncher> launcher, std::string searchPath,
-                     std::chrono::milliseconds openerBound = std::chrono::seconds(2));
+                     std::chrono::milliseconds openerBound = std::chrono::seconds(1));
 
     bool openURL(std::string_view address) override;
 
