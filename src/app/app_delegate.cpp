@@ -304,7 +304,12 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
                                 text(TONVERA_TRANSLATE("Tonvera", "Later", "Alert button"))},
                 });
                 if (answer == kAlertFirstButtonReturn) {
-                    environment_.view.selectors.workspace->openURL(available.url.text);
+                    // The browser may take a moment to start: not on the main thread.
+                    environment_.view.tasks->submit(
+                        [workspace = environment_.view.selectors.workspace,
+                         address = available.url.text](const std::stop_token&) {
+                            workspace->openURL(address);
+                        });
                 }
             },
             [&](const UpdateCheckFailed& failed) {

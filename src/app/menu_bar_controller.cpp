@@ -240,7 +240,9 @@ void MenuBarController::toggleLogin() {
 }
 
 void MenuBarController::openAccessibility() {
-    helper_.openAccessibilitySettings();
+    // Opening a settings pane starts a desktop program and may take a moment.
+    environment_.view.tasks->submit(
+        [helper = helper_](const std::stop_token&) { helper.openAccessibilitySettings(); });
 }
 
 void MenuBarController::showOnboarding() const {

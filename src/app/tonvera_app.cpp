@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,6 +18,7 @@
 #include "platform/linux/desktop_workspace.h"
 #include "platform/linux/json_file_user_defaults.h"
 #include "platform/linux/posix_process_launcher.h"
+#include "platform/linux/process_signals.h"
 #include "platform/linux/pulse_sound_menu.h"
 #include "platform/linux/stderr_log_sink.h"
 #include "platform/linux/steady_clock.h"
@@ -104,10 +104,7 @@ int TonveraApp::run(int argc, char** argv) {
             stderr);
         return 1;
     }
-    // Whatever started us may have set SIGCHLD to "ignore", which would leave our children
-    // unreapable; and a closed pipe must be an error, not the end of the process.
-    ::signal(SIGCHLD, SIG_DFL);
-    ::signal(SIGPIPE, SIG_IGN);
+    resetInheritedSignalDispositions();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tonvera"));

@@ -17,7 +17,8 @@ struct ProcessResult {
     };
 
     Ending ending = Ending::exited;
-    // The exit code, or 128 + the signal number when a signal ended it.
+    // The exit code, or 128 + the signal number when a signal ended it; -1 when it cannot be
+    // known (another party reaped the process).
     int exitStatus = 0;
     // Both outputs as raw bytes, read while the process ran.
     std::string standardOutput;
@@ -38,7 +39,8 @@ class ProcessLauncher {
     // Runs `executable` (an absolute path) with `arguments` and waits until it has ended and
     // both outputs are closed, or until `timeout` passes or `stop` is requested, in which case
     // it is terminated. It inherits standard input and nothing else of this process but its
-    // environment. Throws ProcessLaunchError when the program cannot be started.
+    // environment. Throws ProcessLaunchError when the program cannot be started, or cannot be
+    // watched while it runs (it is ended then).
     virtual ProcessResult run(const std::string& executable,
                               const std::vector<std::string>& arguments,
                               std::chrono::milliseconds timeout, const std::stop_token& stop) = 0;

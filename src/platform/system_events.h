@@ -23,7 +23,9 @@ class SystemEvents {
     // is unsubscribed.
     virtual SystemEventToken subscribe(SystemEvent event, std::function<void()> handler) = 0;
 
-    // Ends a subscription; unknown tokens are ignored. Callable from any thread.
+    // Ends a subscription; unknown tokens are ignored. Callable from any thread: once it
+    // returns, the handler is never called again. A call under way on the main thread is
+    // waited for, so a thread that the main thread waits on must not unsubscribe.
     virtual void unsubscribe(SystemEventToken token) = 0;
 };
 

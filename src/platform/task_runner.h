@@ -20,8 +20,10 @@ class TaskRunner {
     virtual ~TaskRunner() = default;
 
     // Queues `task`. Its token is stopped at shutdown and, when given, once `callerStop` is
-    // stopped. Returns false (and drops the task) once the runner is shutting down; a task
-    // still queued at shutdown is dropped without running. Callable from any thread.
+    // stopped (a window's own stop source, say, for work that should end when it closes).
+    // Returns false (and drops the task) once the runner is shutting down; a task still queued
+    // at shutdown is dropped without running. Callable from any thread. A task holds weakly
+    // whatever its owner decides the life of; see docs/design-notes.md.
     virtual bool submit(Task task, std::stop_token callerStop = {}) = 0;
 };
 
@@ -44,13 +46,16 @@ class TaskOutcome {
     std::exception_ptr error_;
 };
 
-// Runs `work` on `tasks` and hands its outcome to `completion` on `mainQueue`. The completion
-// never runs when the task was dropped at shutdown or when the main queue has stopped; a
-// completion that serves an object with a shorter life holds it weakly. Returns whether the
-// task was queued.
+// Runs `work` on `tasks` and hands its outcome (value or exception) to `completion` on the
+// main thread, through `mainQueue`. A task that runs to its end always posts its completion,
+// also when its token was stopped; the completion never runs when the task was dropped at
+// shutdown or when the main queue has stopped. A completion that serves an object with a
+// shorter life (a window) holds it weakly. Returns whether the task was queued.
 template <typename Work, typename Completion>
 bool submitWithCompletion(TaskRunner& tasks, std::shared_ptr<MainQueue> mainQueue, Work work,
-                          Completion completion, std::stop_token callerStop = {}) {
+                          Completion completion,
+                          // NOLINTNEXTLINE(performance-unnecessary-value-param): as submit takes it
+                          std::stop_token callerStop = {}) {
     using Result = std::invoke_result_t<Work&, std::stop_token>;
     static_assert(!std::is_void_v<Result>, "return a value (std::monostate for none)");
     return tasks.submit(

@@ -67,11 +67,13 @@ void WakeMonitor::stop() {
 
 void WakeMonitor::handleWake(std::string_view source) {
     logger_.info("[AirPlay] Wake detected ({})", source);
-    // The task keeps the monitor alive until the callback has returned.
-    tasks_->submit([self = shared_from_this()](const std::stop_token& stop) {
-        // Cut short at shutdown, the pause simply ends and the callback follows at once.
-        static_cast<void>(self->clock_->sleepFor(kWakeDelay, stop));
-        self->onReconnectNeeded_(stop);
+    // The task holds what it uses, not the monitor: the owner alone decides how long the
+    // monitor lives, and its last reference never goes away on a worker of the pool.
+    tasks_->submit([clock = clock_, callback = onReconnectNeeded_](const std::stop_token& stop) {
+        // Cut short at shutdown, the pause simply ends and the callback follows at once with
+        // the stopped token.
+        static_cast<void>(clock->sleepFor(kWakeDelay, stop));
+        callback(stop);
     });
 }
 

@@ -16,7 +16,9 @@ namespace tonvera {
 
 // Turns wake notifications into reconnect requests: each wake (of the machine or of the
 // screens) is logged and, a second later, the owner's callback runs on a background task.
-// There is no debouncing; the orchestrator refuses overlapping runs.
+// There is no debouncing; the orchestrator refuses overlapping runs. A wake already under way
+// runs its callback even when the monitor is gone by then (at shutdown, at once, with the
+// stopped token); the callback holds its own owner weakly.
 class WakeMonitor : public std::enable_shared_from_this<WakeMonitor> {
   public:
     // Runs on a background task and may block; the token is stopped at shutdown.

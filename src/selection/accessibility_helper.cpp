@@ -16,14 +16,9 @@ constexpr std::string_view kSystemSettingsApplication =
 
 // The bundle identifier each host process is known by.
 std::string targetFor(const std::string& lowercasedName) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kTargets = {{
-        {"controlcenter", "com.apple.controlcenter"},
-        {"menubaragent", "com.apple.menubaragent"},
-        {"systemuiserver", "com.apple.systemuiserver"},
-    }};
-    for (const auto& [name, bundle] : kTargets) {
-        if (lowercasedName == name) {
-            return std::string(bundle);
+    for (const auto& host : sound_menu::kHosts) {
+        if (lowercasedName == unicode_text::lowercased(host.processName)) {
+            return std::string(host.bundleIdentifier);
         }
     }
     return lowercasedName;

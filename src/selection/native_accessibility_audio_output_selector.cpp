@@ -145,8 +145,8 @@ AXElementHandle NativeAccessibilityAudioOutputSelector::findSoundMenuExtra() con
         return item;
     }
     // Last pass: walk every menu-bar item of every host.
-    for (const auto host : menu::kHostProcesses) {
-        const auto application = helper_.applicationElement(host);
+    for (const auto& host : menu::kHosts) {
+        const auto application = helper_.applicationElement(host.processName);
         if (!application) {
             continue;
         }

@@ -72,9 +72,18 @@ std::string requiredString(const nlohmann::json& manifest, const char* member) {
 AppUpdateChecker::AppUpdateChecker(std::shared_ptr<HttpClient> http,
                                    std::optional<std::string> installedVersion,
                                    std::string_view serverBase)
-    : http_(std::move(http)),
-      installedVersion_(std::move(installedVersion)),
-      manifestURL_(parseWebAddress(std::string(serverBase) + std::string(kManifestPath))) {}
+    : http_(std::move(http)), installedVersion_(std::move(installedVersion)) {
+    auto address = parseWebAddress(std::string(serverBase) + std::string(kManifestPath));
+    if (!address) {
+        configurationError_ = "The update server's address is not a valid web address.";
+    } else if (address->scheme != "https") {
+        // Over plain text anyone on the way could offer a download of their choosing.
+        configurationError_ =
+            fmt::format("The update server's address must be an https address: {}", serverBase);
+    } else {
+        manifestURL_ = std::move(address);
+    }
+}
 
 std::string AppUpdateChecker::currentVersion() const {
     return installedVersion_.value_or("?");
@@ -107,7 +116,7 @@ AppUpdateInfo AppUpdateChecker::decodeManifest(std::string_view body) {
 UpdateCheckResult AppUpdateChecker::check(const std::stop_token& stop) const {
     const std::string current = currentVersion();
     if (!manifestURL_) {
-        return UpdateCheckFailed{"The update server's address is not a valid web address."};
+        return UpdateCheckFailed{configurationError_};
     }
     std::string body;
     try {
@@ -122,10 +131,11 @@ UpdateCheckResult AppUpdateChecker::check(const std::stop_token& stop) const {
         return UpdateCheckFailed{error.what()};
     }
     // Checked before the versions: a bad address fails the check even when nothing is newer.
+    // Only https: a manifest offering anything else was tampered with or is misconfigured.
     auto url = parseWebAddress(info.url);
-    if (!url) {
-        return UpdateCheckFailed{fmt::format(
-            "The offered download address is not a valid http or https address: {}", info.url)};
+    if (!url || url->scheme != "https") {
+        return UpdateCheckFailed{
+            fmt::format("The offered download address is not a valid https address: {}", info.url)};
     }
     if (isNewer(info.version, current)) {
         return UpdateAvailable{std::move(info.version), std::move(*url)};

@@ -17,21 +17,21 @@ struct AppUpdateInfo {
     std::string url;
 };
 
-// Asks the update server whether a newer version is offered. Never fails towards its caller:
-// every problem becomes UpdateCheckFailed. Logs and shows nothing itself.
+// Asks the update server whether a newer version is offered, over https only. Never fails
+// towards its caller: every problem becomes UpdateCheckFailed. Logs and shows nothing itself.
 class AppUpdateChecker {
   public:
     static constexpr std::string_view kManifestPath = "/dist/update.json";
 
     // `installedVersion` is the version this build carries, if any; `serverBase` the update
-    // server's https address without a trailing path.
+    // server's https address without a trailing path. Any other base makes every check fail.
     AppUpdateChecker(std::shared_ptr<HttpClient> http, std::optional<std::string> installedVersion,
                      std::string_view serverBase);
 
     // The installed version, or "?" when the build carries none.
     std::string currentVersion() const;
 
-    // The manifest's address; nothing when the configured base does not make a valid one.
+    // The manifest's address; nothing when the configured base does not make a valid https one.
     const std::optional<WebAddress>& manifestURL() const { return manifestURL_; }
 
     // Blocks for the request; belongs on a background task.
@@ -49,6 +49,7 @@ class AppUpdateChecker {
     std::shared_ptr<HttpClient> http_;
     std::optional<std::string> installedVersion_;
     std::optional<WebAddress> manifestURL_;
+    std::string configurationError_;  // why there is no manifest address
 };
 
 }  // namespace tonvera

@@ -4,11 +4,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/testing/blocking_main_queue.h"
 #include "platform/testing/memory_log_sink.h"
 #include "support/child_process.h"
+#include "support/temporary_directory.h"
 
 namespace tonvera {
 namespace {
@@ -35,11 +38,20 @@ class DBusSystemEventsTest : public ::testing::Test {
                                          10s, {});
         ASSERT_EQ(result.exitStatus, 0) << result.standardError;
     }
+    void sendSleep(bool goingToSleep) {
+        send("/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep",
+             goingToSleep);
+    }
+    void sendScreenSaver(const std::string& vendor, bool active) {
+        send("/org/" + vendor + "/ScreenSaver", "org." + vendor + ".ScreenSaver.ActiveChanged",
+             active);
+    }
 };
 
 TEST_F(DBusSystemEventsTest, SignalsBecomeEventsOnTheMainThread) {
     ASSERT_THAT(address, HasSubstr("unix:"));
     DBusSystemEvents events(mainQueue, log, address, address);
+    ASSERT_TRUE(events.waitUntilWatching(10s));
     std::vector<std::string> seen;
     const auto mainThread = std::this_thread::get_id();
     const auto record = [&](const char* name) {
@@ -53,18 +65,17 @@ TEST_F(DBusSystemEventsTest, SignalsBecomeEventsOnTheMainThread) {
     const auto sleepToken =
         events.subscribe(SystemEvent::screensDidSleep, record("screensDidSleep"));
 
-    send("/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep",
-         true);  // going down: nothing
-    send("/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep", false);
-    send("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver.ActiveChanged", true);
-    send("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver.ActiveChanged", false);
+    sendSleep(true);  // going to sleep: no event, so the screen saver's comes first
+    sendScreenSaver("gnome", true);
+    sendSleep(false);
+    sendScreenSaver("freedesktop", false);
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(mainQueue->runNext(10s)) << "event " << i << " did not arrive";
     }
-    EXPECT_THAT(seen, ElementsAre("didWake", "screensDidSleep", "screensDidWake"));
+    EXPECT_THAT(seen, ElementsAre("screensDidSleep", "didWake", "screensDidWake"));
 
     events.unsubscribe(sleepToken);
-    send("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver.ActiveChanged", true);
+    sendScreenSaver("gnome", true);
     ASSERT_TRUE(mainQueue->runNext(10s));
     EXPECT_EQ(seen.size(), 3U);
     EXPECT_TRUE(log->lines().empty());
@@ -72,17 +83,48 @@ TEST_F(DBusSystemEventsTest, SignalsBecomeEventsOnTheMainThread) {
 
 TEST_F(DBusSystemEventsTest, AMissingBusIsLoggedOnceAndTheOtherStillWorks) {
     DBusSystemEvents events(mainQueue, log, "unix:path=/nonexistent/tonvera-test-bus", address);
+    ASSERT_TRUE(events.waitUntilWatching(10s));
     int wakes = 0;
     events.subscribe(SystemEvent::screensDidWake, [&] { ++wakes; });
-    send("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver.ActiveChanged", false);
+    sendScreenSaver("gnome", false);
     ASSERT_TRUE(mainQueue->runNext(10s));
     EXPECT_EQ(wakes, 1);
     ASSERT_EQ(log->lines().size(), 1U);
     EXPECT_THAT(log->lines()[0], HasSubstr("The system bus is not reachable"));
 }
 
+TEST_F(DBusSystemEventsTest, ABusThatNeverAnswersDelaysNothing) {
+    // Accepts connections (the kernel does, into the backlog) and never says a word.
+    testing::TemporaryDirectory directory;
+    const auto path = directory.path() / "silent";
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un socketAddress{};
+    socketAddress.sun_family = AF_UNIX;
+    path.string().copy(socketAddress.sun_path, sizeof socketAddress.sun_path - 1);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&socketAddress), sizeof socketAddress), 0);
+    ASSERT_EQ(::listen(silent, 8), 0);
+
+    auto start = std::chrono::steady_clock::now();
+    auto events =
+        std::make_unique<DBusSystemEvents>(mainQueue, log, "unix:path=" + path.string(), address);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+    int wakes = 0;
+    events->subscribe(SystemEvent::screensDidWake, [&] { ++wakes; });
+    for (int i = 0; i < 50 && wakes == 0; ++i) {  // until the healthy bus's match is in place
+        sendScreenSaver("gnome", false);
+        mainQueue->runNext(200ms);
+    }
+    EXPECT_GE(wakes, 1);
+
+    start = std::chrono::steady_clock::now();
+    events.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+    ::close(silent);
+}
+
 TEST_F(DBusSystemEventsTest, ADaemonThatGoesAwayIsLoggedAndNothingHangs) {
     auto events = std::make_unique<DBusSystemEvents>(mainQueue, log, address, address);
+    ASSERT_TRUE(events->waitUntilWatching(10s));
     ::kill(daemon.pid(), SIGTERM);
     // The watcher notices both closed connections; destruction still returns promptly.
     EXPECT_TRUE(log->waitForLines(2, 10s));

@@ -5,7 +5,11 @@
 //   --record FILE        write the script (the argument after -e) to FILE
 //   --fds                print the open descriptor numbers, one per line
 //   --hang               never exit; with --ignore-term, not even on SIGTERM
-//   --orphan             leave a grandchild that holds standard output open, then exit 0
+//   --orphan             leave a grandchild that holds standard output open (its process
+//                        number goes to standard error at once), then go on
+//   --announce PATH      write the last grandchild's number (or 0) to PATH, a FIFO: blocks
+//                        until the test reads it
+//   --shrink-parent-fd-limit  lower the parent's open-file limit to 3, so its next poll fails
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +19,9 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +57,7 @@ int main(int argc, char** argv) {
     std::string err;
     int status = 0;
     bool hang = false;
+    pid_t grandchild = 0;
     std::string script;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string_view(argv[i]) == "-e") {
@@ -90,10 +97,24 @@ int main(int argc, char** argv) {
         } else if (option == "--ignore-term") {
             ::signal(SIGTERM, SIG_IGN);
         } else if (option == "--orphan") {
-            if (::fork() == 0) {
+            grandchild = ::fork();
+            if (grandchild == 0) {
                 ::pause();
                 return 0;
             }
+            const std::string number = std::to_string(grandchild) + "\n";
+            writeAll(2, number.data(), number.size());
+        } else if (option == "--announce") {
+            const int fifo = ::open(value, O_WRONLY | O_CLOEXEC);
+            const std::string number = std::to_string(grandchild) + "\n";
+            writeAll(fifo, number.data(), number.size());
+            ::close(fifo);
+            ++i;
+        } else if (option == "--shrink-parent-fd-limit") {
+            rlimit limit{};
+            ::prlimit(::getppid(), RLIMIT_NOFILE, nullptr, &limit);
+            limit.rlim_cur = 3;
+            ::prlimit(::getppid(), RLIMIT_NOFILE, &limit, nullptr);
         }
     }
     writeAll(1, out.data(), out.size());

@@ -15,9 +15,6 @@ ROUTES = {
     "newer": (200, "application/json", manifest(version="9.1.0", url="https://example.com/tonvera.dmg", notes="ignored")),
     "equal": (200, "application/json", manifest(url="https://example.com/tonvera.dmg", version="1.2.0")),
     "missing": (404, "text/html", b"<html><body><h1>404 Not Found</h1></body></html>"),
-    "nourl": (200, "application/json", manifest(version="9.1.0")),
-    "badurl": (200, "application/json", manifest(version="0.1", url="https://example.com/my download")),
-    "fileurl": (200, "application/json", manifest(version="9.1.0", url="file:///Applications/Calculator.app")),
     "huge": (200, "application/json", manifest(version="9.1.0", url="https://example.com/x", pad="x" * (2 * 1024 * 1024))),
 }
 

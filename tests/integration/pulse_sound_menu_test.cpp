@@ -53,14 +53,12 @@ TEST_F(PulseSoundMenuTest, SelectsAnotherSinkAndRecognisesTheSelectedOne) {
     selector->selectDevice("Küche Radio", {});
     EXPECT_EQ(server.defaultSink(), "kueche");
     EXPECT_FALSE(menu->isMenuOpen());
-    EXPECT_THAT(log->lines(),
-                Contains("info: [AirPlay] Strategy A succeeded: found sound menu in MenuBarAgent"));
+    // Read back from the server: the selector saw its own choice take effect.
     EXPECT_THAT(
         log->lines(),
         Contains(
             "info: [AirPlay] Output successfully changed to Küche Radio (verified via AXValue)"));
 
-    log->clear();
     selector->selectDevice("Küche Radio", {});
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] Output already selected: Küche Radio");
     EXPECT_FALSE(menu->isMenuOpen());
@@ -108,10 +106,6 @@ TEST_F(PulseSoundMenuTest, DiscoveryListsTheSinksAndUnknownNamesFail) {
     } catch (const AccessibilityError& error) {
         EXPECT_EQ(error, AccessibilityError::deviceNotFound("Büro"));
     }
-    EXPECT_EQ(
-        log->lines().back(),
-        "error: [AirPlay] AirPlay device not found: Büro. Available: sound-device-Arbeitszimmer, "
-        "sound-device-Wohnzimmer, sound-device-Küche Radio");
     EXPECT_EQ(server.defaultSink(), "arbeitszimmer");
 }
 

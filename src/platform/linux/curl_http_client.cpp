@@ -1,8 +1,11 @@
 #include "platform/linux/curl_http_client.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 #include <curl/curl.h>
 #include <fmt/format.h>
@@ -33,6 +36,14 @@ int checkStop(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return transfer->stop->stop_requested() ? 1 : 0;
 }
 
+bool isHttpsAddress(std::string_view address) {
+    constexpr std::string_view kScheme = "https://";
+    return address.size() > kScheme.size() &&
+           std::equal(kScheme.begin(), kScheme.end(), address.begin(), [](char wanted, char given) {
+               return wanted == std::tolower(static_cast<unsigned char>(given));
+           });
+}
+
 void initialiseOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -47,6 +58,10 @@ CurlHttpClient::CurlHttpClient(Options options) : options_(std::move(options)) {
 }
 
 std::string CurlHttpClient::get(const std::string& address, const std::stop_token& stop) {
+    // Refused before any connection is made; curl's own protocol list would refuse it too.
+    if (!isHttpsAddress(address)) {
+        throw HttpError(fmt::format("Only https addresses are fetched, not {}", address));
+    }
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
                                                                    &curl_easy_cleanup);
     if (!curl) {
@@ -60,7 +75,7 @@ std::string CurlHttpClient::get(const std::string& address, const std::stop_toke
     CURL* handle = curl.get();
     curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "https,http");
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "https");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, options_.maxRedirects);
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "https");

@@ -9,8 +9,9 @@
 
 namespace tonvera {
 
-// GET over libcurl: certificates verified against the system's trust store (or `caFile`),
-// a few redirects to https only, bounded connect and total time, and a bounded body.
+// GET over libcurl, https only: certificates verified against the system's trust store (or
+// `caFile`), a few redirects to https only, bounded connect and total time, and a bounded
+// body. Any other address fails at once.
 class CurlHttpClient final : public HttpClient {
   public:
     struct Options {

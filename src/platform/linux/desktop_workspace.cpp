@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include <fmt/format.h>
 #include <unistd.h>
 
 namespace tonvera {
@@ -14,14 +15,28 @@ bool isWebAddress(std::string_view address) {
     return address.starts_with("https://") || address.starts_with("http://");
 }
 
-// The program runs on in the background after the shell has returned, with no tie to us.
-constexpr const char* kDetach = R"(exec "$0" "$@" </dev/null >/dev/null 2>&1 &)";
+// Starts the opener ($2 and on) in the background and waits for it at most $1 seconds. An
+// opener that ends within the bound reports its own status; one still running then (a
+// settings application stays open) counts as opened and runs on with no tie to us.
+constexpr const char* kStartAndWatch = R"(bound=$1; shift
+trap 'exit 0' USR1
+"$@" </dev/null >/dev/null 2>&1 &
+opener=$!
+(sleep "$bound"; kill -USR1 $$) </dev/null >/dev/null 2>&1 &
+timer=$!
+wait "$opener"
+status=$?
+trap '' USR1
+kill "$timer" 2>/dev/null
+exit "$status")";
 
 }  // namespace
 
 DesktopWorkspace::DesktopWorkspace(std::shared_ptr<ProcessLauncher> launcher,
-                                   std::string searchPath)
-    : launcher_(std::move(launcher)), searchPath_(std::move(searchPath)) {}
+                                   std::string searchPath, std::chrono::milliseconds openerBound)
+    : launcher_(std::move(launcher)),
+      searchPath_(std::move(searchPath)),
+      openerBound_(openerBound) {}
 
 std::vector<DesktopWorkspace::Command> DesktopWorkspace::commandsFor(std::string_view address) {
     if (isWebAddress(address)) {
@@ -48,11 +63,13 @@ bool DesktopWorkspace::openURL(std::string_view address) {
         if (program.empty()) {
             continue;
         }
-        std::vector<std::string> arguments{"-c", kDetach, program};
+        std::vector<std::string> arguments{
+            "-c", kStartAndWatch, "tonvera-open",
+            fmt::format("{:.3f}", std::chrono::duration<double>(openerBound_).count()), program};
         arguments.insert(arguments.end(), command.arguments.begin(), command.arguments.end());
         try {
             const auto result =
-                launcher_->run("/bin/sh", arguments, std::chrono::seconds(5), std::stop_token{});
+                launcher_->run("/bin/sh", arguments, openerBound_ + std::chrono::seconds(5), {});
             if (result.ending == ProcessResult::Ending::exited && result.exitStatus == 0) {
                 return true;
             }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,8 +13,8 @@ namespace tonvera {
 
 // Opens addresses with the desktop's own tools: web addresses in the user's browser, and the
 // settings panes that have a counterpart on a Linux desktop (sound, accessibility) in its
-// settings application. Panes without a counterpart report "not opened", so callers fall
-// back as they would elsewhere.
+// settings application. Panes without a counterpart, and openers that fail, report "not
+// opened", so callers fall back as they would elsewhere.
 class DesktopWorkspace final : public Workspace {
   public:
     struct Command {
@@ -22,8 +23,12 @@ class DesktopWorkspace final : public Workspace {
         friend bool operator==(const Command&, const Command&) = default;
     };
 
-    // `searchPath` is a PATH-style list of folders to find the programs in.
-    DesktopWorkspace(std::shared_ptr<ProcessLauncher> launcher, std::string searchPath);
+    // `searchPath` is a PATH-style list of folders to find the programs in. An opener that
+    // fails within `openerBound` is a failure, and the next candidate is tried; one still
+    // running then has opened something. openURL may block for that long: call it off the
+    // main thread.
+    DesktopWorkspace(std::shared_ptr<ProcessLauncher> launcher, std::string searchPath,
+                     std::chrono::milliseconds openerBound = std::chrono::seconds(1));
 
     bool openURL(std::string_view address) override;
 
@@ -35,6 +40,7 @@ class DesktopWorkspace final : public Workspace {
 
     std::shared_ptr<ProcessLauncher> launcher_;
     std::string searchPath_;
+    std::chrono::milliseconds openerBound_;
 };
 
 }  // namespace tonvera

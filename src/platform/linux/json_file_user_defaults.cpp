@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/linux/errno_text.h"
 #include "platform/linux/unique_fd.h"
 
 namespace tonvera {
@@ -48,8 +49,21 @@ nlohmann::json toJson(const DefaultsValue& value) {
     return std::visit([](const auto& alternative) { return nlohmann::json(alternative); }, value);
 }
 
-std::string errnoText(int error) {
-    return std::error_code(error, std::generic_category()).message();
+// The file `path` names: a symbolic link (into a dotfiles repository, say) is followed to its
+// target, also to one that does not exist yet, so a write replaces the target, not the link.
+std::filesystem::path followLinks(std::filesystem::path path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(path, error)) {
+            break;
+        }
+        const auto target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
 }
 
 bool writeAll(int fd, const std::string& contents) {
@@ -133,7 +147,10 @@ void JsonFileUserDefaults::load() {
         std::filesystem::permissions(directory_, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, error);
     }
-    removeStaleTemporaries();
+    removeStaleTemporaries(directory_);
+    if (const auto target = followLinks(filePath_).parent_path(); target != directory_) {
+        removeStaleTemporaries(target);
+    }
 
     std::ifstream file(filePath_, std::ios::binary);
     if (!file) {
@@ -188,10 +205,10 @@ void JsonFileUserDefaults::moveAside(std::string_view reason) {
                   filePath_.string(), reason);
 }
 
-void JsonFileUserDefaults::removeStaleTemporaries() const {
+void JsonFileUserDefaults::removeStaleTemporaries(const std::filesystem::path& folder) {
     // Left behind only when a write was interrupted; the real file is intact either way.
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(directory_, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with(kTemporaryPrefix) && name.size() == kTemporaryPrefix.size() + 6) {
             std::error_code ignored;
@@ -201,12 +218,15 @@ void JsonFileUserDefaults::removeStaleTemporaries() const {
 }
 
 void JsonFileUserDefaults::writeFile(const std::string& contents) const {
-    std::string pattern = (directory_ / fmt::format("{}XXXXXX", kTemporaryPrefix)).string();
+    // The temporary file goes beside the real one, so the rename stays within one file system.
+    const auto target = followLinks(filePath_);
+    const auto folder = target.parent_path();
+    std::string pattern = (folder / fmt::format("{}XXXXXX", kTemporaryPrefix)).string();
     std::vector<char> templateName(pattern.begin(), pattern.end());
     templateName.push_back('\0');
     UniqueFd file(::mkostemp(templateName.data(), O_CLOEXEC));
     if (!file.valid()) {
-        logger_.error("Could not create a temporary settings file in {}: {}", directory_.string(),
+        logger_.error("Could not create a temporary settings file in {}: {}", folder.string(),
                       errnoText(errno));
         return;
     }
@@ -214,16 +234,16 @@ void JsonFileUserDefaults::writeFile(const std::string& contents) const {
     const bool written = ::fchmod(file.get(), S_IRUSR | S_IWUSR) == 0 &&
                          writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
     const int writeError = errno;
-    if (!file.close() || !written || ::rename(temporary.c_str(), filePath_.c_str()) != 0) {
+    if (!file.close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = written ? errno : writeError;
         logger_.error("Could not write {}: {}", filePath_.string(), errnoText(error));
         ::unlink(temporary.c_str());
         return;
     }
     // Make the rename itself durable.
-    if (UniqueFd folder(::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        folder.valid()) {
-        ::fsync(folder.get());
+    if (UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        directory.valid()) {
+        ::fsync(directory.get());
     }
 }
 

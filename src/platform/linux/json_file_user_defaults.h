@@ -11,7 +11,8 @@
 namespace tonvera {
 
 // Preferences in one JSON object file. Every write replaces the file atomically (temporary
-// file, flush, rename), so a crash leaves either the old or the new file. A file that is not
+// file, flush, rename), so a crash leaves either the old or the new file. When the file is a
+// symbolic link, its target is replaced and the link stays. A file that is not
 // a JSON object is moved aside under a dated name and never overwritten. Members of types
 // this store does not read are kept as they are.
 class JsonFileUserDefaults final : public UserDefaults {
@@ -31,7 +32,7 @@ class JsonFileUserDefaults final : public UserDefaults {
   private:
     void load();
     void moveAside(std::string_view reason);
-    void removeStaleTemporaries() const;
+    static void removeStaleTemporaries(const std::filesystem::path& folder);
     void writeFile(const std::string& contents) const;
 
     std::filesystem::path directory_;

@@ -5,26 +5,30 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <system_error>
 
 #include <fcntl.h>
 #include <fmt/format.h>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/linux/errno_text.h"
 #include "platform/linux/unique_fd.h"
+#include "platform/linux/wake_up_fd.h"
 
 namespace tonvera {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string errorText(int error) {
-    return std::error_code(error, std::generic_category()).message();
+// waitid's "wait on a process descriptor" (Linux 5.4), not yet named by this C library.
+constexpr auto kWaitOnPidfd = static_cast<idtype_t>(3);
+
+// The C library's own pidfd_open lacks C linkage in its header here; the system call is the same.
+int openProcessDescriptor(pid_t pid) {
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
 }
 
 // RAII for the spawn attribute objects.
@@ -43,18 +47,54 @@ struct SpawnSetup {
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 };
 
-int decodeStatus(int status) {
-    if (WIFEXITED(status)) {
-        return WEXITSTATUS(status);
-    }
-    if (WIFSIGNALED(status)) {
-        return 128 + WTERMSIG(status);
-    }
-    return -1;
-}
+// The started child, watched through its process descriptor.
+struct Child {
+    pid_t pid = -1;
+    UniqueFd descriptor;
+    bool ended = false;
+    int status = -1;  // unknown until collected
 
-// Reads what is available; returns false at end of file or on a hard error.
-bool drain(int fd, std::string& sink) {
+    // Collects the exit once the child has ended, waiting for it when `block` is set; true once
+    // it has ended. A child that someone else reaped (the kernel does when SIGCHLD is ignored)
+    // has ended too, its status unknown.
+    bool collect(bool block) {
+        while (!ended) {
+            siginfo_t info{};
+            const int flags = WEXITED | (block ? 0 : WNOHANG);
+            const int waited =
+                descriptor.valid()
+                    ? ::waitid(kWaitOnPidfd, static_cast<id_t>(descriptor.get()), &info, flags)
+                    : ::waitid(P_PID, static_cast<id_t>(pid), &info, flags);
+            if (waited == 0) {
+                if (info.si_pid == 0) {
+                    return false;  // still running
+                }
+                ended = true;
+                status = info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
+            } else if (errno != EINTR) {
+                ended = true;  // ECHILD: gone, and its status with it
+            }
+        }
+        return true;
+    }
+
+    // Waits up to `limit` for the child to end.
+    void awaitEnd(std::chrono::milliseconds limit) {
+        const auto until = Clock::now() + limit;
+        while (!collect(false)) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+            pollfd exited{descriptor.get(), POLLIN, 0};
+            if (left.count() <= 0 ||
+                (::poll(&exited, 1, static_cast<int>(left.count())) < 0 && errno != EINTR)) {
+                return;
+            }
+        }
+    }
+};
+
+// Reads what is available into `sink`, keeping at most `cap` bytes; false at end of file or on
+// a hard error.
+bool drain(int fd, std::string& sink, std::size_t cap) {
     std::array<char, 65536> buffer{};
     const ssize_t got = ::read(fd, buffer.data(), buffer.size());
     if (got < 0) {
@@ -63,10 +103,19 @@ bool drain(int fd, std::string& sink) {
     if (got == 0) {
         return false;
     }
-    const auto room = PosixProcessLauncher::kMaxOutputBytes -
-                      std::min(sink.size(), PosixProcessLauncher::kMaxOutputBytes);
+    const auto room = cap - std::min(sink.size(), cap);
     sink.append(buffer.data(), std::min(static_cast<std::size_t>(got), room));
     return true;
+}
+
+// Now plus `timeout`, saturated at the end of time.
+Clock::time_point deadlineAfter(std::chrono::milliseconds timeout) {
+    const auto now = Clock::now();
+    if (timeout >=
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::time_point::max() - now)) {
+        return Clock::time_point::max();
+    }
+    return now + timeout;
 }
 
 int pollTimeout(Clock::time_point deadline) {
@@ -84,13 +133,13 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
     std::array<int, 2> errPipe{};
     if (::pipe2(outPipe.data(), O_CLOEXEC) != 0) {
         throw ProcessLaunchError(
-            fmt::format("Could not start {}: {}", executable, errorText(errno)));
+            fmt::format("Could not start {}: {}", executable, errnoText(errno)));
     }
     UniqueFd outRead(outPipe[0]);
     UniqueFd outWrite(outPipe[1]);
     if (::pipe2(errPipe.data(), O_CLOEXEC) != 0) {
         throw ProcessLaunchError(
-            fmt::format("Could not start {}: {}", executable, errorText(errno)));
+            fmt::format("Could not start {}: {}", executable, errnoText(errno)));
     }
     UniqueFd errRead(errPipe[0]);
     UniqueFd errWrite(errPipe[1]);
@@ -127,39 +176,34 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
                                         argv.data(), environ);
         error != 0) {
         throw ProcessLaunchError(
-            fmt::format("Could not start {}: {}", executable, errorText(error)));
+            fmt::format("Could not start {}: {}", executable, errnoText(error)));
     }
     outWrite.reset();
     errWrite.reset();
 
     ProcessResult result;
-    int status = 0;
-    bool reaped = false;
-    const auto reap = [&](int flags) {
-        if (!reaped && ::waitpid(pid, &status, flags) == pid) {
-            reaped = true;
-        }
-    };
-
-    UniqueFd processFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
-    UniqueFd stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    std::stop_callback onStop(stop, [&stopFd] {
-        const std::uint64_t one = 1;
-        // Nothing to do when it fails: a full counter wakes the loop as well.
-        [[maybe_unused]] const ssize_t written = ::write(stopFd.get(), &one, sizeof one);
-    });
-
-    const auto deadline = Clock::now() + timeout;
-    if (!processFd.valid() || !stopFd.valid()) {
-        // Without them there is no safe way to bound the wait: end the child now and say so.
-        const int error = errno;
+    Child child{pid, UniqueFd(openProcessDescriptor(pid))};
+    const auto giveUp = [&](const char* when, int error) {
         ::kill(-pid, SIGKILL);
-        reap(0);
-        throw ProcessLaunchError(
-            fmt::format("Could not watch {} after starting it: {}", executable, errorText(error)));
+        child.collect(true);
+        return ProcessLaunchError(
+            fmt::format("Could not watch {} {}: {}", executable, when, errnoText(error)));
+    };
+    if (!child.descriptor.valid()) {
+        if (errno != ESRCH) {
+            // Without it there is no safe way to bound the wait: end the child now and say so.
+            throw giveUp("after starting it", errno);
+        }
+        child.ended = true;  // already ended and reaped by the kernel (SIGCHLD ignored)
     }
+    WakeUpFd stopped;
+    if (!stopped.valid()) {
+        throw giveUp("after starting it", errno);
+    }
+    const std::stop_callback onStop(stop, [&stopped] { stopped.signal(); });
+    const auto deadline = deadlineAfter(timeout);
     while (result.ending == ProcessResult::Ending::exited &&
-           (outRead.valid() || errRead.valid() || !reaped)) {
+           (outRead.valid() || errRead.valid() || !child.ended)) {
         if (stop.stop_requested()) {
             result.ending = ProcessResult::Ending::cancelled;
             break;
@@ -172,35 +216,36 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
         std::array<pollfd, 4> watched{{
             {outRead.get(), POLLIN, 0},
             {errRead.get(), POLLIN, 0},
-            {reaped ? -1 : processFd.get(), POLLIN, 0},
-            {stopFd.get(), POLLIN, 0},
+            {child.ended ? -1 : child.descriptor.get(), POLLIN, 0},
+            {stopped.get(), POLLIN, 0},
         }};
-        if (::poll(watched.data(), watched.size(), wait) < 0 && errno != EINTR) {
-            result.ending = ProcessResult::Ending::cancelled;
-            break;
+        if (::poll(watched.data(), watched.size(), wait) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw giveUp("while it ran", errno);
         }
-        if (watched[0].revents != 0 && !drain(outRead.get(), result.standardOutput)) {
+        if (watched[0].revents != 0 &&
+            !drain(outRead.get(), result.standardOutput, maxOutputBytes_)) {
             outRead.reset();
         }
-        if (watched[1].revents != 0 && !drain(errRead.get(), result.standardError)) {
+        if (watched[1].revents != 0 &&
+            !drain(errRead.get(), result.standardError, maxOutputBytes_)) {
             errRead.reset();
         }
         if (watched[2].revents != 0) {
-            reap(WNOHANG);
+            child.collect(false);
         }
     }
 
     if (result.ending != ProcessResult::Ending::exited) {
+        // The whole group: children the program started go with it.
         ::kill(-pid, SIGTERM);
-        if (!reaped && processFd.valid()) {
-            pollfd exited{processFd.get(), POLLIN, 0};
-            ::poll(&exited, 1, static_cast<int>(terminationGrace_.count()));
-        }
-        reap(WNOHANG);
+        child.awaitEnd(terminationGrace_);
         ::kill(-pid, SIGKILL);
-        reap(0);
+        child.collect(true);
     }
-    result.exitStatus = decodeStatus(status);
+    result.exitStatus = child.status;
     return result;
 }
 

@@ -20,65 +20,16 @@ struct PulseConnection::Request {
     int outstanding = 1;
 
     void finish(bool success) {
-        std::lock_guard lock(connection->mutex);
+        std::lock_guard lock(connection->mutex_);
         succeeded = succeeded && success;
         if (--outstanding <= 0) {
             done = true;
         }
-        connection->changed.notify_all();
+        connection->changed_.notify_all();
     }
 };
 
 namespace {
-
-void onContextState(pa_context* context, void* user) {
-    auto* connection = static_cast<PulseConnection*>(user);
-    const auto state = pa_context_get_state(context);
-    {
-        std::lock_guard lock(connection->mutex);
-        if (state == PA_CONTEXT_READY) {
-            connection->contextReady = true;
-        } else if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
-            connection->contextFailed = true;
-        }
-    }
-    connection->changed.notify_all();
-}
-
-void onSink(pa_context*, const pa_sink_info* info, int last, void* user) {
-    auto* request = static_cast<PulseConnection::Request*>(user);
-    if (last != 0) {
-        request->finish(last > 0);
-        return;
-    }
-    std::lock_guard lock(request->connection->mutex);
-    request->sinks.push_back({info->name != nullptr ? info->name : "",
-                              info->description != nullptr ? info->description : ""});
-}
-
-void onServerInfo(pa_context*, const pa_server_info* info, void* user) {
-    auto* request = static_cast<PulseConnection::Request*>(user);
-    {
-        std::lock_guard lock(request->connection->mutex);
-        request->defaultSink =
-            info != nullptr && info->default_sink_name != nullptr ? info->default_sink_name : "";
-    }
-    request->finish(info != nullptr);
-}
-
-void onStream(pa_context*, const pa_sink_input_info* info, int last, void* user) {
-    auto* request = static_cast<PulseConnection::Request*>(user);
-    if (last != 0) {
-        request->finish(last > 0);
-        return;
-    }
-    std::lock_guard lock(request->connection->mutex);
-    request->streams.push_back(info->index);
-}
-
-void onSuccess(pa_context*, int success, void* user) {
-    static_cast<PulseConnection::Request*>(user)->finish(success != 0);
-}
 
 // Holds libpulse's loop lock for one scope.
 class LoopLock {
@@ -95,6 +46,58 @@ class LoopLock {
 };
 
 }  // namespace
+
+void PulseConnection::onContextState(pa_context* context, void* user) {
+    auto* connection = static_cast<PulseConnection*>(user);
+    const auto state = pa_context_get_state(context);
+    {
+        std::lock_guard lock(connection->mutex_);
+        if (state == PA_CONTEXT_READY) {
+            connection->contextReady_ = true;
+        } else if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
+            connection->contextFailed_ = true;
+        }
+    }
+    connection->changed_.notify_all();
+}
+
+void PulseConnection::onSink(pa_context* /*context*/, const pa_sink_info* info, int last,
+                             void* user) {
+    auto* request = static_cast<Request*>(user);
+    if (last != 0) {
+        request->finish(last > 0);
+        return;
+    }
+    std::lock_guard lock(request->connection->mutex_);
+    request->sinks.push_back({info->name != nullptr ? info->name : "",
+                              info->description != nullptr ? info->description : ""});
+}
+
+void PulseConnection::onServerInfo(pa_context* /*context*/, const pa_server_info* info,
+                                   void* user) {
+    auto* request = static_cast<Request*>(user);
+    {
+        std::lock_guard lock(request->connection->mutex_);
+        request->defaultSink =
+            info != nullptr && info->default_sink_name != nullptr ? info->default_sink_name : "";
+    }
+    request->finish(info != nullptr);
+}
+
+void PulseConnection::onStream(pa_context* /*context*/, const pa_sink_input_info* info, int last,
+                               void* user) {
+    auto* request = static_cast<Request*>(user);
+    if (last != 0) {
+        request->finish(last > 0);
+        return;
+    }
+    std::lock_guard lock(request->connection->mutex_);
+    request->streams.push_back(info->index);
+}
+
+void PulseConnection::onSuccess(pa_context* /*context*/, int success, void* user) {
+    static_cast<Request*>(user)->finish(success != 0);
+}
 
 PulseConnection::PulseConnection(const std::optional<std::string>& server,
                                  std::chrono::milliseconds timeout)
@@ -146,11 +149,12 @@ void PulseConnection::close() {
 void PulseConnection::waitForContextReady() {
     bool failed = false;
     {
-        std::unique_lock lock(mutex);
-        if (!changed.wait_for(lock, timeout_, [this] { return contextReady || contextFailed; })) {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait_for(lock, timeout_,
+                               [this] { return contextReady_ || contextFailed_; })) {
             throw PulseError("The sound server did not answer in time.");
         }
-        failed = contextFailed;
+        failed = contextFailed_;
     }
     if (failed) {
         LoopLock loopLock(mainloop_);
@@ -160,8 +164,8 @@ void PulseConnection::waitForContextReady() {
 }
 
 bool PulseConnection::isReady() const {
-    std::lock_guard lock(mutex);
-    return contextReady && !contextFailed;
+    std::lock_guard lock(mutex_);
+    return contextReady_ && !contextFailed_;
 }
 
 void PulseConnection::waitFor(Request& request, const std::vector<pa_operation*>& operations,
@@ -171,10 +175,10 @@ void PulseConnection::waitFor(Request& request, const std::vector<pa_operation*>
     bool done = false;
     bool failed = false;
     if (!refused) {
-        std::unique_lock lock(mutex);
-        done = changed.wait_for(lock, timeout_, [&] { return request.done || contextFailed; }) &&
+        std::unique_lock lock(mutex_);
+        done = changed_.wait_for(lock, timeout_, [&] { return request.done || contextFailed_; }) &&
                request.done;
-        failed = contextFailed;
+        failed = contextFailed_;
     }
     {
         // Once cancelled under the loop lock, no callback touches `request` again.
@@ -197,7 +201,7 @@ void PulseConnection::waitFor(Request& request, const std::vector<pa_operation*>
                              ? fmt::format("The sound server went away while trying to {}.", what)
                              : fmt::format("The sound server did not answer in time to {}.", what));
     }
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(mutex_);
     if (!request.succeeded) {
         throw PulseError(fmt::format("The sound server could not {}.", what));
     }

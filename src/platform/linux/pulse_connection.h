@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <pulse/context.h>
+#include <pulse/introspect.h>
 #include <pulse/thread-mainloop.h>
 
 namespace tonvera {
@@ -49,10 +50,17 @@ class PulseConnection {
     // Makes `sinkName` the default and moves every playing stream to it.
     void selectSink(const std::string& sinkName);
 
-    // Used by the libpulse callbacks.
+  private:
+    // One request in flight, filled in by the libpulse callbacks.
     struct Request;
 
-  private:
+    // libpulse's callbacks; they run on its thread and take `mutex_` for what they share.
+    static void onContextState(pa_context* context, void* user);
+    static void onSink(pa_context* context, const pa_sink_info* info, int last, void* user);
+    static void onServerInfo(pa_context* context, const pa_server_info* info, void* user);
+    static void onStream(pa_context* context, const pa_sink_input_info* info, int last, void* user);
+    static void onSuccess(pa_context* context, int success, void* user);
+
     void waitFor(Request& request, const std::vector<pa_operation*>& operations, const char* what);
     void waitForContextReady();
     void close();
@@ -61,12 +69,10 @@ class PulseConnection {
     pa_context* context_ = nullptr;
     std::chrono::milliseconds timeout_;
 
-  public:
-    // Shared with the callbacks, which run on libpulse's thread.
-    mutable std::mutex mutex;
-    std::condition_variable changed;
-    bool contextReady = false;
-    bool contextFailed = false;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool contextReady_ = false;
+    bool contextFailed_ = false;
 };
 
 }  // namespace tonvera

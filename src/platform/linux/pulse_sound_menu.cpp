@@ -4,26 +4,14 @@
 #include <utility>
 
 #include "platform/linux/pulse_connection.h"
+#include "platform/sound_menu_contract.h"
 
 namespace tonvera {
 namespace {
 
-constexpr std::uint16_t kEscapeKey = 53;
-constexpr std::string_view kDevicePrefix = "sound-device-";
+namespace menu = sound_menu;
 
-// The host processes, in the order they are listed, with made-up process numbers that no
-// real process of ours could be confused with.
-struct Host {
-    const char* name;
-    const char* bundle;
-    std::int32_t processIdentifier;
-};
-constexpr std::array<Host, 3> kHosts = {{
-    {"MenuBarAgent", "com.apple.menubaragent", -1001},
-    {"ControlCenter", "com.apple.controlcenter", -1002},
-    {"SystemUIServer", "com.apple.systemuiserver", -1003},
-}};
-
+// The elements of the menu. The three hosts come first.
 enum class Kind {
     menuBarAgent,
     controlCenter,
@@ -37,6 +25,19 @@ enum class Kind {
     gone
 };
 
+// The host processes, in the order they are listed, with made-up process numbers that no
+// real process of ours could be confused with.
+struct Host {
+    menu::Host names;
+    std::int32_t processIdentifier = 0;
+    Kind kind = Kind::gone;
+};
+constexpr std::array<Host, 3> kHosts = {{
+    {menu::kMenuBarAgentHost, -1001, Kind::menuBarAgent},
+    {menu::kControlCenterHost, -1002, Kind::controlCenter},
+    {menu::kSystemUIServerHost, -1003, Kind::systemUIServer},
+}};
+
 struct MenuElement final : AccessibilityElement {
     explicit MenuElement(Kind elementKind, PulseConnection::Sink elementSink = {})
         : kind(elementKind), sink(std::move(elementSink)) {}
@@ -48,28 +49,28 @@ AXElementHandle element(Kind kind, PulseConnection::Sink sink = {}) {
     return std::make_shared<MenuElement>(kind, std::move(sink));
 }
 
-const char* roleOf(Kind kind) {
+std::string_view roleOf(Kind kind) {
     switch (kind) {
         case Kind::menuBarAgent:
         case Kind::controlCenter:
         case Kind::systemUIServer:
-            return "AXApplication";
+            return menu::kApplicationRole;
         case Kind::menuBar:
-            return "AXMenuBar";
+            return menu::kMenuBarRole;
         case Kind::soundItem:
-            return "AXMenuBarItem";
+            return menu::kMenuBarItemRole;
         case Kind::window:
-            return "AXWindow";
+            return menu::kWindowRole;
         case Kind::group:
-            return "AXGroup";
+            return menu::kGroupRole;
         case Kind::scrollArea:
-            return "AXScrollArea";
+            return menu::kScrollAreaRole;
         case Kind::checkbox:
-            return "AXCheckBox";
+            return menu::kCheckBoxRole;
         case Kind::gone:
             break;
     }
-    return nullptr;
+    return {};
 }
 
 struct PulseKey final : KeyboardEvent {
@@ -141,16 +142,17 @@ std::vector<RunningApplication> PulseSoundMenu::runningApplications() {
         return applications;  // no server, no Sound menu
     }
     for (const auto& host : kHosts) {
-        applications.push_back(
-            RunningApplication{host.bundle, std::nullopt, host.name, host.processIdentifier});
+        applications.push_back(RunningApplication{std::string(host.names.bundleIdentifier),
+                                                  std::nullopt, std::string(host.names.processName),
+                                                  host.processIdentifier});
     }
     return applications;
 }
 
 AXElementHandle PulseSoundMenu::applicationElement(std::int32_t processIdentifier) {
-    for (std::size_t i = 0; i < kHosts.size(); ++i) {
-        if (kHosts[i].processIdentifier == processIdentifier) {
-            return element(static_cast<Kind>(i));
+    for (const auto& host : kHosts) {
+        if (host.processIdentifier == processIdentifier) {
+            return element(host.kind);
         }
     }
     return element(Kind::gone);
@@ -165,22 +167,23 @@ AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle,
         return kAXErrorInvalidUIElement;
     }
     const Kind kind = menuElement->kind;
-    if (attribute == "AXRole") {
+    if (attribute == menu::kRoleAttribute) {
         value = AXAttributeValue(std::string(roleOf(kind)));
         return kAXSuccess;
     }
-    if (attribute == "AXIdentifier") {
+    if (attribute == menu::kIdentifierAttribute) {
         if (kind == Kind::soundItem) {
-            value = AXAttributeValue(std::string("com.apple.menuextra.sound"));
+            value = AXAttributeValue(std::string(menu::kSoundItemIdentifier));
         } else if (kind == Kind::checkbox) {
-            value = AXAttributeValue(std::string(kDevicePrefix) + menuElement->sink.description);
+            value =
+                AXAttributeValue(std::string(menu::kDevicePrefix) + menuElement->sink.description);
         } else {
             return kAXErrorNoValue;
         }
         return kAXSuccess;
     }
     std::lock_guard lock(mutex_);
-    if (attribute == "AXValue") {
+    if (attribute == menu::kValueAttribute) {
         if (kind != Kind::checkbox) {
             return kAXErrorNoValue;
         }
@@ -197,7 +200,7 @@ AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle,
             return kAXErrorCannotComplete;
         }
     }
-    if (attribute != "AXChildren") {
+    if (attribute != menu::kChildrenAttribute) {
         return kAXErrorAttributeUnsupported;
     }
     std::vector<AXElementHandle> children;
@@ -246,7 +249,7 @@ AXError PulseSoundMenu::performAction(const AXElementHandle& handle, std::string
     if (menuElement == nullptr || menuElement->kind == Kind::gone) {
         return kAXErrorInvalidUIElement;
     }
-    if (action != "AXPress" ||
+    if (action != menu::kPressAction ||
         (menuElement->kind != Kind::soundItem && menuElement->kind != Kind::checkbox)) {
         return kAXErrorActionUnsupported;
     }
@@ -275,7 +278,7 @@ std::unique_ptr<KeyboardEvent> PulseSoundMenu::createKeyboardEvent(std::uint16_t
 
 void PulseSoundMenu::post(const KeyboardEvent& event) {
     const auto* key = dynamic_cast<const PulseKey*>(&event);
-    if (key == nullptr || key->code != kEscapeKey) {
+    if (key == nullptr || key->code != menu::kEscapeKeyCode) {
         return;
     }
     std::lock_guard lock(mutex_);

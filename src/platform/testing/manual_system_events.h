@@ -1,9 +1,6 @@
 #pragma once
 
-#include <map>
-#include <mutex>
-#include <utility>
-
+#include "platform/system_event_subscribers.h"
 #include "platform/system_events.h"
 
 namespace tonvera::testing {
@@ -11,18 +8,18 @@ namespace tonvera::testing {
 // System events that happen when the test says so; handlers run on the posting thread.
 class ManualSystemEvents final : public SystemEvents {
   public:
-    SystemEventToken subscribe(SystemEvent event, std::function<void()> handler) override;
-    void unsubscribe(SystemEventToken token) override;
+    SystemEventToken subscribe(SystemEvent event, std::function<void()> handler) override {
+        return subscribers_.subscribe(event, std::move(handler));
+    }
+    void unsubscribe(SystemEventToken token) override { subscribers_.unsubscribe(token); }
 
     // Runs every current handler of `event`, in subscription order.
-    void post(SystemEvent event);
+    void post(SystemEvent event) { subscribers_.deliver(event); }
 
-    std::size_t subscriptionCount() const;
+    std::size_t subscriptionCount() const { return subscribers_.size(); }
 
   private:
-    mutable std::mutex mutex_;
-    SystemEventToken next_ = 1;
-    std::map<SystemEventToken, std::pair<SystemEvent, std::function<void()>>> handlers_;
+    SystemEventSubscribers subscribers_;
 };
 
 }  // namespace tonvera::testing

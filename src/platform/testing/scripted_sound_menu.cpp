@@ -4,11 +4,12 @@
 #include <limits>
 #include <utility>
 
+#include "platform/sound_menu_contract.h"
+
 namespace tonvera::testing {
 namespace {
 
 constexpr std::size_t kNoNode = std::numeric_limits<std::size_t>::max();
-constexpr std::uint16_t kEscape = 53;
 
 struct ScriptedElement final : AccessibilityElement {
     ScriptedElement(const void* menu, std::size_t index) : owner(menu), node(index) {}
@@ -72,7 +73,8 @@ ScriptedSoundMenu::NodeId ScriptedSoundMenu::addMenuContent(NodeId parent) {
 ScriptedSoundMenu::NodeId ScriptedSoundMenu::addOutput(NodeId parent, const std::string& name,
                                                        std::string role) {
     std::lock_guard lock(mutex_);
-    return addNode(parent, Kind::output, AXAttributeValue("sound-device-" + name), std::move(role),
+    return addNode(parent, Kind::output,
+                   AXAttributeValue(std::string(sound_menu::kDevicePrefix) + name), std::move(role),
                    name);
 }
 
@@ -337,7 +339,7 @@ void ScriptedSoundMenu::post(const KeyboardEvent& event) {
     }
     ++counters_.keyEventsPosted;
     postedKeys_.push_back((key->down ? "down " : "up ") + std::to_string(key->code));
-    if (key->code != kEscape) {
+    if (key->code != sound_menu::kEscapeKeyCode) {
         return;
     }
     if (key->down) {

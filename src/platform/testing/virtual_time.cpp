@@ -39,8 +39,20 @@ void VirtualTime::post(Block block) {
 
 void VirtualTime::postAfter(std::chrono::nanoseconds delay, Block block) {
     std::lock_guard lock(mutex_);
+    if (mainQueueStopped_) {
+        return;
+    }
     timers_.emplace(std::pair{now_ + std::max(delay, Duration::zero()), sequence_++},
                     std::move(block));
+}
+
+void VirtualTime::stopMainQueue() {
+    decltype(timers_) dropped;
+    {
+        std::lock_guard lock(mutex_);
+        mainQueueStopped_ = true;
+        dropped.swap(timers_);
+    }
 }
 
 void VirtualTime::setAutoAdvance(bool on) {

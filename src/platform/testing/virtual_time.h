@@ -35,6 +35,10 @@ class VirtualTime final : public Clock, public MainQueue {
     // Blocks the test until at least `count` threads are asleep in sleepFor.
     void waitForSleepers(std::size_t count);
 
+    // Stops the main queue as the application does at quit: blocks already posted and blocks
+    // posted later are dropped without running.
+    void stopMainQueue();
+
     // Every duration passed to sleepFor, in call order.
     std::vector<Duration> requestedSleeps() const;
 
@@ -53,6 +57,7 @@ class VirtualTime final : public Clock, public MainQueue {
     std::multimap<std::pair<TimePoint, std::uint64_t>, Block> timers_;
     std::multimap<TimePoint, std::uint64_t> sleeperDeadlines_;
     std::uint64_t sequence_ = 0;
+    bool mainQueueStopped_ = false;
 };
 
 }  // namespace tonvera::testing

@@ -142,6 +142,7 @@ TEST_F(AppDelegateTest, UpdateResultsAreLoggedAndShownOnlyWhenAskedOrNew) {
     EXPECT_EQ(shown[2].informativeText,
               "Version 0.2.0 is available (installed: 0.1.0). Download now?");
     EXPECT_THAT(shown[3].buttons, ElementsAre("Download", "Later"));
+    settle();
     EXPECT_THAT(workspace->opened(), ElementsAre("https://example.org/get"));
 
     http->error = "Could not resolve host";

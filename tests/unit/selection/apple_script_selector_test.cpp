@@ -1,15 +1,12 @@
-#include <random>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/testing/memory_log_sink.h"
+#include "platform/testing/scripted_launcher.h"
 #include "selection/accessibility_error.h"
 #include "selection/apple_script_audio_output_selector.h"
 #include "selection/apple_script_texts.h"
 #include "selection/cancellation_error.h"
-#include "selection/unicode_text.h"
-#include "platform/testing/scripted_launcher.h"
 
 namespace tonvera::testing {
 namespace {
@@ -18,76 +15,17 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Selector = AppleScriptAudioOutputSelector;
 
-// Reads the AppleScript string literal that starts right after `opening` in `script`, as
-// AppleScript would: backslash escapes for backslash, quote, n, t and r; the literal ends at
-// the first unescaped double quote.
-std::optional<std::string> readLiteralAfter(const std::string& script, const std::string& opening) {
-    const auto start = script.find(opening);
-    if (start == std::string::npos) {
-        return std::nullopt;
-    }
-    std::string value;
-    for (std::size_t i = start + opening.size(); i < script.size(); ++i) {
-        const char c = script[i];
-        if (c == '"') {
-            return value;
-        }
-        if (c != '\\') {
-            value.push_back(c);
-            continue;
-        }
-        if (++i == script.size()) {
-            return std::nullopt;
-        }
-        switch (script[i]) {
-            case '\\':
-                value.push_back('\\');
-                break;
-            case '"':
-                value.push_back('"');
-                break;
-            case 'n':
-                value.push_back('\n');
-                break;
-            case 't':
-                value.push_back('\t');
-                break;
-            case 'r':
-                value.push_back('\r');
-                break;
-            default:
-                return std::nullopt;  // not a valid escape: a syntax error
-        }
-    }
-    return std::nullopt;
-}
-
 TEST(AppleScriptTextsTest, PiecesAreByteExact) {
+    // The scripts are fixed texts: their lengths catch any edit, the tail shows the joints.
     using namespace apple_script;
     EXPECT_EQ(kSelectionScriptHead.size(), 682U);
     EXPECT_EQ(kSelectionScriptMiddle.size(), 874U);
-    EXPECT_EQ(kSelectionScriptTail.size(), 56U);
     EXPECT_EQ(kDiscoveryScript.size(), 1105U);
-    for (const auto piece :
-         {kSelectionScriptHead, kSelectionScriptMiddle, kSelectionScriptTail, kDiscoveryScript}) {
-        EXPECT_EQ(piece.find('\r'), std::string_view::npos);
-        EXPECT_EQ(piece.find('\t'), std::string_view::npos);
-        EXPECT_NE(piece.back(), '\n');
-        EXPECT_TRUE(unicode_text::isValidUtf8(piece));
-    }
-    EXPECT_TRUE(kSelectionScriptHead.starts_with("tell application \"System Events\"\n    try\n"));
     EXPECT_TRUE(
         kSelectionScriptHead.ends_with("\n            set targetIdentifier to \"sound-device-"));
-    EXPECT_TRUE(kSelectionScriptMiddle.starts_with("\"\n            set found to false\n"));
-    EXPECT_NE(kSelectionScriptMiddle.find("-- bereits ausgewählt prüfen (AXValue = 1)\n"),
-              std::string_view::npos);
     EXPECT_TRUE(kSelectionScriptMiddle.ends_with("if not found then error \"Device not found: "));
     EXPECT_EQ(kSelectionScriptTail,
               "\"\n        end tell\n    end tell\n    key code 53\nend tell");
-    EXPECT_NE(kDiscoveryScript.find("set end of ids to text 14 thru -1 of cbIdentifier\n"),
-              std::string_view::npos);
-    EXPECT_TRUE(kDiscoveryScript.ends_with(
-        "            return ids\n        end tell\n    end tell\nend tell"));
 }
 
 TEST(AppleScriptSelectorTest, EscapingDoublesBackslashesFirstThenEscapesQuotes) {
@@ -104,26 +42,6 @@ TEST(AppleScriptSelectorTest, EscapingDoublesBackslashesFirstThenEscapesQuotes) 
               std::string(apple_script::kSelectionScriptHead) + R"(a\"b\\c)" +
                   std::string(apple_script::kSelectionScriptMiddle) + R"(a\"b\\c)" +
                   std::string(apple_script::kSelectionScriptTail));
-}
-
-TEST(AppleScriptSelectorTest, EveryNameSurvivesBothLiteralsUnlessItHoldsALineFeed) {
-    std::mt19937 random(4242);
-    const std::vector<std::string> alphabet = {"a", "Z", " ",  "\"", "\\", "\\n", "'",
-                                               "ü", "€", "\t", "\n", ",",  "🎵"};
-    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-    std::uniform_int_distribution<int> length(0, 12);
-    for (int round = 0; round < 2000; ++round) {
-        std::string name;
-        for (int i = length(random); i > 0; --i) {
-            name += alphabet[pick(random)];
-        }
-        const std::string script = Selector::selectionScript(name);
-        if (name.find('\n') != std::string::npos) {
-            continue;  // a raw line feed breaks the script's syntax; osascript reports it
-        }
-        EXPECT_EQ(readLiteralAfter(script, "set targetIdentifier to \""), "sound-device-" + name);
-        EXPECT_EQ(readLiteralAfter(script, "then error \""), "Device not found: " + name);
-    }
 }
 
 struct AppleScriptSelectorFixture : ::testing::Test {

@@ -36,24 +36,14 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 500ms, 200ms));
 }
 
-TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAloneWhateverTheValueType) {
+TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAlone) {
     SoundMenuScene::build(*menu, kOutputs);
-    for (const auto style :
-         {ScriptedSoundMenu::ValueStyle::number, ScriptedSoundMenu::ValueStyle::boolean}) {
-        menu->setValueStyle(style);
-        menu->selectOutput("Wohnzimmer");
-        menu->resetCounters();
-        log->clear();
-
-        selector.selectDevice("Wohnzimmer", {});
-
-        const auto lines = log->lines();
-        ASSERT_EQ(lines.size(), 7U);
-        EXPECT_EQ(lines[5], "info: [AirPlay] Device found: sound-device-Wohnzimmer");
-        EXPECT_EQ(lines[6], "info: [AirPlay] Output already selected: Wohnzimmer");
-        EXPECT_EQ(menu->counters().presses, 1U);  // the Sound item only
-        EXPECT_FALSE(menu->isMenuOpen());
-    }
+    menu->setValueStyle(ScriptedSoundMenu::ValueStyle::boolean);  // value types: helper test
+    menu->selectOutput("Wohnzimmer");
+    selector.selectDevice("Wohnzimmer", {});
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Output already selected: Wohnzimmer");
+    EXPECT_EQ(menu->counters().presses, 1U);  // the Sound item only
+    EXPECT_FALSE(menu->isMenuOpen());
 }
 
 TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
@@ -77,17 +67,14 @@ TEST_F(NativeSelectorFixture, NamesMustMatchExactlyUpToCanonicalEquivalence) {
     SoundMenuScene::build(*menu, {"Arbeitszimmer", "Wohnzimmer", "Ku\u0308che"});  // decomposed ü
     menu->selectOutput("Arbeitszimmer");
 
-    for (const std::string& wrong :
-         {std::string("wohnzimmer"), std::string("Wohnzimmer "), std::string("Wohn")}) {
-        log->clear();
-        const auto error = errorOf([&] { selector.selectDevice(wrong, {}); });
-        EXPECT_EQ(error, AccessibilityError::deviceNotFound(wrong));
-        EXPECT_EQ(log->lines().back(),
-                  "error: [AirPlay] AirPlay device not found: " + wrong +
-                      ". Available: sound-device-Arbeitszimmer, sound-device-Wohnzimmer, "
-                      "sound-device-Ku\u0308che");
+    for (const std::string wrong : {"wohnzimmer", "Wohnzimmer ", "Wohn"}) {
+        EXPECT_EQ(errorOf([&] { selector.selectDevice(wrong, {}); }),
+                  AccessibilityError::deviceNotFound(wrong));
         EXPECT_FALSE(menu->isMenuOpen());
     }
+    EXPECT_EQ(log->lines().back(),
+              "error: [AirPlay] AirPlay device not found: Wohn. Available: "
+              "sound-device-Arbeitszimmer, sound-device-Wohnzimmer, sound-device-Ku\u0308che");
     EXPECT_EQ(menu->selectedOutput(), "Arbeitszimmer");
 
     selector.selectDevice("K\u00fcche", {});  // composed ü finds the decomposed entry
@@ -263,15 +250,9 @@ TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
     }
     menu->selectOutput("Wohnzimmer");
     selector.selectDevice("Wohnzimmer", {});
-
-    // The open ControlCenter tree: application, menu bar with three items, window, group,
-    // slider, scroll area, three outputs and the fillers.
-    constexpr std::size_t kOpenTree = 1 + 4 + 4 + 3 + 200;
-    const auto counters = menu->counters();
-    EXPECT_EQ(counters.roleReads, kOpenTree);          // one role read per element
-    EXPECT_EQ(counters.childrenReads, kOpenTree + 3);  // plus the search for the Sound item
-    EXPECT_EQ(counters.identifierReads, 4U + 2U);      // that search, then two candidates
-    EXPECT_EQ(counters.valueReads, 1U);
+    // The benchmark's figure: about two requests per element of the open menu's 212, plus a
+    // handful for finding the Sound item and reading the match.
+    EXPECT_LE(menu->counters().attributeReads(), 2U * 212U + 16U);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "update/app_update_checker.h"
 
-#include "app/build_config.h"
-
 #include <functional>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "app/build_config.h"
 
 namespace tonvera {
 namespace {
@@ -38,6 +38,7 @@ TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
         {"99999999999999999999", "1", false},  // beyond 64 bits: 0
         {"9223372036854775807", "9223372036854775806", true},
         {"-9223372036854775808", "0", false},
+        {"-9223372036854775807", "-9223372036854775808", true},
         {"1.2.3.4.5", "1.2.3.4", true},
         {"١.٢", "0.1", false},  // only ASCII digits count
     };
@@ -94,10 +95,11 @@ TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
     // The address is checked before the versions: a bad one fails even when nothing is newer.
     EXPECT_THAT(failure(check(R"({"version": "0.1", "url": "https://exa mple.com"})")),
                 HasSubstr("https://exa mple.com"));
-    for (const char* unsafe : {"file:///etc/passwd", "vnc://host", "javascript:alert(1)",
-                               "ftp://e.com/x", "https:///nohost", "https://e.com/%zz"}) {
+    for (const char* unsafe :
+         {"file:///etc/passwd", "vnc://host", "javascript:alert(1)", "ftp://e.com/x",
+          "https:///nohost", "https://e.com/%zz", "http://e.com/Tonvera.zip"}) {
         const std::string body = std::string(R"({"version": "9", "url": ")") + unsafe + "\"}";
-        EXPECT_THAT(failure(check(body)), HasSubstr("not a valid http or https address")) << unsafe;
+        EXPECT_THAT(failure(check(body)), HasSubstr("not a valid https address")) << unsafe;
     }
     http->answer = []() -> std::string {
         throw HttpError("The request to x failed: Connection refused");
@@ -106,17 +108,26 @@ TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
               "The request to x failed: Connection refused");
     EXPECT_THAT(failure(AppUpdateChecker(http, "1.0", "not an address").check()),
                 HasSubstr("not a valid web address"));
+
+    // A plain-text server is a configuration error: nothing is even asked.
+    http->requested.clear();
+    const AppUpdateChecker plain(http, "1.0", "http://updates.example.com");
+    EXPECT_FALSE(plain.manifestURL());
+    EXPECT_EQ(failure(plain.check()),
+              "The update server's address must be an https address: http://updates.example.com");
+    EXPECT_TRUE(http->requested.empty());
 }
 
 TEST(BuildConfigurationTest, TheConfiguredServerMakesAValidManifestAddress) {
-    const AppUpdateChecker checker(std::make_shared<AnsweringClient>(),
-                                   build_config::kVersion ? std::optional<std::string>(*build_config::kVersion)
-                                                          : std::nullopt,
-                                   build_config::kUpdateServer);
+    const AppUpdateChecker checker(
+        std::make_shared<AnsweringClient>(),
+        build_config::kVersion ? std::optional<std::string>(*build_config::kVersion) : std::nullopt,
+        build_config::kUpdateServer);
     ASSERT_TRUE(checker.manifestURL());
     EXPECT_TRUE(checker.manifestURL()->text.ends_with("/dist/update.json"));
     EXPECT_EQ(checker.manifestURL()->scheme, "https");
-    EXPECT_NE(checker.currentVersion(), "?");
+    // An empty version is allowed and shows as "?".
+    EXPECT_EQ(checker.currentVersion(), std::string(build_config::kVersion.value_or("?")));
 }
 
 TEST(WebAddressTest, AcceptsOnlyWellFormedHttpAndHttpsAddresses) {
@@ -127,7 +138,7 @@ TEST(WebAddressTest, AcceptsOnlyWellFormedHttpAndHttpsAddresses) {
     for (const char* bad :
          {"", "example.com", "https:", "https://", "https://:80", "https://e.com:8a",
           "https://e .com", "https://e.com/\"x\"", "https://e.com/ü", "https://[::1",
-          "https://e.com/\n", "mailto:a@b.c"}) {
+          "https://e.com/\n", "mailto:a@b.c", "https://[::1]x/", "https://[::1]:8x/"}) {
         EXPECT_FALSE(parseWebAddress(bad)) << bad;
     }
 }
