@@ -6,23 +6,11 @@
 
 #include "reconnect/permission_error.h"
 #include "selection/accessibility_error.h"
+#include "selection/error_description.h"
 #include "selection/unicode_text.h"
 
 namespace tonvera {
 namespace {
-
-// The description of any failure: the error's own text where it has one.
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const AccessibilityError& accessibilityError) {
-        return accessibilityError.errorDescription();
-    } catch (const std::exception& other) {
-        return other.what();
-    } catch (...) {
-        return "The operation couldn’t be completed (unknown error).";
-    }
-}
 
 const AccessibilityError* asAccessibilityError(const std::exception_ptr& error) {
     try {
@@ -161,7 +149,7 @@ ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attempt(const std::s
 ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attemptFailed(
     const std::exception_ptr& error, const std::string& deviceName, std::size_t attempt,
     std::size_t attempts) {
-    const std::string message = describe(error);
+    const std::string message = describeError(error);
     logger_.error("[AirPlay] Attempt {}/{} failed: {}", attempt, attempts, message);
     if (isPermissionError(asAccessibilityError(error), unicode_text::lowercased(message))) {
         logger_.error("[AirPlay] Accessibility permission missing — aborting retries");

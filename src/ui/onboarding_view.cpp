@@ -4,25 +4,12 @@
 #include <utility>
 #include <variant>
 
-#include "selection/accessibility_error.h"
+#include "selection/error_description.h"
 #include "selection/unicode_text.h"
 #include "ui/text_format.h"
 
 namespace tonvera {
 namespace {
-
-// The text a failed discovery shows: the selector's own description of what went wrong.
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const AccessibilityError& accessibilityError) {
-        return accessibilityError.errorDescription();
-    } catch (const std::exception& other) {
-        return other.what();
-    } catch (...) {
-        return "?";
-    }
-}
 
 // Which route produced a discovery's list; the empty-list text differs between them.
 enum class DiscoveryRoute { native, script };
@@ -271,7 +258,7 @@ void OnboardingView::startDiscovery() {
             self->statusMessage_ =
                 formatText(self->localized(TONVERA_TRANSLATE("Tonvera", "Error: %@",
                                                              "Onboarding: discovery error")),
-                           {describe(outcome.error())});
+                           {describeError(outcome.error())});
             self->changed();
             return;
         }

@@ -5,26 +5,10 @@
 #include <variant>
 
 #include "platform/task_runner.h"
-#include "selection/accessibility_error.h"
+#include "selection/error_description.h"
 #include "ui/text_format.h"
 
 namespace tonvera {
-namespace {
-
-// What a failed discovery says about itself: the selection error's own text where it has one.
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const AccessibilityError& accessibilityError) {
-        return accessibilityError.errorDescription();
-    } catch (const std::exception& other) {
-        return other.what();
-    } catch (...) {
-        return "The operation couldn’t be completed (unknown error).";
-    }
-}
-
-}  // namespace
 
 std::shared_ptr<SettingsView> SettingsView::create(
     std::shared_ptr<AppSettings> settings, std::shared_ptr<ReconnectOrchestrator> orchestrator,
@@ -194,7 +178,7 @@ void SettingsView::finishDiscovery(const TaskOutcome<Discovery>& outcome) {
     } else {
         statusMessage_ = formatText(
             localized(TONVERA_TRANSLATE("Tonvera", "Error: %@", "Settings: discovery error")),
-            {describe(outcome.error())});
+            {describeError(outcome.error())});
     }
     changed();
 }

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/linux/atomic_file.h"
 #include "platform/linux/errno_text.h"
 #include "platform/linux/unique_fd.h"
 
@@ -64,23 +65,6 @@ std::filesystem::path followLinks(std::filesystem::path path) {
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
     return path;
-}
-
-bool writeAll(int fd, const std::string& contents) {
-    const char* data = contents.data();
-    std::size_t left = contents.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 }  // namespace
@@ -218,32 +202,10 @@ void JsonFileUserDefaults::removeStaleTemporaries(const std::filesystem::path& f
 }
 
 void JsonFileUserDefaults::writeFile(const std::string& contents) const {
-    // The temporary file goes beside the real one, so the rename stays within one file system.
-    const auto target = followLinks(filePath_);
-    const auto folder = target.parent_path();
-    std::string pattern = (folder / fmt::format("{}XXXXXX", kTemporaryPrefix)).string();
-    std::vector<char> templateName(pattern.begin(), pattern.end());
-    templateName.push_back('\0');
-    UniqueFd file(::mkostemp(templateName.data(), O_CLOEXEC));
-    if (!file.valid()) {
-        logger_.error("Could not create a temporary settings file in {}: {}", folder.string(),
-                      errnoText(errno));
-        return;
-    }
-    const std::string temporary(templateName.data());
-    const bool written = ::fchmod(file.get(), S_IRUSR | S_IWUSR) == 0 &&
-                         writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
-    const int writeError = errno;
-    if (!file.close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = written ? errno : writeError;
-        logger_.error("Could not write {}: {}", filePath_.string(), errnoText(error));
-        ::unlink(temporary.c_str());
-        return;
-    }
-    // Make the rename itself durable.
-    if (UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        directory.valid()) {
-        ::fsync(directory.get());
+    // A linked file is written where the link points, and the link stays.
+    if (const auto failure = replaceFileAtomically(followLinks(filePath_), contents,
+                                                   S_IRUSR | S_IWUSR, kTemporaryPrefix)) {
+        logger_.error("{}", *failure);
     }
 }
 

@@ -3,23 +3,17 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <system_error>
-#include <vector>
 
-#include <fcntl.h>
 #include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/linux/unique_fd.h"
+#include "platform/linux/atomic_file.h"
+#include "platform/linux/errno_text.h"
 
 namespace tonvera {
 namespace {
-
-std::string errnoText(int error) {
-    return std::generic_category().message(error);
-}
 
 // A desktop entry's string value, where a backslash is itself an escape.
 std::string stringValue(const std::string& text) {
@@ -62,42 +56,6 @@ std::string execArgument(const std::string& path) {
         }
     }
     return stringValue(argument);
-}
-
-void writeAtomically(const std::filesystem::path& path, const std::string& contents) {
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    if (error) {
-        throw LoginItemError(
-            fmt::format("Could not create {}: {}", path.parent_path().string(), error.message()));
-    }
-    std::string pattern = path.string() + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    UniqueFd file(::mkostemp(name.data(), O_CLOEXEC));
-    if (!file.valid()) {
-        throw LoginItemError(
-            fmt::format("Could not write {}: {}", path.string(), errnoText(errno)));
-    }
-    const std::string temporary(name.data());
-    std::size_t done = 0;
-    bool written = ::fchmod(file.get(), S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH) == 0;
-    while (written && done < contents.size()) {
-        const ssize_t count = ::write(file.get(), contents.data() + done, contents.size() - done);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        written = count > 0;
-        done += written ? static_cast<std::size_t>(count) : 0;
-    }
-    written = written && ::fsync(file.get()) == 0;
-    const int writeError = errno;
-    if (!file.close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int failure = written ? errno : writeError;
-        ::unlink(temporary.c_str());
-        throw LoginItemError(
-            fmt::format("Could not write {}: {}", path.string(), errnoText(failure)));
-    }
 }
 
 }  // namespace
@@ -174,7 +132,17 @@ void XdgAutostartLoginItem::registerItem() {
     if (executable_.empty() || !executable_.is_absolute()) {
         throw LoginItemError("The path of the running program is unknown");
     }
-    writeAtomically(entryPath_, entryText(executable_));
+    std::error_code error;
+    std::filesystem::create_directories(folder_, error);
+    if (error) {
+        throw LoginItemError(
+            fmt::format("Could not create {}: {}", folder_.string(), error.message()));
+    }
+    if (const auto failure =
+            replaceFileAtomically(entryPath_, entryText(executable_),
+                                  S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH, ".tonvera.desktop.")) {
+        throw LoginItemError(*failure);
+    }
 }
 
 void XdgAutostartLoginItem::unregisterItem() {
