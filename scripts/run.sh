@@ -49,7 +49,8 @@ PA
         sleep 0.05
     done
     pactl info >/dev/null 2>&1 || { echo "run: the private PulseAudio did not start"; exit 1; }
-    echo "run: current output: $(pactl get-default-sink) (settings in $work/config)"
+    echo "run: current output: $(pactl get-default-sink); PULSE_SERVER=$PULSE_SERVER"
+    echo "run: private settings in $work/config"
     # A private settings folder and session folder: nothing of yours is read or changed.
     export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 fi
