@@ -2,14 +2,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QTimer>
 #include <vector>
 
 namespace tonvera {
 namespace {
+
+constexpr int kMinimumWidth = 380;
 
 QMessageBox::Icon iconFor(AlertStyle style) {
     switch (style) {
@@ -36,6 +40,12 @@ int QtAlerts::runModal(const AlertSpec& alert) {
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(alert.messageText));
     box.setInformativeText(QString::fromStdString(alert.informativeText));
+    // The message is the alert's headline; the informative text explains it.
+    if (auto* message = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QFont headline = message->font();
+        headline.setBold(true);
+        message->setFont(headline);
+    }
     // The informative label would otherwise guess at markup: a device name is never HTML.
     if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
         informative->setTextFormat(Qt::PlainText);
@@ -57,6 +67,12 @@ int QtAlerts::runModal(const AlertSpec& alert) {
     QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
     dismiss->hide();
     box.setEscapeButton(dismiss);
+
+    // Without a floor on its width the box wraps a sentence of informative text into a column.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(kMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 
     // A tray application has no window in front: bring the alert there.
     QTimer::singleShot(0, &box, [&box] {
