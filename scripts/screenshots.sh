@@ -12,7 +12,7 @@ cmake --build build/dev --target tonvera_screenshots tonvera
 # A fixed screen and resolution, so the pictures do not depend on the machine they come from.
 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
     env QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= QT_SCALE_FACTOR=1 \
-    build/dev/tests/tonvera_screenshots docs/screenshots "$@"
+    build/dev/tools/tonvera_screenshots docs/screenshots "$@"
 
 # The menu as a panel shows it after a click on the tray icon.
 if [[ "menu" == *"${1:-}"* ]]; then
