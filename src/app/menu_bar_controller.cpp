@@ -73,10 +73,10 @@ MenuModel MenuBarController::menuModel() {
         };
     };
     const auto item = [&](const LocalizedText& title, auto operation,
-                          std::string keyEquivalent = {}) {
+                          const char* keyEquivalent = "") {
         return MenuItemModel{.title = text(title),
                              .enabled = true,
-                             .keyEquivalent = std::move(keyEquivalent),
+                             .keyEquivalent = keyEquivalent,
                              .action = action(operation)};
     };
     const auto label = [](std::string title) {

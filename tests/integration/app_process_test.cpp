@@ -1,5 +1,6 @@
 #include "support/app_process.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,15 +34,24 @@ class AppProcessTest : public ::testing::Test {
 
     std::map<std::string, std::string> environment() const {
         const std::string root = home.path().string();
-        return {{"HOME", root},
-                {"PATH", "/usr/bin:/bin"},
-                {"QT_QPA_PLATFORM", "offscreen"},
-                {"LANG", "C.UTF-8"},
-                {"PULSE_SERVER", pulse.address()},
-                {"DBUS_SESSION_BUS_ADDRESS", busAddress},
-                {"DBUS_SYSTEM_BUS_ADDRESS", busAddress},
-                {"XDG_CONFIG_HOME", root + "/config"},
-                {"XDG_RUNTIME_DIR", root + "/runtime"}};
+        std::map<std::string, std::string> environment{
+            {"HOME", root},
+            {"PATH", "/usr/bin:/bin"},
+            {"QT_QPA_PLATFORM", "offscreen"},
+            {"LANG", "C.UTF-8"},
+            {"PULSE_SERVER", pulse.address()},
+            {"DBUS_SESSION_BUS_ADDRESS", busAddress},
+            {"DBUS_SYSTEM_BUS_ADDRESS", busAddress},
+            {"XDG_CONFIG_HOME", root + "/config"},
+            {"XDG_RUNTIME_DIR", root + "/runtime"}};
+        // A sanitizer build of the application reads its options like the test does.
+        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
+            // NOLINTNEXTLINE(concurrency-mt-unsafe): read on the test's only thread.
+            if (const char* value = std::getenv(name)) {
+                environment[name] = value;
+            }
+        }
+        return environment;
     }
 
     std::unique_ptr<AppProcess> start() {

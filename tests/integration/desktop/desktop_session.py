@@ -139,7 +139,11 @@ class DesktopSession:
         return result.stdout.strip() if result.returncode == 0 else None
 
     def environment(self):
-        return {
+        # A sanitizer build of the application reads its options like the test does.
+        sanitizers = {name: os.environ[name] for name in
+                      ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS")
+                      if name in os.environ}
+        return sanitizers | {
             "PATH": "/usr/bin:/bin",
             "HOME": self.root,
             "LANG": "C.UTF-8",
