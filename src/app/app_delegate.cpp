@@ -71,8 +71,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     orchestrator_ = std::make_shared<ReconnectOrchestrator>(
         services.selectors.makeNative(), services.selectors.makeScript(),
         services.selectors.accessibility, services.clock, services.logSink);
-    services.mainQueue->post([orchestrator = orchestrator_, delays = settings_->retryDelays()] {
-        orchestrator->updateRetryDelays(delays);
+    services.mainQueue->post([orchestrator = std::weak_ptr(orchestrator_),
+                              delays = settings_->retryDelays()] {
+        if (const auto alive = orchestrator.lock()) {
+            alive->updateRetryDelays(delays);
+        }
     });
 
     menuBarController_ = MenuBarController::create(settings_, orchestrator_, environment_);
