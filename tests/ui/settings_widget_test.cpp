@@ -16,19 +16,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/settings_view_harness.h"
+#include "support/view_harness.h"
 
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
+struct SettingsWidgetTest : ::testing::Test, ViewHarness {
     std::shared_ptr<SettingsView> view;
     std::unique_ptr<QWidget> window;
 
     void open() {
-        view = makeView(orchestrator);
+        view = makeSettingsView();
         window = makeSettingsWidget(view);
         const WindowSpec spec = SettingsView::windowSpec();
         window->resize(spec.contentWidth, spec.contentHeight);

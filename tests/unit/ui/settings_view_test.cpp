@@ -6,7 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/settings_view_harness.h"
+#include "support/view_harness.h"
 
 namespace tonvera::testing {
 namespace {
@@ -16,8 +16,8 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-struct SettingsViewTest : ::testing::Test, SettingsViewHarness {
-    std::shared_ptr<SettingsView> view = makeView(orchestrator);
+struct SettingsViewTest : ::testing::Test, ViewHarness {
+    std::shared_ptr<SettingsView> view = makeSettingsView();
 };
 
 TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFails) {
@@ -40,8 +40,8 @@ TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFail
     };
     // clang-format on
     for (const auto& c : cases) {
-        SettingsViewHarness fresh;
-        const auto freshView = fresh.makeView(fresh.orchestrator);
+        ViewHarness fresh;
+        const auto freshView = fresh.makeSettingsView();
         if (c.nativeOutputs) {
             SoundMenuScene::build(*fresh.menu, *c.nativeOutputs);
         }
@@ -125,17 +125,9 @@ TEST_F(SettingsViewTest, ResultsArrivingAfterTheWindowClosedChangeNothing) {
     EXPECT_FALSE(orchestrator->isRunning());
 }
 
-TEST_F(SettingsViewTest, ShowingTheWindowPushesTheCurrentRetryDelays) {
-    settings->setRetryAttempts(3);
-    settings->setRetryInterval(2.5);
-    view->windowShown();
-    EXPECT_THAT(orchestrator->retryDelays(), ElementsAre(0.0, 2.5, 5.0));
-
-    // Without an orchestrator there is nothing to push and nothing to reconnect with; without
-    // an update callback "Check for Updates" does nothing.
-    const auto alone = SettingsView::create(
-        settings, nullptr, {},
-        ViewServices{time, time, tasks, selectors, localizer, application, log, "?"});
+TEST_F(SettingsViewTest, WithoutAnOrchestratorOrAnUpdateCallbackPressesDoNothing) {
+    // Showing the window with an orchestrator pushes the delays: see the widget test.
+    const auto alone = SettingsView::create(settings, nullptr, {}, services());
     alone->windowShown();
     alone->checkForUpdates();
     alone->startConnect();

@@ -10,18 +10,20 @@
 #include "platform/testing/recording_workspace.h"
 #include "platform/testing/scripted_launcher.h"
 #include "platform/testing/scripted_sound_menu.h"
+#include "platform/testing/sound_menu_scene.h"
 #include "platform/testing/source_localizer.h"
 #include "platform/testing/virtual_time.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "settings/app_settings.h"
 #include "ui/onboarding_view.h"
+#include "ui/settings_view.h"
 
 namespace tonvera::testing {
 
-// An onboarding window's surroundings in virtual time: the scripted Sound menu (which also
-// holds the permission), a launcher for the script route, settings in memory and a real
-// orchestrator. Background work waits in `tasks` until the test lets it run.
-struct OnboardingHarness {
+// A window's surroundings in virtual time: the scripted Sound menu (which also holds the
+// permission), a launcher for the script route, settings in memory and a real orchestrator.
+// Background work waits in `tasks` until settle() lets it run.
+struct ViewHarness {
     std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
     std::shared_ptr<ScriptedSoundMenu> menu = std::make_shared<ScriptedSoundMenu>(time);
     std::shared_ptr<ManualTaskRunner> tasks = std::make_shared<ManualTaskRunner>();
@@ -30,37 +32,27 @@ struct OnboardingHarness {
     std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
     std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
     std::shared_ptr<AppSettings> settings = std::make_shared<AppSettings>(defaults);
+    // The views look their texts up here: the English sources unless a test translates one.
     std::shared_ptr<SourceLocalizer> sourceTexts = std::make_shared<SourceLocalizer>();
-    // What the view looks its texts up in: the English sources unless a test sets another.
-    std::shared_ptr<Localizer> localizer = sourceTexts;
+    std::shared_ptr<RecordingApplication> application = std::make_shared<RecordingApplication>();
+    SelectorFactory selectors{menu, menu, workspace, menu, launcher, time, log};
     std::shared_ptr<ReconnectOrchestrator> orchestrator = std::make_shared<ReconnectOrchestrator>(
-        selectors().makeNative(), selectors().makeScript(), menu, time, log);
+        selectors.makeNative(), selectors.makeScript(), menu, time, log);
+    int updateChecks = 0;
     int finishCalls = 0;
 
-    OnboardingHarness() { time->setAutoAdvance(true); }
-
-    SelectorFactory selectors() const {
-        return SelectorFactory{.accessibility = menu,
-                               .applications = menu,
-                               .workspace = workspace,
-                               .keyboard = menu,
-                               .launcher = launcher,
-                               .clock = time,
-                               .logSink = log};
-    }
+    ViewHarness() { time->setAutoAdvance(true); }
 
     ViewServices services() const {
-        return ViewServices{.mainQueue = time,
-                            .clock = time,
-                            .tasks = tasks,
-                            .selectors = selectors(),
-                            .localizer = localizer,
-                            .application = std::make_shared<RecordingApplication>(),
-                            .logSink = log,
-                            .currentVersion = "1.0"};
+        return ViewServices{time, time, tasks, selectors, sourceTexts, application, log, "1.2.3"};
     }
 
-    std::shared_ptr<OnboardingView> makeView() {
+    std::shared_ptr<SettingsView> makeSettingsView() {
+        return SettingsView::create(
+            settings, orchestrator, [this] { ++updateChecks; }, services());
+    }
+
+    std::shared_ptr<OnboardingView> makeOnboardingView() {
         return OnboardingView::create(
             settings, orchestrator, [this] { ++finishCalls; }, services());
     }
