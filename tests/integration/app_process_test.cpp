@@ -31,17 +31,17 @@ class AppProcessTest : public ::testing::Test {
         std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all);
     }
 
-    std::map<std::string, std::string> environment() const {
+    std::vector<std::string> environment() const {
         const std::string root = home.path().string();
-        return {{"HOME", root},
-                {"PATH", "/usr/bin:/bin"},
-                {"QT_QPA_PLATFORM", "offscreen"},
-                {"LANG", "C.UTF-8"},
-                {"PULSE_SERVER", pulse.address()},
-                {"DBUS_SESSION_BUS_ADDRESS", busAddress},
-                {"DBUS_SYSTEM_BUS_ADDRESS", busAddress},
-                {"XDG_CONFIG_HOME", root + "/config"},
-                {"XDG_RUNTIME_DIR", root + "/runtime"}};
+        return {"HOME=" + root,
+                "PATH=/usr/bin:/bin",
+                "QT_QPA_PLATFORM=offscreen",
+                "LANG=C.UTF-8",
+                "PULSE_SERVER=" + pulse.address(),
+                "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
+                "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress,
+                "XDG_CONFIG_HOME=" + root + "/config",
+                "XDG_RUNTIME_DIR=" + root + "/runtime"};
     }
 
     std::unique_ptr<AppProcess> start() {
