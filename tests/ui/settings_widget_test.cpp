@@ -97,22 +97,11 @@ TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
     sourceTexts->translate("Quit", "", "Quit & Close");
     open();
 
+    // The texts that depend on state, the version or a translation (a "&" is no mnemonic).
     const std::map<const char*, const char*> texts = {
-        {"appName", "Tonvera"},
-        {"tagline", "Menu bar app • auto reconnect"},
         {"permission", "Permission granted"},
-        {"deviceHeading", "Preferred audio output:"},
-        {"deviceName", "e.g. Office"},
-        {"connectNow", "Connect now"},
-        {"connectOnWake", "Connect automatically on wake"},
-        {"connectAtLogin", "Connect automatically at login"},
-        {"launchAtLogin", "Open at Mac startup"},
-        {"findDevices", "Find AirPlay devices"},
         {"permissionHint", ""},
-        {"availableOutputs", "Available outputs:"},
         {"version", "Version 1.2.3"},
-        {"checkForUpdates", "Check for Updates"},
-        {"openAccessibilitySettings", "Open Accessibility Settings"},
         {"quit", "Quit && Close"},
     };
     for (const auto& [name, expected] : texts) {
