@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -127,9 +126,7 @@ TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRu
         }
     }
     ASSERT_EQ(kept.size(), 1U);
-    std::ifstream keptFile(kept[0]);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(keptFile), {}),
-              "{\"preferredAudioOutput\": \"Wohn");
+    EXPECT_EQ(readFile(kept[0]), "{\"preferredAudioOutput\": \"Wohn");
     running.signal(SIGTERM);
     EXPECT_EQ(running.wait(5s), 0);
 }

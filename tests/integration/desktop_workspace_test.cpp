@@ -1,7 +1,6 @@
 #include "platform/linux/desktop_workspace.h"
 
 #include <fstream>
-#include <sstream>
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
@@ -62,10 +61,7 @@ TEST(DesktopWorkspaceTest, AFailingOpenerFallsThroughAndOneStillRunningCountsAsO
                              "file:///etc/passwd", "javascript:alert(1)"}) {
         EXPECT_FALSE(workspace.openURL(none)) << none;
     }
-    std::ifstream log(tried);
-    std::stringstream triedTools;
-    triedTools << log.rdbuf();
-    EXPECT_EQ(triedTools.str(),
+    EXPECT_EQ(testing::readFile(tried),
               "gnome-control-center sound\npavucontrol \ngnome-control-center universal-access\n"
               "xdg-open https://example.invalid/Tonvera.zip\n");
 }

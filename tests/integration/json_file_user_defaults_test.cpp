@@ -1,7 +1,6 @@
 #include "platform/linux/json_file_user_defaults.h"
 
 #include <fstream>
-#include <sstream>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,13 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
+using testing::readFile;
 
 void writeFile(const std::filesystem::path& path, const std::string& contents) {
     std::ofstream(path, std::ios::binary) << contents;

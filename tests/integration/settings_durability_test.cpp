@@ -1,6 +1,4 @@
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -32,11 +30,9 @@ TEST(SettingsDurabilityTest, KilledWriterAlwaysLeavesAFileWithAWrittenValue) {
             << "the writer ended on its own in round " << round;
         ASSERT_GE(lastReported, first);
 
-        std::ifstream in(file);
-        std::stringstream contents;
-        contents << in.rdbuf();
-        const auto json = nlohmann::json::parse(contents.str(), nullptr, false);
-        ASSERT_TRUE(json.is_object()) << "round " << round << ": " << contents.str();
+        const std::string contents = testing::readFile(file);
+        const auto json = nlohmann::json::parse(contents, nullptr, false);
+        ASSERT_TRUE(json.is_object()) << "round " << round << ": " << contents;
         const std::string name = json.at("preferredAudioOutput").get<std::string>();
         ASSERT_TRUE(name.starts_with("name-")) << name;
         const long stored = std::stol(name.substr(5));

@@ -43,12 +43,8 @@ struct SettingsWidgetTest : ::testing::Test, ViewHarness {
         return found;
     }
 
-    // A label's or button's text; a text field's placeholder.
-    QString text(const char* name) const {
-        QWidget* widget = child(name);
-        return widget->property(widget->inherits("QLineEdit") ? "placeholderText" : "text")
-            .toString();
-    }
+    // A label's or button's text.
+    QString text(const char* name) const { return child(name)->property("text").toString(); }
 
     // Every visible control lies inside the window (found rows inside their list, which
     // scrolls) and has the room its text asks for.
