@@ -104,12 +104,11 @@ TEST_F(JsonDefaultsTest, ForeignMembersSurviveAndOddValuesFallBack) {
     std::filesystem::create_directories(folder);
     writeFile(folder / "settings.json",
               R"({"retryInterval": null, "retryAttempts": [3], "windowFrame": {"x": 1},
-                  "connectAutomaticallyOnWake": "no", "huge": 18446744073709551615})");
+                  "huge": 18446744073709551615})");
     auto defaults = open();
     AppSettings settings(defaults);
     EXPECT_EQ(settings.retryInterval(), 1.0);
     EXPECT_EQ(settings.retryAttempts(), 4);
-    EXPECT_TRUE(settings.connectOnWake());
     EXPECT_EQ(defaults->object("huge"), DefaultsValue(18446744073709551615.0));
 
     settings.setDeviceName("Büro\xff");  // not UTF-8: stored with a replacement character
