@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 
 #include "platform/testing/manual_task_runner.h"
 #include "platform/testing/memory_log_sink.h"
@@ -15,8 +16,7 @@
 #include "platform/testing/virtual_time.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "settings/app_settings.h"
-#include "ui/onboarding_view.h"
-#include "ui/settings_view.h"
+#include "ui/view_services.h"
 
 namespace tonvera::testing {
 
@@ -32,29 +32,21 @@ struct ViewHarness {
     std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
     std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
     std::shared_ptr<AppSettings> settings = std::make_shared<AppSettings>(defaults);
-    // The views look their texts up here: the English sources unless a test translates one.
+    // The views look their texts up in `localizer`: the English sources unless one is set.
     std::shared_ptr<SourceLocalizer> sourceTexts = std::make_shared<SourceLocalizer>();
+    std::shared_ptr<Localizer> localizer = sourceTexts;
     std::shared_ptr<RecordingApplication> application = std::make_shared<RecordingApplication>();
     SelectorFactory selectors{menu, menu, workspace, menu, launcher, time, log};
     std::shared_ptr<ReconnectOrchestrator> orchestrator = std::make_shared<ReconnectOrchestrator>(
         selectors.makeNative(), selectors.makeScript(), menu, time, log);
     int updateChecks = 0;
     int finishCalls = 0;
+    std::string version = "1.2.3";
 
     ViewHarness() { time->setAutoAdvance(true); }
 
     ViewServices services() const {
-        return ViewServices{time, time, tasks, selectors, sourceTexts, application, log, "1.2.3"};
-    }
-
-    std::shared_ptr<SettingsView> makeSettingsView() {
-        return SettingsView::create(
-            settings, orchestrator, [this] { ++updateChecks; }, services());
-    }
-
-    std::shared_ptr<OnboardingView> makeOnboardingView() {
-        return OnboardingView::create(
-            settings, orchestrator, [this] { ++finishCalls; }, services());
+        return ViewServices{time, time, tasks, selectors, localizer, application, log, version};
     }
 
     // Lets queued background work run and delivers its results on the main queue.

@@ -14,14 +14,14 @@
 #include "platform/qt/widgets/pill_button.h"
 #include "platform/qt/widgets/switch_toggle.h"
 #include "platform/testing/sound_menu_scene.h"
-#include "support/view_harness.h"
+#include "support/onboarding_harness.h"
 
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct OnboardingWidgetTest : ::testing::Test, ViewHarness {
+struct OnboardingWidgetTest : ::testing::Test, OnboardingHarness {
     std::shared_ptr<OnboardingView> view;
     std::unique_ptr<QWidget> widget;
 

@@ -16,19 +16,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/view_harness.h"
+#include "support/settings_view_harness.h"
 
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct SettingsWidgetTest : ::testing::Test, ViewHarness {
+struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
     std::shared_ptr<SettingsView> view;
     std::unique_ptr<QWidget> window;
 
     void open() {
-        view = makeSettingsView();
+        view = makeView(orchestrator);
         window = makeSettingsWidget(view);
         const WindowSpec spec = SettingsView::windowSpec();
         window->resize(spec.contentWidth, spec.contentHeight);

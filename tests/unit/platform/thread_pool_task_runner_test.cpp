@@ -151,13 +151,5 @@ TEST_F(PoolTest, CompletionsReachTheMainQueueWithTheValueOrTheError) {
     EXPECT_THAT(completed, ElementsAre("42", "offline"));
 }
 
-TEST(SteadyClockTest, SleepsEndEarlyOnlyOnAStopRequest) {
-    SteadyClock clock;
-    std::stop_source stopped;
-    stopped.request_stop();
-    EXPECT_FALSE(clock.sleepFor(1h, stopped.get_token()));
-    EXPECT_TRUE(clock.sleepFor(1ms, {}));
-}
-
 }  // namespace
 }  // namespace tonvera

@@ -119,7 +119,6 @@ TEST_F(AppleScriptSelectorFixture, DiscoveryParsesTheJoinedList) {
         {"Wohnzimmer, Küche Radio\n", {"Wohnzimmer", "Küche Radio"}},
         {"", {}},
         {" \n\t\r\n", {}},
-        {"One", {"One"}},
         {"A,B", {"A,B"}},
         {"A, , B, ", {"A", "B,"}},  // the outer trim takes the last blank first
         {"  A  ,  B ", {"A", "B"}},

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/testing/sound_menu_scene.h"
-#include "support/view_harness.h"
+#include "support/onboarding_harness.h"
 
 namespace tonvera::testing {
 namespace {
@@ -17,13 +17,13 @@ using ::testing::Optional;
 
 constexpr const char* kFoundLine = "info: [AirPlay] Sound menu in menu bar: found";
 
-struct OnboardingViewTest : ::testing::Test, ViewHarness {
+struct OnboardingViewTest : ::testing::Test, OnboardingHarness {
     std::shared_ptr<OnboardingView> view;
     int redraws = 0;
     Subscription redrawSubscription;
 
     void open() {
-        view = makeOnboardingView();
+        view = makeView();
         redrawSubscription = view->observeChanges([this] { ++redraws; });
         view->appeared();
     }

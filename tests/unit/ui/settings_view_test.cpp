@@ -6,7 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/view_harness.h"
+#include "support/settings_view_harness.h"
 
 namespace tonvera::testing {
 namespace {
@@ -16,8 +16,8 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-struct SettingsViewTest : ::testing::Test, ViewHarness {
-    std::shared_ptr<SettingsView> view = makeSettingsView();
+struct SettingsViewTest : ::testing::Test, SettingsViewHarness {
+    std::shared_ptr<SettingsView> view = makeView(orchestrator);
 };
 
 TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFails) {
@@ -40,8 +40,8 @@ TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFail
     };
     // clang-format on
     for (const auto& c : cases) {
-        ViewHarness fresh;
-        const auto freshView = fresh.makeSettingsView();
+        SettingsViewHarness fresh;
+        const auto freshView = fresh.makeView(fresh.orchestrator);
         if (c.nativeOutputs) {
             SoundMenuScene::build(*fresh.menu, *c.nativeOutputs);
         }
