@@ -93,7 +93,8 @@ TEST_F(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanl
 TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRunning) {
     const auto folder = home.path() / "config" / "tonvera";
     std::filesystem::create_directories(folder);
-    std::ofstream(folder / "settings.json") << "{\"preferredAudioOutput\": \"Wohn";
+    const std::string unreadable = R"({"preferredAudioOutput": "Wohn)";
+    std::ofstream(folder / "settings.json") << unreadable;
 
     AppProcess first(TONVERA_BINARY, environment());
     AppProcess second(TONVERA_BINARY, environment());
@@ -126,7 +127,7 @@ TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRu
         }
     }
     ASSERT_EQ(kept.size(), 1U);
-    EXPECT_EQ(readFile(kept[0]), "{\"preferredAudioOutput\": \"Wohn");
+    EXPECT_EQ(readFile(kept[0]), unreadable);
     running.signal(SIGTERM);
     EXPECT_EQ(running.wait(5s), 0);
 }

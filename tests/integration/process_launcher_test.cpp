@@ -1,9 +1,10 @@
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,14 +25,8 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 
-std::size_t openDescriptorCount() {
-    std::size_t count = 0;
-    DIR* directory = ::opendir("/proc/self/fd");
-    while (const dirent* entry = ::readdir(directory)) {
-        count += entry->d_name[0] != '.' ? 1 : 0;
-    }
-    ::closedir(directory);
-    return count;
+std::ptrdiff_t openDescriptorCount() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 bool hasUnreapedChildren() {
@@ -173,7 +168,7 @@ TEST_F(LauncherTest, TheChildGetsOnlyTheStandardDescriptorsAndNothingLeaks) {
     EXPECT_EQ(run("exec ls /proc/self/fd").standardOutput, "0\n1\n2\n3\n");  // 3: the listing
     ::close(stray);
 
-    const std::size_t before = openDescriptorCount();
+    const auto before = openDescriptorCount();
     for (int i = 0; i < 1000; ++i) {
         ASSERT_EQ(launcher.run("/bin/true", {}, 10s, {}).exitStatus, 0);
     }

@@ -1,11 +1,11 @@
 // The native selector and the orchestrator against a real sound server.
 #include "platform/linux/pulse_sound_menu.h"
 
+#include <csignal>
 #include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"

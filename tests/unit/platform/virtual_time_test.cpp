@@ -12,7 +12,6 @@ namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using ::testing::ElementsAre;
 
 TEST(VirtualTimeTest, AdvancingReleasesSleepersAndBlocksInDeadlineOrder) {
     VirtualTime time;
