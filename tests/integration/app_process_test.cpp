@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,23 +31,22 @@ class AppProcessTest : public ::testing::Test {
         std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all);
     }
 
-    std::map<std::string, std::string> environment() const {
+    std::vector<std::string> environment() const {
         const std::string root = home.path().string();
-        std::map<std::string, std::string> environment{
-            {"HOME", root},
-            {"PATH", "/usr/bin:/bin"},
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"LANG", "C.UTF-8"},
-            {"PULSE_SERVER", pulse.address()},
-            {"DBUS_SESSION_BUS_ADDRESS", busAddress},
-            {"DBUS_SYSTEM_BUS_ADDRESS", busAddress},
-            {"XDG_CONFIG_HOME", root + "/config"},
-            {"XDG_RUNTIME_DIR", root + "/runtime"}};
+        std::vector<std::string> environment{"HOME=" + root,
+                                             "PATH=/usr/bin:/bin",
+                                             "QT_QPA_PLATFORM=offscreen",
+                                             "LANG=C.UTF-8",
+                                             "PULSE_SERVER=" + pulse.address(),
+                                             "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
+                                             "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress,
+                                             "XDG_CONFIG_HOME=" + root + "/config",
+                                             "XDG_RUNTIME_DIR=" + root + "/runtime"};
         // A sanitizer build of the application reads its options like the test does.
         for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
             // NOLINTNEXTLINE(concurrency-mt-unsafe): read on the test's only thread.
             if (const char* value = std::getenv(name)) {
-                environment[name] = value;
+                environment.push_back(std::string(name) + "=" + value);
             }
         }
         return environment;
@@ -104,7 +102,8 @@ TEST_F(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanl
 TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRunning) {
     const auto folder = home.path() / "config" / "tonvera";
     std::filesystem::create_directories(folder);
-    std::ofstream(folder / "settings.json") << "{\"preferredAudioOutput\": \"Wohn";
+    const std::string unreadable = R"({"preferredAudioOutput": "Wohn)";
+    std::ofstream(folder / "settings.json") << unreadable;
 
     AppProcess first(TONVERA_BINARY, environment());
     AppProcess second(TONVERA_BINARY, environment());
@@ -137,9 +136,7 @@ TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRu
         }
     }
     ASSERT_EQ(kept.size(), 1U);
-    std::ifstream keptFile(kept[0]);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(keptFile), {}),
-              "{\"preferredAudioOutput\": \"Wohn");
+    EXPECT_EQ(readFile(kept[0]), unreadable);
     running.signal(SIGTERM);
     EXPECT_EQ(running.wait(5s), 0);
 }

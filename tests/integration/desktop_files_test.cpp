@@ -1,5 +1,4 @@
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -16,8 +15,7 @@ namespace {
 using ::testing::HasSubstr;
 
 std::string readData(const std::string& name) {
-    std::ifstream file(std::string(TONVERA_DATA_DIR) + "/" + name);
-    return {std::istreambuf_iterator<char>(file), {}};
+    return readFile(std::string(TONVERA_DATA_DIR) + "/" + name);
 }
 
 // The validator must accept the file without an error or a warning.

@@ -1,5 +1,4 @@
 #include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -9,11 +8,6 @@
 namespace tonvera::testing {
 namespace {
 
-std::string contents(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathFollowsHiddenAndUnregisters) {
     TemporaryDirectory home;
     const auto folder = home.path() / "autostart";  // made on first registration
@@ -22,7 +16,7 @@ TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathFollowsHiddenAndUnregist
 
     item.registerItem();
     EXPECT_EQ(item.status(), LoginItemStatus::enabled);
-    const std::string entry = contents(item.entryPath());
+    const std::string entry = readFile(item.entryPath());
     EXPECT_NE(entry.find("\nExec=\"/opt/My Apps/100%% \\\\\"sound\\\\\"/tonvera\"\n"),
               std::string::npos)
         << entry;

@@ -1,9 +1,10 @@
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,16 +25,8 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 
-const std::string kFake = TONVERA_FAKE_OSASCRIPT;
-
-std::size_t openDescriptorCount() {
-    std::size_t count = 0;
-    DIR* directory = ::opendir("/proc/self/fd");
-    while (const dirent* entry = ::readdir(directory)) {
-        count += entry->d_name[0] != '.' ? 1 : 0;
-    }
-    ::closedir(directory);
-    return count;
+std::ptrdiff_t openDescriptorCount() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 bool hasUnreapedChildren() {
@@ -59,28 +52,27 @@ bool endsWithin(pid_t pid, std::chrono::milliseconds limit) {
 struct LauncherTest : ::testing::Test {
     PosixProcessLauncher launcher{200ms};
 
-    ProcessResult run(std::vector<std::string> arguments, std::chrono::milliseconds timeout = 10s,
-                      const std::stop_token& stop = {}) {
-        return launcher.run(kFake, arguments, timeout, stop);
+    // Runs `script` in the shell; `argument` becomes its $1.
+    ProcessResult run(const std::string& script, std::chrono::milliseconds timeout = 10s,
+                      const std::stop_token& stop = {}, const std::string& argument = {}) {
+        return launcher.run("/bin/sh", {"-c", script, "sh", argument}, timeout, stop);
     }
 };
 
-TEST_F(LauncherTest, ReportsStatusAndBothOutputsByteForByte) {
-    auto result = run({"--stdout", "Wohnzimmer, Küche\n", "--stderr", "warn", "--status", "3"},
-                      std::chrono::milliseconds::max());  // no overflow into the past
+TEST_F(LauncherTest, ArgumentsStatusAndBothOutputsPassByteForByte) {
+    const std::string argument = "Bob's \"Big\" \\ Küche\nRadio 🎵 \xff\xfe\xc3";
+    const auto result = run("printf %s \"$1\"; printf warn >&2; exit 3",
+                            std::chrono::milliseconds::max(), {}, argument);  // no overflow
     EXPECT_EQ(result.ending, ProcessResult::Ending::exited);
     EXPECT_EQ(result.exitStatus, 3);
-    EXPECT_EQ(result.standardOutput, "Wohnzimmer, Küche\n");
+    EXPECT_EQ(result.standardOutput, argument);
     EXPECT_EQ(result.standardError, "warn");
-
-    result = run({"--garbage"});
-    EXPECT_EQ(result.standardOutput, "\xff\xfe\xc3");
-    EXPECT_EQ(result.exitStatus, 0);
 }
 
 TEST_F(LauncherTest, AFloodOnBothStreamsIsDrainedAndCutAtTheCap) {
     PosixProcessLauncher capped(200ms, 100'000);
-    const auto result = capped.run(kFake, {"--flood", std::to_string(4 * 1024 * 1024)}, 10s, {});
+    const auto result =
+        capped.run("/bin/sh", {"-c", "head -c 4194304 /dev/zero | tee /dev/stderr"}, 10s, {});
     EXPECT_EQ(result.ending, ProcessResult::Ending::exited);
     EXPECT_EQ(result.standardOutput.size(), 100'000U);
     EXPECT_EQ(result.standardError.size(), 100'000U);
@@ -88,12 +80,12 @@ TEST_F(LauncherTest, AFloodOnBothStreamsIsDrainedAndCutAtTheCap) {
 
 TEST_F(LauncherTest, AHangIsEndedByTheBoundEvenWhenTerminationIsIgnored) {
     const auto start = std::chrono::steady_clock::now();
-    auto result = run({"--stdout", "partial", "--hang"}, 300ms);
+    auto result = run("printf partial; exec sleep 1000", 300ms);
     EXPECT_EQ(result.ending, ProcessResult::Ending::timedOut);
     EXPECT_EQ(result.exitStatus, 128 + SIGTERM);
     EXPECT_EQ(result.standardOutput, "partial");
 
-    result = run({"--ignore-term", "--hang"}, 300ms);
+    result = run("trap '' TERM; exec sleep 1000", 300ms);
     EXPECT_EQ(result.ending, ProcessResult::Ending::timedOut);
     EXPECT_EQ(result.exitStatus, 128 + SIGKILL);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
@@ -101,11 +93,12 @@ TEST_F(LauncherTest, AHangIsEndedByTheBoundEvenWhenTerminationIsIgnored) {
 }
 
 TEST_F(LauncherTest, TimeOutAndCancellationEndTheWholeGroupGrandchildrenIncluded) {
-    auto result = run({"--stdout", "done", "--orphan"}, 1s);
+    // The shell ends at once; the grandchild it leaves holds standard output open.
+    auto result = run("printf done; sleep 1000 & echo $! >&2", 1s);
     EXPECT_EQ(result.ending, ProcessResult::Ending::timedOut);
-    EXPECT_EQ(result.exitStatus, 0);  // the script itself had finished
+    EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardOutput, "done");
-    ASSERT_FALSE(result.standardError.empty()) << "the helper did not get to its grandchild";
+    ASSERT_FALSE(result.standardError.empty()) << "the shell did not get to its grandchild";
     EXPECT_TRUE(endsWithin(std::stoi(result.standardError), 2s));
 
     testing::TemporaryDirectory directory;
@@ -117,7 +110,8 @@ TEST_F(LauncherTest, TimeOutAndCancellationEndTheWholeGroupGrandchildrenIncluded
         std::ifstream(fifo) >> grandchild;  // it exists by now
         stop.request_stop();
     });
-    result = run({"--orphan", "--announce", fifo.string(), "--hang"}, 60s, stop.get_token());
+    result =
+        run("sleep 1000 & echo $! > \"$1\"; exec sleep 1000", 60s, stop.get_token(), fifo.string());
     stopper.join();
     EXPECT_EQ(result.ending, ProcessResult::Ending::cancelled);
     ASSERT_GT(grandchild, 0);
@@ -131,12 +125,12 @@ TEST_F(LauncherTest, AChildTheKernelReapsStillEndsTheRun) {
     ignore.sa_handler = SIG_IGN;
     struct sigaction previous {};
     ::sigaction(SIGCHLD, &ignore, &previous);
-    const auto result = run({"--status", "3"}, 5s);
+    const auto result = run("exit 3", 5s);
     EXPECT_EQ(result.ending, ProcessResult::Ending::exited);
     EXPECT_EQ(result.exitStatus, -1);
 
     resetInheritedSignalDispositions();
-    EXPECT_EQ(run({"--status", "3"}).exitStatus, 3);
+    EXPECT_EQ(run("exit 3").exitStatus, 3);
     struct sigaction pipe {};
     ::sigaction(SIGPIPE, nullptr, &pipe);
     EXPECT_EQ(pipe.sa_handler, SIG_IGN);  // a reader that went away is an error, not our end
@@ -150,7 +144,8 @@ TEST_F(LauncherTest, AWatchThatFailsWhileTheChildRunsIsALaunchError) {
     rlimit saved{};
     ::getrlimit(RLIMIT_NOFILE, &saved);
     // The child lowers our open-file limit below what poll needs, then wakes it with output.
-    EXPECT_THROW(run({"--shrink-parent-fd-limit", "--stdout", "x", "--hang"}), ProcessLaunchError);
+    EXPECT_THROW(run("prlimit --pid $PPID --nofile=3: && echo x && exec sleep 1000"),
+                 ProcessLaunchError);
     ::setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_FALSE(hasUnreapedChildren());
 }
@@ -170,10 +165,10 @@ TEST_F(LauncherTest, TheChildGetsOnlyTheStandardDescriptorsAndNothingLeaks) {
     // A descriptor this process holds without close-on-exec must not reach the child.
     const int stray = ::open("/dev/null", O_RDONLY);
     ASSERT_GE(stray, 3);
-    EXPECT_EQ(run({"--fds"}).standardOutput, "0\n1\n2\n");
+    EXPECT_EQ(run("exec ls /proc/self/fd").standardOutput, "0\n1\n2\n3\n");  // 3: the listing
     ::close(stray);
 
-    const std::size_t before = openDescriptorCount();
+    const auto before = openDescriptorCount();
     for (int i = 0; i < 1000; ++i) {
         ASSERT_EQ(launcher.run("/bin/true", {}, 10s, {}).exitStatus, 0);
     }

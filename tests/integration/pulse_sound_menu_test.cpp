@@ -1,11 +1,11 @@
 // The native selector and the orchestrator against a real sound server.
 #include "platform/linux/pulse_sound_menu.h"
 
+#include <csignal>
 #include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"
@@ -68,28 +68,21 @@ TEST_F(PulseSoundMenuTest, PlayingStreamsFollowTheSelectedSink) {
     testing::ChildProcess player({"/bin/sh", "-c",
                                   "exec /usr/bin/pacat --raw --server=" + server.address() +
                                       " --device=arbeitszimmer < /dev/zero"});
-    const auto streamSinks = [&] {
-        // "index<TAB>sink index<TAB>…" per playing stream
-        std::string sinks;
-        const std::string listing = server.pactl({"list", "sink-inputs", "short"}).standardOutput;
-        for (std::size_t line = 0; line < listing.size();) {
-            const auto end = listing.find('\n', line);
-            const auto fields = listing.substr(line, end - line);
-            const auto tab = fields.find('\t');
-            sinks += fields.substr(tab + 1, fields.find('\t', tab + 1) - tab - 1) + ";";
-            line = end == std::string::npos ? listing.size() : end + 1;
-        }
-        return sinks;
+    // Each playing stream's sink index, from "index<TAB>sink index<TAB>…" lines.
+    const auto streams = [&](const std::string& pipe) {
+        return PosixProcessLauncher()
+            .run("/bin/sh",
+                 {"-c", "pactl --server=$0 list sink-inputs short | " + pipe, server.address()},
+                 10s, {})
+            .standardOutput;
     };
+    const auto streamSinks = [&] { return streams("cut -f2 | tr '\\n' ';'"); };
     for (int i = 0; i < 100 && streamSinks() != "0;"; ++i) {
         std::this_thread::sleep_for(50ms);
     }
     ASSERT_EQ(streamSinks(), "0;") << "the player did not start on Arbeitszimmer";
     // Routed by hand to Küche Radio, the stream no longer follows the default on its own.
-    const std::string listing = server.pactl({"list", "sink-inputs", "short"}).standardOutput;
-    ASSERT_EQ(server.pactl({"move-sink-input", listing.substr(0, listing.find('\t')), "kueche"})
-                  .exitStatus,
-              0);
+    streams("cut -f1 | xargs -I@ pactl --server=$0 move-sink-input @ kueche");
     ASSERT_EQ(streamSinks(), "2;");
 
     selector->selectDevice("Wohnzimmer", {});

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -14,11 +17,13 @@ extern char** environ;
 
 namespace tonvera::testing {
 
-// A helper process that runs beside a test (a server, a bus daemon): started with its
-// standard output on a pipe, killed and reaped when the object goes.
+// A process that runs beside a test (a server, a bus daemon, the application): its standard
+// output, and standard error too when asked, on a pipe; killed and reaped when the object goes.
 class ChildProcess {
   public:
-    explicit ChildProcess(const std::vector<std::string>& command) {
+    // An empty `environment` passes on this process's own.
+    explicit ChildProcess(const std::vector<std::string>& command,
+                          std::vector<std::string> environment = {}, bool withErrors = false) {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe");
@@ -26,12 +31,13 @@ class ChildProcess {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (const auto& part : command) {
-            argv.push_back(const_cast<char*>(part.c_str()));
+        if (withErrors) {
+            posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
         }
-        argv.push_back(nullptr);
-        const int error = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+        std::vector<std::string> argv = command;
+        const int error =
+            ::posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, pointers(argv).data(),
+                          environment.empty() ? environ : pointers(environment).data());
         posix_spawn_file_actions_destroy(&actions);
         ::close(ends[1]);
         if (error != 0) {
@@ -42,29 +48,60 @@ class ChildProcess {
     }
 
     ~ChildProcess() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
+        if (!status_) {
+            signal(SIGKILL);
+            wait(std::chrono::hours(1));
+        }
         ::close(output_);
     }
 
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // The next line the process printed, without its line feed; empty at end of output.
-    std::string readLine() {
+    // The next line the process printed, without its line feed; nothing at end of output.
+    std::optional<std::string> nextLine() const {
         std::string line;
         char c = 0;
-        while (::read(output_, &c, 1) == 1 && c != '\n') {
+        ssize_t got = 0;
+        while ((got = ::read(output_, &c, 1)) == 1 && c != '\n') {
             line.push_back(c);
         }
-        return line;
+        return got == 1 || !line.empty() ? std::optional(line) : std::nullopt;
     }
+    std::string readLine() const { return nextLine().value_or(""); }
 
     pid_t pid() const { return pid_; }
+    void signal(int number) const { ::kill(pid_, number); }
+
+    // The exit status (128 + signal when killed), or nothing when it did not end in time.
+    std::optional<int> wait(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!status_) {
+            int raw = 0;
+            if (::waitpid(pid_, &raw, WNOHANG) == pid_) {
+                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            } else if (std::chrono::steady_clock::now() >= deadline) {
+                return std::nullopt;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        return status_;
+    }
 
   private:
+    static std::vector<char*> pointers(std::vector<std::string>& strings) {
+        std::vector<char*> result;
+        for (auto& string : strings) {
+            result.push_back(string.data());
+        }
+        result.push_back(nullptr);
+        return result;
+    }
+
     pid_t pid_ = -1;
     int output_ = -1;
+    std::optional<int> status_;
 };
 
 }  // namespace tonvera::testing

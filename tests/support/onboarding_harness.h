@@ -1,74 +1,14 @@
 #pragma once
 
-#include <chrono>
-#include <memory>
-
-#include "platform/testing/manual_task_runner.h"
-#include "platform/testing/memory_log_sink.h"
-#include "platform/testing/memory_user_defaults.h"
-#include "platform/testing/recording_application.h"
-#include "platform/testing/recording_workspace.h"
-#include "platform/testing/scripted_launcher.h"
-#include "platform/testing/scripted_sound_menu.h"
-#include "platform/testing/source_localizer.h"
-#include "platform/testing/virtual_time.h"
-#include "reconnect/reconnect_orchestrator.h"
-#include "settings/app_settings.h"
+#include "support/view_harness.h"
 #include "ui/onboarding_view.h"
 
 namespace tonvera::testing {
 
-// An onboarding window's surroundings in virtual time: the scripted Sound menu (which also
-// holds the permission), a launcher for the script route, settings in memory and a real
-// orchestrator. Background work waits in `tasks` until the test lets it run.
-struct OnboardingHarness {
-    std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
-    std::shared_ptr<ScriptedSoundMenu> menu = std::make_shared<ScriptedSoundMenu>(time);
-    std::shared_ptr<ManualTaskRunner> tasks = std::make_shared<ManualTaskRunner>();
-    std::shared_ptr<ScriptedLauncher> launcher = std::make_shared<ScriptedLauncher>();
-    std::shared_ptr<RecordingWorkspace> workspace = std::make_shared<RecordingWorkspace>();
-    std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
-    std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
-    std::shared_ptr<AppSettings> settings = std::make_shared<AppSettings>(defaults);
-    std::shared_ptr<SourceLocalizer> sourceTexts = std::make_shared<SourceLocalizer>();
-    // What the view looks its texts up in: the English sources unless a test sets another.
-    std::shared_ptr<Localizer> localizer = sourceTexts;
-    std::shared_ptr<ReconnectOrchestrator> orchestrator = std::make_shared<ReconnectOrchestrator>(
-        selectors().makeNative(), selectors().makeScript(), menu, time, log);
-    int finishCalls = 0;
-
-    OnboardingHarness() { time->setAutoAdvance(true); }
-
-    SelectorFactory selectors() const {
-        return SelectorFactory{.accessibility = menu,
-                               .applications = menu,
-                               .workspace = workspace,
-                               .keyboard = menu,
-                               .launcher = launcher,
-                               .clock = time,
-                               .logSink = log};
-    }
-
-    ViewServices services() const {
-        return ViewServices{.mainQueue = time,
-                            .clock = time,
-                            .tasks = tasks,
-                            .selectors = selectors(),
-                            .localizer = localizer,
-                            .application = std::make_shared<RecordingApplication>(),
-                            .logSink = log,
-                            .currentVersion = "1.0"};
-    }
-
+struct OnboardingHarness : ViewHarness {
     std::shared_ptr<OnboardingView> makeView() {
         return OnboardingView::create(
             settings, orchestrator, [this] { ++finishCalls; }, services());
-    }
-
-    // Lets queued background work run and delivers its results on the main queue.
-    void settle() {
-        tasks->runPending();
-        time->advanceBy(std::chrono::nanoseconds::zero());
     }
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -37,5 +39,11 @@ class TemporaryDirectory {
   private:
     std::filesystem::path path_;
 };
+
+// A file's bytes; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
 
 }  // namespace tonvera::testing

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <array>
 #include <chrono>
 #include <memory>
 
@@ -17,34 +16,12 @@
 #include "platform/testing/sound_menu_scene.h"
 #include "support/onboarding_harness.h"
 
-// ThreadSanitizer: Qt's own worker threads (the raster engine fills large areas in parallel)
-// hand work over through locks inside uninstrumented Qt, which the sanitizer cannot see. Only
-// Qt starts threads in this test, so checking just the instrumented code loses nothing.
-extern "C" const char*
-__tsan_default_options() {  // NOLINT(bugprone-reserved-identifier,readability-identifier-naming)
-    return "ignore_noninstrumented_modules=1";
-}
-
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
 struct OnboardingWidgetTest : ::testing::Test, OnboardingHarness {
-    // One application for the suite, destroyed before main returns.
-    static void SetUpTestSuite() {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        application = std::make_unique<QApplication>(argc, argv.data());
-    }
-    static void TearDownTestSuite() { application.reset(); }
-
-    inline static int argc = 1;
-    inline static std::array<char, 23> programName{"onboarding_widget_test"};
-    inline static std::array<char*, 2> argv{programName.data(), nullptr};
-    inline static std::unique_ptr<QApplication> application;
-
     std::shared_ptr<OnboardingView> view;
     std::unique_ptr<QWidget> widget;
 

@@ -43,12 +43,8 @@ struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
         return found;
     }
 
-    // A label's or button's text; a text field's placeholder.
-    QString text(const char* name) const {
-        QWidget* widget = child(name);
-        return widget->property(widget->inherits("QLineEdit") ? "placeholderText" : "text")
-            .toString();
-    }
+    // A label's or button's text.
+    QString text(const char* name) const { return child(name)->property("text").toString(); }
 
     // Every visible control lies inside the window (found rows inside their list, which
     // scrolls) and has the room its text asks for.
@@ -97,22 +93,11 @@ TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
     sourceTexts->translate("Quit", "", "Quit & Close");
     open();
 
+    // The texts that depend on state, the version or a translation (a "&" is no mnemonic).
     const std::map<const char*, const char*> texts = {
-        {"appName", "Tonvera"},
-        {"tagline", "Menu bar app • auto reconnect"},
         {"permission", "Permission granted"},
-        {"deviceHeading", "Preferred audio output:"},
-        {"deviceName", "e.g. Office"},
-        {"connectNow", "Connect now"},
-        {"connectOnWake", "Connect automatically on wake"},
-        {"connectAtLogin", "Connect automatically at login"},
-        {"launchAtLogin", "Open at Mac startup"},
-        {"findDevices", "Find AirPlay devices"},
         {"permissionHint", ""},
-        {"availableOutputs", "Available outputs:"},
         {"version", "Version 1.2.3"},
-        {"checkForUpdates", "Check for Updates"},
-        {"openAccessibilitySettings", "Open Accessibility Settings"},
         {"quit", "Quit && Close"},
     };
     for (const auto& [name, expected] : texts) {

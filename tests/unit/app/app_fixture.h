@@ -64,6 +64,9 @@ struct AppFixture : ::testing::Test {
     std::shared_ptr<ManualSystemEvents> events = std::make_shared<ManualSystemEvents>();
     std::shared_ptr<CannedHttpClient> http = std::make_shared<CannedHttpClient>();
 
+    // A block still queued at the end can hold what holds the virtual clock; quitting drops it.
+    ~AppFixture() override { time->stopMainQueue(); }
+
     // Settings are made when first needed, so a test can preload the stored state first.
     AppEnvironment environment() {
         time->setAutoAdvance(true);

@@ -36,11 +36,8 @@ TEST(LogSinkTest, StandardErrorLinesCarryTimeLevelSubsystemAndCategory) {
     logger.error("[AirPlay] failed");
 
     std::rewind(stream);
-    std::array<char, 512> buffer{};
-    std::string text;
-    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), stream) != nullptr) {
-        text += buffer.data();
-    }
+    std::string text(512, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), stream));
     std::fclose(stream);
     EXPECT_THAT(text,
                 MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z info "

@@ -1,13 +1,19 @@
+#include "reconnect/reconnect_orchestrator.h"
+
 #include <chrono>
 #include <functional>
 #include <limits>
 #include <stdexcept>
+#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/testing/memory_log_sink.h"
+#include "platform/testing/trust_switch.h"
+#include "platform/testing/virtual_time.h"
 #include "selection/accessibility_error.h"
-#include "unit/reconnect/orchestrator_fixture.h"
+#include "support/scripted_selector.h"
 
 namespace tonvera::testing {
 namespace {
@@ -24,7 +30,14 @@ std::vector<Clock::Duration> callTimes(const ScriptedSelector& selector) {
     return times;
 }
 
-struct ReconnectOrchestratorTest : OrchestratorFixture {
+struct ReconnectOrchestratorTest : ::testing::Test {
+    std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
+    std::shared_ptr<ScriptedSelector> native = std::make_shared<ScriptedSelector>(time);
+    std::shared_ptr<ScriptedSelector> script = std::make_shared<ScriptedSelector>(time);
+    std::shared_ptr<TrustSwitch> trust = std::make_shared<TrustSwitch>(true);
+    std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
+    ReconnectOrchestrator orchestrator{native, script, trust, time, log};
+
     ReconnectOrchestratorTest() { time->setAutoAdvance(true); }
 };
 
@@ -251,6 +264,26 @@ TEST_F(ReconnectOrchestratorTest, AStopRequestCutsPausesShortAndTheRunStillEnds)
               "error: [AirPlay] AirPlay device \"A\" not available after 4 attempts. Waiting for "
               "next wake event.");
     EXPECT_FALSE(orchestrator.isRunning());
+}
+
+TEST_F(ReconnectOrchestratorTest, NewDelaysDuringARunApplyOnlyToTheNextRun) {
+    native->thenThrow(AccessibilityError::soundMenuNotFound());
+    script->thenThrow(AccessibilityError::unknown("no"));
+    orchestrator.updateRetryDelays({0, 2, 2});
+    time->setAutoAdvance(false);
+
+    std::thread run([&] { orchestrator.reconnect("A"); });
+    time->waitForSleepers(1);
+    orchestrator.updateRetryDelays({0, 5});
+    EXPECT_THAT(orchestrator.retryDelays(), ElementsAre(0, 5));
+    time->setAutoAdvance(true);
+    run.join();
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(2s, 2s));
+
+    log->clear();
+    orchestrator.reconnect("A");
+    EXPECT_EQ(log->lines().front(), "info: [AirPlay] Reconnect requested for A with 2 attempts");
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(2s, 2s, 5s));
 }
 
 }  // namespace

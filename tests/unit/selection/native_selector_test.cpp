@@ -1,7 +1,17 @@
 #include <chrono>
+#include <functional>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/testing/memory_log_sink.h"
+#include "platform/testing/recording_workspace.h"
+#include "platform/testing/scripted_sound_menu.h"
+#include "platform/testing/sound_menu_scene.h"
+#include "platform/testing/virtual_time.h"
+#include "selection/accessibility_error.h"
 #include "selection/cancellation_error.h"
-#include "unit/selection/native_selector_fixture.h"
+#include "selection/native_accessibility_audio_output_selector.h"
 
 namespace tonvera::testing {
 namespace {
@@ -11,6 +21,27 @@ using ::testing::ElementsAre;
 using Case = AccessibilityError::Case;
 
 const std::vector<std::string> kOutputs = {"Arbeitszimmer", "Wohnzimmer", "Küche Radio"};
+
+struct NativeSelectorFixture : ::testing::Test {
+    std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
+    std::shared_ptr<ScriptedSoundMenu> menu = std::make_shared<ScriptedSoundMenu>(time);
+    std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
+    NativeAccessibilityAudioOutputSelector selector{
+        AccessibilityHelper(menu, menu, std::make_shared<RecordingWorkspace>()), menu, time, log};
+
+    NativeSelectorFixture() { time->setAutoAdvance(true); }
+
+    // Runs `call` and returns the AccessibilityError it must throw.
+    static AccessibilityError errorOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const AccessibilityError& error) {
+            return error;
+        }
+        ADD_FAILURE() << "no AccessibilityError was thrown";
+        return AccessibilityError::unknown("nothing thrown");
+    }
+};
 
 TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
     SoundMenuScene::build(*menu, kOutputs);

@@ -125,17 +125,9 @@ TEST_F(SettingsViewTest, ResultsArrivingAfterTheWindowClosedChangeNothing) {
     EXPECT_FALSE(orchestrator->isRunning());
 }
 
-TEST_F(SettingsViewTest, ShowingTheWindowPushesTheCurrentRetryDelays) {
-    settings->setRetryAttempts(3);
-    settings->setRetryInterval(2.5);
-    view->windowShown();
-    EXPECT_THAT(orchestrator->retryDelays(), ElementsAre(0.0, 2.5, 5.0));
-
-    // Without an orchestrator there is nothing to push and nothing to reconnect with; without
-    // an update callback "Check for Updates" does nothing.
-    const auto alone = SettingsView::create(
-        settings, nullptr, {},
-        ViewServices{time, time, tasks, selectors, localizer, application, log, "?"});
+TEST_F(SettingsViewTest, WithoutAnOrchestratorOrAnUpdateCallbackPressesDoNothing) {
+    // Showing the window with an orchestrator pushes the delays: see the widget test.
+    const auto alone = SettingsView::create(settings, nullptr, {}, services());
     alone->windowShown();
     alone->checkForUpdates();
     alone->startConnect();
