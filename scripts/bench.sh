@@ -16,3 +16,5 @@ echo "=== native selector against a real PulseAudio server"
 build/release/bench/pulse_select_bench
 echo "=== one settings write (fsync included)"
 build/release/bench/settings_write_bench
+echo "=== the application beside a bare Qt tray application (takes about three minutes)"
+build/release/bench/app_footprint_bench
