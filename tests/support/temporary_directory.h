@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -43,7 +43,9 @@ class TemporaryDirectory {
 // A file's bytes; empty when it cannot be read.
 inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
 }
 
 }  // namespace tonvera::testing
