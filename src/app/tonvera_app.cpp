@@ -13,9 +13,9 @@
 #include "app/build_config.h"
 #include "app/command_line.h"
 #include "app/tee_log_sink.h"
-#include "platform/linux/curl_http_client.h"
 #include "platform/linux/dbus_system_events.h"
 #include "platform/linux/desktop_workspace.h"
+#include "platform/linux/fetcher_http_client.h"
 #include "platform/linux/json_file_user_defaults.h"
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/linux/process_signals.h"
@@ -158,7 +158,10 @@ int TonveraApp::run(int argc, char** argv) {
                              ? std::optional<std::string>(std::string(*build_config::kVersion))
                              : std::nullopt;
     const auto updateChecker = std::make_shared<AppUpdateChecker>(
-        std::make_shared<CurlHttpClient>(), version, build_config::kUpdateServer);
+        std::make_shared<FetcherHttpClient>(
+            launcher, FetcherHttpClient::locateFetcher(
+                          XdgAutostartLoginItem::runningExecutable().string())),
+        version, build_config::kUpdateServer);
 
     AppEnvironment environment{
         .settings = std::make_shared<AppSettings>(std::make_shared<JsonFileUserDefaults>(

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/linux/curl_http_client.h"
+#include "platform/linux/fetcher_http_client.h"
 #include "platform/linux/posix_process_launcher.h"
 #include "support/child_process.h"
 #include "support/temporary_directory.h"
@@ -100,6 +101,21 @@ TEST_F(UpdateHttpsTest, SilenceAndUntrustedCertificatesFail) {
     // The system's trust store does not know the test certificate.
     EXPECT_THAT(failure(check("newer", "1.2.0", CurlHttpClient::Options{})),
                 HasSubstr("certificate"));
+}
+
+TEST_F(UpdateHttpsTest, TheApplicationChecksThroughItsFetchHelperAndHearsWhyItFailed) {
+    const auto launcher = std::make_shared<PosixProcessLauncher>();
+    const auto through = [&](std::vector<std::string> leading, const std::string& fetcher) {
+        return AppUpdateChecker(
+                   std::make_shared<FetcherHttpClient>(launcher, fetcher, std::move(leading)),
+                   "1.2.0", base("newer"))
+            .check();
+    };
+    const auto newer = through({"--ca-file", certificate_}, TONVERA_FETCH);
+    ASSERT_TRUE(std::holds_alternative<UpdateAvailable>(newer)) << failure(newer);
+    EXPECT_THAT(failure(through({}, TONVERA_FETCH)), HasSubstr("certificate"));
+    EXPECT_THAT(failure(through({}, FetcherHttpClient::locateFetcher("/nowhere/tonvera"))),
+                HasSubstr("tonvera-fetch is missing"));
 }
 
 TEST(CurlHttpClientTest, APlainTextAddressIsRefusedBeforeAnyConnection) {

@@ -3,10 +3,12 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
 namespace tonvera {
 
@@ -34,13 +36,19 @@ class SingleInstance {
     // The session's folder for it: $XDG_RUNTIME_DIR/tonvera, or the like where that is unset.
     static QString defaultFolder();
 
-    QString errorText() const { return error_; }
-
   private:
+    struct Client;
+
+    void acceptClients();
+    void readFrom(int fd);
+
     QString folder_;
+    std::string socketPath_;
     std::unique_ptr<QLockFile> lock_;
-    std::unique_ptr<QLocalServer> server_;
-    QString error_;
+    int listener_ = -1;
+    std::unique_ptr<QSocketNotifier> listening_;
+    std::map<int, std::unique_ptr<Client>> clients_;
+    std::function<void()> onReopen_;
 };
 
 }  // namespace tonvera
