@@ -123,6 +123,8 @@ struct Session {
                 return false;
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            // Look again soon, without keeping a core busy beside the measured process.
+            std::this_thread::sleep_for(2ms);
         }
         return true;
     }
@@ -159,10 +161,19 @@ ProcessStats statsOf(pid_t pid) {
     }
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("voluntary_ctxt_switches:")) {
-            stats.voluntarySwitches = std::stol(line.substr(24));
-        } else if (line.starts_with("VmRSS:")) {
+        if (line.starts_with("VmRSS:")) {
             stats.residentKiB = std::stol(line.substr(6));
+        }
+    }
+    // Context switches are counted per thread: add up every thread of the process.
+    std::error_code error;
+    for (const auto& task :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream taskStatus(task.path() / "status");
+        for (std::string line; std::getline(taskStatus, line);) {
+            if (line.starts_with("voluntary_ctxt_switches:")) {
+                stats.voluntarySwitches += std::stol(line.substr(24));
+            }
         }
     }
     return stats;
