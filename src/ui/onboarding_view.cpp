@@ -6,6 +6,7 @@
 
 #include "selection/error_description.h"
 #include "selection/unicode_text.h"
+#include "ui/settings_redraw.h"
 #include "ui/text_format.h"
 
 namespace tonvera {
@@ -56,21 +57,12 @@ OnboardingView::OnboardingView(std::shared_ptr<AppSettings> settings,
 OnboardingView::~OnboardingView() = default;
 
 void OnboardingView::observeSettings() {
-    // The settings announce a change before they store it, so the redraw waits one main-queue
-    // hop; several changes in a row share that one redraw.
-    settingsSubscription_ = settings_->observeWillChange([weak = weak_from_this()] {
-        const auto self = weak.lock();
-        if (!self || self->settingsRedrawPending_) {
-            return;
-        }
-        self->settingsRedrawPending_ = true;
-        self->services_.mainQueue->post([weak] {
+    settingsSubscription_ =
+        redrawAfterSettingsChange(*settings_, services_.mainQueue, [weak = weak_from_this()] {
             if (const auto view = weak.lock()) {
-                view->settingsRedrawPending_ = false;
                 view->changed();
             }
         });
-    });
 }
 
 Subscription OnboardingView::observeChanges(std::function<void()> observer) {

@@ -133,7 +133,6 @@ class OnboardingView final : public WindowContent,
     std::uint64_t pollGeneration_ = 0;
     // Only the newest Sound-item check may set its result.
     std::uint64_t soundCheckGeneration_ = 0;
-    bool settingsRedrawPending_ = false;
 
     ObserverList<> observers_;
     Subscription settingsSubscription_;

@@ -6,6 +6,7 @@
 
 #include "platform/task_runner.h"
 #include "selection/error_description.h"
+#include "ui/settings_redraw.h"
 #include "ui/text_format.h"
 
 namespace tonvera {
@@ -61,21 +62,12 @@ SettingsView::SettingsView(std::shared_ptr<AppSettings> settings,
 }
 
 void SettingsView::watchSettings() {
-    // The settings announce a change before they store it; the redraw waits one turn of the
-    // main queue so it reads the new values. Changes in one turn share one redraw.
-    settingsWatch_ = settings_->observeWillChange([weak = weak_from_this()] {
-        const auto self = weak.lock();
-        if (!self || self->settingsRedrawPending_) {
-            return;
-        }
-        self->settingsRedrawPending_ = true;
-        self->services_.mainQueue->post([weak] {
+    settingsWatch_ =
+        redrawAfterSettingsChange(*settings_, services_.mainQueue, [weak = weak_from_this()] {
             if (const auto view = weak.lock()) {
-                view->settingsRedrawPending_ = false;
                 view->changed();
             }
         });
-    });
 }
 
 void SettingsView::windowShown() {

@@ -135,7 +135,6 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
 
     ObserverList<> changes_;
     Subscription settingsWatch_;
-    bool settingsRedrawPending_ = false;
 };
 
 }  // namespace tonvera

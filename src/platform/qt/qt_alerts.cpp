@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <vector>
 
+#include "platform/qt/accelerators.h"
+
 namespace tonvera {
 namespace {
 
@@ -28,10 +30,6 @@ QMessageBox::Icon iconFor(AlertStyle style) {
 }
 
 }  // namespace
-
-QString withoutAccelerators(const std::string& text) {
-    return QString::fromStdString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
 
 int QtAlerts::runModal(const AlertSpec& alert) {
     QMessageBox box;

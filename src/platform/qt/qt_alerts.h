@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QString>
 #include <memory>
-#include <string>
 
 #include "platform/alerts.h"
 #include "platform/localizer.h"
@@ -20,8 +18,5 @@ class QtAlerts final : public Alerts {
   private:
     std::shared_ptr<Localizer> localizer_;
 };
-
-// `text` for a button or menu entry: "&" stays a character instead of marking an accelerator.
-QString withoutAccelerators(const std::string& text);
 
 }  // namespace tonvera

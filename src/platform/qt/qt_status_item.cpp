@@ -14,6 +14,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "platform/qt/accelerators.h"
+
 namespace tonvera {
 namespace {
 
@@ -94,7 +96,7 @@ void fill(QMenu& menu, const MenuModel& model, bool overDBus) {
 QString QtStatusItem::entryText(const std::string& title, bool overDBus) {
     QString text = QString::fromStdString(title);
     if (!overDBus) {
-        return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        return withoutAccelerators(text);
     }
     text.replace(QLatin1Char('_'), QStringLiteral("__"));
     // Only the first "&" goes through Qt's conversion; "&&" becomes "_&", an ampersand shown

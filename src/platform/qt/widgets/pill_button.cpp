@@ -5,6 +5,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 
+#include "platform/qt/accelerators.h"
 #include "platform/qt/widgets/palette.h"
 #include "platform/qt/widgets/symbols.h"
 
@@ -57,10 +58,8 @@ void PillButton::setLabel(const QString& label) {
         return;
     }
     label_ = label;
-    // The accessible name and text() follow the label; "&&" keeps "&" from becoming a mnemonic.
-    QString escaped = label;
-    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    setText(escaped);
+    // The accessible name and text() follow the label, with "&" shown as written.
+    setText(withoutAccelerators(label));
     setAccessibleName(label);
     updateGeometry();
     update();

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/qt/accelerators.h"
 #include "platform/qt/widgets/activity_spinner.h"
 #include "platform/qt/widgets/compact_button.h"
 #include "platform/qt/widgets/palette.h"
@@ -28,11 +29,6 @@ namespace {
 
 QString toQString(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Button and check-box texts treat "&" as a shortcut marker; names must show it as written.
-QString buttonText(const std::string& text) {
-    return toQString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 // The filled circle of the permission badge.
@@ -217,7 +213,7 @@ class SettingsWidget final : public QWidget {
         connect(name_, &QLineEdit::textEdited, this,
                 [this](const QString& text) { view_->setDeviceName(text.toStdString()); });
         row->addWidget(name_, 1);
-        connect_ = new QPushButton(buttonText(texts.connectNow), this);
+        connect_ = new QPushButton(withoutAccelerators(texts.connectNow), this);
         connect_->setObjectName(QStringLiteral("connectNow"));
         connect(connect_, &QPushButton::clicked, this, [this] { view_->startConnect(); });
         row->addWidget(connect_);
@@ -233,7 +229,7 @@ class SettingsWidget final : public QWidget {
         auto* section = new QVBoxLayout;
         section->setSpacing(metrics::kSettingsSwitchSpacing);
         const auto add = [&](const char* name, const std::string& text, auto setter) {
-            auto* box = new QCheckBox(buttonText(text), this);
+            auto* box = new QCheckBox(withoutAccelerators(text), this);
             box->setObjectName(QString::fromLatin1(name));
             connect(box, &QCheckBox::clicked, this,
                     [this, setter](bool on) { ((*view_).*setter)(on); });
@@ -253,7 +249,7 @@ class SettingsWidget final : public QWidget {
 
         auto* row = new QHBoxLayout;
         row->setSpacing(metrics::kSettingsRowSpacing);
-        find_ = new QPushButton(buttonText(texts.findDevices), this);
+        find_ = new QPushButton(withoutAccelerators(texts.findDevices), this);
         find_->setObjectName(QStringLiteral("findDevices"));
         spinner_ = new ActivitySpinner(*find_);
         connect(find_, &QPushButton::clicked, this, [this] { view_->startDiscovery(); });
@@ -297,7 +293,7 @@ class SettingsWidget final : public QWidget {
         row->addStretch(1);
         auto* updates = new CompactButton(this);
         updates->setObjectName(QStringLiteral("checkForUpdates"));
-        updates->setText(buttonText(view_->texts().checkForUpdates));
+        updates->setText(withoutAccelerators(view_->texts().checkForUpdates));
         connect(updates, &QPushButton::clicked, this, [this] { view_->checkForUpdates(); });
         row->addWidget(updates);
         return row;
@@ -306,13 +302,14 @@ class SettingsWidget final : public QWidget {
     QLayout* buildButtonRow() {
         const SettingsTexts& texts = view_->texts();
         auto* row = new QHBoxLayout;
-        auto* accessibility = new QPushButton(buttonText(texts.openAccessibilitySettings), this);
+        auto* accessibility =
+            new QPushButton(withoutAccelerators(texts.openAccessibilitySettings), this);
         accessibility->setObjectName(QStringLiteral("openAccessibilitySettings"));
         connect(accessibility, &QPushButton::clicked, this,
                 [this] { view_->openAccessibilitySettings(); });
         row->addWidget(accessibility);
         row->addStretch(1);
-        auto* quit = new QPushButton(buttonText(texts.quit), this);
+        auto* quit = new QPushButton(withoutAccelerators(texts.quit), this);
         quit->setObjectName(QStringLiteral("quit"));
         connect(quit, &QPushButton::clicked, this, [this] { view_->quit(); });
         row->addWidget(quit);
@@ -405,7 +402,7 @@ class SettingsWidget final : public QWidget {
             row->addWidget(label, 1);
             auto* use = new CompactButton(content);
             use->setObjectName(QStringLiteral("useDevice"));
-            use->setText(buttonText(view_->texts().use));
+            use->setText(withoutAccelerators(view_->texts().use));
             use->setAccessibleDescription(toQString(device));
             connect(use, &QPushButton::clicked, this, [this, device] { view_->useDevice(device); });
             row->addWidget(use);

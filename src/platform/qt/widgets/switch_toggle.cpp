@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "platform/qt/accelerators.h"
 #include "platform/qt/widgets/palette.h"
 
 namespace tonvera {
@@ -26,9 +27,7 @@ void SwitchToggle::setLabel(const QString& label) {
         return;
     }
     label_ = label;
-    QString escaped = label;
-    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    setText(escaped);
+    setText(withoutAccelerators(label));
     setAccessibleName(label);
     updateGeometry();
     update();
