@@ -71,12 +71,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     orchestrator_ = std::make_shared<ReconnectOrchestrator>(
         services.selectors.makeNative(), services.selectors.makeScript(),
         services.selectors.accessibility, services.clock, services.logSink);
-    services.mainQueue->post([orchestrator = std::weak_ptr(orchestrator_),
-                              delays = settings_->retryDelays()] {
-        if (const auto alive = orchestrator.lock()) {
-            alive->updateRetryDelays(delays);
-        }
-    });
+    services.mainQueue->post(
+        [orchestrator = std::weak_ptr(orchestrator_), delays = settings_->retryDelays()] {
+            if (const auto alive = orchestrator.lock()) {
+                alive->updateRetryDelays(delays);
+            }
+        });
 
     menuBarController_ = MenuBarController::create(settings_, orchestrator_, environment_);
     menuBarController_->onShowOnboarding = [weak] {
@@ -187,7 +187,7 @@ void AppDelegate::showOnboarding() {
         },
         environment_.view);
     auto window = environment_.windows->makeWindow(
-        OnboardingView::windowSpec(*environment_.view.localizer), std::move(view));
+        OnboardingView::windowOptions(*environment_.view.localizer), std::move(view));
     window->makeKeyAndOrderFront();
     application->activateIgnoringOtherApps();
     onboardingWindow_ = window;
@@ -234,7 +234,7 @@ void AppDelegate::askLaunchAtLogin() {
         return;
     }
     settings_->setLaunchAtLoginAsked(true);
-    const int answer = environment_.alerts->runModal(AlertSpec{
+    const int answer = environment_.alerts->runModal(AlertContent{
         .messageText =
             text(TONVERA_TRANSLATE("Tonvera", "Open at Mac startup?", "LaunchAtLogin: ask title")),
         .informativeText = text(TONVERA_TRANSLATE(
@@ -280,7 +280,7 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
                 if (silent) {
                     return;
                 }
-                environment_.alerts->runModal(AlertSpec{
+                environment_.alerts->runModal(AlertContent{
                     .messageText = text(TONVERA_TRANSLATE("Tonvera", "You're up to date",
                                                           "Update: up to date title")),
                     .informativeText =
@@ -293,7 +293,7 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
             },
             [&](const UpdateAvailable& available) {
                 logger_.info("[AirPlay] Update available: {}", available.version);
-                const int answer = environment_.alerts->runModal(AlertSpec{
+                const int answer = environment_.alerts->runModal(AlertContent{
                     .messageText = text(TONVERA_TRANSLATE("Tonvera", "Update available",
                                                           "Update: available title")),
                     .informativeText = formatText(
@@ -320,7 +320,7 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
                 if (silent) {
                     return;
                 }
-                environment_.alerts->runModal(AlertSpec{
+                environment_.alerts->runModal(AlertContent{
                     .messageText = text(TONVERA_TRANSLATE("Tonvera", "Could not check for updates.",
                                                           "Update: failed title")),
                     .informativeText = failed.error,

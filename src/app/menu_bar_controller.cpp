@@ -169,7 +169,7 @@ void MenuBarController::findDevices() {
 
 void MenuBarController::showDevicesAlert(const std::vector<std::string>& devices) {
     if (devices.empty()) {
-        environment_.alerts->runModal(AlertSpec{
+        environment_.alerts->runModal(AlertContent{
             .messageText = text(TONVERA_TRANSLATE("Tonvera", "No AirPlay devices found",
                                                   "Alert: no devices title")),
             .informativeText = text(TONVERA_TRANSLATE(
@@ -185,7 +185,7 @@ void MenuBarController::showDevicesAlert(const std::vector<std::string>& devices
     for (const auto& device : devices) {
         list += (list.empty() ? "" : "\n") + device;
     }
-    AlertSpec alert{
+    AlertContent alert{
         .messageText = text(
             TONVERA_TRANSLATE("Tonvera", "AirPlay devices found", "Alert: devices found title")),
         .informativeText =
@@ -210,7 +210,7 @@ void MenuBarController::showDevicesAlert(const std::vector<std::string>& devices
 }
 
 void MenuBarController::showDiscoveryError(const std::string& description) {
-    const int answer = environment_.alerts->runModal(AlertSpec{
+    const int answer = environment_.alerts->runModal(AlertContent{
         .messageText = text(TONVERA_TRANSLATE("Tonvera", "Could not find devices",
                                               "Alert: discovery failed title")),
         .informativeText = description + "\n\n" +
@@ -278,7 +278,7 @@ void MenuBarController::openSettings() {
             }
         },
         environment_.view);
-    auto window = environment_.windows->makeWindow(SettingsView::windowSpec(), std::move(view));
+    auto window = environment_.windows->makeWindow(SettingsView::windowOptions(), std::move(view));
     window->makeKeyAndOrderFront();
     application->activateIgnoringOtherApps();
     settingsWindow_ = window;

@@ -8,7 +8,7 @@ namespace tonvera {
 enum class AlertStyle { warning, informational, critical };
 
 // One modal alert. Buttons are listed in order; an alert with none shows the standard OK.
-struct AlertSpec {
+struct AlertContent {
     std::string messageText;
     std::string informativeText;
     AlertStyle style = AlertStyle::warning;
@@ -28,7 +28,7 @@ class Alerts {
     // Shows `alert` and returns once the user answered: kAlertFirstButtonReturn + the index
     // of the pressed button (the standard OK answers kAlertFirstButtonReturn), or
     // kAlertDismissed when it was closed without one. Main thread only.
-    virtual int runModal(const AlertSpec& alert) = 0;
+    virtual int runModal(const AlertContent& alert) = 0;
 };
 
 }  // namespace tonvera

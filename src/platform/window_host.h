@@ -12,7 +12,7 @@ class WindowContent {
     virtual ~WindowContent() = default;
 };
 
-struct WindowSpec {
+struct WindowOptions {
     std::string title;
     bool closable = true;
     bool miniaturizable = false;
@@ -44,9 +44,9 @@ class WindowHost {
   public:
     virtual ~WindowHost() = default;
 
-    // A new window of `spec` around `content`, centred on the screen and not shown yet. The
+    // A new window of `options` around `content`, centred on the screen and not shown yet. The
     // window keeps the content alive until it is closed and released.
-    virtual std::shared_ptr<HostedWindow> makeWindow(const WindowSpec& spec,
+    virtual std::shared_ptr<HostedWindow> makeWindow(const WindowOptions& options,
                                                      std::shared_ptr<WindowContent> content) = 0;
 };
 

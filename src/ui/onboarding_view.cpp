@@ -31,8 +31,8 @@ std::shared_ptr<OnboardingView> OnboardingView::create(
     return view;
 }
 
-WindowSpec OnboardingView::windowSpec(const Localizer& localizer) {
-    return WindowSpec{
+WindowOptions OnboardingView::windowOptions(const Localizer& localizer) {
+    return WindowOptions{
         .title = localizer.localized(onboardingWindowTitle()),
         .closable = true,
         .miniaturizable = false,

@@ -39,7 +39,7 @@ class OnboardingView final : public WindowContent,
         std::function<void()> onFinish /* may be empty */, ViewServices services);
 
     // Title, size and style of the window that hosts the view.
-    static WindowSpec windowSpec(const Localizer& localizer);
+    static WindowOptions windowOptions(const Localizer& localizer);
 
     ~OnboardingView() override;
     OnboardingView(const OnboardingView&) = delete;

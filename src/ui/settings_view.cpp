@@ -21,8 +21,8 @@ std::shared_ptr<SettingsView> SettingsView::create(
     return view;
 }
 
-WindowSpec SettingsView::windowSpec() {
-    return WindowSpec{
+WindowOptions SettingsView::windowOptions() {
+    return WindowOptions{
         .title = "Tonvera",
         .closable = true,
         .miniaturizable = true,

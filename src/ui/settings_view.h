@@ -54,7 +54,7 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
                                                 std::function<void()> onCheckUpdates,
                                                 ViewServices services);
 
-    static WindowSpec windowSpec();
+    static WindowOptions windowOptions();
 
     SettingsView(const SettingsView&) = delete;
     SettingsView& operator=(const SettingsView&) = delete;

@@ -85,10 +85,10 @@ void answerNextAlert(const QString& title) {
 
 TEST(QtAlertsTest, AnswersByPositionShowsTextLiterallyAndEscapeMeansNoButton) {
     QtAlerts alerts(std::make_shared<SourceLocalizer>());
-    const AlertSpec picker{.messageText = "AirPlay devices found",
-                           .informativeText = "<b>Bad</b> & Küche",
-                           .style = AlertStyle::informational,
-                           .buttons = {"Bad & Küche", "Wohnzimmer", "Cancel"}};
+    const AlertContent picker{.messageText = "AirPlay devices found",
+                              .informativeText = "<b>Bad</b> & Küche",
+                              .style = AlertStyle::informational,
+                              .buttons = {"Bad & Küche", "Wohnzimmer", "Cancel"}};
     answerNextAlert(QStringLiteral("Wohnzimmer"));
     EXPECT_EQ(alerts.runModal(picker), kAlertFirstButtonReturn + 1);
 
@@ -106,7 +106,7 @@ TEST(QtAlertsTest, AnswersByPositionShowsTextLiterallyAndEscapeMeansNoButton) {
     answerNextAlert({});
     EXPECT_EQ(alerts.runModal(picker), kAlertDismissed);
     answerNextAlert(QStringLiteral("OK"));  // no buttons given: the standard single OK
-    EXPECT_EQ(alerts.runModal(AlertSpec{.messageText = "No AirPlay devices found"}),
+    EXPECT_EQ(alerts.runModal(AlertContent{.messageText = "No AirPlay devices found"}),
               kAlertFirstButtonReturn);
 }
 
@@ -122,11 +122,11 @@ class Content final : public WindowContent {
 TEST(QtWindowHostTest, WindowsHaveTheirSizeAndStyleAndCloseOnceReleasingTheirContent) {
     QtWindowHost host{QIcon()};
     std::atomic<int> alive = 0;
-    auto window = host.makeWindow(WindowSpec{.title = "Tonvera",
-                                             .closable = true,
-                                             .miniaturizable = true,
-                                             .contentWidth = 460,
-                                             .contentHeight = 380},
+    auto window = host.makeWindow(WindowOptions{.title = "Tonvera",
+                                                .closable = true,
+                                                .miniaturizable = true,
+                                                .contentWidth = 460,
+                                                .contentHeight = 380},
                                   std::make_shared<Content>(alive));
     EXPECT_FALSE(window->isVisible());
     int closings = 0;

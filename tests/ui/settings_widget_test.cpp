@@ -30,8 +30,8 @@ struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
     void open() {
         view = makeView(orchestrator);
         window = makeSettingsWidget(view);
-        const WindowSpec spec = SettingsView::windowSpec();
-        window->resize(spec.contentWidth, spec.contentHeight);
+        const WindowOptions options = SettingsView::windowOptions();
+        window->resize(options.contentWidth, options.contentHeight);
         window->show();
         QApplication::processEvents();
     }
@@ -78,10 +78,10 @@ struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
 };
 
 TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
-    const WindowSpec spec = SettingsView::windowSpec();
-    EXPECT_EQ(spec.title, "Tonvera");
-    EXPECT_TRUE(spec.closable && spec.miniaturizable && !spec.resizable);
-    EXPECT_EQ(QSize(spec.contentWidth, spec.contentHeight), QSize(460, 380));
+    const WindowOptions options = SettingsView::windowOptions();
+    EXPECT_EQ(options.title, "Tonvera");
+    EXPECT_TRUE(options.closable && options.miniaturizable && !options.resizable);
+    EXPECT_EQ(QSize(options.contentWidth, options.contentHeight), QSize(460, 380));
 
     // The application icon, where the desktop has one, takes its place in the header.
     QTemporaryDir icons;

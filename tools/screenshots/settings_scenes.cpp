@@ -35,8 +35,8 @@ Scene settingsScene(std::string name, std::vector<std::string> outputs,
     return Scene{"settings-" + std::move(name), [outputs = std::move(outputs), play, german] {
                      auto world = std::make_shared<SettingsWorld>(outputs, german);
                      SceneWindow window{makeSettingsWidget(world->view),
-                                        QSize(SettingsView::windowSpec().contentWidth,
-                                              SettingsView::windowSpec().contentHeight),
+                                        QSize(SettingsView::windowOptions().contentWidth,
+                                              SettingsView::windowOptions().contentHeight),
                                         world, nullptr};
                      window.afterShow = [world, play] { play(*world); };
                      return window;

@@ -31,7 +31,7 @@ QMessageBox::Icon iconFor(AlertStyle style) {
 
 }  // namespace
 
-int QtAlerts::runModal(const AlertSpec& alert) {
+int QtAlerts::runModal(const AlertContent& alert) {
     QMessageBox box;
     box.setWindowTitle(QStringLiteral("Tonvera"));
     box.setIcon(iconFor(alert.style));

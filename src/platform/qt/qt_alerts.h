@@ -13,7 +13,7 @@ class QtAlerts final : public Alerts {
   public:
     explicit QtAlerts(std::shared_ptr<Localizer> localizer) : localizer_(std::move(localizer)) {}
 
-    int runModal(const AlertSpec& alert) override;
+    int runModal(const AlertContent& alert) override;
 
   private:
     std::shared_ptr<Localizer> localizer_;

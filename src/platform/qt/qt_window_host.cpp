@@ -90,21 +90,21 @@ void centre(QWidget& window) {
 
 }  // namespace
 
-std::shared_ptr<HostedWindow> QtWindowHost::makeWindow(const WindowSpec& spec,
+std::shared_ptr<HostedWindow> QtWindowHost::makeWindow(const WindowOptions& options,
                                                        std::shared_ptr<WindowContent> content) {
     auto* window = new HostWindow();
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (spec.closable) {
+    if (options.closable) {
         flags |= Qt::WindowCloseButtonHint;
     }
-    if (spec.miniaturizable) {
+    if (options.miniaturizable) {
         flags |= Qt::WindowMinimizeButtonHint;
     }
-    if (spec.resizable) {
+    if (options.resizable) {
         flags |= Qt::WindowMaximizeButtonHint;
     }
     window->setWindowFlags(flags);
-    window->setWindowTitle(QString::fromStdString(spec.title));
+    window->setWindowTitle(QString::fromStdString(options.title));
     window->setWindowIcon(windowIcon_);
 
     window->content = content;
@@ -116,10 +116,10 @@ std::shared_ptr<HostedWindow> QtWindowHost::makeWindow(const WindowSpec& spec,
             break;
         }
     }
-    if (spec.resizable) {
-        window->resize(spec.contentWidth, spec.contentHeight);
+    if (options.resizable) {
+        window->resize(options.contentWidth, options.contentHeight);
     } else {
-        window->setFixedSize(spec.contentWidth, spec.contentHeight);
+        window->setFixedSize(options.contentWidth, options.contentHeight);
     }
     centre(*window);
     return std::make_shared<QtHostedWindow>(window);

@@ -22,7 +22,7 @@ class QtWindowHost final : public WindowHost {
 
     void addRenderer(Renderer renderer) { renderers_.push_back(std::move(renderer)); }
 
-    std::shared_ptr<HostedWindow> makeWindow(const WindowSpec& spec,
+    std::shared_ptr<HostedWindow> makeWindow(const WindowOptions& options,
                                              std::shared_ptr<WindowContent> content) override;
 
   private:

@@ -13,7 +13,7 @@ namespace tonvera::testing {
 // queued it answers the first button (the standard OK).
 class RecordingAlerts final : public Alerts {
   public:
-    int runModal(const AlertSpec& alert) override {
+    int runModal(const AlertContent& alert) override {
         std::function<void()> whileShown;
         int answer = kAlertFirstButtonReturn;
         {
@@ -42,7 +42,7 @@ class RecordingAlerts final : public Alerts {
         whileShown_ = std::move(action);
     }
 
-    std::vector<AlertSpec> shown() const {
+    std::vector<AlertContent> shown() const {
         std::lock_guard lock(mutex_);
         return shown_;
     }
@@ -50,7 +50,7 @@ class RecordingAlerts final : public Alerts {
   private:
     mutable std::mutex mutex_;
     std::deque<int> answers_;
-    std::vector<AlertSpec> shown_;
+    std::vector<AlertContent> shown_;
     std::function<void()> whileShown_;
 };
 

@@ -11,8 +11,8 @@ namespace tonvera::testing {
 // A window that only records what is done to it; the test plays the user (close, minimize).
 class RecordingWindow final : public HostedWindow {
   public:
-    RecordingWindow(WindowSpec spec, std::shared_ptr<WindowContent> content)
-        : spec_(std::move(spec)), content_(std::move(content)) {}
+    RecordingWindow(WindowOptions options, std::shared_ptr<WindowContent> content)
+        : options_(std::move(options)), content_(std::move(content)) {}
 
     bool isVisible() const override { return shown_ && !minimized_ && !closed_; }
 
@@ -40,13 +40,13 @@ class RecordingWindow final : public HostedWindow {
     // The user minimizes the window: it still exists but is not visible.
     void minimize() { minimized_ = true; }
 
-    const WindowSpec& spec() const { return spec_; }
+    const WindowOptions& options() const { return options_; }
     const std::shared_ptr<WindowContent>& content() const { return content_; }
     int frontCount() const { return frontCount_; }
     bool closed() const { return closed_; }
 
   private:
-    WindowSpec spec_;
+    WindowOptions options_;
     std::shared_ptr<WindowContent> content_;
     std::function<void()> willClose_;
     int frontCount_ = 0;
@@ -58,9 +58,9 @@ class RecordingWindow final : public HostedWindow {
 // Makes RecordingWindows and keeps each one for the test to look at.
 class RecordingWindowHost final : public WindowHost {
   public:
-    std::shared_ptr<HostedWindow> makeWindow(const WindowSpec& spec,
+    std::shared_ptr<HostedWindow> makeWindow(const WindowOptions& options,
                                              std::shared_ptr<WindowContent> content) override {
-        auto window = std::make_shared<RecordingWindow>(spec, std::move(content));
+        auto window = std::make_shared<RecordingWindow>(options, std::move(content));
         windows_.push_back(window);
         return window;
     }

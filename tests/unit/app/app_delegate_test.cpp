@@ -40,7 +40,7 @@ TEST_F(AppDelegateTest, FirstLaunchWithoutPermissionLeadsToOnboardingAndARefused
     EXPECT_THAT(windows->windows(), IsEmpty());
     advance(1ms);
     ASSERT_EQ(windows->windows().size(), 1U);
-    EXPECT_EQ(windows->windows()[0]->spec().title, "Tonvera — Welcome");
+    EXPECT_EQ(windows->windows()[0]->options().title, "Tonvera — Welcome");
     EXPECT_TRUE(windows->windows()[0]->isVisible());
 
     advance(1400ms);  // 2 s: no question (onboarding not done), the reconnect is refused
@@ -66,7 +66,7 @@ TEST_F(AppDelegateTest, CompletedOnboardingAsksTheLoginQuestionOnceAndANoUnregis
     EXPECT_THAT(alerts->shown(), IsEmpty());
     advance(1ms);
     ASSERT_EQ(alerts->shown().size(), 1U);
-    const AlertSpec question = alerts->shown()[0];
+    const AlertContent question = alerts->shown()[0];
     EXPECT_EQ(question.messageText, "Open at Mac startup?");
     EXPECT_THAT(question.buttons, ElementsAre("Yes, enable", "No"));
     EXPECT_EQ(question.style, AlertStyle::informational);
@@ -154,7 +154,7 @@ TEST_F(AppDelegateTest, ReopenShowsOnboardingUntilItIsDoneThenSettings) {
     defaults->preload(AppSettings::kHasCompletedOnboardingKey, true);
     const auto finished = launch();
     finished->applicationShouldHandleReopen();
-    EXPECT_EQ(windows->windows().back()->spec().title, "Tonvera");
+    EXPECT_EQ(windows->windows().back()->options().title, "Tonvera");
 }
 
 TEST_F(AppDelegateTest, FinishingOnboardingClosesTheWindowReconnectsAndAsks) {

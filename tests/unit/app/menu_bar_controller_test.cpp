@@ -75,7 +75,7 @@ TEST_F(MenuBarControllerTest, ThePickerListsEveryOutputButOffersFiveAndStoresThe
     statusItem->choose("Find AirPlay devices…");
     settle();
     ASSERT_EQ(alerts->shown().size(), 1U);
-    const AlertSpec picker = alerts->shown()[0];
+    const AlertContent picker = alerts->shown()[0];
     EXPECT_EQ(picker.informativeText,
               "Available outputs:\nArbeitszimmer\nWohnzimmer\nKüche Radio\nBad\nFlur\nGarten\n"
               "Keller\n\nSelect a device to save it as the preferred output.");
@@ -117,8 +117,8 @@ TEST_F(MenuBarControllerTest, SettingsOpensOnceWhileVisibleAndAnewAfterCloseOrMi
     ASSERT_EQ(windows->windows().size(), 1U);
     const auto first = windows->windows()[0];
     EXPECT_EQ(first->frontCount(), 2);
-    EXPECT_EQ(first->spec().contentWidth, 460);
-    EXPECT_TRUE(first->spec().miniaturizable);
+    EXPECT_EQ(first->options().contentWidth, 460);
+    EXPECT_TRUE(first->options().miniaturizable);
 
     first->minimize();
     statusItem->choose("Open Settings…");
