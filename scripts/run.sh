@@ -25,6 +25,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# The private servers run in sessions of their own (setsid), so Ctrl+C reaches only Tonvera and
+# this script: Tonvera quits cleanly first, then cleanup stops the servers it was using.
 trap 'exit 130' INT TERM
 
 if ! pactl info >/dev/null 2>&1; then
@@ -40,7 +42,7 @@ set-default-sink wohnzimmer
 PA
     env HOME="$work/pulse" XDG_RUNTIME_DIR="$work/pulse" XDG_CONFIG_HOME="$work/pulse" \
         PULSE_STATE_PATH="$work/pulse/state" PULSE_RUNTIME_PATH="$work/pulse/runtime" \
-        pulseaudio --daemonize=no --exit-idle-time=-1 -n -F "$work/pulse/server.pa" \
+        setsid pulseaudio --daemonize=no --exit-idle-time=-1 -n -F "$work/pulse/server.pa" \
         --log-target=file:"$work/pulse/server.log" &
     children+=($!)
     export PULSE_SERVER="unix:$work/pulse/native"
@@ -62,7 +64,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     done
     echo "run: no display; starting a private X server (Xvfb :$display). Tonvera's windows and"
     echo "     tray are invisible there, but its work shows in the log below."
-    Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    setsid Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     children+=($!)
     export DISPLAY=":$display"
     for _ in $(seq 100); do
