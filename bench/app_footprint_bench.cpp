@@ -78,7 +78,7 @@ class Watcher final : public QDBusVirtualObject {
 struct Session {
     testing::TemporaryDirectory home;
     testing::ChildProcess display{{"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp"}};
-    std::string displayName = ":" + display.readLine();
+    std::string displayName = std::string(":").append(display.readLine());
     testing::ChildProcess busDaemon{
         {"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}};
     std::string busAddress = busDaemon.readLine();
@@ -160,7 +160,7 @@ ProcessStats statsOf(pid_t pid) {
         values.push_back(value);
     }
     if (values.size() > 13) {
-        const double ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
+        const auto ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
         stats.cpuSeconds = (std::stod(values[11]) + std::stod(values[12])) / ticks;
     }
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -195,6 +195,7 @@ class Application {
         std::vector<char*> argv{const_cast<char*>(binary.c_str()), nullptr};
         std::vector<std::string> env = environment;
         std::vector<char*> envp;
+        envp.reserve(env.size() + 1);
         for (auto& entry : env) {
             envp.push_back(entry.data());
         }

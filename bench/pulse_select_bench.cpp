@@ -8,9 +8,9 @@
 
 #include "platform/linux/pulse_sound_menu.h"
 #include "platform/linux/steady_clock.h"
+#include "platform/testing/recording_workspace.h"
 #include "selection/native_accessibility_audio_output_selector.h"
 #include "support/pulse_server.h"
-#include "platform/testing/recording_workspace.h"
 
 namespace tonvera {
 namespace {

@@ -22,6 +22,8 @@ packages=(
     # the tray test plays a panel on a private session bus
     python3-dbus python3-gi
     clang libclang-rt-14-dev
+    # formatting and static analysis (scripts/lint.sh)
+    clang-format clang-tidy
     # desktop integration and the Debian package: icons rendered from SVG, the launcher's and
     # metainfo's validators, and the package's checker
     librsvg2-bin desktop-file-utils appstream dpkg-dev lintian

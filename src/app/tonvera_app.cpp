@@ -159,8 +159,8 @@ int TonveraApp::run(int argc, char** argv) {
                              : std::nullopt;
     const auto updateChecker = std::make_shared<AppUpdateChecker>(
         std::make_shared<FetcherHttpClient>(
-            launcher, FetcherHttpClient::locateFetcher(
-                          XdgAutostartLoginItem::runningExecutable().string())),
+            launcher,
+            FetcherHttpClient::locateFetcher(XdgAutostartLoginItem::runningExecutable().string())),
         version, build_config::kUpdateServer);
 
     AppEnvironment environment{

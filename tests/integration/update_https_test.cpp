@@ -16,7 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
-using ::testing::VariantWith;
 
 // One server for the whole suite: a fresh self-signed certificate for 127.0.0.1 and the
 // manifest server from the source tree.

@@ -35,6 +35,7 @@ TEST(QtMainQueueTest, RunsBlocksFromAnyThreadInOrderAndNothingAfterStop) {
     auto queue = std::make_shared<QtMainQueue>(std::make_shared<MemoryLogSink>());
     std::vector<int> ran;
     std::vector<std::thread> posters;
+    posters.reserve(4);
     for (int thread = 0; thread < 4; ++thread) {
         posters.emplace_back([&, thread] {
             for (int i = 0; i < 50; ++i) {

@@ -20,12 +20,13 @@ namespace {
 class ResourceLocalizer final : public Localizer {
   public:
     explicit ResourceLocalizer(const QString& language) {
-        static_cast<void>(translator_.load(QStringLiteral("tonvera_") + language,
-                                           QStringLiteral(":/i18n")));
+        static_cast<void>(
+            translator_.load(QStringLiteral("tonvera_") + language, QStringLiteral(":/i18n")));
     }
 
     std::string localized(const LocalizedText& text) const override {
-        const char* comment = text.comment != nullptr && *text.comment != '\0' ? text.comment : nullptr;
+        const char* comment =
+            text.comment != nullptr && *text.comment != '\0' ? text.comment : nullptr;
         const QString translated = translator_.translate(text.context, text.source, comment);
         return translated.isEmpty() ? std::string(text.source) : translated.toStdString();
     }

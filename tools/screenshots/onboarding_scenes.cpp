@@ -119,30 +119,28 @@ std::vector<OnboardingScene> onboardingStates() {
 }
 
 Scene sceneOf(const OnboardingScene& state, bool scrolled) {
-    return Scene{"onboarding-" + state.name + (scrolled ? "-scrolled" : ""), [state, scrolled] {
-                     auto harness = std::make_shared<OnboardingHarness>();
-                     harness->localizer = englishLocalizer();
-                     state.prepare(*harness);
-                     auto view = harness->makeView();
-                     SceneWindow window{makeOnboardingWidget(view),
-                                        QSize(OnboardingView::kContentWidth,
-                                              OnboardingView::kContentHeight),
-                                        std::make_shared<std::pair<decltype(harness),
-                                                                   decltype(view)>>(harness, view),
-                                        {}};
-                     window.afterShow = [state, scrolled, harness, view,
-                                         widget = window.widget.get()] {
-                         state.play(*harness, *view);
-                         if (scrolled) {
-                             auto* scroll =
-                                 widget->findChild<QScrollArea*>(QStringLiteral("pageScrollArea"));
-                             QApplication::processEvents();
-                             scroll->verticalScrollBar()->setValue(
-                                 scroll->verticalScrollBar()->maximum());
-                         }
-                     };
-                     return window;
-                 }};
+    return Scene{
+        "onboarding-" + state.name + (scrolled ? "-scrolled" : ""), [state, scrolled] {
+            auto harness = std::make_shared<OnboardingHarness>();
+            harness->localizer = englishLocalizer();
+            state.prepare(*harness);
+            auto view = harness->makeView();
+            SceneWindow window{
+                makeOnboardingWidget(view),
+                QSize(OnboardingView::kContentWidth, OnboardingView::kContentHeight),
+                std::make_shared<std::pair<decltype(harness), decltype(view)>>(harness, view),
+                {}};
+            window.afterShow = [state, scrolled, harness, view, widget = window.widget.get()] {
+                state.play(*harness, *view);
+                if (scrolled) {
+                    auto* scroll =
+                        widget->findChild<QScrollArea*>(QStringLiteral("pageScrollArea"));
+                    QApplication::processEvents();
+                    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+                }
+            };
+            return window;
+        }};
 }
 
 }  // namespace

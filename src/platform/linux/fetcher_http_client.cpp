@@ -44,10 +44,10 @@ std::string FetcherHttpClient::locateFetcher(const std::string& executable) {
 
 std::string FetcherHttpClient::get(const std::string& address, const std::stop_token& stop) {
     if (fetcher_.empty()) {
-        throw HttpError(fmt::format(
-            "The download helper {} is missing (it belongs beside tonvera or in "
-            "../libexec/tonvera).",
-            kFetcherName));
+        throw HttpError(
+            fmt::format("The download helper {} is missing (it belongs beside tonvera or in "
+                        "../libexec/tonvera).",
+                        kFetcherName));
     }
     std::vector<std::string> arguments = leadingArguments_;
     arguments.push_back(address);

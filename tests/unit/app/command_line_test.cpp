@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace tonvera {
@@ -11,7 +13,7 @@ TEST(CommandLineTest, KnowsItsOwnOptionsPassesTheToolkitsAndRefusesTheRest) {
         std::vector<std::string> arguments;
         Action action;
     };
-    const Row rows[] = {
+    const std::vector<Row> rows = {
         {{"tonvera"}, Action::run},
         {{"tonvera", "--version"}, Action::showVersion},
         {{"tonvera", "-h"}, Action::showHelp},

@@ -4,6 +4,7 @@
 #include <future>
 #include <latch>
 #include <stdexcept>
+#include <utility>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ TEST_F(PoolTest, ShutdownStopsRunningTasksDropsQueuedOnesAndEndsIdleWorkersAtOnc
     std::atomic<int> cutShort{0};
     std::atomic<int> queuedRan{0};
     for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(runner.submit([&](std::stop_token stop) {
+        ASSERT_TRUE(runner.submit([&](const std::stop_token& stop) {
             bothRunning.count_down();
             if (!clock.sleepFor(1h, stop)) {  // an hour-long wait that shutdown must end
                 ++cutShort;
@@ -37,18 +38,18 @@ TEST_F(PoolTest, ShutdownStopsRunningTasksDropsQueuedOnesAndEndsIdleWorkersAtOnc
         }));
     }
     bothRunning.wait();
-    ASSERT_TRUE(runner.submit([&](std::stop_token) { ++queuedRan; }));
+    ASSERT_TRUE(runner.submit([&](const std::stop_token&) { ++queuedRan; }));
     runner.shutdown();
     runner.shutdown();  // harmless twice
     EXPECT_EQ(cutShort.load(), 2);
     EXPECT_EQ(queuedRan.load(), 0);
-    EXPECT_FALSE(runner.submit([](std::stop_token) {}));
+    EXPECT_FALSE(runner.submit([](const std::stop_token&) {}));
 
     // Idle workers wait for work; a shutdown that wakes only one would wait out the bound.
     ThreadPoolTaskRunner idle(2, log);
     std::latch bothStarted(2);
     for (int i = 0; i < 2; ++i) {
-        idle.submit([&](std::stop_token) { bothStarted.arrive_and_wait(); });
+        idle.submit([&](const std::stop_token&) { bothStarted.arrive_and_wait(); });
     }
     bothStarted.wait();
     idle.shutdown();
@@ -60,9 +61,9 @@ TEST_F(PoolTest, ACallersTokenStopsItsTaskOnly) {
     std::stop_source caller;
     std::promise<bool> mine;
     std::promise<bool> other;
-    runner.submit([&](std::stop_token stop) { mine.set_value(clock.sleepFor(1h, stop)); },
+    runner.submit([&](const std::stop_token& stop) { mine.set_value(clock.sleepFor(1h, stop)); },
                   caller.get_token());
-    runner.submit([&](std::stop_token stop) { other.set_value(clock.sleepFor(1h, stop)); });
+    runner.submit([&](const std::stop_token& stop) { other.set_value(clock.sleepFor(1h, stop)); });
     caller.request_stop();
     EXPECT_FALSE(mine.get_future().get());
     EXPECT_EQ(other.get_future().wait_for(0s), std::future_status::timeout);
@@ -71,6 +72,10 @@ TEST_F(PoolTest, ACallersTokenStopsItsTaskOnly) {
 
 TEST_F(PoolTest, APoolReleasedInsideItsOwnTaskNeverJoinsThatWorker) {
     struct LastReference {
+        LastReference(std::shared_ptr<ThreadPoolTaskRunner> last, std::promise<void>* done)
+            : pool(std::move(last)), released(done) {}
+        LastReference(const LastReference&) = delete;
+        LastReference& operator=(const LastReference&) = delete;
         std::shared_ptr<ThreadPoolTaskRunner> pool;
         std::promise<void>* released;
         ~LastReference() {
@@ -81,8 +86,8 @@ TEST_F(PoolTest, APoolReleasedInsideItsOwnTaskNeverJoinsThatWorker) {
     std::promise<void> released;
     std::latch dropped(1);
     auto pool = std::make_shared<ThreadPoolTaskRunner>(2, log);
-    pool->submit([last = std::shared_ptr<LastReference>(new LastReference{pool, &released}),
-                  &dropped](std::stop_token) { dropped.wait(); });
+    pool->submit([last = std::make_shared<LastReference>(pool, &released),
+                  &dropped](const std::stop_token&) { dropped.wait(); });
     pool.reset();
     dropped.count_down();
     released.get_future().get();
@@ -93,7 +98,7 @@ TEST_F(PoolTest, ATaskThatIgnoresItsTokenIsLeftBehindAfterTheBound) {
     auto runner = std::make_unique<ThreadPoolTaskRunner>(1, log, 50ms);
     std::promise<void> release;
     std::latch running(1);
-    runner->submit([&](std::stop_token) {
+    runner->submit([&](const std::stop_token&) {
         running.count_down();
         release.get_future().wait();
     });
@@ -114,9 +119,9 @@ TEST_F(PoolTest, ATaskThatIgnoresItsTokenIsLeftBehindAfterTheBound) {
 TEST_F(PoolTest, AThrowingTaskIsLoggedAndTheWorkerCarriesOn) {
     ThreadPoolTaskRunner runner(1, log);
     std::latch done(1);
-    runner.submit([](std::stop_token) { throw std::runtime_error("broken"); });
-    runner.submit([](std::stop_token) { throw 7; });
-    runner.submit([&](std::stop_token) { done.count_down(); });
+    runner.submit([](const std::stop_token&) { throw std::runtime_error("broken"); });
+    runner.submit([](const std::stop_token&) { throw 7; });
+    runner.submit([&](const std::stop_token&) { done.count_down(); });
     done.wait();
     runner.shutdown();
     EXPECT_THAT(log->lines(),
@@ -128,7 +133,7 @@ TEST_F(PoolTest, CompletionsReachTheMainQueueWithTheValueOrTheError) {
     auto mainQueue = std::make_shared<testing::VirtualTime>();
     ThreadPoolTaskRunner runner(1, log);
     std::vector<std::string> completed;
-    const auto record = [&](TaskOutcome<int> outcome) {
+    const auto record = [&](const TaskOutcome<int>& outcome) {
         try {
             if (!outcome.succeeded()) {
                 std::rethrow_exception(outcome.error());
@@ -139,12 +144,12 @@ TEST_F(PoolTest, CompletionsReachTheMainQueueWithTheValueOrTheError) {
         }
     };
     submitWithCompletion(
-        runner, mainQueue, [](std::stop_token) { return 42; }, record);
+        runner, mainQueue, [](const std::stop_token&) { return 42; }, record);
     submitWithCompletion(
-        runner, mainQueue, [](std::stop_token) -> int { throw std::runtime_error("offline"); },
-        record);
+        runner, mainQueue,
+        [](const std::stop_token&) -> int { throw std::runtime_error("offline"); }, record);
     std::latch bothPosted(1);  // one worker takes the tasks in order
-    runner.submit([&](std::stop_token) { bothPosted.count_down(); });
+    runner.submit([&](const std::stop_token&) { bothPosted.count_down(); });
     bothPosted.wait();
     EXPECT_TRUE(completed.empty());  // nothing runs off the main queue
     mainQueue->advanceBy(0s);

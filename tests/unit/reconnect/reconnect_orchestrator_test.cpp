@@ -1,5 +1,6 @@
 #include "reconnect/reconnect_orchestrator.h"
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <limits>
@@ -50,7 +51,7 @@ TEST_F(ReconnectOrchestratorTest, AllAttemptsFailingRunsTheWholeScheduleThenGive
     const std::string nativeFailed = "Sound-Menü nicht gefunden (com.apple.menuextra.sound)";
     std::vector<std::string> expected = {
         "info: [AirPlay] Reconnect requested for Wohnzimmer with 4 attempts"};
-    const char* waits[] = {"", "1.000000", "2.000000", "4.000000"};
+    const std::array<const char*, 4> waits = {"", "1.000000", "2.000000", "4.000000"};
     for (int n = 1; n <= 4; ++n) {
         if (n > 1) {
             expected.push_back(
@@ -63,7 +64,7 @@ TEST_F(ReconnectOrchestratorTest, AllAttemptsFailingRunsTheWholeScheduleThenGive
         expected.push_back(
             fmt::format("error: [AirPlay] Attempt {}/4 failed: Device not found: Wohnzimmer", n));
     }
-    expected.push_back(
+    expected.emplace_back(
         "error: [AirPlay] AirPlay device \"Wohnzimmer\" not available after 4 attempts. Waiting "
         "for next wake event.");
     EXPECT_EQ(log->lines(), expected);
@@ -144,7 +145,7 @@ TEST_F(ReconnectOrchestratorTest, PermissionLostMidRunAbortsTheRemainingAttempts
     for (std::size_t i = 0; i < failures.size(); ++i) {
         log->clear();
         native->restart().thenThrow(AccessibilityError::timeout());
-        script->restart().then([&](const std::string&, std::stop_token) { failures[i](); });
+        script->restart().then([&](const std::string&, const std::stop_token&) { failures[i](); });
         orchestrator.reconnect("A");
         EXPECT_EQ(log->lines().size(), 5U) << "case " << i;  // one attempt, then the abort
         EXPECT_EQ(log->lines().back(),
@@ -156,7 +157,7 @@ TEST_F(ReconnectOrchestratorTest, PermissionLostMidRunAbortsTheRemainingAttempts
 TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
     orchestrator.updateRetryDelays({0, 0.5});
     native->thenThrow(std::runtime_error("Could not start /usr/bin/osascript: No such file"))
-        .then([](const std::string&, std::stop_token) { throw 42; });
+        .then([](const std::string&, const std::stop_token&) { throw 42; });
 
     orchestrator.reconnect("Büro");
     EXPECT_THAT(
@@ -177,7 +178,8 @@ TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
     // The fallback throwing something odd ends the attempt just as cleanly.
     log->clear();
     native->restart().thenThrow(AccessibilityError::soundMenuNotFound());
-    script->restart().then([](const std::string&, std::stop_token) { throw std::string("odd"); });
+    script->restart().then(
+        [](const std::string&, const std::stop_token&) { throw std::string("odd"); });
     orchestrator.reconnect("Büro");
     EXPECT_FALSE(orchestrator.isRunning());
     EXPECT_EQ(log->lines().back(),
@@ -243,7 +245,7 @@ TEST_F(ReconnectOrchestratorTest, OddDelayListsNeitherHangNorOverflow) {
 }
 
 TEST_F(ReconnectOrchestratorTest, AStopRequestCutsPausesShortAndTheRunStillEnds) {
-    native->then([](const std::string&, std::stop_token stop) {
+    native->then([](const std::string&, const std::stop_token& stop) {
         if (stop.stop_requested()) {
             throw std::runtime_error("cancelled");
         }

@@ -46,7 +46,7 @@ struct AppleScriptSelectorFixture : ::testing::Test {
     std::shared_ptr<MemoryLogSink> log = std::make_shared<MemoryLogSink>();
     Selector selector{launcher, log};
 
-    AccessibilityError failureOf(ProcessResult result) {
+    AccessibilityError failureOf(const ProcessResult& result) {
         launcher->answer = [result] { return result; };
         try {
             selector.runAppleScriptWithOutput("x", {});

@@ -20,7 +20,10 @@ using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 using Case = AccessibilityError::Case;
 
-const std::vector<std::string> kOutputs = {"Arbeitszimmer", "Wohnzimmer", "Küche Radio"};
+const std::vector<std::string>& outputs() {
+    static const std::vector<std::string> names = {"Arbeitszimmer", "Wohnzimmer", "Küche Radio"};
+    return names;
+}
 
 struct NativeSelectorFixture : ::testing::Test {
     std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
@@ -44,7 +47,7 @@ struct NativeSelectorFixture : ::testing::Test {
 };
 
 TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
-    SoundMenuScene::build(*menu, kOutputs);
+    SoundMenuScene::build(*menu, outputs());
     menu->selectOutput("Arbeitszimmer");
 
     selector.selectDevice("Küche Radio", {});
@@ -68,7 +71,7 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
 }
 
 TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAlone) {
-    SoundMenuScene::build(*menu, kOutputs);
+    SoundMenuScene::build(*menu, outputs());
     menu->setValueStyle(ScriptedSoundMenu::ValueStyle::boolean);  // value types: helper test
     menu->selectOutput("Wohnzimmer");
     selector.selectDevice("Wohnzimmer", {});
@@ -78,7 +81,7 @@ TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAlone) {
 }
 
 TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
-    SoundMenuScene::build(*menu, kOutputs);
+    SoundMenuScene::build(*menu, outputs());
     menu->selectOutput("Arbeitszimmer");
     menu->setSelectionLatency(800ms);
 
@@ -113,7 +116,7 @@ TEST_F(NativeSelectorFixture, NamesMustMatchExactlyUpToCanonicalEquivalence) {
 }
 
 TEST_F(NativeSelectorFixture, LateEntriesAreFoundOnTheThirdPass) {
-    SoundMenuScene::build(*menu, kOutputs);
+    SoundMenuScene::build(*menu, outputs());
     menu->setEntriesAppearAfter(1s);  // not at 700 ms, nor at 900 ms, but at 1100 ms
 
     selector.selectDevice("Wohnzimmer", {});
@@ -214,7 +217,7 @@ TEST_F(NativeSelectorFixture, TheLastPassCatchesAnItemThatAnEarlierSearchMissed)
 }
 
 TEST_F(NativeSelectorFixture, FailuresBeforeAndAfterOpeningTheMenu) {
-    const auto scene = SoundMenuScene::build(*menu, kOutputs);
+    const auto scene = SoundMenuScene::build(*menu, outputs());
 
     menu->setTrusted(false);
     EXPECT_EQ(errorOf([&] { selector.selectDevice("Wohnzimmer", {}); }),
@@ -242,7 +245,7 @@ TEST_F(NativeSelectorFixture, FailuresBeforeAndAfterOpeningTheMenu) {
 TEST_F(NativeSelectorFixture, ControlCenterQuittingAfterThePressIsReported) {
     const auto agent = menu->addApplication(hostApplication("MenuBarAgent", 5));
     menu->addSoundItem(menu->addElement(agent, std::nullopt, "AXMenuBar"));
-    const auto scene = SoundMenuScene::build(*menu, kOutputs);
+    const auto scene = SoundMenuScene::build(*menu, outputs());
     menu->quitOnMenuOpen(scene.controlCenter);
 
     EXPECT_EQ(errorOf([&] { selector.discoverDevices({}); }),
@@ -251,7 +254,7 @@ TEST_F(NativeSelectorFixture, ControlCenterQuittingAfterThePressIsReported) {
 }
 
 TEST_F(NativeSelectorFixture, ACancelledWaitFailsTheCallAndLeavesTheMenuOpen) {
-    SoundMenuScene::build(*menu, kOutputs);
+    SoundMenuScene::build(*menu, outputs());
     time->setAutoAdvance(false);
     std::stop_source stop;
     std::thread call([&] {
@@ -265,7 +268,7 @@ TEST_F(NativeSelectorFixture, ACancelledWaitFailsTheCallAndLeavesTheMenuOpen) {
 }
 
 TEST_F(NativeSelectorFixture, EscapeThatCannotBeMadeIsNotPostedAndNothingFails) {
-    SoundMenuScene::build(*menu, kOutputs);
+    SoundMenuScene::build(*menu, outputs());
     menu->setKeyEventCreationFails(true);
     selector.selectDevice("Wohnzimmer", {});
     EXPECT_TRUE(menu->postedKeys().empty());
@@ -274,7 +277,7 @@ TEST_F(NativeSelectorFixture, EscapeThatCannotBeMadeIsNotPostedAndNothingFails) 
 }
 
 TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
-    const auto scene = SoundMenuScene::build(*menu, kOutputs);
+    const auto scene = SoundMenuScene::build(*menu, outputs());
     for (int i = 0; i < 200; ++i) {
         menu->addElement(scene.scrollArea, AXAttributeValue("filler-" + std::to_string(i)),
                          "AXStaticText");

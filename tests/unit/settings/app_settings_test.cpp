@@ -21,7 +21,7 @@ using testing::MemoryUserDefaults;
 struct SettingsFixture : ::testing::Test {
     std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
 
-    AppSettings load() { return AppSettings(defaults); }
+    AppSettings load() const { return AppSettings(defaults); }
 };
 
 TEST_F(SettingsFixture, FirstStartReadsRegisteredDefaultsAndWritesNothing) {

@@ -1,6 +1,7 @@
 #include "update/app_update_checker.h"
 
 #include <functional>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
         const char* installed;
         bool newer;
     };
-    const Row rows[] = {
+    const std::vector<Row> rows = {
         {"1.10", "1.9", true},
         {"1.0", "1", false},
         {"1.0.1", "1.0", true},
@@ -57,7 +58,8 @@ class AnsweringClient final : public HttpClient {
 struct CheckerTest : ::testing::Test {
     std::shared_ptr<AnsweringClient> http = std::make_shared<AnsweringClient>();
 
-    UpdateCheckResult check(std::string body, std::optional<std::string> installed = "1.2.0") {
+    UpdateCheckResult check(const std::string& body,
+                            std::optional<std::string> installed = "1.2.0") {
         http->answer = [body] { return body; };
         return AppUpdateChecker(http, std::move(installed), "https://updates.example.com").check();
     }

@@ -58,7 +58,7 @@ bool hasOwnSymbol(std::string_view symbolName) {
 }
 
 QIcon symbolIcon(std::string_view symbolName) {
-    const QIcon own = hasOwnSymbol(symbolName) ? QIcon(resourcePath(symbolName)) : QIcon();
+    QIcon own = hasOwnSymbol(symbolName) ? QIcon(resourcePath(symbolName)) : QIcon();
     const char* themeName = themeNameOf(symbolName);
     if (*themeName == '\0') {
         return own;
