@@ -162,6 +162,22 @@ class DesktopSession:
                                     stderr=subprocess.STDOUT, text=True)
         return self.app
 
+    def xdotool(self, *arguments):
+        result = subprocess.run(["xdotool", *arguments], capture_output=True, text=True,
+                                check=False, env={"DISPLAY": self.display})
+        return result.stdout.split() if result.returncode == 0 else []
+
+    def visible_window(self, title):
+        """The first shown window whose title is exactly `title`, or None."""
+        found = self.xdotool("search", "--onlyvisible", "--name", "^" + title + "$")
+        return found[0] if found else None
+
+    def replace_text(self, window, x, y, text):
+        """Clicks at (x, y) in `window`, selects what the field holds and types `text`."""
+        self.xdotool("mousemove", "--window", window, str(x), str(y), "click", "1")
+        self.xdotool("key", "--window", window, "ctrl+a")
+        self.xdotool("type", "--window", window, "--delay", "20", text)
+
     def wait_for(self, condition, seconds, what):
         """Runs the bus's main loop until `condition` holds; fails after `seconds`."""
         context = GLib.MainContext.default()

@@ -63,6 +63,16 @@ class TrayMenuTest(unittest.TestCase):
         self.session.wait_for(lambda: int(menu.entries()[8].get("toggle-state")) == 0, 5,
                               "the check mark to go")
 
+        # The Settings window edits what the menu then shows.
+        menu.click("Open Settings…")
+        window = self.session.wait_for(lambda: self.session.visible_window("Tonvera"), 10,
+                                       "the Settings window")
+        self.session.replace_text(window, 150, 105, "Arbeitszimmer")  # the name field
+        self.session.wait_for(lambda: self.stored("preferredAudioOutput") == "Arbeitszimmer", 10,
+                              "the typed name to be stored")
+        self.session.wait_for(lambda: menu.shown(str(menu.entries()[3]["label"]))
+                              == "✓ Arbeitszimmer", 5, "the menu to show the new name")
+
         menu.click("Quit Tonvera")
         self.assertEqual(app.wait(timeout=10), 0)
         self.assertIn("[AirPlay] App terminating", app.stdout.read())
