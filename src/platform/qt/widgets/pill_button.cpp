@@ -5,7 +5,6 @@
 #include <QTimerEvent>
 #include <algorithm>
 
-#include "platform/qt/accelerators.h"
 #include "platform/qt/widgets/palette.h"
 #include "platform/qt/widgets/symbols.h"
 
@@ -46,23 +45,9 @@ void paintSpinner(QPainter& painter, const QRectF& area, double diameter, int an
 }
 
 PillButton::PillButton(Kind kind, Size size, QWidget* parent)
-    : QAbstractButton(parent), kind_(kind), size_(size) {
-    setFocusPolicy(Qt::TabFocus);
-    setCursor(Qt::PointingHandCursor);
+    : LabelledButton(parent), kind_(kind), size_(size) {
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-void PillButton::setLabel(const QString& label) {
-    if (label == label_) {
-        return;
-    }
-    label_ = label;
-    // The accessible name and text() follow the label, with "&" shown as written.
-    setText(withoutAccelerators(label));
-    setAccessibleName(label);
-    updateGeometry();
-    update();
 }
 
 void PillButton::setSymbol(std::string_view symbolName) {
@@ -126,7 +111,7 @@ int PillButton::symbolSize() const {
 
 QSize PillButton::sizeHint() const {
     const QFontMetrics metrics(labelFont());
-    int width = 2 * horizontalPadding() + metrics.horizontalAdvance(label_);
+    int width = 2 * horizontalPadding() + metrics.horizontalAdvance(label());
     if (!symbol_.empty()) {
         width += symbolSize() + kGap;
     }
@@ -178,7 +163,7 @@ void PillButton::paintEvent(QPaintEvent* /*event*/) {
     const QFontMetrics metrics(labelFont());
     const int symbol = symbolSize();
     const bool textShown = !(busy_ && busyReplacesText_);
-    int contentWidth = textShown ? metrics.horizontalAdvance(label_) : 0;
+    int contentWidth = textShown ? metrics.horizontalAdvance(label()) : 0;
     if (!symbol_.empty() && textShown) {
         contentWidth += symbol + kGap;
     }
@@ -206,7 +191,7 @@ void PillButton::paintEvent(QPaintEvent* /*event*/) {
     painter.setFont(labelFont());
     painter.setPen(textColor);
     painter.drawText(QRectF(x, 0, width() - x, rect().height()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label_);
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label());
 }
 
 void PillButton::timerEvent(QTimerEvent* event) {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QBasicTimer>
 #include <string>
 #include <string_view>
+
+#include "platform/qt/widgets/labelled_button.h"
 
 namespace tonvera {
 
@@ -13,7 +14,7 @@ class Palette;
 // (prominent) or light with a thin outline (bordered), in three control sizes, with an
 // optional leading symbol and a small spinner while its work runs. Its text is shown
 // literally: pass it through setLabel, never setText.
-class PillButton final : public QAbstractButton {
+class PillButton final : public LabelledButton {
     Q_OBJECT
 
   public:
@@ -21,10 +22,6 @@ class PillButton final : public QAbstractButton {
     enum class Size { regular, small, mini };
 
     PillButton(Kind kind, Size size, QWidget* parent = nullptr);
-
-    // The visible text, shown as given ("&" is no mnemonic).
-    void setLabel(const QString& label);
-    QString label() const { return label_; }
 
     // A symbol before the text; empty for none.
     void setSymbol(std::string_view symbolName);
@@ -55,7 +52,6 @@ class PillButton final : public QAbstractButton {
 
     Kind kind_;
     Size size_;
-    QString label_;
     std::string symbol_;
     bool busy_ = false;
     bool busyReplacesText_ = false;

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 
-#include "platform/qt/accelerators.h"
 #include "platform/qt/widgets/palette.h"
 
 namespace tonvera {
@@ -15,27 +14,14 @@ constexpr int kLabelGap = 12;
 
 }  // namespace
 
-SwitchToggle::SwitchToggle(QWidget* parent) : QAbstractButton(parent) {
+SwitchToggle::SwitchToggle(QWidget* parent) : LabelledButton(parent) {
     setCheckable(true);
-    setFocusPolicy(Qt::TabFocus);
-    setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-}
-
-void SwitchToggle::setLabel(const QString& label) {
-    if (label == label_) {
-        return;
-    }
-    label_ = label;
-    setText(withoutAccelerators(label));
-    setAccessibleName(label);
-    updateGeometry();
-    update();
 }
 
 QSize SwitchToggle::sizeHint() const {
     const QFontMetrics metrics(Palette::font(TextStyle::body));
-    return {metrics.horizontalAdvance(label_) + kLabelGap + kTrackWidth,
+    return {metrics.horizontalAdvance(label()) + kLabelGap + kTrackWidth,
             std::max(kTrackHeight + 2, metrics.height() + 2)};
 }
 
@@ -57,7 +43,7 @@ void SwitchToggle::paintEvent(QPaintEvent* /*event*/) {
     painter.setFont(Palette::font(TextStyle::body));
     painter.setPen(isEnabled() ? palette.primaryText() : palette.color(NamedColor::gray));
     painter.drawText(QRectF(0, 0, track.left() - kLabelGap, height()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label_);
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label());
 
     QColor trackColor = isChecked()
                             ? palette.color(NamedColor::accent)

@@ -1,20 +1,17 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "platform/qt/widgets/labelled_button.h"
 
 namespace tonvera {
 
 // An on/off switch with its label on the left and the switch at the right edge, as in a
 // settings list. The label is shown literally. Only the user's clicks emit clicked(), so a
 // redraw that sets the state never writes it back.
-class SwitchToggle final : public QAbstractButton {
+class SwitchToggle final : public LabelledButton {
     Q_OBJECT
 
   public:
     explicit SwitchToggle(QWidget* parent = nullptr);
-
-    void setLabel(const QString& label);
-    QString label() const { return label_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -22,9 +19,6 @@ class SwitchToggle final : public QAbstractButton {
   protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& position) const override;
-
-  private:
-    QString label_;
 };
 
 }  // namespace tonvera
