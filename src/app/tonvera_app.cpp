@@ -107,8 +107,9 @@ int TonveraApp::run(int argc, char** argv) {
     resetInheritedSignalDispositions();
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tonvera"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tonvera"));
+    // The name panels show for the tray item and the class of our windows. No display name:
+    // Qt would append it to every window title ("Tonvera — Welcome — Tonvera").
+    QApplication::setApplicationName(QStringLiteral("Tonvera"));
     QApplication::setOrganizationDomain(QStringLiteral("corvanet.com"));
     QApplication::setDesktopFileName(QStringLiteral("tonvera"));
     QApplication::setWindowIcon(applicationIcon());

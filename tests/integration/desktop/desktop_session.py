@@ -168,9 +168,14 @@ class DesktopSession:
         return result.stdout.split() if result.returncode == 0 else []
 
     def visible_window(self, title):
-        """The first shown window whose title is exactly `title`, or None."""
-        found = self.xdotool("search", "--onlyvisible", "--name", "^" + title + "$")
-        return found[0] if found else None
+        """The first shown window whose title, as a window manager shows it, is exactly
+        `title`, or None."""
+        for window in self.xdotool("search", "--onlyvisible", "--name", "^" + title):
+            result = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
+                                    text=True, check=False, env={"DISPLAY": self.display})
+            if result.stdout.rstrip("\n") == title:
+                return window
+        return None
 
     def replace_text(self, window, x, y, text):
         """Clicks at (x, y) in `window`, selects what the field holds and types `text`."""
