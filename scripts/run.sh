@@ -18,6 +18,8 @@ binary="$PWD/build/release/src/tonvera"
 work="$(mktemp -d -t tonvera-run.XXXXXX)"
 children=()
 cleanup() {
+    # A second Ctrl+C must not cut the cleanup short and leave the servers running.
+    trap '' INT TERM
     for pid in "${children[@]}"; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
