@@ -89,12 +89,10 @@ TEST_F(JsonDefaultsTest, AnUnreadableFileIsKeptAsideAndNeverOverwritten) {
         settings.setDeviceName("Wohnzimmer");
 
         const auto names = filesIn(folder);
-        ASSERT_EQ(names.size(), 2U);
-        EXPECT_EQ(names[0], "settings.json");
-        EXPECT_THAT(names[1], ::testing::StartsWith("settings.json.unreadable-"));
+        ASSERT_THAT(names, ElementsAre("settings.json",
+                                       ::testing::StartsWith("settings.json.unreadable-")));
         EXPECT_EQ(readFile(folder / names[1]), broken);
-        ASSERT_EQ(log->lines().size(), 1U);
-        EXPECT_THAT(log->lines()[0], HasSubstr("could not be read"));
+        EXPECT_THAT(log->lines(), ElementsAre(HasSubstr("could not be read")));
         EXPECT_EQ(AppSettings(open()).deviceName(), "Wohnzimmer");
     }
 }

