@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/linux/xdg_autostart_login_item.h"
@@ -20,7 +21,6 @@ TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathFollowsHiddenAndUnregist
     EXPECT_NE(entry.find("\nExec=\"/opt/My Apps/100%% \\\\\"sound\\\\\"/tonvera\"\n"),
               std::string::npos)
         << entry;
-    EXPECT_NE(entry.find("\nIcon=tonvera\n"), std::string::npos);
 
     // The desktop's own switch in its startup-applications panel hides the entry.
     std::ofstream(item.entryPath()) << "[Desktop Entry]\nHidden = true\n[Desktop Action x]\n";
@@ -37,12 +37,8 @@ TEST(XdgAutostartLoginItemTest, FailuresSayWhatWentWrong) {
     TemporaryDirectory home;
     std::ofstream(home.path() / "autostart") << "a file where the folder should be";
     XdgAutostartLoginItem blocked(home.path() / "autostart", "/usr/bin/tonvera");
-    try {
-        blocked.registerItem();
-        FAIL() << "registering into a file succeeded";
-    } catch (const LoginItemError& error) {
-        EXPECT_NE(std::string(error.what()).find("autostart"), std::string::npos) << error.what();
-    }
+    EXPECT_THAT([&] { blocked.registerItem(); },
+                ::testing::ThrowsMessage<LoginItemError>(::testing::HasSubstr("autostart")));
     XdgAutostartLoginItem unknownProgram(home.path() / "elsewhere", "");
     EXPECT_THROW(unknownProgram.registerItem(), LoginItemError);
 }

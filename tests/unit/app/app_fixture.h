@@ -72,18 +72,10 @@ struct AppFixture : ::testing::Test {
         time->setAutoAdvance(true);
         return AppEnvironment{
             .settings = std::make_shared<AppSettings>(defaults),
-            .view =
-                ViewServices{
-                    .mainQueue = time,
-                    .clock = time,
-                    .tasks = tasks,
-                    .selectors = SelectorFactory{soundMenu, soundMenu, workspace, soundMenu,
+            .view = ViewServices{time, time, tasks,
+                                 SelectorFactory{soundMenu, soundMenu, workspace, soundMenu,
                                                  launcher, time, log},
-                    .localizer = std::make_shared<SourceLocalizer>(),
-                    .application = application,
-                    .logSink = log,
-                    .currentVersion = "0.1.0",
-                },
+                                 std::make_shared<SourceLocalizer>(), application, log, "0.1.0"},
             .alerts = alerts,
             .windows = windows,
             .statusItem = statusItem,
