@@ -158,9 +158,17 @@ class DesktopSession:
     def start_app(self, binary, extra_environment=None):
         env = self.environment()
         env.update(extra_environment or {})
-        self.app = subprocess.Popen([binary], env=env, stdout=subprocess.PIPE,
-                                    stderr=subprocess.STDOUT, text=True)
+        # The log goes to a file, so a failed wait can show it while the app still runs.
+        with open(self.path("app.log"), "w", encoding="utf-8") as log:
+            self.app = subprocess.Popen([binary], env=env, stdout=log, stderr=subprocess.STDOUT)
         return self.app
+
+    def app_log(self):
+        try:
+            with open(self.path("app.log"), encoding="utf-8", errors="replace") as log:
+                return log.read()
+        except FileNotFoundError:
+            return ""
 
     def xdotool(self, *arguments):
         result = subprocess.run(["xdotool", *arguments], capture_output=True, text=True,
@@ -195,7 +203,8 @@ class DesktopSession:
                 return value
             context.iteration(False)
             time.sleep(0.02)
-        raise AssertionError("timed out waiting for " + what)
+        raise AssertionError("timed out waiting for " + what + "; the application's log:\n"
+                             + "\n".join(self.app_log().splitlines()[-20:]))
 
     def close(self):
         if self.bus is not None:

@@ -31,7 +31,7 @@ class FirstStartTest(unittest.TestCase):
         app = self.session.start_app(BINARY)
         autostart = self.session.path("config/autostart/tonvera.desktop")
         welcome = self.session.wait_for(
-            lambda: self.session.visible_window("Tonvera — Welcome"), 15, "the welcome window")
+            lambda: self.session.visible_window("Tonvera — Welcome"), 30, "the welcome window")
 
         # Return presses "Continue" on each step and "Done" on the last; a press that comes
         # while a button is still disabled changes nothing, so press until the window closes.
@@ -59,7 +59,7 @@ class FirstStartTest(unittest.TestCase):
 
         app.send_signal(signal.SIGTERM)
         self.assertEqual(app.wait(timeout=10), 0)
-        log = app.stdout.read()
+        log = self.session.app_log()
         self.assertIn("[AirPlay] Onboarding abgeschlossen — Gerät: Arbeitszimmer", log)
         self.assertIn("[AirPlay] App terminating", log)
 

@@ -75,7 +75,7 @@ class TrayMenuTest(unittest.TestCase):
 
         menu.click("Quit Tonvera")
         self.assertEqual(app.wait(timeout=10), 0)
-        self.assertIn("[AirPlay] App terminating", app.stdout.read())
+        self.assertIn("[AirPlay] App terminating", self.session.app_log())
 
 
 if __name__ == "__main__":
