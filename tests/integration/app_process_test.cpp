@@ -33,15 +33,14 @@ class AppProcessTest : public ::testing::Test {
 
     std::vector<std::string> environment() const {
         const std::string root = home.path().string();
-        std::vector<std::string> environment{"HOME=" + root,
-                                             "PATH=/usr/bin:/bin",
-                                             "QT_QPA_PLATFORM=offscreen",
-                                             "LANG=C.UTF-8",
-                                             "PULSE_SERVER=" + pulse.address(),
-                                             "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
-                                             "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress,
-                                             "XDG_CONFIG_HOME=" + root + "/config",
-                                             "XDG_RUNTIME_DIR=" + root + "/runtime"};
+        std::vector<std::string> environment{
+            "HOME=" + root, "PATH=/usr/bin:/bin", "QT_QPA_PLATFORM=offscreen", "LANG=C.UTF-8",
+            "PULSE_SERVER=" + pulse.address(), "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
+            "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress, "XDG_CONFIG_HOME=" + root + "/config",
+            "XDG_RUNTIME_DIR=" + root + "/runtime",
+            // The update check, 10 s in, must not leave
+            // this machine: a proxy that refuses at once.
+            "https_proxy=http://127.0.0.1:9"};
         // A sanitizer build of the application reads its options like the test does.
         for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
             // NOLINTNEXTLINE(concurrency-mt-unsafe): read on the test's only thread.

@@ -153,6 +153,8 @@ class DesktopSession:
             "PULSE_SERVER": self.pulse_server,
             "XDG_CONFIG_HOME": self.path("config"),
             "XDG_RUNTIME_DIR": self.path("runtime"),
+            # The update check, 10 s in, must not leave this machine: a proxy that refuses.
+            "https_proxy": "http://127.0.0.1:9",
         }
 
     def start_app(self, binary, extra_environment=None):
