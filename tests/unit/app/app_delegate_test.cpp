@@ -150,6 +150,21 @@ TEST_F(AppDelegateTest, ReopenShowsOnboardingUntilItIsDoneThenSettings) {
     EXPECT_EQ(windows->windows().back()->options().title, "Tonvera");
 }
 
+TEST_F(AppDelegateTest, FinishingOnboardingClosesTheWindowReconnectsAndAsks) {
+    // Without the reconnect at login, only finishing can have selected the speaker.
+    defaults->preload(AppSettings::kConnectAtLoginKey, false);
+    const auto delegate = launch();
+    advance(600ms);
+    const auto window = windows->windows().at(0);
+    EXPECT_NE(soundMenu->selectedOutput(), "Arbeitszimmer");
+    delegate->finishOnboarding();
+    EXPECT_TRUE(window->closed());
+    EXPECT_EQ(delegate->onboardingWindow(), nullptr);
+    EXPECT_THAT(alertTitles(), ElementsAre("Open at Mac startup?"));
+    settle();
+    EXPECT_EQ(soundMenu->selectedOutput(), "Arbeitszimmer");
+}
+
 TEST_F(AppDelegateTest, WakesReconnectOnlyWhileWantedAndNotAfterTermination) {
     defaults->preload(AppSettings::kConnectAtLoginKey, false);
     defaults->preload(AppSettings::kConnectOnWakeKey, false);
