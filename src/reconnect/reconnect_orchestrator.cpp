@@ -51,29 +51,54 @@ std::vector<double> ReconnectOrchestrator::retryDelays() const {
     return retryDelays_;
 }
 
-bool ReconnectOrchestrator::beginRun(const std::string& deviceName, std::vector<double>& delays) {
+void ReconnectOrchestrator::hurry() {
+    std::lock_guard lock(mutex_);
+    if (isRunning_) {
+        hurried_ = true;
+        pauseCut_.request_stop();
+    }
+}
+
+void ReconnectOrchestrator::cancelForQuit() {
+    std::lock_guard lock(mutex_);
+    quitting_ = true;
+    pauseCut_.request_stop();
+}
+
+bool ReconnectOrchestrator::isQuitting() const {
+    std::lock_guard lock(mutex_);
+    return quitting_;
+}
+
+std::optional<ReconnectResult> ReconnectOrchestrator::beginRun(const std::string& deviceName,
+                                                               std::vector<double>& delays) {
+    using Status = ReconnectResult::Status;
     if (unicode_text::isBlank(deviceName)) {
         logger_.error("[AirPlay] No device configured — skipping reconnect");
-        return false;
+        return ReconnectResult{Status::noDevice, {}};
     }
     // The refusals and the start of the run form one step, so two racing requests can never
     // both start a run.
     std::lock_guard lock(mutex_);
+    if (quitting_) {
+        return ReconnectResult{Status::cancelled, {}};
+    }
     if (isRunning_) {
         logger_.info("[AirPlay] Reconnect already in progress — skipping duplicate request");
-        return false;
+        return ReconnectResult{Status::alreadyRunning, {}};
     }
     if (!trust_->isProcessTrusted()) {
         logger_.error(
             "[AirPlay] Accessibility permission missing — aborting reconnect. Please enable in "
             "System Settings → Privacy & Security → Device Control and Data Access");
-        return false;
+        return ReconnectResult{Status::permissionMissing, {}};
     }
     isRunning_ = true;
+    hurried_ = false;
     delays = retryDelays_;
     logger_.info("[AirPlay] Reconnect requested for {} with {} attempts", deviceName,
                  delays.size());
-    return true;
+    return std::nullopt;
 }
 
 void ReconnectOrchestrator::endRun() {
@@ -81,10 +106,11 @@ void ReconnectOrchestrator::endRun() {
     isRunning_ = false;
 }
 
-void ReconnectOrchestrator::reconnect(const std::string& deviceName, const std::stop_token& stop) {
+ReconnectResult ReconnectOrchestrator::reconnect(const std::string& deviceName,
+                                                 const std::stop_token& stop) {
     std::vector<double> delays;
-    if (!beginRun(deviceName, delays)) {
-        return;
+    if (auto refused = beginRun(deviceName, delays)) {
+        return *refused;
     }
     // Whatever happens below, the next request must not be refused as a duplicate.
     struct RunEnd {
@@ -93,13 +119,21 @@ void ReconnectOrchestrator::reconnect(const std::string& deviceName, const std::
     } runEnd{this};
 
     const std::size_t attempts = delays.size();
+    std::string lastError;
     for (std::size_t index = 0; index < attempts; ++index) {
         const std::size_t number = index + 1;
         pauseBeforeAttempt(delays[index], number, stop);
-        if (attempt(deviceName, number, attempts, stop) != AttemptResult::failed) {
-            return;
+        // A pause cut short by quitting ends the run here: the attempts left would only fail
+        // against a stopped token and end in a line that blames the speaker.
+        if (isQuitting()) {
+            logger_.info("[AirPlay] Reconnect for {} stopped — app terminating", deviceName);
+            return ReconnectResult{ReconnectResult::Status::cancelled, {}};
+        }
+        if (auto ended = attempt(deviceName, number, attempts, stop, lastError)) {
+            return *ended;
         }
     }
+    return ReconnectResult{ReconnectResult::Status::notAvailable, lastError};
 }
 
 void ReconnectOrchestrator::pauseBeforeAttempt(double delay, std::size_t attempt,
@@ -111,49 +145,64 @@ void ReconnectOrchestrator::pauseBeforeAttempt(double delay, std::size_t attempt
     const double seconds = std::min(delay, kMaxDelaySeconds);
     logger_.info("[AirPlay] Waiting {:f}s before attempt {}", seconds, attempt);
     const auto nanoseconds = std::chrono::nanoseconds(static_cast<std::int64_t>(seconds * 1e9));
-    // A pause cut short by a stop request simply ends: the attempt follows at once.
-    static_cast<void>(clock_->sleepFor(nanoseconds, stop));
+    std::stop_source cut;
+    {
+        std::lock_guard lock(mutex_);
+        if (std::exchange(hurried_, false) || quitting_) {
+            return;
+        }
+        pauseCut_ = cut;
+    }
+    // A pause cut short by a stop request or by hurry() simply ends: the attempt follows at
+    // once.
+    const std::stop_callback forwardStop(stop, [cut]() mutable { cut.request_stop(); });
+    static_cast<void>(clock_->sleepFor(nanoseconds, cut.get_token()));
+    std::lock_guard lock(mutex_);
+    hurried_ = false;
 }
 
-ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attempt(const std::string& deviceName,
-                                                                    std::size_t attempt,
-                                                                    std::size_t attempts,
-                                                                    const std::stop_token& stop) {
+std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string& deviceName,
+                                                              std::size_t attempt,
+                                                              std::size_t attempts,
+                                                              const std::stop_token& stop,
+                                                              std::string& lastError) {
+    const ReconnectResult selected{ReconnectResult::Status::selected, {}};
     logger_.info("[AirPlay] Attempt {}/{} to select {}", attempt, attempts, deviceName);
     try {
         primarySelector_->selectDevice(deviceName, stop);
         logger_.info("[AirPlay] Successfully selected {} on attempt {} (native)", deviceName,
                      attempt);
-        return AttemptResult::selected;
+        return selected;
     } catch (const AccessibilityError& error) {
         if (error.errorCase() == AccessibilityError::Case::alreadySelected) {
             logger_.info("[AirPlay] Output already selected: {}", deviceName);
-            return AttemptResult::selected;
+            return selected;
         }
         logger_.error("[AirPlay] Native attempt {} failed: {} — trying AppleScript fallback",
                       attempt, error.errorDescription());
     } catch (...) {
-        return attemptFailed(std::current_exception(), deviceName, attempt, attempts);
+        return attemptFailed(std::current_exception(), deviceName, attempt, attempts, lastError);
     }
 
     try {
         fallbackSelector_->selectDevice(deviceName, stop);
         logger_.info("[AirPlay] Successfully selected {} on attempt {} (AppleScript fallback)",
                      deviceName, attempt);
-        return AttemptResult::selected;
+        return selected;
     } catch (...) {
-        return attemptFailed(std::current_exception(), deviceName, attempt, attempts);
+        return attemptFailed(std::current_exception(), deviceName, attempt, attempts, lastError);
     }
 }
 
-ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attemptFailed(
+std::optional<ReconnectResult> ReconnectOrchestrator::attemptFailed(
     const std::exception_ptr& error, const std::string& deviceName, std::size_t attempt,
-    std::size_t attempts) {
+    std::size_t attempts, std::string& lastError) {
     const std::string message = describeError(error);
+    lastError = message;
     logger_.error("[AirPlay] Attempt {}/{} failed: {}", attempt, attempts, message);
     if (isPermissionError(asAccessibilityError(error), unicode_text::lowercased(message))) {
         logger_.error("[AirPlay] Accessibility permission missing — aborting retries");
-        return AttemptResult::permissionLost;
+        return ReconnectResult{ReconnectResult::Status::permissionMissing, message};
     }
     if (attempt == attempts) {
         logger_.error(
@@ -161,7 +210,7 @@ ReconnectOrchestrator::AttemptResult ReconnectOrchestrator::attemptFailed(
             "wake event.",
             deviceName, attempts);
     }
-    return AttemptResult::failed;
+    return std::nullopt;
 }
 
 }  // namespace tonvera

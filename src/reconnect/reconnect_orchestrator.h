@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -14,9 +15,26 @@
 
 namespace tonvera {
 
+// How a reconnect request ended.
+struct ReconnectResult {
+    enum class Status {
+        selected,           // the output is selected now (also when it already was)
+        notAvailable,       // every attempt failed; `error` holds the last one's text
+        permissionMissing,  // refused or aborted: the permission to press the menu is missing
+        alreadyRunning,     // refused: another run is under way
+        noDevice,           // refused: no output name was given
+        cancelled,          // the application is quitting
+    };
+
+    Status status = Status::notAvailable;
+    std::string error;
+
+    bool selected() const { return status == Status::selected; }
+};
+
 // Runs one reconnect at a time: up to one attempt per retry delay, each trying the primary
 // (native) selector and, when that fails with an AccessibilityError, the fallback (script)
-// selector. The outcome shows only in the log; callers get nothing back.
+// selector. The log tells the whole story; callers get the outcome in one value.
 //
 // `reconnect` blocks for the whole run and belongs on a background task. Its state is guarded
 // by a mutex that is never held across a wait or a selector call, so a second request during
@@ -38,22 +56,33 @@ class ReconnectOrchestrator {
     // Selects `deviceName` (used exactly as given) and returns when the run is over, or at
     // once when the request is refused. A stop request cuts the pauses short; the selectors
     // then fail their attempts quickly.
-    void reconnect(const std::string& deviceName, const std::stop_token& stop = {});
+    ReconnectResult reconnect(const std::string& deviceName, const std::stop_token& stop = {});
+
+    // The output may be there now: the run under way starts its next attempt at once instead
+    // of waiting out its pause (also when the call comes during an attempt). Any thread.
+    void hurry();
+
+    // The application is quitting: the run under way ends after its current step without
+    // further attempts, and later requests are refused. Any thread.
+    void cancelForQuit();
 
     bool isRunning() const;
     std::vector<double> retryDelays() const;
 
   private:
-    enum class AttemptResult { selected, failed, permissionLost };
-
     // Steps that may refuse the request; on acceptance marks the run and returns its delays.
-    bool beginRun(const std::string& deviceName, std::vector<double>& delays);
+    std::optional<ReconnectResult> beginRun(const std::string& deviceName,
+                                            std::vector<double>& delays);
     void endRun();
     void pauseBeforeAttempt(double delay, std::size_t attempt, const std::stop_token& stop);
-    AttemptResult attempt(const std::string& deviceName, std::size_t attempt, std::size_t attempts,
-                          const std::stop_token& stop);
-    AttemptResult attemptFailed(const std::exception_ptr& error, const std::string& deviceName,
-                                std::size_t attempt, std::size_t attempts);
+    std::optional<ReconnectResult> attempt(const std::string& deviceName, std::size_t attempt,
+                                           std::size_t attempts, const std::stop_token& stop,
+                                           std::string& lastError);
+    std::optional<ReconnectResult> attemptFailed(const std::exception_ptr& error,
+                                                 const std::string& deviceName,
+                                                 std::size_t attempt, std::size_t attempts,
+                                                 std::string& lastError);
+    bool isQuitting() const;
 
     Logger logger_;
     std::shared_ptr<AudioOutputSelector> primarySelector_;
@@ -64,6 +93,10 @@ class ReconnectOrchestrator {
     mutable std::mutex mutex_;
     std::vector<double> retryDelays_{0.0, 1.0, 2.0, 4.0};
     bool isRunning_ = false;
+    bool quitting_ = false;
+    // Cuts the pause under way short; `hurried_` remembers a call that came between pauses.
+    std::stop_source pauseCut_;
+    bool hurried_ = false;
 };
 
 }  // namespace tonvera

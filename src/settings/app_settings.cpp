@@ -20,6 +20,8 @@ std::shared_ptr<UserDefaults> registered(std::shared_ptr<UserDefaults> defaults)
         {AppSettings::kRetryIntervalKey, AppSettings::kDefaultRetryInterval},
         {AppSettings::kLaunchAtLoginKey, true},
         {AppSettings::kLaunchAtLoginAskedKey, false},
+        {AppSettings::kConnectWhenSpeakerAppearsKey, false},
+        {AppSettings::kNotifyWhenSpeakerStaysAwayKey, true},
     });
     return defaults;
 }
@@ -50,7 +52,13 @@ AppSettings::AppSettings(std::shared_ptr<UserDefaults> defaults)
       launchAtLogin_(kLaunchAtLoginKey,
                      read::booleanObject(defaults_->object(kLaunchAtLoginKey)).value_or(true)),
       launchAtLoginAsked_(kLaunchAtLoginAskedKey,
-                          read::boolValue(defaults_->object(kLaunchAtLoginAskedKey))) {}
+                          read::boolValue(defaults_->object(kLaunchAtLoginAskedKey))),
+      connectWhenSpeakerAppears_(
+          kConnectWhenSpeakerAppearsKey,
+          read::booleanObject(defaults_->object(kConnectWhenSpeakerAppearsKey)).value_or(false)),
+      notifyWhenSpeakerStaysAway_(
+          kNotifyWhenSpeakerStaysAwayKey,
+          read::booleanObject(defaults_->object(kNotifyWhenSpeakerStaysAwayKey)).value_or(true)) {}
 
 template <typename T>
 void AppSettings::assign(ObservableProperty<T>& property, const T& value,
@@ -83,6 +91,12 @@ void AppSettings::setLaunchAtLogin(bool value) {
 }
 void AppSettings::setLaunchAtLoginAsked(bool value) {
     assign(launchAtLoginAsked_, value, DefaultsValue(value));
+}
+void AppSettings::setConnectWhenSpeakerAppears(bool value) {
+    assign(connectWhenSpeakerAppears_, value, DefaultsValue(value));
+}
+void AppSettings::setNotifyWhenSpeakerStaysAway(bool value) {
+    assign(notifyWhenSpeakerStaysAway_, value, DefaultsValue(value));
 }
 
 std::vector<double> AppSettings::retryDelays() const {
@@ -133,6 +147,14 @@ Subscription AppSettings::observeLaunchAtLogin(std::function<void(const bool&)> 
 Subscription AppSettings::observeLaunchAtLoginAsked(std::function<void(const bool&)> observer,
                                                     Observation start) {
     return launchAtLoginAsked_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeConnectWhenSpeakerAppears(
+    std::function<void(const bool&)> observer, Observation start) {
+    return connectWhenSpeakerAppears_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeNotifyWhenSpeakerStaysAway(
+    std::function<void(const bool&)> observer, Observation start) {
+    return notifyWhenSpeakerStaysAway_.observe(std::move(observer), start);
 }
 
 }  // namespace tonvera

@@ -24,6 +24,8 @@ class AppSettings {
     static constexpr const char* kHasCompletedOnboardingKey = "hasCompletedOnboarding";
     static constexpr const char* kLaunchAtLoginKey = "launchAtLogin";
     static constexpr const char* kLaunchAtLoginAskedKey = "launchAtLoginAsked";
+    static constexpr const char* kConnectWhenSpeakerAppearsKey = "connectWhenSpeakerAppears";
+    static constexpr const char* kNotifyWhenSpeakerStaysAwayKey = "notifyWhenSpeakerStaysAway";
 
     static constexpr const char* kDefaultDeviceName = "Arbeitszimmer";
     static constexpr std::int64_t kDefaultRetryAttempts = 4;
@@ -44,6 +46,10 @@ class AppSettings {
     bool hasCompletedOnboarding() const { return hasCompletedOnboarding_.get(); }
     bool launchAtLogin() const { return launchAtLogin_.get(); }
     bool launchAtLoginAsked() const { return launchAtLoginAsked_.get(); }
+    // Switch to the speaker whenever it appears, not only after a wake or login.
+    bool connectWhenSpeakerAppears() const { return connectWhenSpeakerAppears_.get(); }
+    // Show a desktop notification when an automatic reconnect ends without the speaker.
+    bool notifyWhenSpeakerStaysAway() const { return notifyWhenSpeakerStaysAway_.get(); }
 
     void setDeviceName(const std::string& value);
     void setConnectOnWake(bool value);
@@ -53,6 +59,8 @@ class AppSettings {
     void setHasCompletedOnboarding(bool value);
     void setLaunchAtLogin(bool value);
     void setLaunchAtLoginAsked(bool value);
+    void setConnectWhenSpeakerAppears(bool value);
+    void setNotifyWhenSpeakerStaysAway(bool value);
 
     // The pause before each attempt of a reconnect run: 0, then retryInterval doubling after
     // each entry, with one entry per attempt. A stored count below 1 counts as 1.
@@ -77,6 +85,10 @@ class AppSettings {
                                       Observation start = Observation::includeCurrent);
     Subscription observeLaunchAtLoginAsked(std::function<void(const bool&)> observer,
                                            Observation start = Observation::includeCurrent);
+    Subscription observeConnectWhenSpeakerAppears(std::function<void(const bool&)> observer,
+                                                  Observation start = Observation::includeCurrent);
+    Subscription observeNotifyWhenSpeakerStaysAway(
+        std::function<void(const bool&)> observer, Observation start = Observation::includeCurrent);
 
   private:
     template <typename T>
@@ -92,6 +104,8 @@ class AppSettings {
     ObservableProperty<bool> hasCompletedOnboarding_;
     ObservableProperty<bool> launchAtLogin_;
     ObservableProperty<bool> launchAtLoginAsked_;
+    ObservableProperty<bool> connectWhenSpeakerAppears_;
+    ObservableProperty<bool> notifyWhenSpeakerStaysAway_;
 };
 
 }  // namespace tonvera

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tonvera {
+
+// One output the sound server offers.
+struct SoundOutput {
+    std::string name;        // the name people see; what the preferred output is compared with
+    std::string identifier;  // the server's internal name; a returning device may get a new one
+    bool isDefault = false;  // where new sound goes now
+
+    bool operator==(const SoundOutput&) const = default;
+};
+
+// Ends a watch when destroyed; after the destructor returns its handler never runs again.
+class SoundOutputsWatch {
+  public:
+    virtual ~SoundOutputsWatch() = default;
+};
+
+// The sound server's outputs as they come and go. The server is connected only while a watch
+// exists, and an idle server costs nothing: the implementation waits for the server's events
+// and never polls.
+class SoundOutputs {
+  public:
+    using Handler = std::function<void(const std::vector<SoundOutput>&)>;
+
+    virtual ~SoundOutputs() = default;
+
+    // Calls `handler` on the main thread with the whole list once it is known, and again each
+    // time an output appears or vanishes or the default changes, until the watch is destroyed.
+    // While no server answers the list is empty; a server that comes back is connected again.
+    // Main thread only.
+    virtual std::unique_ptr<SoundOutputsWatch> watch(Handler handler) = 0;
+};
+
+}  // namespace tonvera
