@@ -64,6 +64,31 @@
         <translation>Später</translation>
     </message>
     <message>
+        <source>Tonvera tries again at the next wake.</source>
+        <comment>Notification: speaker stayed away, no other output</comment>
+        <translation>Tonvera versucht es beim nächsten Aufwachen erneut.</translation>
+    </message>
+    <message>
+        <source>The sound plays on %@ for now. Tonvera tries again at the next wake.</source>
+        <comment>Notification: speaker stayed away, sound elsewhere</comment>
+        <translation>Der Ton läuft vorerst über %@. Tonvera versucht es beim nächsten Aufwachen erneut.</translation>
+    </message>
+    <message>
+        <source>%@ did not come back</source>
+        <comment>Notification: speaker stayed away</comment>
+        <translation>%@ ist nicht zurückgekommen</translation>
+    </message>
+    <message>
+        <source>Could not open the download page.</source>
+        <comment>Update: open failed title</comment>
+        <translation>Die Download-Seite konnte nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>Open this address in your web browser: %@</source>
+        <comment>Update: open failed body</comment>
+        <translation>Öffne diese Adresse in deinem Webbrowser: %@</translation>
+    </message>
+    <message>
         <source>Could not check for updates.</source>
         <comment>Update: failed title</comment>
         <translation>Die Suche nach Updates ist fehlgeschlagen.</translation>

@@ -107,16 +107,29 @@ void AppDelegate::applicationDidFinishLaunching() {
         later(kLaunchQuestionDelay, &AppDelegate::askLaunchAtLogin);
     }
 
+    follower_ = SpeakerFollower::create(environment_.soundOutputs, settings_, orchestrator_,
+                                        services.tasks, services.mainQueue, services.logSink);
+    follower_->start([weak](const std::string& speaker, const std::string& currentOutput) {
+        if (const auto self = weak.lock()) {
+            self->tellSpeakerStayedAway(speaker, currentOutput);
+        }
+    });
+
     // The callback runs on a background task and may block for a whole run; it holds what it
     // needs itself, so no worker ever keeps the delegate alive.
     wakeMonitor_ = WakeMonitor::create(
-        environment_.systemEvents, services.tasks, services.clock, services.logSink,
-        [weak, settings = settings_, orchestrator = orchestrator_,
+        environment_.systemEvents, services.tasks, services.mainQueue, services.logSink,
+        [weak, settings = settings_, orchestrator = orchestrator_, mainQueue = services.mainQueue,
          logger = logger_](const std::stop_token& stop) {
             if (weak.expired()) {
                 return;
             }
             if (settings->connectOnWake()) {
+                mainQueue->post([weak] {
+                    if (const auto self = weak.lock()) {
+                        self->followSpeaker();
+                    }
+                });
                 orchestrator->reconnect(settings->deviceName(), stop);
             } else {
                 logger.info("[AirPlay] Wake detected but automatic reconnect is disabled");
@@ -129,7 +142,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                      settings_->deviceName());
         services.mainQueue->postAfter(kConnectAtLoginDelay, [weak] {
             if (const auto self = weak.lock()) {
-                self->startReconnect(self->settings_->deviceName());
+                self->reconnectAutomatically();
             }
         });
     } else {
@@ -152,9 +165,58 @@ void AppDelegate::startReconnect(const std::string& deviceName) const {
         });
 }
 
+void AppDelegate::reconnectAutomatically() {
+    followSpeaker();
+    startReconnect(settings_->deviceName());
+}
+
+void AppDelegate::followSpeaker() {
+    // Without the permission every run is refused; following would only repeat the refusal.
+    if (helper_.isTrusted()) {
+        follower_->followForAWhile();
+    }
+}
+
+void AppDelegate::tellSpeakerStayedAway(const std::string& speaker,
+                                        const std::string& currentOutput) {
+    if (!settings_->notifyWhenSpeakerStaysAway() || !environment_.notifications) {
+        return;
+    }
+    const std::string body =
+        currentOutput.empty()
+            ? text(TONVERA_TRANSLATE("Tonvera", "Tonvera tries again at the next wake.",
+                                     "Notification: speaker stayed away, no other output"))
+            : formatText(text(TONVERA_TRANSLATE(
+                             "Tonvera",
+                             "The sound plays on %@ for now. Tonvera tries again at the next wake.",
+                             "Notification: speaker stayed away, sound elsewhere")),
+                         {currentOutput});
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    environment_.notifications->show(
+        Notification{
+            .title = formatText(text(TONVERA_TRANSLATE("Tonvera", "%@ did not come back",
+                                                       "Notification: speaker stayed away")),
+                                {speaker}),
+            .body = body,
+            .actionLabel =
+                text(TONVERA_TRANSLATE("Tonvera", "Connect now", "Menu: connect immediately")),
+        },
+        [weak] {
+            if (const auto self = weak.lock(); self && self->menuBarController_) {
+                self->menuBarController_->connectNow();
+            }
+        });
+}
+
 void AppDelegate::applicationWillTerminate() {
     if (wakeMonitor_) {
         wakeMonitor_->stop();
+    }
+    if (follower_) {
+        follower_->stop();
+    }
+    if (orchestrator_) {
+        orchestrator_->cancelForQuit();
     }
     logger_.info("[AirPlay] App terminating");
 }
@@ -191,8 +253,8 @@ void AppDelegate::showOnboarding() {
     window->makeKeyAndOrderFront();
     application->activateIgnoringOtherApps();
     onboardingWindow_ = window;
-    window->setWillCloseHandler([weak, closing = window.get()] {
-        if (const auto self = weak.lock(); self && self->onboardingWindow_.get() == closing) {
+    window->setWillCloseHandler([weak, closing = std::weak_ptr(window)] {
+        if (const auto self = weak.lock(); self && isSameWindow(self->onboardingWindow_, closing)) {
             self->onboardingWindow_.reset();
         }
     });
@@ -230,10 +292,12 @@ void AppDelegate::syncLoginItem(bool wanted) {
 }
 
 void AppDelegate::askLaunchAtLogin() {
-    if (settings_->launchAtLoginAsked()) {
+    // The question is marked asked only once answered: an alert that closes because the
+    // application quits was never answered and must come again at the next start.
+    if (settings_->launchAtLoginAsked() || askingLaunchAtLogin_) {
         return;
     }
-    settings_->setLaunchAtLoginAsked(true);
+    askingLaunchAtLogin_ = true;
     const int answer = environment_.alerts->runModal(AlertContent{
         .messageText =
             text(TONVERA_TRANSLATE("Tonvera", "Open at Mac startup?", "LaunchAtLogin: ask title")),
@@ -245,6 +309,11 @@ void AppDelegate::askLaunchAtLogin() {
         .buttons = {text(TONVERA_TRANSLATE("Tonvera", "Yes, enable", "LaunchAtLogin: yes")),
                     text(TONVERA_TRANSLATE("Tonvera", "No", "LaunchAtLogin: no"))},
     });
+    askingLaunchAtLogin_ = false;
+    if (answer == kAlertClosedByQuit) {
+        return;
+    }
+    settings_->setLaunchAtLoginAsked(true);
     const bool enable = answer == kAlertFirstButtonReturn;
     settings_->setLaunchAtLogin(enable);
     syncLoginItem();
@@ -268,6 +337,34 @@ void AppDelegate::checkForUpdates(bool silent) {
                     ? outcome.value()
                     : UpdateCheckResult(UpdateCheckFailed{describeError(outcome.error())}),
                 silent);
+        });
+}
+
+void AppDelegate::openDownload(const std::string& address) {
+    // The browser may take a moment to start: not on the main thread. When none opens, the
+    // person still learns where the download is.
+    submitWithCompletion(
+        *environment_.view.tasks, environment_.view.mainQueue,
+        [workspace = environment_.view.selectors.workspace, address](const std::stop_token&) {
+            return workspace->openURL(address);
+        },
+        [weak = weak_from_this(), address](const TaskOutcome<bool>& outcome) {
+            const auto self = weak.lock();
+            if (!self || (outcome.succeeded() && outcome.value())) {
+                return;
+            }
+            self->logger_.error("[AirPlay] Could not open the download page {}", address);
+            self->environment_.alerts->runModal(AlertContent{
+                .messageText = self->text(TONVERA_TRANSLATE(
+                    "Tonvera", "Could not open the download page.", "Update: open failed title")),
+                .informativeText =
+                    formatText(self->text(TONVERA_TRANSLATE(
+                                   "Tonvera", "Open this address in your web browser: %@",
+                                   "Update: open failed body")),
+                               {address}),
+                .style = AlertStyle::warning,
+                .buttons = {self->text(TONVERA_TRANSLATE("Tonvera", "OK", "Alert button"))},
+            });
         });
 }
 
@@ -307,12 +404,7 @@ void AppDelegate::presentUpdateResult(const UpdateCheckResult& result, bool sile
                                 text(TONVERA_TRANSLATE("Tonvera", "Later", "Alert button"))},
                 });
                 if (answer == kAlertFirstButtonReturn) {
-                    // The browser may take a moment to start: not on the main thread.
-                    environment_.view.tasks->submit(
-                        [workspace = environment_.view.selectors.workspace,
-                         address = available.url.text](const std::stop_token&) {
-                            workspace->openURL(address);
-                        });
+                    openDownload(available.url.text);
                 }
             },
             [&](const UpdateCheckFailed& failed) {

@@ -7,6 +7,7 @@
 #include "app/menu_bar_controller.h"
 #include "platform/logger.h"
 #include "reconnect/reconnect_orchestrator.h"
+#include "reconnect/speaker_follower.h"
 #include "reconnect/wake_monitor.h"
 #include "selection/accessibility_helper.h"
 #include "settings/subscription.h"
@@ -47,6 +48,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
         return menuBarController_;
     }
     const std::shared_ptr<HostedWindow>& onboardingWindow() const { return onboardingWindow_; }
+    const std::shared_ptr<SpeakerFollower>& follower() const { return follower_; }
 
   private:
     struct Private {};
@@ -57,13 +59,19 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   private:
     std::string text(const LocalizedText& localizedText) const;
     void startReconnect(const std::string& deviceName) const;
+    void reconnectAutomatically();
+    void followSpeaker();
+    void openDownload(const std::string& address);
+    void tellSpeakerStayedAway(const std::string& speaker, const std::string& currentOutput);
 
     Logger logger_;
     std::shared_ptr<AppSettings> settings_;
     std::shared_ptr<WakeMonitor> wakeMonitor_;
     std::shared_ptr<MenuBarController> menuBarController_;
     std::shared_ptr<ReconnectOrchestrator> orchestrator_;
+    std::shared_ptr<SpeakerFollower> follower_;
     std::shared_ptr<HostedWindow> onboardingWindow_;
+    bool askingLaunchAtLogin_ = false;
     std::vector<Subscription> cancellables_;
     AccessibilityHelper helper_;
     AppEnvironment environment_;

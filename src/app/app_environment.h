@@ -4,6 +4,8 @@
 
 #include "platform/alerts.h"
 #include "platform/login_item.h"
+#include "platform/notifications.h"
+#include "platform/sound_outputs.h"
 #include "platform/status_item.h"
 #include "platform/system_events.h"
 #include "platform/system_info.h"
@@ -26,6 +28,8 @@ struct AppEnvironment {
     std::shared_ptr<SystemEvents> systemEvents;
     std::shared_ptr<SystemInfo> systemInfo;
     std::shared_ptr<AppUpdateChecker> updateChecker;
+    std::shared_ptr<SoundOutputs> soundOutputs;
+    std::shared_ptr<Notifications> notifications;
 };
 
 }  // namespace tonvera

@@ -283,8 +283,8 @@ void MenuBarController::openSettings() {
     application->activateIgnoringOtherApps();
     settingsWindow_ = window;
     // Only this window's closing clears the field: an older, minimized one may close later.
-    window->setWillCloseHandler([weak, closing = window.get()] {
-        if (const auto self = weak.lock(); self && self->settingsWindow_.get() == closing) {
+    window->setWillCloseHandler([weak, closing = std::weak_ptr(window)] {
+        if (const auto self = weak.lock(); self && isSameWindow(self->settingsWindow_, closing)) {
             self->settingsWindow_.reset();
         }
     });

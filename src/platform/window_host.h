@@ -50,4 +50,11 @@ class WindowHost {
                                                      std::shared_ptr<WindowContent> content) = 0;
 };
 
+// Whether `current` is the window `closing` refers to. Compares ownership, not addresses: a
+// window released meanwhile never matches a newer one that happens to reuse its address.
+inline bool isSameWindow(const std::shared_ptr<HostedWindow>& current,
+                         const std::weak_ptr<HostedWindow>& closing) {
+    return current && !current.owner_before(closing) && !closing.owner_before(current);
+}
+
 }  // namespace tonvera

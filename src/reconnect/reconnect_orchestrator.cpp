@@ -51,6 +51,12 @@ std::vector<double> ReconnectOrchestrator::retryDelays() const {
     return retryDelays_;
 }
 
+void ReconnectOrchestrator::setRunEndedHandler(
+    std::function<void(const ReconnectResult&)> handler) {
+    std::lock_guard lock(mutex_);
+    runEnded_ = std::move(handler);
+}
+
 void ReconnectOrchestrator::hurry() {
     std::lock_guard lock(mutex_);
     if (isRunning_) {
@@ -112,12 +118,29 @@ ReconnectResult ReconnectOrchestrator::reconnect(const std::string& deviceName,
     if (auto refused = beginRun(deviceName, delays)) {
         return *refused;
     }
-    // Whatever happens below, the next request must not be refused as a duplicate.
-    struct RunEnd {
-        ReconnectOrchestrator* owner;
-        ~RunEnd() { owner->endRun(); }
-    } runEnd{this};
+    ReconnectResult result;
+    {
+        // Whatever happens in the run, the next request must not be refused as a duplicate.
+        struct RunEnd {
+            ReconnectOrchestrator* owner;
+            ~RunEnd() { owner->endRun(); }
+        } runEnd{this};
+        result = run(deviceName, delays, stop);
+    }
+    std::function<void(const ReconnectResult&)> runEnded;
+    {
+        std::lock_guard lock(mutex_);
+        runEnded = runEnded_;
+    }
+    if (runEnded) {
+        runEnded(result);
+    }
+    return result;
+}
 
+ReconnectResult ReconnectOrchestrator::run(const std::string& deviceName,
+                                           const std::vector<double>& delays,
+                                           const std::stop_token& stop) {
     const std::size_t attempts = delays.size();
     std::string lastError;
     for (std::size_t index = 0; index < attempts; ++index) {
@@ -194,9 +217,11 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string&
     }
 }
 
-std::optional<ReconnectResult> ReconnectOrchestrator::attemptFailed(
-    const std::exception_ptr& error, const std::string& deviceName, std::size_t attempt,
-    std::size_t attempts, std::string& lastError) {
+std::optional<ReconnectResult> ReconnectOrchestrator::attemptFailed(const std::exception_ptr& error,
+                                                                    const std::string& deviceName,
+                                                                    std::size_t attempt,
+                                                                    std::size_t attempts,
+                                                                    std::string& lastError) {
     const std::string message = describeError(error);
     lastError = message;
     logger_.error("[AirPlay] Attempt {}/{} failed: {}", attempt, attempts, message);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -66,6 +67,10 @@ class ReconnectOrchestrator {
     // further attempts, and later requests are refused. Any thread.
     void cancelForQuit();
 
+    // Called with the outcome at the end of every run that was not refused, on the run's
+    // thread. Set it before the first run.
+    void setRunEndedHandler(std::function<void(const ReconnectResult&)> handler);
+
     bool isRunning() const;
     std::vector<double> retryDelays() const;
 
@@ -74,14 +79,15 @@ class ReconnectOrchestrator {
     std::optional<ReconnectResult> beginRun(const std::string& deviceName,
                                             std::vector<double>& delays);
     void endRun();
+    ReconnectResult run(const std::string& deviceName, const std::vector<double>& delays,
+                        const std::stop_token& stop);
     void pauseBeforeAttempt(double delay, std::size_t attempt, const std::stop_token& stop);
     std::optional<ReconnectResult> attempt(const std::string& deviceName, std::size_t attempt,
                                            std::size_t attempts, const std::stop_token& stop,
                                            std::string& lastError);
     std::optional<ReconnectResult> attemptFailed(const std::exception_ptr& error,
-                                                 const std::string& deviceName,
-                                                 std::size_t attempt, std::size_t attempts,
-                                                 std::string& lastError);
+                                                 const std::string& deviceName, std::size_t attempt,
+                                                 std::size_t attempts, std::string& lastError);
     bool isQuitting() const;
 
     Logger logger_;
@@ -94,6 +100,7 @@ class ReconnectOrchestrator {
     std::vector<double> retryDelays_{0.0, 1.0, 2.0, 4.0};
     bool isRunning_ = false;
     bool quitting_ = false;
+    std::function<void(const ReconnectResult&)> runEnded_;
     // Cuts the pause under way short; `hurried_` remembers a call that came between pauses.
     std::stop_source pauseCut_;
     bool hurried_ = false;

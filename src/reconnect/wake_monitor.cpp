@@ -7,21 +7,21 @@ namespace tonvera {
 
 std::shared_ptr<WakeMonitor> WakeMonitor::create(std::shared_ptr<SystemEvents> events,
                                                  std::shared_ptr<TaskRunner> tasks,
-                                                 std::shared_ptr<Clock> clock,
+                                                 std::shared_ptr<MainQueue> mainQueue,
                                                  std::shared_ptr<LogSink> logSink,
                                                  Callback onReconnectNeeded) {
     return std::shared_ptr<WakeMonitor>(new WakeMonitor(std::move(events), std::move(tasks),
-                                                        std::move(clock), std::move(logSink),
+                                                        std::move(mainQueue), std::move(logSink),
                                                         std::move(onReconnectNeeded)));
 }
 
 WakeMonitor::WakeMonitor(std::shared_ptr<SystemEvents> events, std::shared_ptr<TaskRunner> tasks,
-                         std::shared_ptr<Clock> clock, std::shared_ptr<LogSink> logSink,
+                         std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<LogSink> logSink,
                          Callback onReconnectNeeded)
     : logger_(makeAirPlayLogger(std::move(logSink))),
       events_(std::move(events)),
       tasks_(std::move(tasks)),
-      clock_(std::move(clock)),
+      mainQueue_(std::move(mainQueue)),
       onReconnectNeeded_(std::move(onReconnectNeeded)) {}
 
 WakeMonitor::~WakeMonitor() {
@@ -67,14 +67,31 @@ void WakeMonitor::stop() {
 
 void WakeMonitor::handleWake(std::string_view source) {
     logger_.info("[AirPlay] Wake detected ({})", source);
+    if (std::exchange(wakePending_, true)) {
+        return;
+    }
+    mainQueue_->postAfter(kWakeDelay, [weak = weak_from_this()] {
+        if (const auto monitor = weak.lock()) {
+            monitor->runCallback();
+        }
+    });
+}
+
+void WakeMonitor::runCallback() {
     // The task holds what it uses, not the monitor: the owner alone decides how long the
     // monitor lives, and its last reference never goes away on a worker of the pool.
-    tasks_->submit([clock = clock_, callback = onReconnectNeeded_](const std::stop_token& stop) {
-        // Cut short at shutdown, the pause simply ends and the callback follows at once with
-        // the stopped token.
-        static_cast<void>(clock->sleepFor(kWakeDelay, stop));
+    const bool queued = tasks_->submit([callback = onReconnectNeeded_, mainQueue = mainQueue_,
+                                        weak = weak_from_this()](const std::stop_token& stop) {
         callback(stop);
+        mainQueue->post([weak] {
+            if (const auto monitor = weak.lock()) {
+                monitor->wakePending_ = false;
+            }
+        });
     });
+    if (!queued) {
+        wakePending_ = false;
+    }
 }
 
 }  // namespace tonvera

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/logger.h"
+#include "platform/main_queue.h"
 #include "platform/system_events.h"
 #include "platform/task_runner.h"
 
@@ -16,9 +16,10 @@ namespace tonvera {
 
 // Turns wake notifications into reconnect requests: each wake (of the machine or of the
 // screens) is logged and, a second later, the owner's callback runs on a background task.
-// There is no debouncing; the orchestrator refuses overlapping runs. A wake already under way
-// runs its callback even when the monitor is gone by then (at shutdown, at once, with the
-// stopped token); the callback holds its own owner weakly.
+// At most one wake is pending: wakes that come while one waits its second or its callback
+// runs join it, so a burst of signals costs one run and never ties up the pool. The pause
+// waits on the main queue, not on a worker; a wake still waiting at quit is dropped with the
+// main queue's blocks. The callback holds its own owner weakly.
 class WakeMonitor : public std::enable_shared_from_this<WakeMonitor> {
   public:
     // Runs on a background task and may block; the token is stopped at shutdown.
@@ -28,7 +29,7 @@ class WakeMonitor : public std::enable_shared_from_this<WakeMonitor> {
 
     static std::shared_ptr<WakeMonitor> create(std::shared_ptr<SystemEvents> events,
                                                std::shared_ptr<TaskRunner> tasks,
-                                               std::shared_ptr<Clock> clock,
+                                               std::shared_ptr<MainQueue> mainQueue,
                                                std::shared_ptr<LogSink> logSink,
                                                Callback onReconnectNeeded);
     ~WakeMonitor();
@@ -44,18 +45,21 @@ class WakeMonitor : public std::enable_shared_from_this<WakeMonitor> {
 
   private:
     WakeMonitor(std::shared_ptr<SystemEvents> events, std::shared_ptr<TaskRunner> tasks,
-                std::shared_ptr<Clock> clock, std::shared_ptr<LogSink> logSink,
+                std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<LogSink> logSink,
                 Callback onReconnectNeeded);
 
     void handleWake(std::string_view source);
+    void runCallback();
 
     Logger logger_;
     std::shared_ptr<SystemEvents> events_;
     std::shared_ptr<TaskRunner> tasks_;
-    std::shared_ptr<Clock> clock_;
+    std::shared_ptr<MainQueue> mainQueue_;
     Callback onReconnectNeeded_;
     std::mutex mutex_;
     std::vector<SystemEventToken> observers_;
+    // Main thread only: a wake waits its pause or its callback runs.
+    bool wakePending_ = false;
 };
 
 }  // namespace tonvera

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/qt/accelerators.h"
+#include "platform/qt/quit_request.h"
 
 namespace tonvera {
 namespace {
@@ -84,7 +85,8 @@ int QtAlerts::runModal(const AlertContent& alert) {
             return kAlertFirstButtonReturn + static_cast<int>(index);
         }
     }
-    return kAlertDismissed;
+    // Quitting ends the alert's own event loop too; that is not the person's answer.
+    return isQuitRequested() ? kAlertClosedByQuit : kAlertDismissed;
 }
 
 }  // namespace tonvera

@@ -3,11 +3,12 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include "platform/qt/quit_request.h"
+
 namespace tonvera {
 
 void QtApplication::terminate() {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &requestQuit, Qt::QueuedConnection);
 }
 
 }  // namespace tonvera

@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/qt/quit_request.h"
+
 namespace tonvera {
 namespace {
 
@@ -37,7 +39,7 @@ TerminationSignals::TerminationSignals() {
         std::array<char, 16> buffer{};
         while (::read(wakePair[1], buffer.data(), buffer.size()) > 0) {
         }
-        QCoreApplication::quit();
+        requestQuit();
     });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;

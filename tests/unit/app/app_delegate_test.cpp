@@ -8,8 +8,11 @@ namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 struct AppDelegateTest : AppFixture {
     std::shared_ptr<AppSettings> settings;
@@ -93,6 +96,21 @@ TEST_F(AppDelegateTest, CompletedOnboardingAsksTheLoginQuestionOnceAndANoUnregis
     EXPECT_THAT(log->lines(), ElementsAre("error: [AirPlay] Login item failed: Permission denied"));
 }
 
+TEST_F(AppDelegateTest, QuittingWhileTheLoginQuestionIsOpenIsNoAnswer) {
+    defaults->preload(AppSettings::kHasCompletedOnboardingKey, true);
+    loginItem->setStatus(LoginItemStatus::enabled);
+    alerts->answerNext(kAlertClosedByQuit);
+    const auto delegate = launch();
+    advance(1500ms);
+    ASSERT_EQ(alerts->shown().size(), 1U);
+    EXPECT_EQ(loginItem->status(), LoginItemStatus::enabled);
+    EXPECT_FALSE(defaults->hasStoredValue(AppSettings::kLaunchAtLoginAskedKey));
+    EXPECT_FALSE(defaults->hasStoredValue(AppSettings::kLaunchAtLoginKey));
+    EXPECT_THAT(log->lines(), Not(Contains(HasSubstr("Launch at login"))));
+    delegate->askLaunchAtLogin();  // the next start asks again
+    EXPECT_EQ(alerts->shown().size(), 2U);
+}
+
 TEST_F(AppDelegateTest, RevokedPermissionShowsOnboardingAndTheQuestionAtTheirTimes) {
     defaults->preload(AppSettings::kHasCompletedOnboardingKey, true);
     soundMenu->setTrusted(false);
@@ -127,6 +145,9 @@ TEST_F(AppDelegateTest, UpdateResultsAreLoggedAndShownOnlyWhenAskedOrNew) {
               "Version 0.2.0 is available (installed: 0.1.0). Download now?");
     settle();
     EXPECT_THAT(workspace->opened(), ElementsAre("https://example.org/get"));
+    // No browser opened it: the person is told where the download is.
+    EXPECT_EQ(alerts->shown().back().informativeText,
+              "Open this address in your web browser: https://example.org/get");
 
     http->error = "Could not resolve host";
     log->clear();
@@ -171,15 +192,44 @@ TEST_F(AppDelegateTest, WakesReconnectOnlyWhileWantedAndNotAfterTermination) {
     const auto delegate = launch();
     log->clear();
     events->post(SystemEvent::didWake);
-    settle();
+    advance(1s);
     EXPECT_THAT(log->lines(),
                 ElementsAre("info: [AirPlay] Wake detected (didWake)",
                             "info: [AirPlay] Wake detected but automatic reconnect is disabled"));
     log->clear();
     delegate->applicationWillTerminate();
     events->post(SystemEvent::didWake);
-    settle();
+    advance(1s);
     EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] App terminating"));
+}
+
+TEST_F(AppDelegateTest, ASpeakerThatStaysAwayAfterAWakeIsToldOnceAndCanBeConnectedFromThere) {
+    defaults->preload(AppSettings::kConnectAtLoginKey, false);
+    defaults->preload(AppSettings::kDeviceNameKey, std::string("Bad"));  // not in the menu
+    outputs->set({SoundOutput{"Wohnzimmer", "wohnzimmer", true}});
+    const auto delegate = launch();
+    events->post(SystemEvent::didWake);
+    advance(1s);  // the run fails all its attempts; following goes on
+    EXPECT_EQ(outputs->watchCount(), 1U);
+    EXPECT_THAT(notifications->shown(), IsEmpty());
+    advance(3min);
+    ASSERT_EQ(notifications->shown().size(), 1U);
+    const Notification& shown = notifications->shown()[0].notification;
+    EXPECT_EQ(shown.title, "Bad did not come back");
+    EXPECT_EQ(shown.body,
+              "The sound plays on Wohnzimmer for now. Tonvera tries again at the next wake.");
+    EXPECT_EQ(shown.actionLabel, "Connect now");
+    log->clear();
+    notifications->shown()[0].onAction();
+    settle();
+    EXPECT_THAT(log->lines(), Contains("info: [AirPlay] Manual connect triggered for Bad"));
+
+    settings->setNotifyWhenSpeakerStaysAway(false);
+    events->post(SystemEvent::didWake);
+    advance(1s);
+    advance(3min);
+    EXPECT_EQ(notifications->shown().size(), 1U);
+    EXPECT_EQ(outputs->watchCount(), 0U);
 }
 
 }  // namespace

@@ -15,11 +15,13 @@
 #include "platform/testing/memory_user_defaults.h"
 #include "platform/testing/recording_alerts.h"
 #include "platform/testing/recording_application.h"
+#include "platform/testing/recording_notifications.h"
 #include "platform/testing/recording_status_item.h"
 #include "platform/testing/recording_window_host.h"
 #include "platform/testing/recording_workspace.h"
 #include "platform/testing/scripted_launcher.h"
 #include "platform/testing/scripted_sound_menu.h"
+#include "platform/testing/scripted_sound_outputs.h"
 #include "platform/testing/sound_menu_scene.h"
 #include "platform/testing/source_localizer.h"
 #include "platform/testing/virtual_time.h"
@@ -63,6 +65,9 @@ struct AppFixture : ::testing::Test {
     std::shared_ptr<MemoryLoginItem> loginItem = std::make_shared<MemoryLoginItem>();
     std::shared_ptr<ManualSystemEvents> events = std::make_shared<ManualSystemEvents>();
     std::shared_ptr<CannedHttpClient> http = std::make_shared<CannedHttpClient>();
+    std::shared_ptr<ScriptedSoundOutputs> outputs = std::make_shared<ScriptedSoundOutputs>(time);
+    std::shared_ptr<RecordingNotifications> notifications =
+        std::make_shared<RecordingNotifications>();
 
     // A block still queued at the end can hold what holds the virtual clock; quitting drops it.
     ~AppFixture() override { time->stopMainQueue(); }
@@ -84,6 +89,8 @@ struct AppFixture : ::testing::Test {
             .systemInfo = std::make_shared<FixedSystemInfo>(),
             .updateChecker = std::make_shared<AppUpdateChecker>(http, std::string("0.1.0"),
                                                                 "https://updates.example.org"),
+            .soundOutputs = outputs,
+            .notifications = notifications,
         };
     }
 

@@ -173,10 +173,10 @@ TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
 TEST_F(ReconnectOrchestratorTest, RefusalsLeaveTheOrchestratorIdleAndNamesPassVerbatim) {
     native->thenSucceed();
     for (const char* blank : {"", "   ", "\t \t", "\u00a0\u2003"}) {
-        orchestrator.reconnect(blank);
+        EXPECT_EQ(orchestrator.reconnect(blank).status, ReconnectResult::Status::noDevice);
     }
     trust->set(false);
-    orchestrator.reconnect("Büro");
+    EXPECT_EQ(orchestrator.reconnect("Büro").status, ReconnectResult::Status::permissionMissing);
     const auto lines = log->lines();
     ASSERT_EQ(lines.size(), 5U);
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
@@ -266,6 +266,38 @@ TEST_F(ReconnectOrchestratorTest, NewDelaysDuringARunApplyOnlyToTheNextRun) {
     orchestrator.reconnect("A");
     EXPECT_EQ(log->lines().front(), "info: [AirPlay] Reconnect requested for A with 2 attempts");
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(2s, 2s, 5s));
+}
+
+TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWithoutBlame) {
+    using Status = ReconnectResult::Status;
+    native->thenThrow(AccessibilityError::soundMenuNotFound())
+        .then([this](const std::string&, std::stop_token) {
+            orchestrator.hurry();  // the speaker appeared while this attempt read the menu
+            throw AccessibilityError::soundMenuNotFound();
+        })
+        .thenSucceed();
+    script->thenThrow(AccessibilityError::unknown("no"));
+    time->setAutoAdvance(false);
+
+    ReconnectResult result;
+    std::thread run([&] { result = orchestrator.reconnect("A"); });
+    time->waitForSleepers(1);
+    orchestrator.hurry();
+    run.join();
+    EXPECT_EQ(result.status, Status::selected);
+    EXPECT_EQ(time->elapsed(), 0s);  // neither pause was waited out
+    EXPECT_EQ(native->calls().size(), 3U);
+
+    native->restart().thenThrow(AccessibilityError::soundMenuNotFound());
+    log->clear();
+    run = std::thread([&] { result = orchestrator.reconnect("A"); });
+    time->waitForSleepers(1);
+    orchestrator.cancelForQuit();
+    run.join();
+    EXPECT_EQ(result.status, Status::cancelled);
+    EXPECT_EQ(native->calls().size(), 4U);
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Reconnect for A stopped — app terminating");
+    EXPECT_EQ(orchestrator.reconnect("A").status, Status::cancelled);
 }
 
 }  // namespace
