@@ -31,7 +31,7 @@ TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathAndUnregisters) {
 TEST(XdgAutostartLoginItemTest, EntriesTheDesktopSkipsCountAsNotRegistered) {
     TemporaryDirectory home;
     XdgAutostartLoginItem item(home.path(), "/usr/bin/tonvera", {"ubuntu", "GNOME"});
-    const std::pair<std::string, bool> cases[] = {
+    const std::vector<std::pair<std::string, bool>> cases{
         {"Hidden=true", false},
         {"Hidden = true\n[Desktop Action x]", false},
         {"[Desktop Action x]\nHidden=true", true},

@@ -71,8 +71,12 @@ class DBusSystemEvents::Watcher {
             {{"org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
               "PrepareForSleep", std::nullopt, SystemEvent::didWake}});
         const auto screenSaver = [](const char* name, const char* path) {
-            return Signal(name, path, name, "ActiveChanged", SystemEvent::screensDidSleep,
-                          SystemEvent::screensDidWake);
+            return Signal{.sender = name,
+                          .path = path,
+                          .interface = name,
+                          .member = "ActiveChanged",
+                          .whenTrue = SystemEvent::screensDidSleep,
+                          .whenFalse = SystemEvent::screensDidWake};
         };
         connect("session", sessionAddress,
                 {screenSaver("org.gnome.ScreenSaver", "/org/gnome/ScreenSaver"),
