@@ -193,7 +193,8 @@ int TonveraApp::run(int argc, char** argv) {
         .windows = windows,
         .statusItem = std::make_shared<QtStatusItem>(),
         .loginItem = std::make_shared<XdgAutostartLoginItem>(
-            XdgAutostartLoginItem::defaultFolder(), XdgAutostartLoginItem::runningExecutable()),
+            XdgAutostartLoginItem::defaultFolder(), XdgAutostartLoginItem::runningExecutable(),
+            XdgAutostartLoginItem::currentDesktops()),
         .systemEvents = systemEvents,
         .systemInfo = std::make_shared<UnameSystemInfo>(),
         .updateChecker = updateChecker,

@@ -7,8 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/linux/posix_process_launcher.h"
 #include "platform/linux/system_log_sink.h"
+#include "support/bus_signal.h"
 #include "support/child_process.h"
 #include "support/pulse_server.h"
 #include "support/temporary_directory.h"
@@ -56,12 +56,8 @@ class AppProcessTest : public ::testing::Test {
     }
 
     void screensWoke() const {
-        const auto result = PosixProcessLauncher().run(
-            "/usr/bin/dbus-send",
-            {"--bus=" + busAddress, "--type=signal", "/org/freedesktop/ScreenSaver",
-             "org.freedesktop.ScreenSaver.ActiveChanged", "boolean:false"},
-            10s, {});
-        ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+        emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                     "org.freedesktop.ScreenSaver", "ActiveChanged", false);
     }
 
     TemporaryDirectory home;

@@ -7,9 +7,9 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
-#include "platform/linux/posix_process_launcher.h"
 #include "platform/testing/blocking_main_queue.h"
 #include "platform/testing/memory_log_sink.h"
+#include "support/bus_signal.h"
 #include "support/child_process.h"
 #include "support/temporary_directory.h"
 
@@ -30,25 +30,40 @@ class DBusSystemEventsTest : public ::testing::Test {
         std::make_shared<testing::BlockingMainQueue>();
     std::shared_ptr<testing::MemoryLogSink> log = std::make_shared<testing::MemoryLogSink>();
 
-    void send(const std::string& path, const std::string& signal, bool value) {
-        PosixProcessLauncher launcher;
-        const auto result = launcher.run("/usr/bin/dbus-send",
-                                         {"--bus=" + address, "--type=signal", path, signal,
-                                          value ? "boolean:true" : "boolean:false"},
-                                         10s, {});
-        ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+    void sendSleep(bool goingToSleep, const std::string& owner = "org.freedesktop.login1",
+                   const std::string& path = "/org/freedesktop/login1") const {
+        testing::emitSignalAs(address, owner, path, "org.freedesktop.login1.Manager",
+                              "PrepareForSleep", goingToSleep);
     }
-    void sendSleep(bool goingToSleep) {
-        send("/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep",
-             goingToSleep);
+    void sendScreenSaver(const std::string& vendor, bool active, std::string path = {}) const {
+        const std::string name = "org." + vendor + ".ScreenSaver";
+        path = path.empty() ? "/org/" + vendor + "/ScreenSaver" : path;
+        testing::emitSignalAs(address, name, path, name, "ActiveChanged", active);
     }
-    void sendScreenSaver(const std::string& vendor, bool active) {
-        send("/org/" + vendor + "/ScreenSaver", "org." + vendor + ".ScreenSaver.ActiveChanged",
-             active);
+    // A wake addressed to each connection on the bus, from one that owns no name.
+    void sendWakeToEachConnection() const {
+        const auto bus = testing::openBus(address);
+        char** names = nullptr;
+        testing::checkBus(sd_bus_list_names(bus.get(), &names, nullptr), "ListNames");
+        for (char** name = names; *name != nullptr; ++name) {
+            sd_bus_message* message = nullptr;
+            sd_bus_message_new_signal(bus.get(), &message, "/org/freedesktop/login1",
+                                      "org.freedesktop.login1.Manager", "PrepareForSleep");
+            sd_bus_message_append(message, "b", 0);
+            testing::checkBus(sd_bus_send_to(bus.get(), message, *name, nullptr), *name);
+            sd_bus_message_unref(message);
+            free(*name);  // NOLINT(cppcoreguidelines-no-malloc): sd-bus hands out malloc'd names
+        }
+        free(names);  // NOLINT(cppcoreguidelines-no-malloc)
+        // Answered once the bus has routed the signals before it.
+        testing::checkBus(
+            sd_bus_call_method(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus", "GetId", nullptr, nullptr, ""),
+            "GetId");
     }
 };
 
-TEST_F(DBusSystemEventsTest, SignalsBecomeEventsOnTheMainThread) {
+TEST_F(DBusSystemEventsTest, SignalsOfTheServicesBecomeEventsOnTheMainThread) {
     ASSERT_THAT(address, HasSubstr("unix:"));
     DBusSystemEvents events(mainQueue, log, address, address);
     ASSERT_TRUE(events.waitUntilWatching(10s));
@@ -67,8 +82,13 @@ TEST_F(DBusSystemEventsTest, SignalsBecomeEventsOnTheMainThread) {
 
     sendSleep(true);  // going to sleep: no event, so the screen saver's comes first
     sendScreenSaver("gnome", true);
+    // Fakes from a program that does not own logind's name, from a wrong path, and addressed
+    // to each connection: none arrives, or it would come before the real wake.
+    sendSleep(false, "org.example.Impostor");
+    sendSleep(false, "org.freedesktop.login1", "/org/freedesktop/login1/session/self");
+    sendWakeToEachConnection();
     sendSleep(false);
-    sendScreenSaver("freedesktop", false);
+    sendScreenSaver("freedesktop", false, "/ScreenSaver");
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(mainQueue->runNext(10s)) << "event " << i << " did not arrive";
     }

@@ -9,7 +9,7 @@
 namespace tonvera::testing {
 namespace {
 
-TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathFollowsHiddenAndUnregisters) {
+TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathAndUnregisters) {
     TemporaryDirectory home;
     const auto folder = home.path() / "autostart";  // made on first registration
     XdgAutostartLoginItem item(folder, "/opt/My Apps/100% \"sound\"/tonvera");
@@ -22,15 +22,51 @@ TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathFollowsHiddenAndUnregist
               std::string::npos)
         << entry;
 
-    // The desktop's own switch in its startup-applications panel hides the entry.
-    std::ofstream(item.entryPath()) << "[Desktop Entry]\nHidden = true\n[Desktop Action x]\n";
-    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
-    std::ofstream(item.entryPath()) << "[Desktop Action x]\nHidden=true\n[Desktop Entry]\n";
-    EXPECT_EQ(item.status(), LoginItemStatus::enabled);
-
     item.unregisterItem();
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
     EXPECT_NO_THROW(item.unregisterItem());
+}
+
+// An entry the desktop would not start is no registration: registering writes ours again.
+TEST(XdgAutostartLoginItemTest, EntriesTheDesktopSkipsCountAsNotRegistered) {
+    TemporaryDirectory home;
+    XdgAutostartLoginItem item(home.path(), "/usr/bin/tonvera", {"ubuntu", "GNOME"});
+    const std::vector<std::pair<std::string, bool>> cases{
+        {"Hidden=true", false},
+        {"Hidden = true\n[Desktop Action x]", false},
+        {"[Desktop Action x]\nHidden=true", true},
+        {"X-GNOME-Autostart-enabled=false", false},
+        {"OnlyShowIn=KDE;XFCE;", false},
+        {"NotShowIn=GNOME;", false},
+        {"NotShowIn=KDE;", true},
+        {"OnlyShowIn=ubuntu;\nNotShowIn=GNOME;", true},  // the first desktop name decides
+    };
+    for (const auto& [keys, starts] : cases) {
+        std::ofstream(item.entryPath()) << "[Desktop Entry]\nType=Application\n" << keys << "\n";
+        EXPECT_EQ(item.status(), starts ? LoginItemStatus::enabled : LoginItemStatus::notRegistered)
+            << keys;
+        item.registerItem();
+        EXPECT_EQ(item.status(), LoginItemStatus::enabled) << keys;
+    }
+}
+
+// A linked entry (kept in a dotfiles folder) stays a link; its target holds the choice.
+TEST(XdgAutostartLoginItemTest, ALinkedEntryIsWrittenThroughTheLink) {
+    TemporaryDirectory home;
+    std::filesystem::create_directories(home.path() / "dotfiles");
+    std::filesystem::create_directories(home.path() / "autostart");
+    const auto target = home.path() / "dotfiles" / "tonvera.desktop";
+    std::ofstream(target) << "[Desktop Entry]\nHidden=true\n";
+    std::filesystem::create_symlink("../dotfiles/tonvera.desktop",
+                                    home.path() / "autostart" / "tonvera.desktop");
+    XdgAutostartLoginItem item(home.path() / "autostart", "/usr/bin/tonvera");
+
+    item.registerItem();
+    EXPECT_TRUE(std::filesystem::is_symlink(item.entryPath()));
+    EXPECT_EQ(readFile(target), XdgAutostartLoginItem::entryText("/usr/bin/tonvera"));
+    item.unregisterItem();
+    EXPECT_TRUE(std::filesystem::is_symlink(item.entryPath()));
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
 }
 
 TEST(XdgAutostartLoginItemTest, FailuresSayWhatWentWrong) {

@@ -1,6 +1,7 @@
 #include "platform/linux/atomic_file.h"
 
 #include <cerrno>
+#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
@@ -29,6 +30,22 @@ bool writeAll(int fd, std::string_view contents) {
 }
 
 }  // namespace
+
+std::filesystem::path followLinks(std::filesystem::path path) {
+    // As many hops as the kernel itself follows before it gives up.
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(path, error)) {
+            break;
+        }
+        const auto target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
 
 std::optional<std::string> replaceFileAtomically(const std::filesystem::path& target,
                                                  std::string_view contents, mode_t mode,

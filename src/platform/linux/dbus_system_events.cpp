@@ -63,14 +63,25 @@ class DBusSystemEvents::Watcher {
     void run(const std::optional<std::string>& systemAddress,
              const std::optional<std::string>& sessionAddress, const WakeUpFd& stopWakeUp,
              const std::stop_token& stop) {
-        connect("system", systemAddress,
-                {{"org.freedesktop.login1.Manager", "PrepareForSleep", std::nullopt,
-                  SystemEvent::didWake}});
+        // Each signal only from the owner of its service's name, at the service's path: the bus
+        // delivers a broadcast only from the connection that owns the name at the time, so no
+        // other program on the bus can fake a wake.
+        connect(
+            "system", systemAddress,
+            {{"org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+              "PrepareForSleep", std::nullopt, SystemEvent::didWake}});
+        const auto screenSaver = [](const char* name, const char* path) {
+            return Signal{.sender = name,
+                          .path = path,
+                          .interface = name,
+                          .member = "ActiveChanged",
+                          .whenTrue = SystemEvent::screensDidSleep,
+                          .whenFalse = SystemEvent::screensDidWake};
+        };
         connect("session", sessionAddress,
-                {{"org.gnome.ScreenSaver", "ActiveChanged", SystemEvent::screensDidSleep,
-                  SystemEvent::screensDidWake},
-                 {"org.freedesktop.ScreenSaver", "ActiveChanged", SystemEvent::screensDidSleep,
-                  SystemEvent::screensDidWake}});
+                {screenSaver("org.gnome.ScreenSaver", "/org/gnome/ScreenSaver"),
+                 screenSaver("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"),
+                 screenSaver("org.freedesktop.ScreenSaver", "/ScreenSaver")});
         while (!stop.stop_requested() && !buses_.empty()) {
             if (!waitAndProcess(stopWakeUp)) {
                 return;
@@ -81,8 +92,11 @@ class DBusSystemEvents::Watcher {
   private:
     struct Bus;
 
-    // One signal to watch: its interface and member, and the event each flag value means.
+    // One signal to watch: the name that sends it, its path, interface and member, and the
+    // event each flag value means.
     struct Signal {
+        const char* sender;
+        const char* path;
         const char* interface;
         const char* member;
         std::optional<SystemEvent> whenTrue;
@@ -126,9 +140,9 @@ class DBusSystemEvents::Watcher {
             auto& watched = bus.signals.emplace_back(std::make_unique<Signal>(signal));
             watched->bus = &bus;
             // Asynchronous: the answer comes through the loop like any other message.
-            result = sd_bus_match_signal_async(bus.bus.get(), nullptr, nullptr, nullptr,
-                                               watched->interface, watched->member, &onSignal,
-                                               &onMatchInstalled, watched.get());
+            result = sd_bus_match_signal_async(bus.bus.get(), nullptr, watched->sender,
+                                               watched->path, watched->interface, watched->member,
+                                               &onSignal, &onMatchInstalled, watched.get());
             if (result < 0) {
                 logger_.error("Cannot watch {}.{} on the {} bus ({})", watched->interface,
                               watched->member, name, errnoText(result));
@@ -143,9 +157,13 @@ class DBusSystemEvents::Watcher {
 
     static int onSignal(sd_bus_message* message, void* user, sd_bus_error* /*error*/) {
         const auto* signal = static_cast<const Signal*>(user);
+        // The bus checks the sender of broadcasts only; a signal addressed to this connection
+        // arrives whatever the matches say, and sd-bus cannot tell a well-known sender apart
+        // from any other, so only broadcasts count.
         int flag = 0;
-        if (sd_bus_message_read(message, "b", &flag) < 0) {
-            return 0;  // a malformed signal is ignored
+        if (sd_bus_message_get_destination(message) != nullptr ||
+            sd_bus_message_read(message, "b", &flag) < 0) {
+            return 0;  // ignored, like a malformed signal
         }
         if (const auto event = flag != 0 ? signal->whenTrue : signal->whenFalse) {
             signal->bus->watcher->mainQueue_->post(

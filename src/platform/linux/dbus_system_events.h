@@ -16,7 +16,9 @@ namespace tonvera {
 
 // System events from D-Bus: logind's PrepareForSleep(false) on the system bus is the machine
 // waking (true, going to sleep, is no event); ActiveChanged of the GNOME and freedesktop
-// screen savers on the session bus is the screens sleeping (true) or waking (false). One
+// screen savers on the session bus is the screens sleeping (true) or waking (false). Each
+// counts only as a broadcast from the connection that owns the service's well-known name, at
+// the service's object path, so another program on the bus cannot fake a wake. One
 // thread of its own connects to both buses, installs its matches without waiting for the
 // answers, and hands each event to the main queue. A bus that cannot be reached is logged
 // once and left out; the other keeps working. A bus that accepts the connection but never

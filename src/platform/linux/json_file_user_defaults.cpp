@@ -50,23 +50,6 @@ nlohmann::json toJson(const DefaultsValue& value) {
     return std::visit([](const auto& alternative) { return nlohmann::json(alternative); }, value);
 }
 
-// The file `path` names: a symbolic link (into a dotfiles repository, say) is followed to its
-// target, also to one that does not exist yet, so a write replaces the target, not the link.
-std::filesystem::path followLinks(std::filesystem::path path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(path, error)) {
-            break;
-        }
-        const auto target = std::filesystem::read_symlink(path, error);
-        if (error) {
-            break;
-        }
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return path;
-}
-
 }  // namespace
 
 JsonFileUserDefaults::JsonFileUserDefaults(std::filesystem::path directory, Logger logger)

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <string_view>
 #include <system_error>
 
 #include <fmt/format.h>
@@ -58,13 +61,76 @@ std::string execArgument(const std::string& path) {
     return stringValue(argument);
 }
 
+using Keys = std::map<std::string, std::string, std::less<>>;
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
+}
+
+// The keys of the main group; a later line wins, as in the desktops' own readers. Keys of
+// actions or other groups do not count.
+Keys mainGroupKeys(std::istream& file) {
+    Keys keys;
+    std::string line;
+    bool inMainGroup = false;
+    while (std::getline(file, line)) {
+        const auto equals = line.find('=');
+        if (line.starts_with('[')) {
+            inMainGroup = trimmed(line) == "[Desktop Entry]";
+        } else if (inMainGroup && !line.starts_with('#') && equals != std::string::npos) {
+            // Space around the equals sign belongs to neither side.
+            keys.insert_or_assign(std::string(trimmed(std::string_view(line).substr(0, equals))),
+                                  std::string(trimmed(std::string_view(line).substr(equals + 1))));
+        }
+    }
+    return keys;
+}
+
+std::string_view valueOf(const Keys& keys, std::string_view key) {
+    const auto found = keys.find(key);
+    return found == keys.end() ? std::string_view() : std::string_view(found->second);
+}
+
+bool listed(const Keys& keys, std::string_view key, const std::string& desktop) {
+    return (fmt::format(";{};", valueOf(keys, key))).find(fmt::format(";{};", desktop)) !=
+           std::string::npos;
+}
+
+// The first of the current desktop's names that OnlyShowIn or NotShowIn mentions decides; when
+// none is mentioned, an OnlyShowIn list keeps the entry off.
+bool shownOn(const Keys& keys, const std::vector<std::string>& desktops) {
+    for (const auto& desktop : desktops) {
+        if (listed(keys, "OnlyShowIn", desktop)) {
+            return true;
+        }
+        if (listed(keys, "NotShowIn", desktop)) {
+            return false;
+        }
+    }
+    return !keys.contains("OnlyShowIn");
+}
+
+// Writes `text` as the entry at `path`, through a link to its target so the link stays.
+void writeEntry(const std::filesystem::path& path, std::string_view text) {
+    if (const auto failure = replaceFileAtomically(
+            followLinks(path), text, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH, ".tonvera.desktop.")) {
+        throw LoginItemError(*failure);
+    }
+}
+
 }  // namespace
 
 XdgAutostartLoginItem::XdgAutostartLoginItem(std::filesystem::path autostartFolder,
-                                             std::filesystem::path executable)
+                                             std::filesystem::path executable,
+                                             std::vector<std::string> currentDesktops)
     : folder_(std::move(autostartFolder)),
       entryPath_(folder_ / kFileName),
-      executable_(std::move(executable)) {}
+      executable_(std::move(executable)),
+      currentDesktops_(std::move(currentDesktops)) {}
 
 std::filesystem::path XdgAutostartLoginItem::defaultFolder() {
     // NOLINTNEXTLINE(concurrency-mt-unsafe): read at start-up, before other threads exist.
@@ -74,6 +140,20 @@ std::filesystem::path XdgAutostartLoginItem::defaultFolder() {
     // NOLINTNEXTLINE(concurrency-mt-unsafe): as above.
     const char* home = std::getenv("HOME");
     return std::filesystem::path(home && home[0] != '\0' ? home : ".") / ".config" / "autostart";
+}
+
+std::vector<std::string> XdgAutostartLoginItem::currentDesktops() {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): read at start-up, before other threads exist.
+    const char* value = std::getenv("XDG_CURRENT_DESKTOP");
+    std::vector<std::string> names;
+    for (std::string_view rest = value != nullptr ? value : ""; !rest.empty();) {
+        const auto colon = rest.find(':');
+        if (const auto name = rest.substr(0, colon); !name.empty()) {
+            names.emplace_back(name);
+        }
+        rest.remove_prefix(colon == std::string_view::npos ? rest.size() : colon + 1);
+    }
+    return names;
 }
 
 std::filesystem::path XdgAutostartLoginItem::runningExecutable() {
@@ -108,22 +188,14 @@ LoginItemStatus XdgAutostartLoginItem::status() const {
     if (!file) {
         return LoginItemStatus::notFound;
     }
-    // Only the main group counts; keys of actions or other groups do not hide the entry.
-    std::string line;
-    bool inMainGroup = false;
-    while (std::getline(file, line)) {
-        if (line.starts_with('[')) {
-            inMainGroup = line == "[Desktop Entry]";
-        } else if (inMainGroup && line.starts_with("Hidden")) {
-            std::string rest = line.substr(6);
-            rest.erase(0, rest.find_first_not_of(' '));
-            if (rest.starts_with('=')) {
-                rest.erase(0, rest.find_first_not_of(" =", 0));
-                if (rest.starts_with("true")) {
-                    return LoginItemStatus::notRegistered;
-                }
-            }
-        }
+    // Each of these keeps the desktop from starting the entry, so registering writes one of
+    // our own again.
+    const Keys keys = mainGroupKeys(file);
+    const auto hidden = valueOf(keys, "Hidden");
+    const auto gnomeEnabled = valueOf(keys, "X-GNOME-Autostart-enabled");
+    if (hidden == "true" || hidden == "1" || gnomeEnabled == "false" || gnomeEnabled == "0" ||
+        !shownOn(keys, currentDesktops_)) {
+        return LoginItemStatus::notRegistered;
     }
     return LoginItemStatus::enabled;
 }
@@ -138,14 +210,22 @@ void XdgAutostartLoginItem::registerItem() {
         throw LoginItemError(
             fmt::format("Could not create {}: {}", folder_.string(), error.message()));
     }
-    if (const auto failure =
-            replaceFileAtomically(entryPath_, entryText(executable_),
-                                  S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH, ".tonvera.desktop.")) {
-        throw LoginItemError(*failure);
-    }
+    writeEntry(entryPath_, entryText(executable_));
 }
 
 void XdgAutostartLoginItem::unregisterItem() {
+    std::error_code error;
+    if (std::filesystem::is_symlink(entryPath_, error)) {
+        // The user keeps the entry elsewhere (a dotfiles folder, say). Removing the link would
+        // leave the entry there saying "start", and the next time the dotfiles are linked in,
+        // the program would start at login again; so the link stays and the entry is switched
+        // off, which desktops take as deleted. A link to nothing starts nothing anyway.
+        if (std::filesystem::exists(entryPath_, error)) {
+            writeEntry(entryPath_,
+                       "[Desktop Entry]\nType=Application\nName=Tonvera\nHidden=true\n");
+        }
+        return;
+    }
     if (::unlink(entryPath_.c_str()) != 0 && errno != ENOENT) {
         throw LoginItemError(
             fmt::format("Could not remove {}: {}", entryPath_.string(), errnoText(errno)));
