@@ -6,11 +6,9 @@
 
 #include "reconnect/reconnect_orchestrator.h"
 
-namespace tonvera {
-
 // A reconnect's outcome as the command line and the instance socket carry it: one word for
 // the status, one line for people, and the command's exit status.
-namespace connect_outcome {
+namespace tonvera::connect_outcome {
 
 std::string_view word(ReconnectResult::Status status);
 std::optional<ReconnectResult::Status> fromWord(std::string_view word);
@@ -20,5 +18,4 @@ std::string describe(const std::string& name, const ReconnectResult& result);
 
 int exitStatus(ReconnectResult::Status status);
 
-}  // namespace connect_outcome
-}  // namespace tonvera
+}  // namespace tonvera::connect_outcome

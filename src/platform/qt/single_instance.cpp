@@ -24,7 +24,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A status answer is a small JSON object; anything longer is not ours.
-constexpr std::size_t kMaxAnswer = 64 * 1024;
+constexpr std::size_t kMaxAnswer = std::size_t{64} * 1024;
 constexpr std::chrono::milliseconds kConnectRetry{50};
 
 std::string errorText(int number) {
