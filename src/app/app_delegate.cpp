@@ -208,6 +208,31 @@ void AppDelegate::tellSpeakerStayedAway(const std::string& speaker,
         });
 }
 
+void AppDelegate::connectOnRequest(
+    const std::optional<std::string>& name,
+    std::function<void(const std::string& name, const ReconnectResult& result)> done) {
+    const std::string target = name.value_or(settings_->deviceName());
+    if (!orchestrator_) {
+        done(target, ReconnectResult{ReconnectResult::Status::cancelled, {}});
+        return;
+    }
+    orchestrator_->updateRetryDelays(settings_->retryDelays());
+    const bool queued = submitWithCompletion(
+        *environment_.view.tasks, environment_.view.mainQueue,
+        [orchestrator = orchestrator_, target](const std::stop_token& stop) {
+            return orchestrator->reconnect(target, stop);
+        },
+        [done, target](const TaskOutcome<ReconnectResult>& outcome) {
+            done(target, outcome.succeeded()
+                             ? outcome.value()
+                             : ReconnectResult{ReconnectResult::Status::notAvailable,
+                                               describeError(outcome.error())});
+        });
+    if (!queued) {
+        done(target, ReconnectResult{ReconnectResult::Status::cancelled, {}});
+    }
+}
+
 void AppDelegate::applicationWillTerminate() {
     if (wakeMonitor_) {
         wakeMonitor_->stop();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/app_environment.h"
@@ -41,6 +44,12 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
     void syncLoginItem(bool wanted);
     void askLaunchAtLogin();
     void checkForUpdates(bool silent);
+    // A reconnect asked for from outside (the command line): selects `name`, or the preferred
+    // output when nothing is given, on the task pool; `done` gets the name and the outcome on
+    // the main thread. A run already under way refuses it, as the orchestrator does.
+    void connectOnRequest(
+        const std::optional<std::string>& name,
+        std::function<void(const std::string& name, const ReconnectResult& result)> done);
     void presentUpdateResult(const UpdateCheckResult& result, bool silent);
 
     const std::shared_ptr<ReconnectOrchestrator>& orchestrator() const { return orchestrator_; }

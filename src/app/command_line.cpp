@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace tonvera {
 namespace {
@@ -24,17 +25,49 @@ bool contains(const std::array<std::string_view, N>& names, std::string_view nam
     return false;
 }
 
+CommandLine refusal(std::string error) {
+    CommandLine refused;
+    refused.action = CommandLine::Action::refuse;
+    refused.error = std::move(error);
+    return refused;
+}
+
 }  // namespace
 
 CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
     CommandLine result;
+    // False for a second command: each run does one thing.
+    const auto command = [&result](Action action) {
+        return std::exchange(result.action, action) == Action::run;
+    };
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
-            return CommandLine{Action::showHelp, {}};
+            return CommandLine{Action::showHelp};
         }
         if (argument == "--version" || argument == "-v") {
-            return CommandLine{Action::showVersion, {}};
+            return CommandLine{Action::showVersion};
+        }
+        if (argument == "--list-outputs" || argument == "--status") {
+            if (!command(argument == "--status" ? Action::status : Action::listOutputs)) {
+                return refusal("choose one of --list-outputs, --connect and --status");
+            }
+            continue;
+        }
+        if (argument == "--connect" || argument.starts_with("--connect=")) {
+            if (!command(Action::connect)) {
+                return refusal("choose one of --list-outputs, --connect and --status");
+            }
+            if (argument.size() > std::string_view("--connect").size()) {
+                result.outputName = argument.substr(std::string_view("--connect=").size());
+            } else if (i + 1 < arguments.size() && !arguments[i + 1].starts_with('-')) {
+                result.outputName = arguments[++i];
+            }
+            continue;
+        }
+        if (argument == "--json") {
+            result.json = true;
+            continue;
         }
         std::string_view name = argument;
         if (name.starts_with("--")) {
@@ -42,7 +75,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         } else if (name.starts_with('-')) {
             name.remove_prefix(1);
         } else {
-            return CommandLine{Action::refuse, "unexpected argument '" + argument + "'"};
+            return refusal("unexpected argument '" + argument + "'");
         }
         if (const auto equals = name.find('='); equals != std::string_view::npos) {
             name = name.substr(0, equals);
@@ -51,27 +84,45 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             }
         } else if (contains(kToolkitOptionsWithValue, name)) {
             if (i + 1 >= arguments.size()) {
-                return CommandLine{Action::refuse, "option '" + argument + "' needs a value"};
+                return refusal("option '" + argument + "' needs a value");
             }
             ++i;
             continue;
         } else if (contains(kToolkitFlags, name)) {
             continue;
         }
-        return CommandLine{Action::refuse, "unknown option '" + argument + "'"};
+        return refusal("unknown option '" + argument + "'");
+    }
+    if (result.json && result.action != Action::listOutputs && result.action != Action::status) {
+        return refusal("--json goes with --list-outputs or --status");
     }
     return result;
 }
 
 std::string CommandLine::helpText() {
     return "Usage: tonvera [--help] [--version]\n"
+           "       tonvera --list-outputs [--json]\n"
+           "       tonvera --connect [NAME]\n"
+           "       tonvera --status [--json]\n"
            "\n"
            "Keeps your computer's sound on your preferred speaker: Tonvera remembers the\n"
            "output's name and selects it again after every wake and, if you want, at login.\n"
            "It lives in the system tray; start it again to open its settings.\n"
            "\n"
-           "  -h, --help     show this help and exit\n"
-           "  -v, --version  show the version and exit\n"
+           "  -h, --help        show this help and exit\n"
+           "  -v, --version     show the version and exit\n"
+           "  --list-outputs    list the outputs by name, one a line; '* ' marks the one\n"
+           "                    selected now, two spaces the others\n"
+           "  --connect [NAME]  select NAME (default: the preferred output) now, with the\n"
+           "                    usual retries; a running Tonvera does it, else this command.\n"
+           "                    The preferred output stays as it is\n"
+           "  --status          the preferred and the current output, the automatic\n"
+           "                    switches and whether Tonvera runs\n"
+           "  --json            --list-outputs and --status as JSON\n"
+           "\n"
+           "Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound\n"
+           "server, output not selected, the running Tonvera did not answer); 2 wrong usage;\n"
+           "3 --connect refused because a reconnect is already under way.\n"
            "\n"
            "Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)\n";
 }

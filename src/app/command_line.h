@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,10 +9,18 @@ namespace tonvera {
 // What the command line asks for. Qt's own options (-platform, -display, …) pass through to
 // the toolkit; anything else is refused with a message.
 struct CommandLine {
-    enum class Action { run, showHelp, showVersion, refuse };
+    enum class Action { run, showHelp, showVersion, refuse, listOutputs, connect, status };
+
+    // Exit statuses of the commands, as the help and the manual page list them.
+    static constexpr int kExitSuccess = 0;
+    static constexpr int kExitFailure = 1;
+    static constexpr int kExitUsage = 2;
+    static constexpr int kExitBusy = 3;
 
     Action action = Action::run;
-    std::string error;  // for refuse
+    std::string error;                      // for refuse
+    std::optional<std::string> outputName;  // for connect; nothing means the preferred output
+    bool json = false;                      // for listOutputs and status
 
     static CommandLine parse(const std::vector<std::string>& arguments);
 

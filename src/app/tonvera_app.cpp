@@ -11,11 +11,14 @@
 
 #include "app/app_delegate.h"
 #include "app/build_config.h"
+#include "app/cli_commands.h"
 #include "app/command_line.h"
+#include "app/instance_requests.h"
 #include "app/tee_log_sink.h"
 #include "platform/linux/dbus_system_events.h"
 #include "platform/linux/desktop_workspace.h"
 #include "platform/linux/fetcher_http_client.h"
+#include "platform/linux/freedesktop_notifications.h"
 #include "platform/linux/json_file_user_defaults.h"
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/linux/process_signals.h"
@@ -93,7 +96,13 @@ int TonveraApp::run(int argc, char** argv) {
         case CommandLine::Action::refuse:
             std::fprintf(stderr, "tonvera: %s\nTry 'tonvera --help' for more information.\n",
                          commandLine.error.c_str());
-            return 2;
+            return CommandLine::kExitUsage;
+        case CommandLine::Action::listOutputs:
+            return cli::listOutputs(commandLine.json);
+        case CommandLine::Action::connect:
+            return cli::connect(commandLine.outputName);
+        case CommandLine::Action::status:
+            return cli::status(commandLine.json);
         case CommandLine::Action::run:
             break;
     }
@@ -121,16 +130,17 @@ int TonveraApp::run(int argc, char** argv) {
 
     SingleInstance instance(SingleInstance::defaultFolder());
     std::weak_ptr<AppDelegate> reopenTarget;
-    if (!instance.claim([&reopenTarget, &logger] {
-            logger.info("Started again: bringing the running Tonvera forward");
-            if (const auto delegate = reopenTarget.lock()) {
-                delegate->applicationShouldHandleReopen();
-            }
-        })) {
-        if (instance.askRunningInstanceToReopen(kReopenWait)) {
+    const auto claim = instance.claim(instanceRequestHandlers(reopenTarget, logger));
+    if (claim.outcome == SingleInstance::Claim::Outcome::heldByOther) {
+        if (instance.askRunningInstanceToReopen(kReopenWait,
+                                                environmentValue("XDG_ACTIVATION_TOKEN"))) {
             return 0;
         }
         logger.error("Tonvera is already running but does not answer; try again in a moment");
+        return 1;
+    }
+    if (claim.outcome == SingleInstance::Claim::Outcome::unusable) {
+        logger.error("Cannot make sure that only one Tonvera runs: {}", claim.error);
         return 1;
     }
     installTranslations();
@@ -198,6 +208,8 @@ int TonveraApp::run(int argc, char** argv) {
         .systemEvents = systemEvents,
         .systemInfo = std::make_shared<UnameSystemInfo>(),
         .updateChecker = updateChecker,
+        .soundOutputs = nullptr,
+        .notifications = std::make_shared<FreedesktopNotifications>(mainQueue, logSink),
     };
 
     auto delegate = AppDelegate::create(std::move(environment));

@@ -6,6 +6,14 @@
 
 namespace tonvera {
 
+// One output a discovery found, and whether it is the one selected now.
+struct DiscoveredOutput {
+    std::string name;
+    bool selected = false;
+
+    bool operator==(const DiscoveredOutput&) const = default;
+};
+
 // Selects and lists the system's audio outputs through its Sound menu. Both operations block
 // for several hundred milliseconds and must run off the main thread.
 //

@@ -96,6 +96,15 @@ void NativeAccessibilityAudioOutputSelector::selectDevice(const std::string& nam
 
 std::vector<std::string> NativeAccessibilityAudioOutputSelector::discoverDevices(
     std::stop_token stop) {
+    std::vector<std::string> names;
+    for (auto& output : discoverOutputs(stop)) {
+        names.push_back(std::move(output.name));
+    }
+    return names;
+}
+
+std::vector<DiscoveredOutput> NativeAccessibilityAudioOutputSelector::discoverOutputs(
+    const std::stop_token& stop) {
     if (!helper_.isTrusted()) {
         throw AccessibilityError::permissionMissing();
     }
@@ -105,17 +114,19 @@ std::vector<std::string> NativeAccessibilityAudioOutputSelector::discoverDevices
     }
     const AXElementHandle controlCenter = openMenu(soundItem, stop);
 
+    std::vector<DiscoveredOutput> outputs;
     std::vector<std::string> names;
     for (const auto& checkbox : collectDeviceCheckboxes(controlCenter, stop)) {
         const auto identifier = helper_.identifier(checkbox);
         if (identifier && identifier->starts_with(menu::kDevicePrefix)) {
             names.push_back(identifier->substr(menu::kDevicePrefix.size()));
+            outputs.push_back(DiscoveredOutput{names.back(), helper_.isSelected(checkbox)});
         }
     }
     closeMenu();
     wait(menu::kMenuCloseWait, stop);
     logger_.info("[AirPlay] Available outputs: {}", fmt::join(names, ", "));
-    return names;
+    return outputs;
 }
 
 AXElementHandle NativeAccessibilityAudioOutputSelector::findSoundMenuExtra() const {

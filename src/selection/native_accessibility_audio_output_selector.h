@@ -25,6 +25,8 @@ class NativeAccessibilityAudioOutputSelector final : public AudioOutputSelector 
 
     void selectDevice(const std::string& name, std::stop_token stop) override;
     std::vector<std::string> discoverDevices(std::stop_token stop) override;
+    // As `discoverDevices`, with each output's checkbox state: the menu shows which is selected.
+    std::vector<DiscoveredOutput> discoverOutputs(const std::stop_token& stop);
 
     // The Sound menu-bar item, looked for in every host process; null when it is not there.
     AXElementHandle findSoundMenuExtra() const;

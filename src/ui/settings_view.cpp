@@ -138,15 +138,9 @@ void SettingsView::startDiscovery() {
     const bool queued = submitWithCompletion(
         *services_.tasks, services_.mainQueue,
         [selectors = services_.selectors](const std::stop_token& stop) {
-            // Fresh selectors for this one call. When the native route fails, its error is
-            // dropped: the script route's answer, or its error, is what the window shows.
-            try {
-                return Discovery{selectors.makeNative()->discoverDevices(stop), true};
-            } catch (...) {
-            }
-            return Discovery{selectors.makeScript()->discoverDevices(stop), false};
+            return discoverOutputs(selectors, stop);
         },
-        [weak = weak_from_this()](const TaskOutcome<Discovery>& outcome) {
+        [weak = weak_from_this()](const TaskOutcome<OutputDiscovery>& outcome) {
             if (const auto self = weak.lock()) {
                 self->finishDiscovery(outcome);
             }
@@ -157,10 +151,10 @@ void SettingsView::startDiscovery() {
     }
 }
 
-void SettingsView::finishDiscovery(const TaskOutcome<Discovery>& outcome) {
+void SettingsView::finishDiscovery(const TaskOutcome<OutputDiscovery>& outcome) {
     isDiscovering_ = false;
     if (outcome.succeeded()) {
-        availableDevices_ = outcome.value().devices;
+        availableDevices_ = outcome.value().names();
         // Only the native route's empty answer is news; an empty script answer says nothing.
         if (availableDevices_.empty() && outcome.value().fromNative) {
             statusMessage_ =

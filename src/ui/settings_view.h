@@ -10,6 +10,7 @@
 #include "platform/window_host.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "selection/accessibility_helper.h"
+#include "selection/output_discovery.h"
 #include "settings/app_settings.h"
 #include "settings/observer_list.h"
 #include "settings/subscription.h"
@@ -105,18 +106,13 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     Subscription observeChanges(std::function<void()> observer);
 
   private:
-    struct Discovery {
-        std::vector<std::string> devices;
-        bool fromNative = true;
-    };
-
     SettingsView(std::shared_ptr<AppSettings> settings,
                  std::shared_ptr<ReconnectOrchestrator> orchestrator,
                  std::function<void()> onCheckUpdates, ViewServices services);
 
     void watchSettings();
     void finishConnect();
-    void finishDiscovery(const TaskOutcome<Discovery>& outcome);
+    void finishDiscovery(const TaskOutcome<OutputDiscovery>& outcome);
     void clearStatus();
     std::string localized(const LocalizedText& text) const;
     void changed();

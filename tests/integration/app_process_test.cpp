@@ -1,69 +1,23 @@
-#include "support/app_process.h"
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/linux/system_log_sink.h"
+#include "support/app_session.h"
 #include "support/bus_signal.h"
-#include "support/child_process.h"
-#include "support/pulse_server.h"
-#include "support/temporary_directory.h"
 
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-// The real application against a private sound server, a private session bus and private
-// settings, drawn offscreen.
-class AppProcessTest : public ::testing::Test {
+class AppProcessTest : public AppSession {
   protected:
-    void SetUp() override {
-        if (std::filesystem::exists(kJournalSocketPath)) {
-            GTEST_SKIP() << "a journal runs here, so the log does not reach standard error";
-        }
-        pulse.pactl({"set-default-sink", "wohnzimmer"});
-        std::filesystem::create_directories(home.path() / "runtime");
-        std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all);
-    }
-
-    std::vector<std::string> environment() const {
-        const std::string root = home.path().string();
-        std::vector<std::string> environment{
-            "HOME=" + root, "PATH=/usr/bin:/bin", "QT_QPA_PLATFORM=offscreen", "LANG=C.UTF-8",
-            "PULSE_SERVER=" + pulse.address(), "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
-            "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress, "XDG_CONFIG_HOME=" + root + "/config",
-            "XDG_RUNTIME_DIR=" + root + "/runtime",
-            // The update check, 10 s in, must not leave
-            // this machine: a proxy that refuses at once.
-            "https_proxy=http://127.0.0.1:9"};
-        // A sanitizer build of the application reads its options like the test does.
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
-            // NOLINTNEXTLINE(concurrency-mt-unsafe): read on the test's only thread.
-            if (const char* value = std::getenv(name)) {
-                environment.push_back(std::string(name) + "=" + value);
-            }
-        }
-        return environment;
-    }
-
-    std::unique_ptr<AppProcess> start() {
-        return std::make_unique<AppProcess>(TONVERA_BINARY, environment());
-    }
-
     void screensWoke() const {
         emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                      "org.freedesktop.ScreenSaver", "ActiveChanged", false);
     }
-
-    TemporaryDirectory home;
-    PulseServer pulse;
-    ChildProcess bus{{"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}};
-    std::string busAddress = bus.readLine();
 };
 
 TEST_F(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanly) {

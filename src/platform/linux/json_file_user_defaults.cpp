@@ -52,10 +52,12 @@ nlohmann::json toJson(const DefaultsValue& value) {
 
 }  // namespace
 
-JsonFileUserDefaults::JsonFileUserDefaults(std::filesystem::path directory, Logger logger)
+JsonFileUserDefaults::JsonFileUserDefaults(std::filesystem::path directory, Logger logger,
+                                           Access access)
     : directory_(std::move(directory)),
       filePath_(directory_ / kFileName),
-      logger_(std::move(logger)) {
+      logger_(std::move(logger)),
+      access_(access) {
     load();
 }
 
@@ -94,6 +96,9 @@ void JsonFileUserDefaults::set(std::string_view key, const DefaultsValue& value)
     // The value stays in memory even when the disk refuses it, so nothing the user set is lost
     // while the program runs; the next successful write carries it.
     stored_[std::string(key)] = toJson(value);
+    if (access_ == Access::readOnly) {
+        return;
+    }
     if (writesBlocked_) {
         logger_.error("Not saving settings: {} could not be moved aside and is kept as it is",
                       filePath_.string());
@@ -104,6 +109,14 @@ void JsonFileUserDefaults::set(std::string_view key, const DefaultsValue& value)
 
 void JsonFileUserDefaults::load() {
     std::error_code error;
+    if (access_ == Access::readOnly) {
+        std::ifstream file(filePath_, std::ios::binary);
+        auto parsed = nlohmann::json::parse(file, nullptr, /*allow_exceptions=*/false);
+        if (parsed.is_object()) {
+            stored_ = std::move(parsed);
+        }
+        return;
+    }
     if (!std::filesystem::is_directory(directory_, error)) {
         std::filesystem::create_directories(directory_, error);
         if (error) {

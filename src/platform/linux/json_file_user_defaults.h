@@ -19,8 +19,13 @@ class JsonFileUserDefaults final : public UserDefaults {
   public:
     static constexpr const char* kFileName = "settings.json";
 
+    // `readOnly`: for a look from the command line beside the running application; nothing on
+    // disk changes (no folder made, no file moved aside or written), `set` keeps values in memory.
+    enum class Access { readWrite, readOnly };
+
     // Loads `directory`/settings.json, creating the directory (user-only) when it is missing.
-    JsonFileUserDefaults(std::filesystem::path directory, Logger logger);
+    JsonFileUserDefaults(std::filesystem::path directory, Logger logger,
+                         Access access = Access::readWrite);
 
     // $XDG_CONFIG_HOME/tonvera, or ~/.config/tonvera when XDG_CONFIG_HOME is unset or relative.
     static std::filesystem::path defaultDirectory();
@@ -42,6 +47,7 @@ class JsonFileUserDefaults final : public UserDefaults {
     nlohmann::json stored_ = nlohmann::json::object();
     Registration registered_;
     bool writesBlocked_ = false;
+    Access access_;
 };
 
 }  // namespace tonvera

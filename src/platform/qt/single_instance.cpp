@@ -1,6 +1,5 @@
 #include "platform/qt/single_instance.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QSocketNotifier>
@@ -9,10 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
-#include <optional>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -22,28 +21,34 @@
 namespace tonvera {
 namespace {
 
-constexpr std::string_view kReopenRequest = "reopen\n";
-constexpr std::string_view kReopenAnswer = "ok\n";
+using Clock = std::chrono::steady_clock;
+
+// A status answer is a small JSON object; anything longer is not ours.
+constexpr std::size_t kMaxAnswer = std::size_t{64} * 1024;
+constexpr std::chrono::milliseconds kConnectRetry{50};
+
+std::string errorText(int number) {
+    return std::generic_category().message(number);
+}
 
 // The socket's address, or nothing when the path does not fit one.
 std::optional<sockaddr_un> addressOf(const std::string& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
+    if (path.empty() || path.size() >= sizeof address.sun_path) {
         return std::nullopt;
     }
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return address;
 }
 
-int remainingMilliseconds(std::chrono::steady_clock::time_point deadline) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<std::int64_t>(left.count(), 0));
+int remainingMilliseconds(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, INT32_MAX));
 }
 
 // Waits for `events` on `fd` until `deadline`, riding out interruptions.
-bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
+bool waitFor(int fd, short events, Clock::time_point deadline) {
     for (;;) {
         pollfd watched{fd, events, 0};
         const int ready = ::poll(&watched, 1, remainingMilliseconds(deadline));
@@ -56,22 +61,56 @@ bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
     }
 }
 
+// Closes a descriptor when it goes out of scope.
+struct ScopedFd {
+    int fd;
+    ~ScopedFd() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+SingleInstance::Exchange failed(std::string error) {
+    return {SingleInstance::Exchange::Outcome::failed, {}, std::move(error)};
+}
+
 }  // namespace
 
-// A start that asked to reopen, while its request arrives.
+// One connected peer while its request arrives and, for a connect, until the run is over.
 struct SingleInstance::Client {
+    int fd = -1;
     std::unique_ptr<QSocketNotifier> readable;
+    std::unique_ptr<QTimer> deadline;
     std::string received;
+
+    Client() = default;
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+    ~Client() {
+        // Possibly inside the notifier's or the timer's own signal: they go later.
+        if (readable) {
+            readable->setEnabled(false);
+            readable.release()->deleteLater();
+        }
+        if (deadline) {
+            deadline->stop();
+            deadline.release()->deleteLater();
+        }
+        ::close(fd);
+    }
 };
 
 SingleInstance::SingleInstance(QString folder)
     : folder_(std::move(folder)),
-      socketPath_((folder_ + QStringLiteral("/instance.socket")).toStdString()) {}
+      socketPath_(folder_.isEmpty()
+                      ? std::string()
+                      : (folder_ + QStringLiteral("/instance.socket")).toStdString()) {}
 
 SingleInstance::~SingleInstance() {
-    for (auto& [fd, client] : clients_) {
+    for (auto& [id, client] : clients_) {
         client->readable.reset();
-        ::close(fd);
+        client->deadline.reset();
     }
     clients_.clear();
     listening_.reset();
@@ -82,39 +121,60 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::defaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/tonvera");
+    // Empty when XDG_RUNTIME_DIR is unset and the fallback folder is not ours.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QString() : runtime + QStringLiteral("/tonvera");
 }
 
-bool SingleInstance::claim(std::function<void()> onReopen) {
-    if (!QDir().mkpath(folder_)) {
-        return false;
+SingleInstance::Claim SingleInstance::claim(Handlers handlers) {
+    using Outcome = Claim::Outcome;
+    if (folder_.isEmpty()) {
+        return {Outcome::unusable,
+                "the session has no private runtime folder (XDG_RUNTIME_DIR is unset and the "
+                "fallback in the temporary folder is missing or belongs to another user)"};
+    }
+    const std::filesystem::path folder = folder_.toStdString();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        return {Outcome::unusable,
+                "cannot create the folder " + folder.string() + ": " + error.message()};
     }
     QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    lock_ = std::make_unique<QLockFile>(folder_ + QStringLiteral("/instance.lock"));
+    const QString lockPath = folder_ + QStringLiteral("/instance.lock");
+    lock_ = std::make_unique<QLockFile>(lockPath);
     // Held for the whole run: only a dead owner makes it stale, never its age.
     lock_->setStaleLockTime(0);
+    errno = 0;
     if (!lock_->tryLock(0)) {
+        const int cause = errno;
+        const auto lockError = lock_->error();
         lock_.reset();
-        return false;
+        if (lockError == QLockFile::LockFailedError) {
+            return {Outcome::heldByOther, {}};
+        }
+        return {Outcome::unusable, "cannot take the lock " + lockPath.toStdString() + ": " +
+                                       (lockError == QLockFile::PermissionError ? errorText(EACCES)
+                                        : cause != 0                            ? errorText(cause)
+                                                     : std::string("unknown error"))};
     }
-    onReopen_ = std::move(onReopen);
+    handlers_ = std::move(handlers);
     const auto address = addressOf(socketPath_);
     listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     ::unlink(socketPath_.c_str());  // left behind by a crashed run; the lock says it is ours
     if (!address || listener_ < 0 ||
         ::bind(listener_, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
-        ::listen(listener_, 4) != 0) {
+        ::listen(listener_, 8) != 0) {
         // Still the only instance; later starts just cannot reach it.
         if (listener_ >= 0) {
             ::close(listener_);
             listener_ = -1;
         }
-        return true;
+        return {Outcome::claimed, {}};
     }
     listening_ = std::make_unique<QSocketNotifier>(listener_, QSocketNotifier::Read);
     QObject::connect(listening_.get(), &QSocketNotifier::activated, [this] { acceptClients(); });
-    return true;
+    return {Outcome::claimed, {}};
 }
 
 void SingleInstance::acceptClients() {
@@ -123,71 +183,168 @@ void SingleInstance::acceptClients() {
         if (fd < 0) {
             return;  // none left (EAGAIN), or one that gave up before we came to it
         }
-        auto client = std::make_unique<Client>();
+        const std::uint64_t id = nextClient_++;
+        auto client = std::make_shared<Client>();
+        client->fd = fd;
         client->readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         QObject::connect(client->readable.get(), &QSocketNotifier::activated,
-                         [this, fd] { readFrom(fd); });
-        clients_[fd] = std::move(client);
+                         [this, id] { readFrom(id); });
+        // A peer that connects and never finishes its line must not hold a descriptor forever.
+        client->deadline = std::make_unique<QTimer>();
+        client->deadline->setSingleShot(true);
+        QObject::connect(client->deadline.get(), &QTimer::timeout,
+                         [this, id] { clients_.erase(id); });
+        client->deadline->start(kRequestWait);
+        clients_[id] = std::move(client);
     }
 }
 
-void SingleInstance::readFrom(int fd) {
-    Client& client = *clients_.at(fd);
-    std::array<char, 64> buffer{};
-    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+void SingleInstance::readFrom(std::uint64_t id) {
+    const auto found = clients_.find(id);
+    if (found == clients_.end()) {
+        return;
+    }
+    const std::shared_ptr<Client> client = found->second;
+    std::array<char, 1024> buffer{};
+    const ssize_t got = ::read(client->fd, buffer.data(), buffer.size());
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
         return;
     }
-    if (got > 0) {
-        client.received.append(buffer.data(), static_cast<std::size_t>(got));
+    if (got <= 0) {
+        clients_.erase(id);  // gone before its request was complete
+        return;
     }
-    const bool asked = client.received == kReopenRequest;
-    if (asked) {
-        [[maybe_unused]] const ssize_t sent =
-            ::send(fd, kReopenAnswer.data(), kReopenAnswer.size(), MSG_NOSIGNAL);
+    client->received.append(buffer.data(), static_cast<std::size_t>(got));
+    const auto end = client->received.find('\n');
+    if ((end == std::string::npos ? client->received.size() : end) > kMaxRequest) {
+        answer(id, "error request too long");
+        return;
     }
-    if (asked || got <= 0 || client.received.size() >= kReopenRequest.size()) {
-        // The notifier may not be deleted inside its own signal.
-        client.readable->setEnabled(false);
-        client.readable.release()->deleteLater();
-        clients_.erase(fd);
-        ::close(fd);
+    if (end == std::string::npos) {
+        return;
     }
-    if (asked && onReopen_) {
-        QTimer::singleShot(0, onReopen_);
+    client->readable->setEnabled(false);
+    client->deadline->stop();
+    dispatch(id, client, client->received.substr(0, end));
+}
+
+void SingleInstance::dispatch(std::uint64_t id, const std::shared_ptr<Client>& client,
+                              const std::string& line) {
+    std::string_view verb = line;
+    std::optional<std::string> argument;
+    if (const auto space = line.find(' '); space != std::string::npos) {
+        verb = verb.substr(0, space);
+        argument = line.substr(space + 1);
+    }
+    if (verb == "reopen") {
+        answer(id, "ok");
+        if (handlers_.reopen) {
+            QTimer::singleShot(
+                0, [reopen = handlers_.reopen, token = argument.value_or("")] { reopen(token); });
+        }
+    } else if (verb == "status" && !argument && handlers_.status) {
+        answer(id, handlers_.status());
+    } else if (verb == "connect" && handlers_.connect) {
+        // The client stays until the run is over; a reply after it (or we) went does nothing.
+        ConnectReply reply = [this, weak = std::weak_ptr<Client>(client), id](
+                                 const std::string& status, const std::string& text) {
+            if (weak.lock()) {
+                answer(id, status + " " + text);
+            }
+        };
+        QTimer::singleShot(0, [connect = handlers_.connect, argument, reply = std::move(reply)] {
+            connect(argument, reply);
+        });
+    } else {
+        answer(id, "error unknown request");
     }
 }
 
-bool SingleInstance::askRunningInstanceToReopen(std::chrono::milliseconds limit) const {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+void SingleInstance::answer(std::uint64_t id, const std::string& line) {
+    const auto found = clients_.find(id);
+    if (found == clients_.end()) {
+        return;
+    }
+    std::string text = line;
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    text += '\n';
+    // Answers are short and the socket's buffer empty: one send, never a wait.
+    [[maybe_unused]] const ssize_t sent =
+        ::send(found->second->fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    clients_.erase(found);
+}
+
+SingleInstance::Exchange SingleInstance::request(const std::string& line,
+                                                 std::chrono::milliseconds limit) const {
+    using Outcome = Exchange::Outcome;
+    const auto deadline = Clock::now() + limit;
     const auto address = addressOf(socketPath_);
     if (!address) {
-        return false;
+        return {Outcome::nobodyListens, {}, "no runtime folder to look in"};
     }
-    // The running instance may have taken the lock a moment ago and not listen yet.
+    const ScopedFd socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)};
+    if (socket.fd < 0) {
+        return failed("cannot make a socket: " + errorText(errno));
+    }
+    if (::connect(socket.fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
+        const int cause = errno;
+        if (cause == ENOENT || cause == ENOTDIR || cause == ECONNREFUSED) {
+            return {Outcome::nobodyListens, {}, errorText(cause)};
+        }
+        return failed("cannot reach the running Tonvera at " + socketPath_ + ": " +
+                      errorText(cause));
+    }
+    const std::string message = line + "\n";
+    std::size_t written = 0;
+    while (written < message.size()) {
+        if (!waitFor(socket.fd, POLLOUT, deadline)) {
+            return failed("the running Tonvera does not take requests");
+        }
+        const ssize_t sent =
+            ::send(socket.fd, message.data() + written, message.size() - written, MSG_NOSIGNAL);
+        if (sent < 0 && errno != EAGAIN && errno != EINTR) {
+            return failed("the running Tonvera closed the connection: " + errorText(errno));
+        }
+        written += sent > 0 ? static_cast<std::size_t>(sent) : 0;
+    }
+    std::string answer;
+    std::array<char, 1024> buffer{};
+    for (;;) {
+        if (const auto end = answer.find('\n'); end != std::string::npos) {
+            answer.resize(end);
+            return {Outcome::answered, answer, {}};
+        }
+        if (answer.size() > kMaxAnswer) {
+            return failed("the running Tonvera answered with something it should not");
+        }
+        if (!waitFor(socket.fd, POLLIN, deadline)) {
+            return failed("the running Tonvera did not answer within " +
+                          std::to_string(limit.count() / 1000) + " s");
+        }
+        const ssize_t got = ::read(socket.fd, buffer.data(), buffer.size());
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+            return failed("the running Tonvera closed the connection without an answer");
+        }
+        answer.append(buffer.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    }
+}
+
+bool SingleInstance::askRunningInstanceToReopen(std::chrono::milliseconds limit,
+                                                const std::string& activationToken) const {
+    const auto deadline = Clock::now() + limit;
+    // A token that does not fit one line is left out rather than break the request.
+    const bool tokenFits = !activationToken.empty() && activationToken.size() < 1024 &&
+                           activationToken.find('\n') == std::string::npos;
+    const std::string line = tokenFits ? "reopen " + activationToken : "reopen";
     while (remainingMilliseconds(deadline) > 0) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) {
-            return false;
+        const Exchange exchange =
+            request(line, std::chrono::milliseconds(remainingMilliseconds(deadline)));
+        if (exchange.outcome != Exchange::Outcome::nobodyListens) {
+            return exchange.outcome == Exchange::Outcome::answered && exchange.answer == "ok";
         }
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
-            std::string answer;
-            const bool sent = ::send(fd, kReopenRequest.data(), kReopenRequest.size(),
-                                     MSG_NOSIGNAL) == static_cast<ssize_t>(kReopenRequest.size());
-            std::array<char, 16> buffer{};
-            while (sent && answer.size() < kReopenAnswer.size() && waitFor(fd, POLLIN, deadline)) {
-                const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-                if (got <= 0) {
-                    break;
-                }
-                answer.append(buffer.data(), static_cast<std::size_t>(got));
-            }
-            ::close(fd);
-            return answer == kReopenAnswer;
-        }
-        ::close(fd);
+        // The running instance may have taken the lock a moment ago and not listen yet.
         pollfd none{-1, 0, 0};
-        ::poll(&none, 0, std::min(50, remainingMilliseconds(deadline)));
+        ::poll(&none, 0, std::min<int>(kConnectRetry.count(), remainingMilliseconds(deadline)));
     }
     return false;
 }

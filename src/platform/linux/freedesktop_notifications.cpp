@@ -1,0 +1,352 @@
+#include "platform/linux/freedesktop_notifications.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include <poll.h>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+#include "platform/linux/errno_text.h"
+
+namespace tonvera {
+namespace {
+
+constexpr const char* kService = "org.freedesktop.Notifications";
+constexpr const char* kPath = "/org/freedesktop/Notifications";
+constexpr const char* kInterface = "org.freedesktop.Notifications";
+// The key of our one action; the label is what people see.
+constexpr const char* kActionKey = "action";
+// Notifications whose action may still be picked; older ones are forgotten.
+constexpr std::size_t kRememberedActions = 32;
+
+struct BusDeleter {
+    // No flush: a bus that never answers would hold the caller until its time-out.
+    void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
+};
+using BusPtr = std::unique_ptr<sd_bus, BusDeleter>;
+
+struct MessageDeleter {
+    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
+};
+using MessagePtr = std::unique_ptr<sd_bus_message, MessageDeleter>;
+
+// A poll time-out in milliseconds until sd-bus's next deadline (-1 for none).
+int pollTimeout(sd_bus* bus) {
+    std::uint64_t until = 0;
+    if (sd_bus_get_timeout(bus, &until) < 0 || until == UINT64_MAX) {
+        return -1;
+    }
+    const auto nowMicros =
+        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+    return until <= nowMicros ? 0
+                              : static_cast<int>(std::min<std::uint64_t>(
+                                    (until - nowMicros + 999) / 1000, 60'000));
+}
+
+std::string errorOf(sd_bus_message* reply) {
+    const sd_bus_error* error = sd_bus_message_get_error(reply);
+    if (error != nullptr && error->message != nullptr) {
+        return error->message;
+    }
+    return error != nullptr && error->name != nullptr ? error->name : "refused";
+}
+
+}  // namespace
+
+// What the main thread hands to the worker.
+struct FreedesktopNotifications::Shared {
+    std::mutex mutex;
+    std::deque<std::pair<Notification, Action>> queued;
+    bool closed = false;  // no bus: later notifications are dropped at once
+    WakeUpFd queuedWakeUp;
+};
+
+// Everything bus-related, on the worker thread: sd-bus objects belong to one thread.
+class FreedesktopNotifications::Worker {
+  public:
+    Worker(std::shared_ptr<Shared> shared, std::shared_ptr<MainQueue> mainQueue, Logger logger)
+        : shared_(std::move(shared)),
+          mainQueue_(std::move(mainQueue)),
+          logger_(std::move(logger)) {}
+
+    void run(const std::optional<std::string>& address, const WakeUpFd& stopWakeUp,
+             const std::stop_token& stop) {
+        if (!connect(address)) {
+            std::lock_guard lock(shared_->mutex);
+            shared_->closed = true;
+            shared_->queued.clear();
+            return;
+        }
+        while (!stop.stop_requested()) {
+            takeQueued();
+            if (!waitAndProcess(stopWakeUp)) {
+                return;
+            }
+        }
+    }
+
+  private:
+    enum class Capabilities { unknown, asking, known };
+
+    // One Notify in flight.
+    struct Pending {
+        Worker* worker;
+        Action action;
+    };
+
+    bool connect(const std::optional<std::string>& address) {
+        sd_bus* raw = nullptr;
+        int result = 0;
+        if (address) {
+            result = sd_bus_new(&raw);
+            if (result >= 0) {
+                sd_bus_set_address(raw, address->c_str());
+                sd_bus_set_bus_client(raw, 1);
+                result = sd_bus_start(raw);
+            }
+        } else {
+            result = sd_bus_open_user(&raw);
+        }
+        bus_.reset(raw);
+        if (result < 0) {
+            logger_.error("The session bus is not reachable ({}); notifications are not shown",
+                          errnoText(result));
+            return false;
+        }
+        for (const char* member : {"ActionInvoked", "NotificationClosed"}) {
+            // Asynchronous: the answer comes through the loop like any other message.
+            result = sd_bus_match_signal_async(bus_.get(), nullptr, nullptr, kPath, kInterface,
+                                               member, &onSignal, nullptr, this);
+            if (result < 0) {
+                logger_.error("Cannot watch {}.{} ({}); picked actions are not noticed", kInterface,
+                              member, errnoText(result));
+            }
+        }
+        return true;
+    }
+
+    void takeQueued() {
+        {
+            std::lock_guard lock(shared_->mutex);
+            while (!shared_->queued.empty()) {
+                waiting_.push_back(std::move(shared_->queued.front()));
+                shared_->queued.pop_front();
+            }
+        }
+        if (waiting_.empty()) {
+            return;
+        }
+        if (capabilities_ == Capabilities::unknown) {
+            askCapabilities();
+        }
+        if (capabilities_ != Capabilities::known) {
+            return;
+        }
+        for (auto& [notification, action] : waiting_) {
+            send(notification, std::move(action));
+        }
+        waiting_.clear();
+    }
+
+    MessagePtr newCall(const char* member) {
+        sd_bus_message* raw = nullptr;
+        sd_bus_message_new_method_call(bus_.get(), &raw, kService, kPath, kInterface, member);
+        return MessagePtr(raw);
+    }
+
+    static std::uint64_t timeoutMicros() {
+        return static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::microseconds>(kCallTimeout).count());
+    }
+
+    void askCapabilities() {
+        const MessagePtr call = newCall("GetCapabilities");
+        if (!call || sd_bus_call_async(bus_.get(), nullptr, call.get(), &onCapabilities, this,
+                                       timeoutMicros()) < 0) {
+            serviceAbsent("the call could not be sent");
+            return;
+        }
+        capabilities_ = Capabilities::asking;
+    }
+
+    static int onCapabilities(sd_bus_message* reply, void* user, sd_bus_error* /*error*/) {
+        auto& self = *static_cast<Worker*>(user);
+        if (sd_bus_message_is_method_error(reply, nullptr) != 0) {
+            self.capabilities_ = Capabilities::unknown;
+            self.serviceAbsent(errorOf(reply));
+            return 0;
+        }
+        self.actions_ = false;
+        if (sd_bus_message_enter_container(reply, 'a', "s") > 0) {
+            const char* capability = nullptr;
+            while (sd_bus_message_read(reply, "s", &capability) > 0) {
+                self.actions_ = self.actions_ || std::string_view(capability) == "actions";
+            }
+        }
+        self.capabilities_ = Capabilities::known;
+        self.reportedAbsent_ = false;
+        self.takeQueued();
+        return 0;
+    }
+
+    void send(const Notification& notification, Action action) {
+        const MessagePtr call = newCall("Notify");
+        const bool withAction = actions_ && notification.actionLabel.has_value();
+        int result = call ? 0 : -ENOMEM;
+        if (result >= 0) {
+            result = sd_bus_message_append(call.get(), "susss", "Tonvera", 0U, "tonvera",
+                                           notification.title.c_str(), notification.body.c_str());
+        }
+        if (result >= 0) {
+            result = withAction ? sd_bus_message_append(call.get(), "as", 2, kActionKey,
+                                                        notification.actionLabel->c_str())
+                                : sd_bus_message_append(call.get(), "as", 0);
+        }
+        if (result >= 0) {
+            // The launcher's name lets the desktop show our icon and group our notifications.
+            result =
+                sd_bus_message_append(call.get(), "a{sv}i", 1, "desktop-entry", "s", "tonvera", -1);
+        }
+        auto& pending =
+            pending_.emplace_back(Pending{this, withAction ? std::move(action) : nullptr});
+        if (result >= 0) {
+            result = sd_bus_call_async(bus_.get(), nullptr, call.get(), &onNotified, &pending,
+                                       timeoutMicros());
+        }
+        if (result < 0) {
+            pending_.pop_back();
+            logger_.error("Cannot send a notification ({})", errnoText(result));
+        }
+    }
+
+    static int onNotified(sd_bus_message* reply, void* user, sd_bus_error* /*error*/) {
+        auto* pending = static_cast<Pending*>(user);
+        Worker& self = *pending->worker;
+        std::uint32_t id = 0;
+        if (sd_bus_message_is_method_error(reply, nullptr) != 0) {
+            self.serviceAbsent(errorOf(reply));
+        } else if (sd_bus_message_read(reply, "u", &id) > 0) {
+            self.reportedAbsent_ = false;
+            if (pending->action) {
+                self.actionsById_[id] = std::move(pending->action);
+                while (self.actionsById_.size() > kRememberedActions) {
+                    self.actionsById_.erase(self.actionsById_.begin());
+                }
+            }
+        }
+        self.pending_.remove_if([pending](const Pending& entry) { return &entry == pending; });
+        return 0;
+    }
+
+    static int onSignal(sd_bus_message* message, void* user, sd_bus_error* /*error*/) {
+        auto& self = *static_cast<Worker*>(user);
+        std::uint32_t id = 0;
+        if (sd_bus_message_read(message, "u", &id) <= 0) {
+            return 0;  // a malformed signal is ignored
+        }
+        const auto found = self.actionsById_.find(id);
+        if (found == self.actionsById_.end()) {
+            return 0;  // another program's notification, or one without an action
+        }
+        const char* key = nullptr;
+        if (sd_bus_message_is_signal(message, kInterface, "ActionInvoked") != 0 &&
+            sd_bus_message_read(message, "s", &key) > 0 && std::string_view(key) == kActionKey) {
+            self.mainQueue_->post(std::move(found->second));
+        }
+        self.actionsById_.erase(found);
+        return 0;
+    }
+
+    // No service took the call: what is waiting is dropped, and the log says so once.
+    void serviceAbsent(const std::string& reason) {
+        waiting_.clear();
+        if (!std::exchange(reportedAbsent_, true)) {
+            logger_.error("No notification service answers ({}); notifications are not shown",
+                          reason);
+        }
+    }
+
+    // One wait for the bus, a new notification or the stop wake-up; false when the bus is lost.
+    bool waitAndProcess(const WakeUpFd& stopWakeUp) {
+        const int events = sd_bus_get_events(bus_.get());
+        std::array<pollfd, 3> watched{{
+            {sd_bus_get_fd(bus_.get()), static_cast<short>(events > 0 ? events : POLLIN), 0},
+            {shared_->queuedWakeUp.get(), POLLIN, 0},
+            {stopWakeUp.get(), POLLIN, 0},
+        }};
+        if (::poll(watched.data(), watched.size(), pollTimeout(bus_.get())) < 0 && errno != EINTR) {
+            logger_.error("Waiting for the notification service failed ({})", errnoText(errno));
+            return false;
+        }
+        if ((watched[1].revents & POLLIN) != 0) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const ssize_t got =
+                ::read(shared_->queuedWakeUp.get(), &count, sizeof count);
+        }
+        int result = 0;
+        while ((result = sd_bus_process(bus_.get(), nullptr)) > 0) {
+        }
+        if (result < 0) {
+            logger_.error("Lost the session bus ({}); notifications are not shown",
+                          errnoText(result));
+            std::lock_guard lock(shared_->mutex);
+            shared_->closed = true;
+            return false;
+        }
+        return true;
+    }
+
+    std::shared_ptr<Shared> shared_;
+    std::shared_ptr<MainQueue> mainQueue_;
+    Logger logger_;
+    Capabilities capabilities_ = Capabilities::unknown;
+    bool actions_ = false;
+    bool reportedAbsent_ = false;
+    std::vector<std::pair<Notification, Action>> waiting_;
+    std::list<Pending> pending_;  // a list: the calls in flight hold pointers to its elements
+    std::map<std::uint32_t, Action> actionsById_;
+    BusPtr bus_;  // last: closing it drops the calls in flight before what they point to
+};
+
+FreedesktopNotifications::FreedesktopNotifications(std::shared_ptr<MainQueue> mainQueue,
+                                                   std::shared_ptr<LogSink> logSink,
+                                                   std::optional<std::string> sessionBusAddress)
+    : shared_(std::make_shared<Shared>()) {
+    worker_ = std::jthread(
+        [worker = Worker(shared_, std::move(mainQueue),
+                         Logger(std::move(logSink), std::string(kLogSubsystem), "Notifications")),
+         address = std::move(sessionBusAddress), &stopWakeUp = stopWakeUp_](
+            const std::stop_token& stop) mutable { worker.run(address, stopWakeUp, stop); });
+}
+
+FreedesktopNotifications::~FreedesktopNotifications() {
+    worker_.request_stop();
+    stopWakeUp_.signal();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+void FreedesktopNotifications::show(const Notification& notification, Action onAction) {
+    {
+        std::lock_guard lock(shared_->mutex);
+        if (shared_->closed) {
+            return;
+        }
+        shared_->queued.emplace_back(notification, std::move(onAction));
+    }
+    shared_->queuedWakeUp.signal();
+}
+
+}  // namespace tonvera

@@ -1,0 +1,114 @@
+#include <fstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "support/app_session.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+
+// The commands of the real binary, run without a display.
+class CliProcessTest : public AppSession {
+  protected:
+    struct Ran {
+        int status = -1;
+        std::string output;
+    };
+
+    // Standard output only, or with standard error mixed in.
+    Ran run(std::vector<std::string> arguments, bool withErrors = false) {
+        arguments.insert(arguments.begin(), TONVERA_BINARY);
+        auto environment = this->environment();
+        std::erase(environment, "QT_QPA_PLATFORM=offscreen");
+        ChildProcess command(arguments, environment, withErrors);
+        Ran ran;
+        while (auto line = command.nextLine()) {
+            ran.output += *line + "\n";
+        }
+        ran.status = command.wait(30s).value_or(-1);
+        return ran;
+    }
+
+    void writeSettings(const std::string& json) {
+        std::filesystem::create_directories(settingsFile().parent_path());
+        std::ofstream(settingsFile()) << json;
+    }
+    std::filesystem::path settingsFile() const {
+        return home.path() / "config" / "tonvera" / "settings.json";
+    }
+};
+
+TEST_F(CliProcessTest, ListsTheOutputsByTheirNamesWithTheCurrentOneMarked) {
+    ASSERT_EQ(pulse
+                  .pactl({"load-module", "module-null-sink", "sink_name=odd",
+                          "sink_properties=\"device.description='Bäd & Böse Box'\""})
+                  .exitStatus,
+              0);
+    const auto listed = run({"--list-outputs"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.output, "  Arbeitszimmer\n* Wohnzimmer\n  Küche Radio\n  Bäd & Böse Box\n");
+    const auto json = nlohmann::json::parse(run({"--list-outputs", "--json"}).output);
+    EXPECT_EQ(json["outputs"][3], (nlohmann::json{{"name", "Bäd & Böse Box"}, {"default", false}}));
+    EXPECT_EQ(json["outputs"][1]["default"], true);
+    // Only read: no settings folder appears.
+    EXPECT_FALSE(std::filesystem::exists(settingsFile().parent_path()));
+
+    pulse.stop();
+    const auto failed = run({"--list-outputs"}, true);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_THAT(failed.output, HasSubstr("no sound server answers"));
+    EXPECT_EQ(run({"--list-outputs", "--bogus"}).status, 2);
+}
+
+TEST_F(CliProcessTest, ConnectsByItselfWhenNoTonveraRuns) {
+    const std::string settings = R"({"retryAttempts": 2, "retryInterval": 0.1})";
+    writeSettings(settings);
+    const auto selected = run({"--connect", "Küche Radio"});
+    EXPECT_EQ(selected.status, 0);
+    EXPECT_EQ(selected.output, "Selected Küche Radio\n");
+    EXPECT_EQ(pulse.defaultSink(), "kueche");
+
+    const auto missing = run({"--connect", "Nowhere"}, true);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.output, HasSubstr("attempt 2"));  // the run's own log
+    EXPECT_THAT(missing.output, HasSubstr("tonvera: Could not select Nowhere: "));
+    EXPECT_EQ(readFile(settingsFile()), settings);
+}
+
+TEST_F(CliProcessTest, ARunningTonveraDoesTheWorkRefusesASecondRunAndTellsItsStatus) {
+    writeSettings(R"({"connectAutomaticallyAtLogin": false, "retryAttempts": 3,
+                      "retryInterval": 1.0, "hasCompletedOnboarding": true,
+                      "launchAtLoginAsked": true})");
+    const auto app = start();
+    ASSERT_TRUE(app->waitForLine("Connect at login disabled", 10s)) << app->output();
+
+    const auto status = nlohmann::json::parse(run({"--status", "--json"}).output);
+    EXPECT_EQ(status["preferredOutput"], "Arbeitszimmer");
+    EXPECT_EQ(status["currentOutput"], "Wohnzimmer");
+    EXPECT_EQ(status["connectAtLogin"], false);
+    EXPECT_EQ(status["instance"]["pid"], app->pid());
+
+    auto environment = this->environment();
+    ChildProcess longRun({TONVERA_BINARY, "--connect", "Nowhere"}, environment, true);
+    ASSERT_TRUE(app->waitForLine("Connect requested from the command line for Nowhere", 10s));
+    const auto refused = run({"--connect"}, true);
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_THAT(refused.output, HasSubstr("already under way"));
+    EXPECT_EQ(longRun.wait(20s), 1);
+    EXPECT_THAT(longRun.readLine(), HasSubstr("Could not select Nowhere"));
+
+    const auto selected = run({"--connect"});
+    EXPECT_EQ(selected.status, 0);
+    EXPECT_EQ(selected.output, "Selected Arbeitszimmer\n");
+    EXPECT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer on attempt 1", 1s))
+        << app->output();
+    EXPECT_EQ(pulse.defaultSink(), "arbeitszimmer");
+}
+
+}  // namespace
+}  // namespace tonvera::testing

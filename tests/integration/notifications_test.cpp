@@ -1,0 +1,77 @@
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/linux/freedesktop_notifications.h"
+#include "platform/testing/blocking_main_queue.h"
+#include "platform/testing/memory_log_sink.h"
+#include "support/child_process.h"
+#include "support/temporary_directory.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+
+// A private session bus that starts no services of its own (the usual session configuration
+// would start an installed notification service on demand).
+struct PrivateBus {
+    static std::string configuration(const std::filesystem::path& folder) {
+        std::ofstream(folder / "bus.conf")
+            << "<busconfig><type>session</type><listen>unix:dir=" << folder.string()
+            << "</listen><policy context=\"default\"><allow send_destination=\"*\"/><allow "
+               "receive_sender=\"*\"/>"
+               "<allow own=\"*\"/></policy></busconfig>";
+        return (folder / "bus.conf").string();
+    }
+
+    TemporaryDirectory folder;
+    ChildProcess daemon{{"/usr/bin/dbus-daemon", "--config-file=" + configuration(folder.path()),
+                         "--nofork", "--print-address=1"}};
+    std::string address = daemon.readLine();
+};
+
+TEST(NotificationsTest, TheServiceShowsTitleBodyAndActionAndAPickedActionRuns) {
+    PrivateBus bus;
+    ChildProcess server({"/usr/bin/python3", TONVERA_NOTIFICATION_SERVER, bus.address});
+    ASSERT_EQ(server.readLine(), "ready");
+    auto queue = std::make_shared<BlockingMainQueue>();
+    auto log = std::make_shared<MemoryLogSink>();
+    FreedesktopNotifications notifications(queue, log, bus.address);
+
+    int picked = 0;
+    notifications.show({"Speaker not found", "Küche Radio & more did not answer", "Try again"},
+                       [&] { ++picked; });
+    const std::string shown = server.readLine();
+    EXPECT_THAT(shown, HasSubstr(R"("title": "Speaker not found")"));
+    EXPECT_THAT(shown, HasSubstr(R"("body": "K\u00fcche Radio & more did not answer")"));
+    EXPECT_THAT(shown, HasSubstr(R"("actions": ["action", "Try again"])"));
+    EXPECT_THAT(shown, HasSubstr(R"("desktopEntry": "tonvera")"));
+    ASSERT_TRUE(queue->runNext(5s));
+    EXPECT_EQ(picked, 1);
+
+    notifications.show({"Plain", "no action", std::nullopt}, nullptr);
+    EXPECT_THAT(server.readLine(), HasSubstr(R"("actions": [])"));
+    EXPECT_TRUE(log->lines().empty()) << log->lines().front();
+}
+
+TEST(NotificationsTest, WithoutAServiceNothingShowsAndTheLogSaysSoOnce) {
+    PrivateBus bus;
+    auto log = std::make_shared<MemoryLogSink>();
+    {
+        FreedesktopNotifications notifications(std::make_shared<BlockingMainQueue>(), log,
+                                               bus.address);
+        notifications.show({"One", "", std::nullopt}, nullptr);
+        ASSERT_TRUE(log->waitForLines(1, 5s));
+        notifications.show({"Two", "", std::nullopt}, nullptr);
+        // Long enough for the bus to refuse the second call too; it says nothing new.
+        std::this_thread::sleep_for(300ms);
+    }
+    ASSERT_EQ(log->lines().size(), 1U);
+    EXPECT_THAT(log->lines().front(), HasSubstr("No notification service answers"));
+}
+
+}  // namespace
+}  // namespace tonvera::testing

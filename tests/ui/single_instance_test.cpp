@@ -1,0 +1,83 @@
+#include "platform/qt/single_instance.h"
+
+#include <QCoreApplication>
+#include <fstream>
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "support/temporary_directory.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Outcome = SingleInstance::Exchange::Outcome;
+
+// Runs the event loop, where the running instance answers, until the client's call is over.
+template <typename Result>
+Result whileServing(std::future<Result> call) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (call.wait_for(1ms) != std::future_status::ready &&
+           std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return call.get();
+}
+
+TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedAndItsRequestsAreAnswered) {
+    TemporaryDirectory folder;
+    const QString path = QString::fromStdString(folder.path().string()) + "/tonvera";
+    SingleInstance running(path);
+    std::string reopenedWith = "(never)";
+    std::optional<std::string> askedFor = "(never)";
+    const auto claim = running.claim({
+        .reopen = [&](const std::string& token) { reopenedWith = token; },
+        .connect =
+            [&](const std::optional<std::string>& name, const SingleInstance::ConnectReply& reply) {
+                askedFor = name;
+                reply("selected", "Selected " + name.value_or("the preferred one"));
+            },
+        .status = [] { return std::string(R"({"pid": 1})"); },
+    });
+    ASSERT_EQ(claim.outcome, SingleInstance::Claim::Outcome::claimed) << claim.error;
+
+    SingleInstance second(path);
+    EXPECT_EQ(second.claim({}).outcome, SingleInstance::Claim::Outcome::heldByOther);
+    // Nothing answers while the event loop does not run: the wait is bounded.
+    EXPECT_EQ(second.request("status", 100ms).outcome, Outcome::failed);
+
+    EXPECT_TRUE(whileServing(std::async(
+        std::launch::async, [&] { return second.askRunningInstanceToReopen(2s, "token-123"); })));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reopenedWith, "token-123");
+
+    const auto ask = [&](const std::string& line) {
+        return whileServing(
+            std::async(std::launch::async, [&] { return second.request(line, 2s); }));
+    };
+    const auto connected = ask("connect Küche & Radio");
+    EXPECT_EQ(connected.answer, "selected Selected Küche & Radio") << connected.error;
+    EXPECT_EQ(askedFor, "Küche & Radio");
+    EXPECT_EQ(ask("connect").answer, "selected Selected the preferred one");
+    EXPECT_EQ(askedFor, std::nullopt);
+    EXPECT_EQ(ask("status").answer, R"({"pid": 1})");
+    EXPECT_EQ(ask("frobnicate").answer, "error unknown request");
+    EXPECT_EQ(ask(std::string(SingleInstance::kMaxRequest + 10, 'x')).answer,
+              "error request too long");
+}
+
+TEST(SingleInstanceTest, AnUnusableFolderIsReportedAsSuchNotAsARunningInstance) {
+    TemporaryDirectory folder;
+    std::ofstream(folder.path() / "file") << "not a folder";
+    SingleInstance instance(QString::fromStdString((folder.path() / "file" / "tonvera").string()));
+    const auto claim = instance.claim({});
+    EXPECT_EQ(claim.outcome, SingleInstance::Claim::Outcome::unusable);
+    EXPECT_NE(claim.error.find("Not a directory"), std::string::npos) << claim.error;
+    EXPECT_EQ(instance.request("status", 100ms).outcome, Outcome::nobodyListens);
+    EXPECT_EQ(SingleInstance(QString()).claim({}).outcome,
+              SingleInstance::Claim::Outcome::unusable);
+}
+
+}  // namespace
+}  // namespace tonvera::testing
