@@ -9,7 +9,7 @@ packages=(
     # core libraries
     libfmt-dev nlohmann-json3-dev libutf8proc-dev
     # Linux platform services
-    libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev
+    libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev libxcb1-dev
     # the desktop application: Qt 6 widgets, SVG icons, D-Bus, translations
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-l10n-tools qt6-tools-dev
     qt6-tools-dev-tools libgl-dev

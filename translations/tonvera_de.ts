@@ -111,7 +111,7 @@
     <message>
         <source>Find AirPlay devices…</source>
         <comment>Menu: discover devices</comment>
-        <translation>AirPlay-Geräte suchen …</translation>
+        <translation>Ausgaben suchen …</translation>
         <extra-key>menu.find_devices</extra-key>
     </message>
     <message>
@@ -127,7 +127,7 @@
     <message>
         <source>Open Accessibility Settings…</source>
         <comment>Menu: open accessibility settings</comment>
-        <translation>Einstellungen für Barrierefreiheit öffnen …</translation>
+        <translation>Toneinstellungen öffnen …</translation>
         <extra-key>menu.accessibility_settings</extra-key>
     </message>
     <message>
@@ -155,27 +155,27 @@
     <message>
         <source>No AirPlay devices found</source>
         <comment>Alert: no devices title</comment>
-        <translation>Keine AirPlay-Geräte gefunden</translation>
+        <translation>Keine Ausgaben gefunden</translation>
     </message>
     <message>
         <source>The Sound menu contained no sound-device-* entries. Please check Wi-Fi/AirPlay or enter the name manually.</source>
         <comment>Alert: no devices body</comment>
-        <translation>Der Sound-Server bietet keine Ausgänge an. Bitte WLAN/AirPlay prüfen oder den Namen von Hand eingeben.</translation>
+        <translation>Der Sound-Server bietet keine Ausgaben an. Prüfe, ob der Lautsprecher eingeschaltet und verbunden ist (Netzwerk, Bluetooth oder USB), oder gib den Namen von Hand ein.</translation>
     </message>
     <message>
         <source>AirPlay devices found</source>
         <comment>Alert: devices found title</comment>
-        <translation>AirPlay-Geräte gefunden</translation>
+        <translation>Ausgaben gefunden</translation>
     </message>
     <message>
         <source>Available outputs:</source>
         <comment>Alert: devices list header</comment>
-        <translation>Verfügbare Ausgänge:</translation>
+        <translation>Verfügbare Ausgaben:</translation>
     </message>
     <message>
         <source>Select a device to save it as the preferred output.</source>
         <comment>Alert: devices picker hint</comment>
-        <translation>Wähle ein Gerät, um es als bevorzugten Ausgang zu speichern.</translation>
+        <translation>Wähle ein Gerät, um es als bevorzugte Ausgabe zu speichern.</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -185,7 +185,7 @@
     <message>
         <source>Could not find devices</source>
         <comment>Alert: discovery failed title</comment>
-        <translation>Geräte konnten nicht gesucht werden</translation>
+        <translation>Gerätesuche fehlgeschlagen</translation>
     </message>
     <message>
         <source>Please enter the device name manually in Settings.</source>
@@ -231,7 +231,7 @@
     </message>
     <message>
         <source>Your Mac doesn&apos;t always remember the AirPlay output after sleep or restart. This small menu bar app automatically restores your preferred speaker.</source>
-        <translation>Dein Rechner merkt sich den AirPlay-Ausgang nach dem Ruhezustand oder einem Neustart nicht immer. Diese kleine App im Systembereich stellt deinen bevorzugten Lautsprecher automatisch wieder her.</translation>
+        <translation>Dein Rechner bleibt nach dem Ruhezustand oder einem Neustart nicht immer bei deinem Lautsprecher. Diese kleine App im Systembereich wechselt automatisch zu deinem bevorzugten Lautsprecher zurück.</translation>
     </message>
     <message>
         <source>After sleep</source>
@@ -251,7 +251,7 @@
     </message>
     <message>
         <source>Quietly in the background</source>
-        <translation>Leise im Hintergrund</translation>
+        <translation>Unauffällig im Hintergrund</translation>
     </message>
     <message>
         <source>No big window, just a small icon in the menu bar.</source>
@@ -279,7 +279,7 @@
     </message>
     <message>
         <source>To choose the audio output, the app needs your permission once.</source>
-        <translation>Um den Audioausgang zu wählen, braucht die App einmalig deine Erlaubnis.</translation>
+        <translation>Um die Audioausgabe zu wählen, braucht die App einmalig deine Erlaubnis.</translation>
     </message>
     <message>
         <source>Permission granted</source>
@@ -315,7 +315,7 @@
     </message>
     <message>
         <source>Open Accessibility Settings</source>
-        <translation>Einstellungen für Barrierefreiheit öffnen</translation>
+        <translation>Toneinstellungen öffnen</translation>
     </message>
     <message>
         <source>Check again</source>
@@ -327,11 +327,11 @@
     </message>
     <message>
         <source>Choose AirPlay speaker</source>
-        <translation>AirPlay-Lautsprecher wählen</translation>
+        <translation>Lautsprecher wählen</translation>
     </message>
     <message>
         <source>Enter the name of your speaker — e.g. Living Room, Office or HomePod.</source>
-        <translation>Gib den Namen deines Lautsprechers ein — z. B. Wohnzimmer, Büro oder HomePod.</translation>
+        <translation>Gib den Namen deines Lautsprechers ein — z. B. Wohnzimmer, Büro oder Bluetooth-Lautsprecher.</translation>
     </message>
     <message>
         <source>Sound icon in the menu bar</source>
@@ -351,7 +351,7 @@
     </message>
     <message>
         <source>It should look like this:</source>
-        <translation>Läuft er, zeigt dein Panel das Ton-Symbol:</translation>
+        <translation>Läuft er, zeigt deine Leiste das Ton-Symbol:</translation>
     </message>
     <message>
         <source>Open Control Center</source>
@@ -375,7 +375,7 @@
     </message>
     <message>
         <source>Search for AirPlay devices</source>
-        <translation>Nach AirPlay-Geräten suchen</translation>
+        <translation>Nach Ausgaben suchen</translation>
     </message>
     <message>
         <source>Accessibility permission required</source>
@@ -383,11 +383,11 @@
     </message>
     <message>
         <source>Tip: keep the speaker on the same Wi-Fi network, then search again.</source>
-        <translation>Tipp: Lautsprecher im selben WLAN lassen und erneut suchen.</translation>
+        <translation>Tipp: Schalte den Lautsprecher ein, verbinde ihn (Netzwerk, Bluetooth oder USB) und suche erneut.</translation>
     </message>
     <message>
         <source>Found outputs:</source>
-        <translation>Gefundene Ausgänge:</translation>
+        <translation>Gefundene Ausgaben:</translation>
     </message>
     <message>
         <source>Apply</source>
@@ -395,7 +395,7 @@
     </message>
     <message>
         <source>Afterwards the app lives quietly in the menu bar and reconnects automatically after sleep &amp; login.</source>
-        <translation>Danach wohnt die App leise im Systembereich und verbindet sich nach Ruhezustand und Anmeldung automatisch neu.</translation>
+        <translation>Danach bleibt die App unauffällig im Systembereich und verbindet sich nach Ruhezustand und Anmeldung automatisch neu.</translation>
     </message>
     <message>
         <source>Error: %@</source>
@@ -410,7 +410,7 @@
     <message>
         <source>No devices found — enter the name manually or check Wi-Fi.</source>
         <comment>Onboarding: discovery empty</comment>
-        <translation>Keine Geräte gefunden — gib den Namen von Hand ein oder prüfe das WLAN.</translation>
+        <translation>Keine Geräte gefunden — gib den Namen von Hand ein oder prüfe die Verbindung des Lautsprechers.</translation>
     </message>
     <message>
         <source>No devices found.</source>
@@ -445,11 +445,11 @@
     </message>
     <message>
         <source>Find AirPlay devices</source>
-        <translation>AirPlay-Geräte suchen</translation>
+        <translation>Ausgaben suchen</translation>
     </message>
     <message>
         <source>Available outputs:</source>
-        <translation>Verfügbare Ausgänge:</translation>
+        <translation>Verfügbare Ausgaben:</translation>
     </message>
     <message>
         <source>Use</source>
@@ -476,7 +476,7 @@
     <message>
         <source>No devices found. Enter the name manually.</source>
         <comment>Settings: discovery empty</comment>
-        <translation>Keine Geräte gefunden. Bitte den Namen von Hand eingeben.</translation>
+        <translation>Keine Geräte gefunden. Gib den Namen von Hand ein.</translation>
     </message>
     <message>
         <source>Error: %@</source>
@@ -491,6 +491,116 @@
     <message>
         <source>• %@</source>
         <translation>• %@</translation>
+    </message>
+    <message>
+        <source>Desktop</source>
+        <comment>Onboarding: readiness step</comment>
+        <translation>Desktop</translation>
+    </message>
+    <message>
+        <source>What Tonvera needs</source>
+        <comment>Readiness: title</comment>
+        <translation>Was Tonvera braucht</translation>
+    </message>
+    <message>
+        <source>Tonvera needs no special permission. It relies on these parts of your desktop:</source>
+        <comment>Readiness: introduction</comment>
+        <translation>Tonvera braucht keine besondere Berechtigung, aber diese Teile deines Desktops:</translation>
+    </message>
+    <message>
+        <source>Checking…</source>
+        <comment>Readiness: checking</comment>
+        <translation>Wird geprüft …</translation>
+    </message>
+    <message>
+        <source>Tray icon</source>
+        <comment>Readiness: tray title</comment>
+        <translation>Symbol im Systembereich</translation>
+    </message>
+    <message>
+        <source>Your panel shows Tonvera&apos;s icon.</source>
+        <comment>Readiness: tray ready</comment>
+        <translation>Deine Leiste zeigt das Symbol von Tonvera.</translation>
+    </message>
+    <message>
+        <source>No panel shows tray icons. On GNOME, install the AppIndicator extension (package gnome-shell-extension-appindicator), switch it on in Extensions and log in again. Until then Tonvera works without its icon; start it again to open Settings.</source>
+        <comment>Readiness: tray missing</comment>
+        <translation>Keine Leiste zeigt Symbole im Systembereich. Unter GNOME: Erweiterung AppIndicator installieren (Paket gnome-shell-extension-appindicator), unter „Erweiterungen“ einschalten und neu anmelden. Bis dahin arbeitet Tonvera ohne Symbol; starte es erneut, um die Einstellungen zu öffnen.</translation>
+    </message>
+    <message>
+        <source>Sound server</source>
+        <comment>Readiness: sound title</comment>
+        <translation>Sound-Server</translation>
+    </message>
+    <message>
+        <source>PulseAudio or PipeWire answers.</source>
+        <comment>Readiness: sound ready</comment>
+        <translation>PulseAudio oder PipeWire antwortet.</translation>
+    </message>
+    <message>
+        <source>Neither PulseAudio nor PipeWire answers. Both normally start with your session: log in again or start yours, then check again.</source>
+        <comment>Readiness: sound missing</comment>
+        <translation>Weder PulseAudio noch PipeWire antwortet. Beide starten normalerweise mit deiner Sitzung: melde dich neu an oder starte deinen Sound-Server und prüfe erneut.</translation>
+    </message>
+    <message>
+        <source>Sleep and wake signals</source>
+        <comment>Readiness: wake title</comment>
+        <translation>Signale für Ruhezustand und Aufwachen</translation>
+    </message>
+    <message>
+        <source>The system bus answers: Tonvera notices when the computer wakes.</source>
+        <comment>Readiness: wake ready</comment>
+        <translation>Der Systembus antwortet: Tonvera bemerkt, wenn der Rechner aufwacht.</translation>
+    </message>
+    <message>
+        <source>The system bus does not answer, so Tonvera cannot notice waking up. Use Connect now after sleep.</source>
+        <comment>Readiness: wake missing</comment>
+        <translation>Der Systembus antwortet nicht, daher bemerkt Tonvera das Aufwachen nicht. Nutze nach dem Ruhezustand „Jetzt verbinden“.</translation>
+    </message>
+    <message>
+        <source>Open Sound Settings</source>
+        <comment>Readiness: open sound settings</comment>
+        <translation>Toneinstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>All set — you can continue.</source>
+        <comment>Readiness: all ready</comment>
+        <translation>Alles bereit — du kannst fortfahren.</translation>
+    </message>
+    <message>
+        <source>You can continue anyway; Tonvera does what it can without the missing part.</source>
+        <comment>Readiness: continue anyway</comment>
+        <translation>Du kannst trotzdem fortfahren; Tonvera tut ohne den fehlenden Teil, was es kann.</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <comment>Readiness badge: ready</comment>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>No tray icon area</source>
+        <comment>Readiness badge: tray missing</comment>
+        <translation>Kein Systembereich</translation>
+    </message>
+    <message>
+        <source>Sound server not answering</source>
+        <comment>Readiness badge: sound missing</comment>
+        <translation>Sound-Server antwortet nicht</translation>
+    </message>
+    <message>
+        <source>No wake signals</source>
+        <comment>Readiness badge: wake missing</comment>
+        <translation>Keine Aufwach-Signale</translation>
+    </message>
+    <message>
+        <source>Switch to the speaker whenever it appears</source>
+        <comment>Settings: follow speaker</comment>
+        <translation>Zum Lautsprecher wechseln, sobald er erscheint</translation>
+    </message>
+    <message>
+        <source>Tell me when the speaker stays away</source>
+        <comment>Settings: stays-away notice</comment>
+        <translation>Melden, wenn der Lautsprecher ausbleibt</translation>
     </message>
 </context>
 </TS>

@@ -81,7 +81,7 @@
     <message>
         <source>Find AirPlay devices…</source>
         <comment>Menu: discover devices</comment>
-        <translation type="unfinished"></translation>
+        <translation>Find outputs…</translation>
         <extra-key>menu.find_devices</extra-key>
     </message>
     <message>
@@ -97,7 +97,7 @@
     <message>
         <source>Open Accessibility Settings…</source>
         <comment>Menu: open accessibility settings</comment>
-        <translation type="unfinished"></translation>
+        <translation>Open Sound Settings…</translation>
         <extra-key>menu.accessibility_settings</extra-key>
     </message>
     <message>
@@ -125,17 +125,17 @@
     <message>
         <source>No AirPlay devices found</source>
         <comment>Alert: no devices title</comment>
-        <translation type="unfinished"></translation>
+        <translation>No outputs found</translation>
     </message>
     <message>
         <source>The Sound menu contained no sound-device-* entries. Please check Wi-Fi/AirPlay or enter the name manually.</source>
         <comment>Alert: no devices body</comment>
-        <translation>The sound server offered no outputs. Please check Wi-Fi/AirPlay or enter the name manually.</translation>
+        <translation>The sound server offered no outputs. Check that the speaker is on and connected (network, Bluetooth or USB), or enter the name manually.</translation>
     </message>
     <message>
         <source>AirPlay devices found</source>
         <comment>Alert: devices found title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Outputs found</translation>
     </message>
     <message>
         <source>Available outputs:</source>
@@ -201,7 +201,7 @@
     </message>
     <message>
         <source>Your Mac doesn&apos;t always remember the AirPlay output after sleep or restart. This small menu bar app automatically restores your preferred speaker.</source>
-        <translation>Your computer doesn&apos;t always remember the AirPlay output after sleep or restart. This small tray app automatically restores your preferred speaker.</translation>
+        <translation>Your computer doesn&apos;t always stay on your speaker after sleep or restart. This small tray app automatically switches back to your preferred speaker.</translation>
     </message>
     <message>
         <source>After sleep</source>
@@ -285,7 +285,7 @@
     </message>
     <message>
         <source>Open Accessibility Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Open Sound Settings</translation>
     </message>
     <message>
         <source>Check again</source>
@@ -297,11 +297,11 @@
     </message>
     <message>
         <source>Choose AirPlay speaker</source>
-        <translation type="unfinished"></translation>
+        <translation>Choose your speaker</translation>
     </message>
     <message>
         <source>Enter the name of your speaker — e.g. Living Room, Office or HomePod.</source>
-        <translation type="unfinished"></translation>
+        <translation>Enter the name of your speaker — e.g. Living Room, Office or Bluetooth Speaker.</translation>
     </message>
     <message>
         <source>Sound icon in the menu bar</source>
@@ -345,15 +345,15 @@
     </message>
     <message>
         <source>Search for AirPlay devices</source>
-        <translation type="unfinished"></translation>
+        <translation>Search for outputs</translation>
     </message>
     <message>
         <source>Accessibility permission required</source>
-        <translation type="unfinished"></translation>
+        <translation>Permission to control the sound required</translation>
     </message>
     <message>
         <source>Tip: keep the speaker on the same Wi-Fi network, then search again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Tip: switch the speaker on and connect it (network, Bluetooth or USB), then search again.</translation>
     </message>
     <message>
         <source>Found outputs:</source>
@@ -385,7 +385,7 @@
     <message>
         <source>No devices found — enter the name manually or check Wi-Fi.</source>
         <comment>Onboarding: discovery empty</comment>
-        <translation type="unfinished"></translation>
+        <translation>No devices found — enter the name manually or check the speaker&apos;s connection.</translation>
     </message>
     <message>
         <source>No devices found.</source>
@@ -420,7 +420,7 @@
     </message>
     <message>
         <source>Find AirPlay devices</source>
-        <translation type="unfinished"></translation>
+        <translation>Find outputs</translation>
     </message>
     <message>
         <source>Available outputs:</source>
@@ -465,6 +465,116 @@
     </message>
     <message>
         <source>• %@</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Desktop</source>
+        <comment>Onboarding: readiness step</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What Tonvera needs</source>
+        <comment>Readiness: title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tonvera needs no special permission. It relies on these parts of your desktop:</source>
+        <comment>Readiness: introduction</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking…</source>
+        <comment>Readiness: checking</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tray icon</source>
+        <comment>Readiness: tray title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your panel shows Tonvera&apos;s icon.</source>
+        <comment>Readiness: tray ready</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No panel shows tray icons. On GNOME, install the AppIndicator extension (package gnome-shell-extension-appindicator), switch it on in Extensions and log in again. Until then Tonvera works without its icon; start it again to open Settings.</source>
+        <comment>Readiness: tray missing</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound server</source>
+        <comment>Readiness: sound title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PulseAudio or PipeWire answers.</source>
+        <comment>Readiness: sound ready</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Neither PulseAudio nor PipeWire answers. Both normally start with your session: log in again or start yours, then check again.</source>
+        <comment>Readiness: sound missing</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sleep and wake signals</source>
+        <comment>Readiness: wake title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The system bus answers: Tonvera notices when the computer wakes.</source>
+        <comment>Readiness: wake ready</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The system bus does not answer, so Tonvera cannot notice waking up. Use Connect now after sleep.</source>
+        <comment>Readiness: wake missing</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Sound Settings</source>
+        <comment>Readiness: open sound settings</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All set — you can continue.</source>
+        <comment>Readiness: all ready</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You can continue anyway; Tonvera does what it can without the missing part.</source>
+        <comment>Readiness: continue anyway</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <comment>Readiness badge: ready</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No tray icon area</source>
+        <comment>Readiness badge: tray missing</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound server not answering</source>
+        <comment>Readiness badge: sound missing</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No wake signals</source>
+        <comment>Readiness badge: wake missing</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch to the speaker whenever it appears</source>
+        <comment>Settings: follow speaker</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tell me when the speaker stays away</source>
+        <comment>Settings: stays-away notice</comment>
         <translation type="unfinished"></translation>
     </message>
 </context>

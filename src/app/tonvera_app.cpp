@@ -20,6 +20,7 @@
 #include "platform/linux/fetcher_http_client.h"
 #include "platform/linux/freedesktop_notifications.h"
 #include "platform/linux/json_file_user_defaults.h"
+#include "platform/linux/linux_desktop_readiness.h"
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/linux/process_signals.h"
 #include "platform/linux/pulse_sound_menu.h"
@@ -198,6 +199,8 @@ int TonveraApp::run(int argc, char** argv) {
                 .application = std::make_shared<QtApplication>(),
                 .logSink = logSink,
                 .currentVersion = updateChecker->currentVersion(),
+                .readiness =
+                    std::make_shared<LinuxDesktopReadiness>(LinuxDesktopReadiness::Options{}),
             },
         .alerts = std::make_shared<QtAlerts>(localizer),
         .windows = windows,

@@ -52,7 +52,13 @@ OnboardingView::OnboardingView(std::shared_ptr<AppSettings> settings,
       helper_(services_.selectors.makeHelper()),
       logger_(makeAirPlayLogger(services_.logSink)),
       texts_(OnboardingTexts::load(*services_.localizer)),
-      permissionGranted_(helper_.isTrusted()) {}
+      permissionGranted_(helper_.isTrusted()) {
+    if (services_.readiness) {
+        readinessTexts_ = ReadinessTexts::load(*services_.localizer);
+        readiness_ = std::make_unique<ReadinessCheck>(services_.readiness, services_.tasks,
+                                                      services_.mainQueue, [this] { changed(); });
+    }
+}
 
 OnboardingView::~OnboardingView() = default;
 
@@ -128,6 +134,7 @@ void OnboardingView::setCurrentStep(std::int64_t step) {
     changed();
     if (step == permission) {
         checkPermission();
+        checkReadiness();
     } else if (step == speaker) {
         checkSoundMenu();
     }
@@ -157,6 +164,22 @@ void OnboardingView::appeared() {
 void OnboardingView::disappeared() {
     polling_ = false;
     ++pollGeneration_;
+}
+
+void OnboardingView::activated() {
+    if (shownPage() == permission) {
+        checkReadiness();
+    }
+}
+
+void OnboardingView::checkReadiness() {
+    if (readiness_) {
+        readiness_->recheck();
+    }
+}
+
+std::optional<ReadinessReport> OnboardingView::readinessReport() const {
+    return readiness_ ? readiness_->report() : std::nullopt;
 }
 
 void OnboardingView::scheduleNextPoll(std::uint64_t generation) {
@@ -329,6 +352,12 @@ void OnboardingView::openAccessibilitySettings() {
 void OnboardingView::openMenuBarSettings() {
     services_.tasks->submit(
         [helper = helper_](const std::stop_token&) { helper.openMenuBarSettings(); });
+}
+
+void OnboardingView::openSoundSettings() {
+    services_.tasks->submit([workspace = services_.selectors.workspace](const std::stop_token&) {
+        static_cast<void>(workspace->openURL(kSoundSettingsAddress));
+    });
 }
 
 void OnboardingView::setConnectOnWake(bool on) {

@@ -15,6 +15,7 @@
 #include "settings/app_settings.h"
 #include "settings/observer_list.h"
 #include "ui/onboarding_texts.h"
+#include "ui/readiness_check.h"
 #include "ui/view_services.h"
 
 namespace tonvera {
@@ -49,6 +50,8 @@ class OnboardingView final : public WindowContent,
     void appeared();
     // The window left the screen (hidden or closed): stop the polling.
     void disappeared();
+    // The window became the active one: the person may have changed the desktop meanwhile.
+    void activated();
 
     // Navigation. Each refuses what its button would not offer at the moment.
     void nextStep();
@@ -63,6 +66,16 @@ class OnboardingView final : public WindowContent,
     void chooseDevice(const std::string& name);
     void openAccessibilitySettings();
     void openMenuBarSettings();
+    void openSoundSettings();
+
+    // Where the desktop's readiness replaces the permission (step 1 and its label), a fresh
+    // look at it; it never holds up "Continue".
+    bool showsReadiness() const { return readiness_ != nullptr; }
+    void checkReadiness();
+    // Absent before the first look ends, and where no readiness is shown.
+    std::optional<ReadinessReport> readinessReport() const;
+    bool isCheckingReadiness() const { return readiness_ && readiness_->isChecking(); }
+    const ReadinessTexts& readinessTexts() const { return readinessTexts_; }
 
     // The controls bound to the settings; each change is stored at once.
     void setConnectOnWake(bool on);
@@ -118,6 +131,8 @@ class OnboardingView final : public WindowContent,
     AccessibilityHelper helper_;
     Logger logger_;
     OnboardingTexts texts_;
+    ReadinessTexts readinessTexts_;
+    std::unique_ptr<ReadinessCheck> readiness_;
 
     std::int64_t currentStep_ = welcome;
     bool permissionGranted_ = false;

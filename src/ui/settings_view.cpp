@@ -27,8 +27,8 @@ WindowOptions SettingsView::windowOptions() {
         .closable = true,
         .miniaturizable = true,
         .resizable = false,
-        .contentWidth = 460,
-        .contentHeight = 380,
+        .contentWidth = 480,
+        .contentHeight = 600,
     };
 }
 
@@ -51,6 +51,10 @@ SettingsView::SettingsView(std::shared_ptr<AppSettings> settings,
         .connectAtLogin =
             localized(TONVERA_TRANSLATE("Tonvera", "Connect automatically at login", "")),
         .launchAtLogin = localized(TONVERA_TRANSLATE("Tonvera", "Open at Mac startup", "")),
+        .connectWhenSpeakerAppears = localized(TONVERA_TRANSLATE(
+            "Tonvera", "Switch to the speaker whenever it appears", "Settings: follow speaker")),
+        .notifyWhenSpeakerStaysAway = localized(TONVERA_TRANSLATE(
+            "Tonvera", "Tell me when the speaker stays away", "Settings: stays-away notice")),
         .findDevices = localized(TONVERA_TRANSLATE("Tonvera", "Find AirPlay devices", "")),
         .availableOutputs = localized(TONVERA_TRANSLATE("Tonvera", "Available outputs:", "")),
         .use = localized(TONVERA_TRANSLATE("Tonvera", "Use", "")),
@@ -59,6 +63,11 @@ SettingsView::SettingsView(std::shared_ptr<AppSettings> settings,
             localized(TONVERA_TRANSLATE("Tonvera", "Open Accessibility Settings", "")),
         .quit = localized(TONVERA_TRANSLATE("Tonvera", "Quit", "")),
     };
+    if (services_.readiness) {
+        readinessTexts_ = ReadinessTexts::load(*services_.localizer);
+        readiness_ = std::make_unique<ReadinessCheck>(services_.readiness, services_.tasks,
+                                                      services_.mainQueue, [this] { changed(); });
+    }
 }
 
 void SettingsView::watchSettings() {
@@ -73,6 +82,13 @@ void SettingsView::watchSettings() {
 void SettingsView::windowShown() {
     if (orchestrator_) {
         orchestrator_->updateRetryDelays(settings_->retryDelays());
+    }
+    windowActivated();
+}
+
+void SettingsView::windowActivated() {
+    if (readiness_) {
+        readiness_->recheck();
     }
 }
 
@@ -179,8 +195,15 @@ void SettingsView::checkForUpdates() {
     }
 }
 
-void SettingsView::openAccessibilitySettings() {
+void SettingsView::openSettingsPane() {
     // Opening a settings panel starts a desktop tool; that wait belongs off the main thread.
+    if (readiness_) {
+        services_.tasks->submit(
+            [workspace = services_.selectors.workspace](const std::stop_token&) {
+                static_cast<void>(workspace->openURL(kSoundSettingsAddress));
+            });
+        return;
+    }
     services_.tasks->submit(
         [helper = helper_](const std::stop_token&) { helper.openAccessibilitySettings(); });
 }
@@ -206,13 +229,46 @@ void SettingsView::setLaunchAtLogin(bool on) {
     settings_->setLaunchAtLogin(on);
 }
 
-std::string SettingsView::permissionText(bool trusted) const {
-    return trusted ? localized(TONVERA_TRANSLATE("Tonvera", "Permission granted", ""))
-                   : localized(TONVERA_TRANSLATE("Tonvera", "Permission missing", ""));
+void SettingsView::setConnectWhenSpeakerAppears(bool on) {
+    settings_->setConnectWhenSpeakerAppears(on);
 }
 
-std::string SettingsView::permissionHint(bool trusted) const {
-    return trusted
+void SettingsView::setNotifyWhenSpeakerStaysAway(bool on) {
+    settings_->setNotifyWhenSpeakerStaysAway(on);
+}
+
+SettingsView::Badge SettingsView::badge() const {
+    if (!readiness_) {
+        return helper_.isTrusted()
+                   ? Badge{localized(TONVERA_TRANSLATE("Tonvera", "Permission granted", "")),
+                           Tone::success}
+                   : Badge{localized(TONVERA_TRANSLATE("Tonvera", "Permission missing", "")),
+                           Tone::warning};
+    }
+    const auto& report = readiness_->report();
+    if (!report) {
+        return {readinessTexts_.checking, Tone::pending};
+    }
+    // The part whose absence costs the most is named first: without the sound server nothing
+    // can be switched at all.
+    if (!report->soundServer) {
+        return {readinessTexts_.badgeSoundMissing, Tone::warning};
+    }
+    if (!report->systemBus) {
+        return {readinessTexts_.badgeWakeMissing, Tone::warning};
+    }
+    if (!report->trayHost) {
+        return {readinessTexts_.badgeTrayMissing, Tone::warning};
+    }
+    return {readinessTexts_.badgeReady, Tone::success};
+}
+
+std::string SettingsView::discoveryHint() const {
+    if (readiness_) {
+        const auto& report = readiness_->report();
+        return report && !report->soundServer ? readinessTexts_.badgeSoundMissing : std::string();
+    }
+    return helper_.isTrusted()
                ? std::string()
                : localized(TONVERA_TRANSLATE("Tonvera", "Accessibility permission required", ""));
 }

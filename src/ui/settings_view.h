@@ -14,6 +14,7 @@
 #include "settings/app_settings.h"
 #include "settings/observer_list.h"
 #include "settings/subscription.h"
+#include "ui/readiness_check.h"
 #include "ui/view_services.h"
 
 namespace tonvera {
@@ -28,6 +29,8 @@ struct SettingsTexts {
     std::string connectOnWake;
     std::string connectAtLogin;
     std::string launchAtLogin;
+    std::string connectWhenSpeakerAppears;
+    std::string notifyWhenSpeakerStaysAway;
     std::string findDevices;
     std::string availableOutputs;
     std::string use;
@@ -37,8 +40,9 @@ struct SettingsTexts {
 };
 
 // The Settings window's state and operations, without a toolkit: the device name and the
-// three switches (kept in the shared settings), a connect with its status line, a discovery
-// with its found list, the permission badge, the version line and the window's buttons.
+// switches (kept in the shared settings), a connect with its status line, a discovery with its
+// found list, the badge (the permission, or the desktop's readiness where no permission can be
+// missing), the version line and the window's buttons.
 //
 // Everything here runs on the main thread. Blocking work (a reconnect, a discovery) runs on
 // the task runner; its result comes back on the main queue to a view held weakly, so a task
@@ -60,26 +64,35 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     SettingsView(const SettingsView&) = delete;
     SettingsView& operator=(const SettingsView&) = delete;
 
-    // The window came on screen: the orchestrator takes the settings' current retry delays.
+    // The window came on screen: the orchestrator takes the settings' current retry delays,
+    // and the desktop's readiness is looked at afresh.
     void windowShown();
+    // The window became the active one: the readiness may have changed meanwhile.
+    void windowActivated();
 
     // Operations behind the controls.
     void startConnect();
     void startDiscovery();
     void useDevice(const std::string& name);
     void checkForUpdates();
-    void openAccessibilitySettings();
+    // The settings pane the badge leads to: the accessibility permission's, or the sound
+    // settings where the readiness is shown.
+    void openSettingsPane();
     void quit();
     void setDeviceName(const std::string& name);
     void setConnectOnWake(bool on);
     void setConnectAtLogin(bool on);
     void setLaunchAtLogin(bool on);
+    void setConnectWhenSpeakerAppears(bool on);
+    void setNotifyWhenSpeakerStaysAway(bool on);
 
     // State.
     std::string deviceName() const { return settings_->deviceName(); }
     bool connectOnWake() const { return settings_->connectOnWake(); }
     bool connectAtLogin() const { return settings_->connectAtLogin(); }
     bool launchAtLogin() const { return settings_->launchAtLogin(); }
+    bool connectWhenSpeakerAppears() const { return settings_->connectWhenSpeakerAppears(); }
+    bool notifyWhenSpeakerStaysAway() const { return settings_->notifyWhenSpeakerStaysAway(); }
     bool isConnecting() const { return isConnecting_; }
     const std::optional<std::string>& statusMessage() const { return statusMessage_; }
     const std::vector<std::string>& availableDevices() const { return availableDevices_; }
@@ -89,15 +102,19 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     bool canConnect() const { return !isConnecting_ && !settings_->deviceName().empty(); }
     bool canDiscover() const { return !isDiscovering_; }
 
-    // Asked afresh on every call, so each redraw shows the permission as it is now.
-    bool isTrusted() const { return helper_.isTrusted(); }
+    // The header's badge and the hint beside the discovery button (empty when nothing stands
+    // in the way of a discovery). The permission is asked afresh on every call, so each redraw
+    // shows it as it is now; the readiness is the last look's.
+    enum class Tone { pending, success, warning };
+    struct Badge {
+        std::string text;
+        Tone tone = Tone::pending;
+    };
+    Badge badge() const;
+    std::string discoveryHint() const;
 
     // Texts.
     const SettingsTexts& texts() const { return texts_; }
-    // The badge's text and the hint beside the discovery button (empty while trusted), for a
-    // trust state asked once per redraw.
-    std::string permissionText(bool trusted) const;
-    std::string permissionHint(bool trusted) const;
     std::string versionText() const;
     // The list entry for one found output; the name itself is never looked up.
     std::string deviceRowText(const std::string& name) const;
@@ -123,6 +140,8 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     ViewServices services_;
     AccessibilityHelper helper_;
     SettingsTexts texts_;
+    ReadinessTexts readinessTexts_;
+    std::unique_ptr<ReadinessCheck> readiness_;
 
     bool isConnecting_ = false;
     std::optional<std::string> statusMessage_;

@@ -5,6 +5,7 @@
 
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "platform/desktop_readiness.h"
 #include "platform/localizer.h"
 #include "platform/logger.h"
 #include "platform/main_queue.h"
@@ -26,6 +27,9 @@ struct ViewServices {
     std::shared_ptr<LogSink> logSink;
     // The installed version as users see it ("?" when the build carries none).
     std::string currentVersion;
+    // Where no permission can be missing (Linux), the windows show what the desktop offers
+    // instead of the permission; null keeps the permission flow.
+    std::shared_ptr<DesktopReadiness> readiness;
 };
 
 }  // namespace tonvera

@@ -52,6 +52,8 @@ TEST(DesktopWorkspaceTest, AFailingOpenerFallsThroughAndOneStillRunningCountsAsO
     EXPECT_TRUE(workspace.openURL("x-apple.systempreferences:com.apple.Sound-Settings.extension"));
     EXPECT_EQ(readFifo(fifo, 5s), "started\n");
 
+    // The permission's pane leads to the same sound tools; here all of them fail.
+    tool("pavucontrol", "exit 1");
     EXPECT_FALSE(workspace.openURL(
         "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
     EXPECT_FALSE(workspace.openURL("https://example.invalid/Tonvera.zip"));
@@ -62,7 +64,7 @@ TEST(DesktopWorkspaceTest, AFailingOpenerFallsThroughAndOneStillRunningCountsAsO
         EXPECT_FALSE(workspace.openURL(none)) << none;
     }
     EXPECT_EQ(testing::readFile(tried),
-              "gnome-control-center sound\npavucontrol \ngnome-control-center universal-access\n"
+              "gnome-control-center sound\npavucontrol \ngnome-control-center sound\npavucontrol \n"
               "xdg-open https://example.invalid/Tonvera.zip\n");
 }
 

@@ -9,6 +9,7 @@
 #include "platform/testing/memory_user_defaults.h"
 #include "platform/testing/recording_application.h"
 #include "platform/testing/recording_workspace.h"
+#include "platform/testing/scripted_desktop_readiness.h"
 #include "platform/testing/scripted_launcher.h"
 #include "platform/testing/scripted_sound_menu.h"
 #include "platform/testing/sound_menu_scene.h"
@@ -42,11 +43,14 @@ struct ViewHarness {
     int updateChecks = 0;
     int finishCalls = 0;
     std::string version = "1.2.3";
+    // Set it to show the desktop's readiness instead of the permission.
+    std::shared_ptr<ScriptedDesktopReadiness> readiness;
 
     ViewHarness() { time->setAutoAdvance(true); }
 
     ViewServices services() const {
-        return ViewServices{time, time, tasks, selectors, localizer, application, log, version};
+        return ViewServices{time,        time, tasks,   selectors, localizer,
+                            application, log,  version, readiness};
     }
 
     // Lets queued background work run and delivers its results on the main queue.

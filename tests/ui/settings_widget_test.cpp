@@ -1,13 +1,11 @@
 #include "platform/qt/widgets/settings_widget.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QDir>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/qt/widgets/switch_toggle.h"
 #include "support/settings_view_harness.h"
 
 namespace tonvera::testing {
@@ -49,7 +48,8 @@ struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
     // Every visible control lies inside the window (found rows inside their list, which
     // scrolls) and has the room its text asks for.
     void expectNothingCutOff() const {
-        ASSERT_EQ(window->size(), QSize(460, 380));
+        ASSERT_EQ(window->size(), QSize(SettingsView::windowOptions().contentWidth,
+                                        SettingsView::windowOptions().contentHeight));
         auto* list = child<QScrollArea>("deviceList");
         for (QWidget* widget : window->findChildren<QWidget*>()) {
             if (!widget->isVisibleTo(window.get()) || widget->inherits("QScrollBar")) {
@@ -132,10 +132,10 @@ TEST_F(SettingsWidgetTest, TypingWritesOncePerKeystrokeAndRedrawsKeepTheCursor) 
     EXPECT_EQ(field->cursorPosition(), 4);
 
     // A name set elsewhere appears in the field without being written again.
-    child<QPushButton>("findDevices")->click();
+    child<QAbstractButton>("findDevices")->click();
     SoundMenuScene::build(*menu, {"Küche"});
     settle();
-    window->findChildren<QPushButton*>("useDevice").at(0)->click();
+    window->findChildren<QAbstractButton*>("useDevice").at(0)->click();
     time->advanceBy(0ns);
     EXPECT_EQ(field->text().toStdString(), "Küche");
     EXPECT_EQ(writes(), before + 3);
@@ -146,7 +146,7 @@ TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
     settings->setDeviceName("");
     open();
     EXPECT_THAT(orchestrator->retryDelays(), ::testing::ElementsAre(0.0, 1.0));
-    auto* connect = child<QPushButton>("connectNow");
+    auto* connect = child<QAbstractButton>("connectNow");
     EXPECT_FALSE(connect->isEnabled());
 
     QTest::keyClicks(child<QLineEdit>("deviceName"), "Office");
@@ -156,20 +156,22 @@ TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
     connect->click();
     EXPECT_FALSE(connect->isEnabled());
     EXPECT_TRUE(child("status")->isVisible());
-    auto* find = child<QPushButton>("findDevices");
+    auto* find = child<QAbstractButton>("findDevices");
     find->click();
     EXPECT_FALSE(find->isEnabled());
 
-    for (const char* name : {"connectOnWake", "connectAtLogin", "launchAtLogin"}) {
-        child<QCheckBox>(name)->click();
+    for (const char* name : {"connectOnWake", "connectAtLogin", "launchAtLogin",
+                             "connectWhenSpeakerAppears", "notifyWhenSpeakerStaysAway"}) {
+        child<SwitchToggle>(name)->click();
     }
     time->advanceBy(0ns);
     EXPECT_FALSE(settings->connectOnWake() || settings->connectAtLogin() ||
-                 settings->launchAtLogin());
+                 settings->launchAtLogin() || settings->notifyWhenSpeakerStaysAway());
+    EXPECT_TRUE(settings->connectWhenSpeakerAppears());
 
-    child<QPushButton>("checkForUpdates")->click();
-    child<QPushButton>("openAccessibilitySettings")->click();
-    child<QPushButton>("quit")->click();
+    child<QAbstractButton>("checkForUpdates")->click();
+    child<QAbstractButton>("openAccessibilitySettings")->click();
+    child<QAbstractButton>("quit")->click();
     EXPECT_EQ(updateChecks, 1);
     EXPECT_EQ(application->terminations, 1);
     settle();

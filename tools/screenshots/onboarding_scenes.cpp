@@ -15,13 +15,16 @@ using testing::hostApplication;
 using testing::OnboardingHarness;
 using testing::SoundMenuScene;
 
-// One state of the onboarding window: its surroundings before the window opens, and what
-// happens in the open window; some are also drawn with the page scrolled to its end.
+// One state of the onboarding window, as a Linux desktop composes it (the desktop's readiness
+// in place of the permission): its surroundings before the window opens, and what happens in
+// the open window. A page taller than the window is also drawn scrolled to its end; `inView`
+// names the widget the picture is about, scrolled into view when the page is taller.
 struct OnboardingScene {
     std::string name;
     std::function<void(OnboardingHarness&)> prepare;
     std::function<void(OnboardingHarness&, OnboardingView&)> play;
     bool alsoScrolled = false;
+    const char* inView = nullptr;
 };
 
 void withSoundMenu(OnboardingHarness& harness) {
@@ -43,40 +46,43 @@ void toSpeakerPage(OnboardingHarness& harness, OnboardingView& view) {
 std::vector<OnboardingScene> onboardingStates() {
     std::vector<OnboardingScene> scenes;
     scenes.push_back({"welcome", withSoundMenu, [](auto&, auto&) {}});
-    scenes.push_back({"permission-missing",
+    scenes.push_back({"readiness-checking", withSoundMenu,
+                      [](auto&, OnboardingView& view) { view.nextStep(); }});
+    scenes.push_back(
+        {"readiness-ready", withSoundMenu, [](OnboardingHarness& harness, OnboardingView& view) {
+             view.nextStep();
+             harness.settle();
+         }});
+    scenes.push_back({"readiness-missing",
                       [](OnboardingHarness& harness) {
-                          withSoundMenu(harness);
-                          harness.menu->setTrusted(false);
+                          withoutSoundItem(harness);
+                          harness.readiness->trayHost = false;
+                          harness.readiness->soundServer = false;
                       },
-                      [](auto&, OnboardingView& view) { view.nextStep(); }});
-    scenes.push_back({"permission-granted", withSoundMenu,
-                      [](auto&, OnboardingView& view) { view.nextStep(); }});
-    scenes.push_back({"speaker-found", withSoundMenu, toSpeakerPage, true});
-    scenes.push_back({"speaker-missing", withoutSoundItem, toSpeakerPage, true});
-    scenes.push_back({"speaker-unknown", withSoundMenu,
                       [](OnboardingHarness& harness, OnboardingView& view) {
-                          toSpeakerPage(harness, view);
-                          // Revoked after step 1, then "Check again".
-                          harness.menu->setTrusted(false);
-                          view.checkPermission();
-                          view.checkSoundMenu();
+                          view.nextStep();
                           harness.settle();
-                      },
-                      true});
+                      }});
+    scenes.push_back({"speaker-found", withSoundMenu, toSpeakerPage});
+    scenes.push_back({"speaker-missing", withoutSoundItem, toSpeakerPage, true});
     scenes.push_back(
         {"speaker-searching", withSoundMenu, [](OnboardingHarness& harness, OnboardingView& view) {
              toSpeakerPage(harness, view);
              view.startDiscovery();
          }});
-    scenes.push_back({"speaker-devices", withSoundMenu,
+    scenes.push_back({"speaker-devices",
+                      [](OnboardingHarness& harness) {
+                          SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Büro", "Küche",
+                                                                "Bluetooth-Box", "USB Audio"});
+                          harness.menu->selectOutput("Büro");
+                      },
                       [](OnboardingHarness& harness, OnboardingView& view) {
                           toSpeakerPage(harness, view);
                           view.startDiscovery();
                           harness.settle();
                           view.chooseDevice("Büro");
                           harness.settle();
-                      },
-                      true});
+                      }});
     scenes.push_back(
         {"speaker-no-devices", withSoundMenu, [](OnboardingHarness& harness, OnboardingView& view) {
              harness.menu->setEntriesAppearAfter(std::chrono::seconds(30));
@@ -84,17 +90,18 @@ std::vector<OnboardingScene> onboardingStates() {
              view.startDiscovery();
              harness.settle();
          }});
-    scenes.push_back(
-        {"speaker-error", withoutSoundItem, [](OnboardingHarness& harness, OnboardingView& view) {
-             harness.launcher->answer = [] {
-                 return exited(1, "",
-                               "System Events got an error: Can’t get "
-                               "menu bar 1 of process \"ControlCenter\".");
-             };
-             toSpeakerPage(harness, view);
-             view.startDiscovery();
-             harness.settle();
-         }});
+    scenes.push_back({"speaker-error", withoutSoundItem,
+                      [](OnboardingHarness& harness, OnboardingView& view) {
+                          harness.launcher->answer = [] {
+                              return exited(1, "",
+                                            "System Events got an error: Can’t get "
+                                            "menu bar 1 of process \"ControlCenter\".");
+                          };
+                          toSpeakerPage(harness, view);
+                          view.startDiscovery();
+                          harness.settle();
+                      },
+                      false, "statusMessage"});
     scenes.push_back(
         {"speaker-testing", withSoundMenu, [](OnboardingHarness& harness, OnboardingView& view) {
              toSpeakerPage(harness, view);
@@ -123,6 +130,7 @@ Scene sceneOf(const OnboardingScene& state, bool scrolled) {
         "onboarding-" + state.name + (scrolled ? "-scrolled" : ""), [state, scrolled] {
             auto harness = std::make_shared<OnboardingHarness>();
             harness->localizer = englishLocalizer();
+            harness->readiness = std::make_shared<testing::ScriptedDesktopReadiness>();
             state.prepare(*harness);
             auto view = harness->makeView();
             SceneWindow window{
@@ -132,11 +140,13 @@ Scene sceneOf(const OnboardingScene& state, bool scrolled) {
                 {}};
             window.afterShow = [state, scrolled, harness, view, widget = window.widget.get()] {
                 state.play(*harness, *view);
+                auto* scroll = widget->findChild<QScrollArea*>(QStringLiteral("pageScrollArea"));
+                QApplication::processEvents();
                 if (scrolled) {
-                    auto* scroll =
-                        widget->findChild<QScrollArea*>(QStringLiteral("pageScrollArea"));
-                    QApplication::processEvents();
                     scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+                } else if (state.inView != nullptr) {
+                    scroll->ensureWidgetVisible(
+                        widget->findChild<QWidget*>(QString::fromLatin1(state.inView)), 0, 24);
                 }
             };
             return window;

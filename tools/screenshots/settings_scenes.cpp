@@ -23,7 +23,11 @@ struct SettingsWorld : SettingsViewHarness {
     SettingsWorld(const std::vector<std::string>& outputs, bool german) {
         localizer = german ? germanLocalizer() : englishLocalizer();
         version = std::string(build_config::kVersion.value_or("?"));
-        SoundMenuScene::build(*menu, outputs);
+        readiness = std::make_shared<ScriptedDesktopReadiness>();
+        // No outputs: no sound server behind the Sound menu at all.
+        if (!outputs.empty()) {
+            SoundMenuScene::build(*menu, outputs);
+        }
         settings->setDeviceName("Wohnzimmer");
         view = makeView(orchestrator);
         time->advanceBy(0ns);
@@ -38,7 +42,11 @@ Scene settingsScene(std::string name, std::vector<std::string> outputs,
                                         QSize(SettingsView::windowOptions().contentWidth,
                                               SettingsView::windowOptions().contentHeight),
                                         world, nullptr};
-                     window.afterShow = [world, play] { play(*world); };
+                     // The desktop's readiness is looked at when the window shows.
+                     window.afterShow = [world, play] {
+                         world->settle();
+                         play(*world);
+                     };
                      return window;
                  }};
 }
@@ -46,8 +54,9 @@ Scene settingsScene(std::string name, std::vector<std::string> outputs,
 }  // namespace
 
 std::vector<Scene> settingsScenes() {
+    // Five outputs: the list shows them all without scrolling.
     const std::vector<std::string> outputs{"Wohnzimmer", "Küche", "Büro & Bibliothek",
-                                           "MacBook Pro Speakers"};
+                                           "Bluetooth-Box", "Built-in Audio Analog Stereo"};
     return {
         settingsScene("empty", outputs, [](SettingsWorld&) {}),
         settingsScene("discovering", outputs,
@@ -58,23 +67,24 @@ std::vector<Scene> settingsScenes() {
                           world.settle();
                       }),
         settingsScene("status", outputs, [](SettingsWorld& world) { world.view->startConnect(); }),
-        // The longest texts in the fullest state: found list, status line, permission missing.
+        // The longest texts in the fullest state: found list, status line, a part missing.
         settingsScene(
             "german", outputs,
             [](SettingsWorld& world) {
                 world.view->startDiscovery();
                 world.settle();
-                world.menu->setTrusted(false);
+                world.readiness->systemBus = false;
+                world.view->windowActivated();
+                world.settle();
                 world.view->startConnect();
             },
             true),
-        settingsScene("permission-missing", outputs,
+        settingsScene("sound-server-missing", {},
                       [](SettingsWorld& world) {
-                          world.menu->setTrusted(false);
+                          world.readiness->soundServer = false;
+                          world.view->windowActivated();
                           world.launcher->answer = [] {
-                              return exited(1, "",
-                                            "System Events got an error: osascript is not allowed "
-                                            "assistive access. (-1719)");
+                              return exited(1, "", "Connection refused");
                           };
                           world.view->startDiscovery();
                           world.settle();

@@ -46,13 +46,13 @@ std::vector<DesktopWorkspace::Command> DesktopWorkspace::commandsFor(std::string
         return {};
     }
     const std::string_view pane = address.substr(kPanePrefix.size());
-    if (pane == "com.apple.Sound-Settings.extension") {
+    // No Linux desktop asks for an accessibility permission: what a person can act on here is
+    // the sound output, so the permission's pane leads to the sound settings as well.
+    if (pane == "com.apple.Sound-Settings.extension" || pane.ends_with("?Privacy_Accessibility")) {
         return {{"gnome-control-center", {"sound"}},
                 {"systemsettings", {"kcm_pulseaudio"}},
-                {"pavucontrol", {}}};
-    }
-    if (pane.ends_with("?Privacy_Accessibility")) {
-        return {{"gnome-control-center", {"universal-access"}}, {"systemsettings", {"kcm_access"}}};
+                {"pavucontrol", {}},
+                {"xfce4-mixer", {}}};
     }
     return {};
 }

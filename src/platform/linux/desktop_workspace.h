@@ -12,9 +12,10 @@
 namespace tonvera {
 
 // Opens addresses with the desktop's own tools: web addresses in the user's browser, and the
-// settings panes that have a counterpart on a Linux desktop (sound, accessibility) in its
-// settings application. Panes without a counterpart, and openers that fail, report "not
-// opened", so callers fall back as they would elsewhere.
+// settings panes that have a counterpart on a Linux desktop (sound, and the accessibility
+// permission's pane, which leads to sound as well) in the first sound tool found. Panes without a
+// counterpart, and openers that fail, report "not opened", so callers fall back as they would
+// elsewhere.
 class DesktopWorkspace final : public Workspace {
   public:
     struct Command {

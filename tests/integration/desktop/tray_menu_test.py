@@ -41,8 +41,8 @@ class TrayMenuTest(unittest.TestCase):
                   for e in entries]
         self.assertEqual(labels, [
             "Tonvera", "---", "Output:", "✓ Bad & Küche", "---", "Connect now",
-            "Find AirPlay devices…", "---", "Reconnect after sleep", "Connect at login", "---",
-            "Open Accessibility Settings…", "Open Settings…", "Show Welcome / Onboarding…",
+            "Find outputs…", "---", "Reconnect after sleep", "Connect at login", "---",
+            "Open Sound Settings…", "Open Settings…", "Show Welcome / Onboarding…",
             "Check for Updates…", "---", "Quit Tonvera"])
         self.assertEqual(str(entries[3]["label"]), "✓ Bad _& Küche")  # "&" is text, not a key
         self.assertFalse(entries[0].get("enabled", True))

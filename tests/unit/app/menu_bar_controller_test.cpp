@@ -4,6 +4,7 @@
 
 #include "app_fixture.h"
 #include "selection/accessibility_error.h"
+#include "ui/settings_view.h"
 
 namespace tonvera::testing {
 namespace {
@@ -117,7 +118,7 @@ TEST_F(MenuBarControllerTest, SettingsOpensOnceWhileVisibleAndAnewAfterCloseOrMi
     ASSERT_EQ(windows->windows().size(), 1U);
     const auto first = windows->windows()[0];
     EXPECT_EQ(first->frontCount(), 2);
-    EXPECT_EQ(first->options().contentWidth, 460);
+    EXPECT_EQ(first->options().contentWidth, SettingsView::windowOptions().contentWidth);
     EXPECT_TRUE(first->options().miniaturizable);
 
     first->minimize();

@@ -11,6 +11,7 @@
 
 #include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/onboarding_permission_page.h"
+#include "platform/qt/widgets/onboarding_readiness_page.h"
 #include "platform/qt/widgets/onboarding_speaker_page.h"
 #include "platform/qt/widgets/onboarding_welcome_page.h"
 #include "platform/qt/widgets/palette.h"
@@ -71,10 +72,13 @@ OnboardingWidget::OnboardingWidget(std::shared_ptr<OnboardingView> view,
     welcomePage_->setObjectName(QStringLiteral("welcomePage"));
     permissionPage_ = new OnboardingPermissionPage(*view_);
     permissionPage_->setObjectName(QStringLiteral("permissionPage"));
+    readinessPage_ = new OnboardingReadinessPage(*view_);
+    readinessPage_->setObjectName(QStringLiteral("readinessPage"));
     speakerPage_ = new OnboardingSpeakerPage(*view_, options.picturePath);
     speakerPage_->setObjectName(QStringLiteral("speakerPage"));
     pages->addWidget(welcomePage_);
     pages->addWidget(permissionPage_);
+    pages->addWidget(readinessPage_);
     pages->addWidget(speakerPage_);
     pages->addStretch();
     content->setLayout(pages);
@@ -164,16 +168,24 @@ void OnboardingWidget::render() {
         scrollArea_->verticalScrollBar()->setStyleSheet(scrollBarStyle);
     }
     const OnboardingTexts& texts = view_->texts();
+    const bool readiness = view_->showsReadiness();
     stepIndicator_->setSteps(
-        {qText(texts.stepWelcome), qText(texts.stepPermissions), qText(texts.stepSpeaker)},
+        {qText(texts.stepWelcome),
+         qText(readiness ? view_->readinessTexts().step : texts.stepPermissions),
+         qText(texts.stepSpeaker)},
         view_->currentStep());
 
     const OnboardingView::Step page = view_->shownPage();
     welcomePage_->render(*view_);
-    permissionPage_->render(*view_);
+    if (readiness) {
+        readinessPage_->render(*view_);
+    } else {
+        permissionPage_->render(*view_);
+    }
     speakerPage_->render(*view_);
     welcomePage_->setVisible(page == OnboardingView::welcome);
-    permissionPage_->setVisible(page == OnboardingView::permission);
+    permissionPage_->setVisible(page == OnboardingView::permission && !readiness);
+    readinessPage_->setVisible(page == OnboardingView::permission && readiness);
     speakerPage_->setVisible(page == OnboardingView::speaker);
     if (view_->currentStep() != shownStep_) {
         shownStep_ = view_->currentStep();
@@ -202,6 +214,9 @@ void OnboardingWidget::hideEvent(QHideEvent* event) {
 
 void OnboardingWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        view_->activated();
+    }
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
         // Colours come from the palette at drawing time; labels carry them, so draw anew.
         render();

@@ -14,6 +14,7 @@ namespace tonvera {
 class OnboardingView;
 class OnboardingWelcomePage;
 class OnboardingPermissionPage;
+class OnboardingReadinessPage;
 class OnboardingSpeakerPage;
 class PillButton;
 class StepIndicator;
@@ -55,6 +56,7 @@ class OnboardingWidget final : public QWidget {
     QScrollArea* scrollArea_ = nullptr;
     OnboardingWelcomePage* welcomePage_ = nullptr;
     OnboardingPermissionPage* permissionPage_ = nullptr;
+    OnboardingReadinessPage* readinessPage_ = nullptr;
     OnboardingSpeakerPage* speakerPage_ = nullptr;
     QWidget* buttonBar_ = nullptr;
     PillButton* back_ = nullptr;

@@ -12,16 +12,18 @@ struct ColorPair {
     QRgb dark;
 };
 
+// Every text colour reaches 4.5:1 (WCAG AA for small text) on the window, page and card
+// backgrounds of its theme; tests/ui/contrast_test.cpp measures the drawn windows.
 ColorPair pairFor(NamedColor name) {
     switch (name) {
         case NamedColor::accent:
-            return {qRgb(0x1F, 0x6F, 0xEB), qRgb(0x4C, 0x9A, 0xFF)};
+            return {qRgb(0x1A, 0x62, 0xD4), qRgb(0x5A, 0xA2, 0xFF)};
         case NamedColor::gray:
-            return {qRgb(0x6B, 0x6B, 0x72), qRgb(0x9D, 0x9D, 0xA4)};
+            return {qRgb(0x5F, 0x5F, 0x66), qRgb(0xA3, 0xA3, 0xAA)};
         case NamedColor::success:
-            return {qRgb(0x2A, 0x8F, 0x46), qRgb(0x3D, 0xCB, 0x62)};
+            return {qRgb(0x1E, 0x7A, 0x3A), qRgb(0x3D, 0xCB, 0x62)};
         case NamedColor::warning:
-            return {qRgb(0xC7, 0x6E, 0x00), qRgb(0xFF, 0xA6, 0x1F)};
+            return {qRgb(0x9A, 0x55, 0x00), qRgb(0xFF, 0xA6, 0x1F)};
         case NamedColor::cardBackground:
             return {qRgb(0xF0, 0xF0, 0xF3), qRgb(0x2E, 0x2E, 0x32)};
     }
@@ -31,8 +33,9 @@ ColorPair pairFor(NamedColor name) {
 // Point sizes of the text styles for a 13-point body text; scaled to the desktop's font.
 double relativeSize(TextStyle style) {
     switch (style) {
+        // The smallest style stays as large as the caption: smaller text loses its contrast to
+        // antialiasing.
         case TextStyle::caption2:
-            return 10.0 / 13.0;
         case TextStyle::caption:
         case TextStyle::footnote:
             return 10.5 / 13.0;
@@ -75,6 +78,18 @@ QColor Palette::primaryText() const {
 
 QColor Palette::separator() const {
     return {dark_ ? qRgb(0x4A, 0x4A, 0x50) : qRgb(0xD6, 0xD6, 0xDB)};
+}
+
+QColor Palette::controlEdge() const {
+    return {dark_ ? qRgb(0x85, 0x85, 0x8D) : qRgb(0x7C, 0x7C, 0x84)};
+}
+
+QColor Palette::prominentFill() const {
+    return dark_ ? QColor(0x2F, 0x6F, 0xD0) : color(NamedColor::accent);
+}
+
+QColor Palette::prominentEdge() const {
+    return dark_ ? color(NamedColor::accent) : prominentFill();
 }
 
 QFont Palette::font(TextStyle style, QFont::Weight weight) {

@@ -45,6 +45,14 @@ class Palette {
     QColor primaryText() const;
     // Thin lines between sections: a quiet line that reads on the window's background.
     QColor separator() const;
+    // The outline of a control (bordered button, text field, switch off): 3:1 against the
+    // backgrounds it sits on.
+    QColor controlEdge() const;
+    // The fill of prominent buttons and current-step marks, with white text 4.5:1 on it.
+    QColor prominentFill() const;
+    // The outline around that fill: on dark backgrounds no fill can carry white text and also
+    // stand 3:1 off the background, so there a lighter accent outlines it.
+    QColor prominentEdge() const;
 
     static QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
 
@@ -56,8 +64,8 @@ class Palette {
 
 // Sizes in device-independent pixels, shared by both windows.
 namespace metrics {
-inline constexpr int kSettingsWidth = 460;
-inline constexpr int kSettingsHeight = 380;
+inline constexpr int kSettingsWidth = 480;
+inline constexpr int kSettingsHeight = 600;
 inline constexpr int kOnboardingWidth = 560;
 inline constexpr int kOnboardingHeight = 540;
 inline constexpr int kCardRadius = 8;
@@ -69,21 +77,16 @@ inline constexpr int kSettingsPadding = 20;
 inline constexpr int kSettingsSectionSpacing = 8;
 inline constexpr int kSettingsHeaderSpacing = 10;
 inline constexpr int kSettingsGroupSpacing = 6;
-inline constexpr int kSettingsSwitchSpacing = 2;
+inline constexpr int kSettingsSwitchSpacing = 4;
+inline constexpr int kSettingsSwitchPadding = 8;
 inline constexpr int kSettingsRowSpacing = 8;
 inline constexpr int kBadgeSpacing = 6;
 inline constexpr int kAppIconSize = 40;
 inline constexpr int kAppIconRadius = 9;
 // Lists inside a box: padding around the rows and the gap between them.
 inline constexpr int kListPaddingX = 8;
-inline constexpr int kListPaddingY = 2;
-inline constexpr int kListRowSpacing = 2;
-// An activity spinner beside a button's text, and how often it turns a step.
-inline constexpr int kSpinnerSize = 12;
-inline constexpr int kSpinnerStepMs = 80;
-// Inner padding of small and mini buttons (caption-sized text), horizontal and vertical.
-inline constexpr int kCompactButtonPaddingX = 10;
-inline constexpr int kCompactButtonPaddingY = 3;
+inline constexpr int kListPaddingY = 6;
+inline constexpr int kListRowSpacing = 4;
 }  // namespace metrics
 
 // Sets a widget's text colour through its palette, so the style keeps drawing it.

@@ -22,8 +22,7 @@ QColor borderedFill(const Palette& palette) {
 }  // namespace
 
 QColor prominentFill(const Palette& palette) {
-    const QColor accent = palette.color(NamedColor::accent);
-    return palette.isDark() ? accent.darker(125) : accent;
+    return palette.prominentFill();
 }
 
 void paintSpinner(QPainter& painter, const QRectF& area, double diameter, int angle,
@@ -137,12 +136,13 @@ void PillButton::paintEvent(QPaintEvent* /*event*/) {
     if (kind_ == Kind::prominent) {
         fill = enabled ? prominentFill(palette) : palette.color(NamedColor::gray, 0.28);
         textColor = enabled ? QColor(Qt::white) : palette.color(NamedColor::gray);
+        border = enabled ? palette.prominentEdge() : QColor(Qt::transparent);
         if (!enabled && palette.isDark()) {
             textColor = palette.color(NamedColor::gray).lighter(115);
         }
     } else {
         fill = borderedFill(palette);
-        border = palette.color(NamedColor::gray, palette.isDark() ? 0.45 : 0.35);
+        border = enabled ? palette.controlEdge() : palette.color(NamedColor::gray, 0.4);
         textColor = enabled ? palette.primaryText() : palette.color(NamedColor::gray, 0.75);
     }
     if (pressed) {

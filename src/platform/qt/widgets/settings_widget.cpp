@@ -1,60 +1,30 @@
 #include "platform/qt/widgets/settings_widget.h"
 
 #include <QBoxLayout>
-#include <QCheckBox>
 #include <QEvent>
 #include <QFile>
-#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/qt/accelerators.h"
-#include "platform/qt/widgets/activity_spinner.h"
-#include "platform/qt/widgets/compact_button.h"
+#include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/palette.h"
+#include "platform/qt/widgets/pill_button.h"
+#include "platform/qt/widgets/rounded_card.h"
+#include "platform/qt/widgets/status_dot.h"
+#include "platform/qt/widgets/switch_toggle.h"
 #include "settings/subscription.h"
 #include "ui/settings_view.h"
 
 namespace tonvera {
 namespace {
-
-QString toQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The filled circle of the permission badge.
-class StatusDot final : public QWidget {
-  public:
-    StatusDot() { setFixedSize(metrics::kStatusDot, metrics::kStatusDot); }
-
-    void setColor(const QColor& color) {
-        if (color != color_) {
-            color_ = color;
-            update();
-        }
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(color_);
-        painter.drawEllipse(QRectF(rect()));
-    }
-
-  private:
-    QColor color_;
-};
 
 // The application icon at `size`, clipped to a rounded square; null when there is no icon.
 QPixmap appIconPixmap(int size, qreal ratio) {
@@ -79,30 +49,45 @@ QPixmap appIconPixmap(int size, qreal ratio) {
     return clipped;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QFont& font) {
-    auto* label = new QLabel(parent);
+QLabel* namedLabel(const char* name, TextStyle style, QFont::Weight weight = QFont::Normal) {
+    QLabel* label = makeLabel(style, weight);
     label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
     return label;
 }
 
-QFrame* makeDivider(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    return line;
+// A hairline between sections.
+class Divider final : public QWidget {
+  public:
+    Divider() { setFixedHeight(1); }
+
+  protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter(this).fillRect(rect(), Palette::current().separator());
+    }
+};
+
+PillButton* makeButton(const char* name, PillButton::Kind kind, PillButton::Size size,
+                       const std::string& text) {
+    auto* button = new PillButton(kind, size);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setLabel(qText(text));
+    return button;
 }
+
+constexpr int kListedRows = 5;
 
 // A label that shows as much of its one line as fits and the whole text as a tool tip.
 const char* const kFullTextProperty = "tonveraFullText";
 
+// The same language as the onboarding window: drawn buttons, switches in a card, the found
+// outputs in a card, in the palette's colours on every desktop style.
 class SettingsWidget final : public QWidget {
   public:
     explicit SettingsWidget(std::shared_ptr<SettingsView> view) : view_(std::move(view)) {
+        // The page colour of the onboarding window, so cards stand out the same way.
+        setAutoFillBackground(true);
+        setBackgroundRole(QPalette::Base);
         build();
-        applyColors();
         render();
         changes_ = view_->observeChanges([this] { render(); });
     }
@@ -119,9 +104,10 @@ class SettingsWidget final : public QWidget {
 
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
-        if (event->type() == QEvent::PaletteChange) {
-            applyColors();
+        if (event->type() == QEvent::PaletteChange && dot_ != nullptr) {
             render();
+        } else if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+            view_->windowActivated();
         }
     }
 
@@ -136,188 +122,173 @@ class SettingsWidget final : public QWidget {
 
   private:
     void build() {
-        auto* root = new QVBoxLayout(this);
-        root->setContentsMargins(metrics::kSettingsPadding, metrics::kSettingsPadding,
-                                 metrics::kSettingsPadding, metrics::kSettingsPadding);
-        root->setSpacing(metrics::kSettingsSectionSpacing);
-        root_ = root;
+        root_ = makeColumn(metrics::kSettingsSectionSpacing);
+        root_->setContentsMargins(metrics::kSettingsPadding, metrics::kSettingsPadding,
+                                  metrics::kSettingsPadding, metrics::kSettingsPadding);
+        setLayout(root_);
 
-        root->addLayout(buildHeader());
-        dividers_.push_back(makeDivider(this));
-        root->addWidget(dividers_.back());
-        root->addLayout(buildDeviceSection());
-        root->addLayout(buildSwitches());
-        dividers_.push_back(makeDivider(this));
-        root->addWidget(dividers_.back());
-        discoveryIndex_ = root->count();
-        root->addLayout(buildDiscoverySection());
-        fillerIndex_ = root->count();
-        root->addStretch(1);
-        dividers_.push_back(makeDivider(this));
-        root->addWidget(dividers_.back());
-        root->addLayout(buildVersionRow());
-        root->addLayout(buildButtonRow());
+        root_->addLayout(buildHeader());
+        root_->addWidget(new Divider);
+        root_->addLayout(buildDeviceSection());
+        root_->addWidget(buildSwitches());
+        root_->addWidget(new Divider);
+        root_->addLayout(buildDiscoverySection());
+        root_->addStretch(1);
+        root_->addWidget(new Divider);
+        root_->addLayout(buildFooter());
     }
 
     QLayout* buildHeader() {
         const SettingsTexts& texts = view_->texts();
-        auto* row = new QHBoxLayout;
-        row->setSpacing(metrics::kSettingsHeaderSpacing);
-
-        icon_ = makeLabel(this, "appIcon", font());
+        auto* row = makeRow(metrics::kSettingsHeaderSpacing);
+        icon_ = namedLabel("appIcon", TextStyle::body);
         const QPixmap pixmap = appIconPixmap(metrics::kAppIconSize, devicePixelRatioF());
         icon_->setFixedSize(metrics::kAppIconSize, metrics::kAppIconSize);
         icon_->setPixmap(pixmap);
         icon_->setVisible(!pixmap.isNull());
         row->addWidget(icon_);
 
-        auto* titles = new QVBoxLayout;
-        titles->setSpacing(1);
-        titles->addStretch(1);
-        auto* title = makeLabel(this, "appName", Palette::font(TextStyle::title3, QFont::Bold));
-        title->setText(toQString(texts.appName));
+        auto* titles = makeColumn(1);
+        auto* title = namedLabel("appName", TextStyle::title3, QFont::Bold);
+        setLabelText(*title, texts.appName);
+        tagline_ = namedLabel("tagline", TextStyle::caption);
+        setLabelText(*tagline_, texts.tagline);
         titles->addWidget(title);
-        tagline_ = makeLabel(this, "tagline", Palette::font(TextStyle::caption));
-        tagline_->setText(toQString(texts.tagline));
         titles->addWidget(tagline_);
-        titles->addStretch(1);
         row->addLayout(titles);
+        row->setAlignment(titles, Qt::AlignVCenter);
         row->addStretch(1);
 
-        auto* badge = new QHBoxLayout;
-        badge->setSpacing(metrics::kBadgeSpacing);
-        dot_ = new StatusDot;
+        dot_ = new StatusDot(false);
         dot_->setObjectName(QStringLiteral("permissionDot"));
-        badge->addWidget(dot_, 0, Qt::AlignVCenter);
-        permission_ = makeLabel(this, "permission", Palette::font(TextStyle::caption));
-        badge->addWidget(permission_, 0, Qt::AlignVCenter);
-        row->addLayout(badge);
+        row->addWidget(dot_, 0, Qt::AlignVCenter);
+        row->addSpacing(metrics::kBadgeSpacing - metrics::kSettingsHeaderSpacing);
+        badge_ = namedLabel("permission", TextStyle::caption);
+        row->addWidget(badge_, 0, Qt::AlignVCenter);
         return row;
     }
 
     QLayout* buildDeviceSection() {
         const SettingsTexts& texts = view_->texts();
-        auto* section = new QVBoxLayout;
-        section->setSpacing(metrics::kSettingsGroupSpacing);
-        auto* heading =
-            makeLabel(this, "deviceHeading", Palette::font(TextStyle::subheadline, QFont::Bold));
-        heading->setText(toQString(texts.deviceHeading));
+        auto* section = makeColumn(metrics::kSettingsGroupSpacing);
+        auto* heading = namedLabel("deviceHeading", TextStyle::subheadline, QFont::Bold);
+        setLabelText(*heading, texts.deviceHeading);
         section->addWidget(heading);
 
-        auto* row = new QHBoxLayout;
-        row->setSpacing(metrics::kSettingsRowSpacing);
-        name_ = new QLineEdit(this);
+        auto* row = makeRow(metrics::kSettingsRowSpacing);
+        name_ = new QLineEdit;
         name_->setObjectName(QStringLiteral("deviceName"));
-        name_->setPlaceholderText(toQString(texts.devicePlaceholder));
-        name_->setAccessibleName(toQString(texts.deviceHeading));
+        name_->setPlaceholderText(qText(texts.devicePlaceholder));
+        name_->setAccessibleName(qText(texts.deviceHeading));
         connect(name_, &QLineEdit::textEdited, this,
                 [this](const QString& text) { view_->setDeviceName(text.toStdString()); });
         row->addWidget(name_, 1);
-        connect_ = new QPushButton(withoutAccelerators(texts.connectNow), this);
-        connect_->setObjectName(QStringLiteral("connectNow"));
-        connect(connect_, &QPushButton::clicked, this, [this] { view_->startConnect(); });
+        connect_ = makeButton("connectNow", PillButton::Kind::prominent, PillButton::Size::regular,
+                              texts.connectNow);
+        connect(connect_, &PillButton::clicked, this, [this] { view_->startConnect(); });
         row->addWidget(connect_);
         section->addLayout(row);
 
-        status_ = makeElidedLabel("status", Palette::font(TextStyle::caption));
+        status_ = makeElidedLabel("status", TextStyle::caption);
         section->addWidget(status_);
         return section;
     }
 
-    QLayout* buildSwitches() {
+    QWidget* buildSwitches() {
         const SettingsTexts& texts = view_->texts();
-        auto* section = new QVBoxLayout;
-        section->setSpacing(metrics::kSettingsSwitchSpacing);
+        switchCard_ = new RoundedCard(metrics::kCardRadius);
+        auto* column = makeColumn(metrics::kSettingsSwitchSpacing);
+        column->setContentsMargins(metrics::kCardPadding, metrics::kSettingsSwitchPadding,
+                                   metrics::kCardPadding, metrics::kSettingsSwitchPadding);
         const auto add = [&](const char* name, const std::string& text, auto setter) {
-            auto* box = new QCheckBox(withoutAccelerators(text), this);
-            box->setObjectName(QString::fromLatin1(name));
-            connect(box, &QCheckBox::clicked, this,
+            auto* toggle = new SwitchToggle;
+            toggle->setObjectName(QString::fromLatin1(name));
+            toggle->setLabel(qText(text));
+            // clicked() comes from the user only; the redraw's setChecked() writes nothing back.
+            connect(toggle, &SwitchToggle::clicked, this,
                     [this, setter](bool on) { ((*view_).*setter)(on); });
-            section->addWidget(box);
-            return box;
+            column->addWidget(toggle);
+            return toggle;
         };
         onWake_ = add("connectOnWake", texts.connectOnWake, &SettingsView::setConnectOnWake);
         atLogin_ = add("connectAtLogin", texts.connectAtLogin, &SettingsView::setConnectAtLogin);
         launch_ = add("launchAtLogin", texts.launchAtLogin, &SettingsView::setLaunchAtLogin);
-        return section;
+        follow_ = add("connectWhenSpeakerAppears", texts.connectWhenSpeakerAppears,
+                      &SettingsView::setConnectWhenSpeakerAppears);
+        notify_ = add("notifyWhenSpeakerStaysAway", texts.notifyWhenSpeakerStaysAway,
+                      &SettingsView::setNotifyWhenSpeakerStaysAway);
+        switchCard_->setLayout(column);
+        return switchCard_;
     }
 
     QLayout* buildDiscoverySection() {
         const SettingsTexts& texts = view_->texts();
-        auto* section = new QVBoxLayout;
-        section->setSpacing(metrics::kSettingsGroupSpacing);
-
-        auto* row = new QHBoxLayout;
-        row->setSpacing(metrics::kSettingsRowSpacing);
-        find_ = new QPushButton(withoutAccelerators(texts.findDevices), this);
-        find_->setObjectName(QStringLiteral("findDevices"));
-        spinner_ = new ActivitySpinner(*find_);
-        connect(find_, &QPushButton::clicked, this, [this] { view_->startDiscovery(); });
+        auto* section = makeColumn(metrics::kSettingsGroupSpacing);
+        auto* row = makeRow(metrics::kSettingsRowSpacing);
+        find_ = makeButton("findDevices", PillButton::Kind::bordered, PillButton::Size::regular,
+                           texts.findDevices);
+        connect(find_, &PillButton::clicked, this, [this] { view_->startDiscovery(); });
         row->addWidget(find_);
         row->addStretch(1);
-        hint_ = makeLabel(this, "permissionHint", Palette::font(TextStyle::caption));
+        hint_ = namedLabel("permissionHint", TextStyle::caption);
         row->addWidget(hint_);
         section->addLayout(row);
 
-        listHeading_ =
-            makeLabel(this, "availableOutputs", Palette::font(TextStyle::caption, QFont::Bold));
-        listHeading_->setText(toQString(texts.availableOutputs));
+        listHeading_ = namedLabel("availableOutputs", TextStyle::caption, QFont::Bold);
+        setLabelText(*listHeading_, texts.availableOutputs);
         section->addWidget(listHeading_);
 
-        list_ = new QScrollArea(this);
+        // The found outputs in a card; five rows fit, more scroll inside it.
+        list_ = new QScrollArea;
         list_->setObjectName(QStringLiteral("deviceList"));
-        // A list box: the found outputs on the base colour, scrolling when they outgrow it.
-        list_->setFrameShape(QFrame::StyledPanel);
+        list_->setFrameShape(QFrame::NoFrame);
         list_->setWidgetResizable(true);
         list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        list_->setBackgroundRole(QPalette::Base);
-        auto* content = new QWidget(list_);
-        content->setBackgroundRole(QPalette::Base);
-        rows_ = new QVBoxLayout(content);
+        listCard_ = new RoundedCard(metrics::kCardRadius);
+        rows_ = makeColumn(metrics::kListRowSpacing);
         rows_->setContentsMargins(metrics::kListPaddingX, metrics::kListPaddingY,
                                   metrics::kListPaddingX, metrics::kListPaddingY);
-        rows_->setSpacing(metrics::kListRowSpacing);
         rows_->addStretch(1);
-        list_->setWidget(content);
-        section->addWidget(list_, 1);
+        listCard_->setLayout(rows_);
+        list_->setWidget(listCard_);
+        list_->viewport()->setAutoFillBackground(false);
+        section->addWidget(list_);
         listHeading_->hide();
         list_->hide();
         return section;
     }
 
-    QLayout* buildVersionRow() {
-        auto* row = new QHBoxLayout;
-        version_ = makeLabel(this, "version", Palette::font(TextStyle::caption));
-        version_->setText(toQString(view_->versionText()));
-        row->addWidget(version_);
-        row->addStretch(1);
-        auto* updates = new CompactButton(this);
-        updates->setObjectName(QStringLiteral("checkForUpdates"));
-        updates->setText(withoutAccelerators(view_->texts().checkForUpdates));
-        connect(updates, &QPushButton::clicked, this, [this] { view_->checkForUpdates(); });
-        row->addWidget(updates);
-        return row;
-    }
-
-    QLayout* buildButtonRow() {
+    QLayout* buildFooter() {
         const SettingsTexts& texts = view_->texts();
-        auto* row = new QHBoxLayout;
-        auto* accessibility =
-            new QPushButton(withoutAccelerators(texts.openAccessibilitySettings), this);
-        accessibility->setObjectName(QStringLiteral("openAccessibilitySettings"));
-        connect(accessibility, &QPushButton::clicked, this,
-                [this] { view_->openAccessibilitySettings(); });
-        row->addWidget(accessibility);
-        row->addStretch(1);
-        auto* quit = new QPushButton(withoutAccelerators(texts.quit), this);
-        quit->setObjectName(QStringLiteral("quit"));
-        connect(quit, &QPushButton::clicked, this, [this] { view_->quit(); });
-        row->addWidget(quit);
-        return row;
+        auto* footer = makeColumn(metrics::kSettingsGroupSpacing);
+        auto* versionRow = makeRow(metrics::kSettingsRowSpacing);
+        version_ = namedLabel("version", TextStyle::caption);
+        setLabelText(*version_, view_->versionText());
+        versionRow->addWidget(version_);
+        versionRow->addStretch(1);
+        auto* updates = makeButton("checkForUpdates", PillButton::Kind::bordered,
+                                   PillButton::Size::small, texts.checkForUpdates);
+        connect(updates, &PillButton::clicked, this, [this] { view_->checkForUpdates(); });
+        versionRow->addWidget(updates);
+        footer->addLayout(versionRow);
+
+        auto* buttons = makeRow(metrics::kSettingsRowSpacing);
+        auto* pane = makeButton("openAccessibilitySettings", PillButton::Kind::bordered,
+                                PillButton::Size::regular, texts.openAccessibilitySettings);
+        pane->setSymbol("gearshape.2");
+        connect(pane, &PillButton::clicked, this, [this] { view_->openSettingsPane(); });
+        buttons->addWidget(pane);
+        buttons->addStretch(1);
+        auto* quit =
+            makeButton("quit", PillButton::Kind::bordered, PillButton::Size::regular, texts.quit);
+        connect(quit, &PillButton::clicked, this, [this] { view_->quit(); });
+        buttons->addWidget(quit);
+        footer->addLayout(buttons);
+        return footer;
     }
 
-    QLabel* makeElidedLabel(const char* name, const QFont& font, QWidget* parent = nullptr) {
-        QLabel* label = makeLabel(parent != nullptr ? parent : this, name, font);
+    QLabel* makeElidedLabel(const char* name, TextStyle style) {
+        QLabel* label = namedLabel(name, style);
         // The layout decides the width; the text then shows what fits of it.
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         label->setMinimumHeight(label->fontMetrics().height());
@@ -341,14 +312,25 @@ class SettingsWidget final : public QWidget {
     }
 
     void render() {
-        const bool trusted = view_->isTrusted();
         const Palette palette = Palette::current();
-        dot_->setColor(palette.color(trusted ? NamedColor::success : NamedColor::warning));
-        permission_->setText(toQString(view_->permissionText(trusted)));
-        hint_->setText(toQString(view_->permissionHint(trusted)));
+        const QColor gray = palette.color(NamedColor::gray);
+        const SettingsView::Badge badge = view_->badge();
+        dot_->setColor(badge.tone == SettingsView::Tone::pending ? gray
+                       : badge.tone == SettingsView::Tone::success
+                           ? palette.color(NamedColor::success)
+                           : palette.color(NamedColor::warning));
+        setLabelText(*badge_, badge.text);
+        setLabelText(*hint_, view_->discoveryHint());
+        for (QLabel* label : {tagline_, badge_, status_, version_}) {
+            setTextColor(*label, gray);
+        }
+        setTextColor(*hint_, palette.color(NamedColor::warning));
+        name_->setStyleSheet(lineEditStyle(palette));
+        switchCard_->setColors(palette.color(NamedColor::cardBackground));
+        listCard_->setColors(palette.color(NamedColor::cardBackground));
 
         // Only a change from elsewhere replaces the text, so typing keeps its cursor.
-        const QString name = toQString(view_->deviceName());
+        const QString name = qText(view_->deviceName());
         if (name_->text() != name) {
             name_->setText(name);
         }
@@ -357,15 +339,17 @@ class SettingsWidget final : public QWidget {
         const auto& status = view_->statusMessage();
         status_->setVisible(status.has_value());
         if (status) {
-            setElidedText(*status_, toQString(*status));
+            setElidedText(*status_, qText(*status));
         }
 
         onWake_->setChecked(view_->connectOnWake());
         atLogin_->setChecked(view_->connectAtLogin());
         launch_->setChecked(view_->launchAtLogin());
+        follow_->setChecked(view_->connectWhenSpeakerAppears());
+        notify_->setChecked(view_->notifyWhenSpeakerStaysAway());
 
         find_->setEnabled(view_->canDiscover());
-        spinner_->setRunning(view_->isDiscovering());
+        find_->setBusy(view_->isDiscovering());
         renderDevices();
     }
 
@@ -390,74 +374,65 @@ class SettingsWidget final : public QWidget {
             }
             delete item;
         }
-        rowCount_ = 0;
-        QWidget* content = list_->widget();
+        int index = 0;
         for (const std::string& device : devices) {
-            auto* row = new QHBoxLayout;
-            row->setSpacing(metrics::kSettingsRowSpacing);
-            QLabel* label =
-                makeElidedLabel("deviceRow", Palette::font(TextStyle::caption), content);
+            auto* row = makeRow(metrics::kSettingsRowSpacing);
+            QLabel* label = makeElidedLabel("deviceRow", TextStyle::callout);
+            label->setParent(listCard_);
             label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            setElidedText(*label, toQString(view_->deviceRowText(device)));
+            setElidedText(*label, qText(view_->deviceRowText(device)));
             row->addWidget(label, 1);
-            auto* use = new CompactButton(content);
-            use->setObjectName(QStringLiteral("useDevice"));
-            use->setText(withoutAccelerators(view_->texts().use));
-            use->setAccessibleDescription(toQString(device));
-            connect(use, &QPushButton::clicked, this, [this, device] { view_->useDevice(device); });
+            auto* use = makeButton("useDevice", PillButton::Kind::bordered, PillButton::Size::mini,
+                                   view_->texts().use);
+            use->setParent(listCard_);
+            use->setAccessibleDescription(qText(device));
+            connect(use, &PillButton::clicked, this, [this, device] { view_->useDevice(device); });
             row->addWidget(use);
-            rows_->insertLayout(static_cast<int>(rowCount_++), row);
+            rows_->insertLayout(index++, row);
         }
         const bool listed = !devices.empty();
-        // However little room is left, one whole row shows; the rest scrolls.
         if (listed) {
+            // Up to kListedRows rows show whole; more scroll inside the card.
+            const int shownRows = std::min(static_cast<int>(devices.size()), kListedRows);
             const QMargins margins = rows_->contentsMargins();
-            list_->setMinimumHeight(rows_->itemAt(0)->sizeHint().height() + margins.top() +
-                                    margins.bottom() + 2 * list_->frameWidth());
+            list_->setFixedHeight(shownRows * rows_->itemAt(0)->sizeHint().height() +
+                                  (shownRows - 1) * rows_->spacing() + margins.top() +
+                                  margins.bottom());
         }
         listHeading_->setVisible(listed);
         list_->setVisible(listed);
-        // The found list takes the free room; without one it stays below the discovery row.
-        root_->setStretch(discoveryIndex_, listed ? 1 : 0);
-        root_->setStretch(fillerIndex_, listed ? 0 : 1);
     }
 
-    void applyColors() {
-        const Palette palette = Palette::current();
-        const QColor gray = palette.color(NamedColor::gray);
-        for (QLabel* label : {tagline_, permission_, status_, version_}) {
-            setTextColor(*label, gray);
-        }
-        setTextColor(*hint_, palette.color(NamedColor::warning));
-        for (QFrame* divider : dividers_) {
-            setTextColor(*divider, palette.separator());
-        }
+    static QString lineEditStyle(const Palette& palette) {
+        return QStringLiteral(
+                   "QLineEdit { border: 1px solid %1; border-radius: 6px; padding: 4px 8px; }"
+                   "QLineEdit:focus { border: 2px solid %2; padding: 3px 7px; }")
+            .arg(palette.controlEdge().name(), palette.color(NamedColor::accent).name());
     }
 
     std::shared_ptr<SettingsView> view_;
     QVBoxLayout* root_ = nullptr;
-    int discoveryIndex_ = 0;
-    int fillerIndex_ = 0;
-    std::vector<QFrame*> dividers_;
     QLabel* icon_ = nullptr;
     QLabel* tagline_ = nullptr;
     StatusDot* dot_ = nullptr;
-    QLabel* permission_ = nullptr;
+    QLabel* badge_ = nullptr;
     QLineEdit* name_ = nullptr;
-    QPushButton* connect_ = nullptr;
+    PillButton* connect_ = nullptr;
     QLabel* status_ = nullptr;
-    QCheckBox* onWake_ = nullptr;
-    QCheckBox* atLogin_ = nullptr;
-    QCheckBox* launch_ = nullptr;
-    QPushButton* find_ = nullptr;
-    ActivitySpinner* spinner_ = nullptr;
+    RoundedCard* switchCard_ = nullptr;
+    SwitchToggle* onWake_ = nullptr;
+    SwitchToggle* atLogin_ = nullptr;
+    SwitchToggle* launch_ = nullptr;
+    SwitchToggle* follow_ = nullptr;
+    SwitchToggle* notify_ = nullptr;
+    PillButton* find_ = nullptr;
     QLabel* hint_ = nullptr;
     QLabel* listHeading_ = nullptr;
     QScrollArea* list_ = nullptr;
+    RoundedCard* listCard_ = nullptr;
     QVBoxLayout* rows_ = nullptr;
     QLabel* version_ = nullptr;
     std::vector<std::string> shownDevices_;
-    std::size_t rowCount_ = 0;
     bool announcedShown_ = false;
     // Last, so it ends before any control it redraws goes away.
     Subscription changes_;

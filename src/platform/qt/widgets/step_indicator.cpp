@@ -75,7 +75,7 @@ void StepIndicator::paintEvent(QPaintEvent* /*event*/) {
                             metrics::kStepMarker);
         painter.setPen(Qt::NoPen);
         painter.setBrush(i <= current_ ? prominentFill(palette)
-                                       : palette.color(NamedColor::gray, 0.3));
+                                       : palette.color(NamedColor::gray, 0.12));
         painter.drawEllipse(circle);
         const QFont markFont = Palette::font(TextStyle::caption2, QFont::Bold);
         if (i < current_) {

@@ -45,15 +45,20 @@ void SwitchToggle::paintEvent(QPaintEvent* /*event*/) {
     painter.drawText(QRectF(0, 0, track.left() - kLabelGap, height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label());
 
+    // On: the accent fill; off: a quiet fill with the control edge, so either state shows where
+    // the switch is.
     QColor trackColor = isChecked()
-                            ? palette.color(NamedColor::accent)
-                            : palette.color(NamedColor::gray, palette.isDark() ? 0.5 : 0.35);
+                            ? palette.prominentFill()
+                            : palette.color(NamedColor::gray, palette.isDark() ? 0.35 : 0.2);
+    QColor edge = isChecked() ? palette.prominentEdge() : palette.controlEdge();
     if (!isEnabled()) {
         trackColor.setAlphaF(trackColor.alphaF() * 0.5F);
+        edge.setAlphaF(0.5F);
     }
-    painter.setPen(Qt::NoPen);
+    painter.setPen(QPen(edge, 1.0));
     painter.setBrush(trackColor);
-    painter.drawRoundedRect(track, kTrackHeight / 2.0, kTrackHeight / 2.0);
+    painter.drawRoundedRect(track.adjusted(0.5, 0.5, -0.5, -0.5), kTrackHeight / 2.0 - 0.5,
+                            kTrackHeight / 2.0 - 0.5);
     if (hasFocus()) {
         painter.setPen(QPen(palette.color(NamedColor::accent, 0.5), 2.0));
         painter.setBrush(Qt::NoBrush);

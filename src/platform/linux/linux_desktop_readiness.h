@@ -1,0 +1,35 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "platform/desktop_readiness.h"
+
+namespace tonvera {
+
+// Asks the running desktop directly: the session bus's StatusNotifier watcher and the X
+// server's tray selection for the tray, a short libpulse connection for the sound server, and
+// a ping on the system bus. Every bus call and connection gives up after `bound`.
+class LinuxDesktopReadiness final : public DesktopReadiness {
+  public:
+    struct Options {
+        std::chrono::milliseconds bound{800};
+        // A libpulse server address; the user's usual server when absent.
+        std::optional<std::string> soundServer;
+    };
+
+    explicit LinuxDesktopReadiness(Options options) : options_(std::move(options)) {}
+
+    bool trayHostPresent() override;
+    bool soundServerAnswers() override;
+    bool systemBusReachable() override;
+
+  private:
+    bool statusNotifierHostRegistered() const;
+    static bool xembedTrayOwned();
+
+    Options options_;
+};
+
+}  // namespace tonvera
