@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "app/instance_requests.h"
 #include "app/tee_log_sink.h"
+#include "platform/linux/dbus_status_notifier_watch.h"
 #include "platform/linux/dbus_system_events.h"
 #include "platform/linux/desktop_workspace.h"
 #include "platform/linux/fetcher_http_client.h"
@@ -38,6 +39,7 @@
 #include "platform/qt/qt_window_host.h"
 #include "platform/qt/single_instance.h"
 #include "platform/qt/termination_signals.h"
+#include "platform/qt/tray_host_watcher.h"
 #include "platform/qt/widgets/onboarding_widget.h"
 #include "platform/qt/widgets/settings_widget.h"
 #include "ui/onboarding_view.h"
@@ -50,6 +52,8 @@ namespace {
 constexpr std::size_t kBackgroundThreads = 4;
 // How long a second start waits for the running one to answer.
 constexpr std::chrono::seconds kReopenWait{5};
+// How long the event loop's start waits for the session bus's first answer.
+constexpr std::chrono::milliseconds kSessionBusWait{1500};
 
 std::string environmentValue(const char* name) {
     // NOLINTNEXTLINE(concurrency-mt-unsafe): read before any other thread exists.
@@ -74,6 +78,14 @@ std::shared_ptr<LogSink> makeLogSink() {
         return std::make_shared<TeeLogSink>(system, std::make_shared<StderrLogSink>());
     }
     return system;
+}
+
+// Qt's accessibility bridge asks the session bus for the accessibility bus when the event loop
+// starts, and on a bus that never answers it waits forever. Such a bus has no accessibility
+// bus to offer anyway: pointing the bridge at an address that fails at once keeps it off the
+// session bus.
+void keepAccessibilityOffTheSessionBus() {
+    qputenv("AT_SPI_BUS_ADDRESS", "unix:path=/nonexistent/at-spi-bus");
 }
 
 QIcon applicationIcon() {
@@ -175,6 +187,8 @@ int TonveraApp::run(int argc, char** argv) {
             FetcherHttpClient::locateFetcher(XdgAutostartLoginItem::runningExecutable().string())),
         version, build_config::kUpdateServer);
 
+    const auto statusItem = std::make_shared<QtStatusItem>();
+
     AppEnvironment environment{
         .settings = std::make_shared<AppSettings>(std::make_shared<JsonFileUserDefaults>(
             JsonFileUserDefaults::defaultDirectory(),
@@ -204,7 +218,7 @@ int TonveraApp::run(int argc, char** argv) {
             },
         .alerts = std::make_shared<QtAlerts>(localizer),
         .windows = windows,
-        .statusItem = std::make_shared<QtStatusItem>(),
+        .statusItem = statusItem,
         .loginItem = std::make_shared<XdgAutostartLoginItem>(
             XdgAutostartLoginItem::defaultFolder(), XdgAutostartLoginItem::runningExecutable(),
             XdgAutostartLoginItem::currentDesktops()),
@@ -219,10 +233,14 @@ int TonveraApp::run(int argc, char** argv) {
     reopenTarget = delegate;
     const TerminationSignals terminationSignals;
     delegate->applicationDidFinishLaunching();
-    if (!QtStatusItem::isTrayAvailable()) {
-        logger.info(
-            "No system tray is available: Tonvera keeps restoring the speaker in the background; "
-            "start it again to open its settings");
+    // The tray comes after the delegate and never holds it up: it is shown once the session
+    // bus has said which panel hosts it, and again whenever a panel comes back.
+    TrayHostWatcher tray(statusItem, Logger(logSink, std::string(kLogSubsystem), "Tray"));
+    auto trayHosts = std::make_unique<DBusStatusNotifierWatch>(
+        mainQueue, [&tray](StatusNotifierHost host) { tray.hostChanged(host); });
+    if (!trayHosts->busAnswers(kSessionBusWait)) {
+        logger.error("The session bus does not answer; accessibility is off for this session");
+        keepAccessibilityOffTheSessionBus();
     }
 
     QApplication::exec();
@@ -234,6 +252,7 @@ int TonveraApp::run(int argc, char** argv) {
     tasks->shutdown();
     delegate.reset();
     systemEvents.reset();
+    trayHosts.reset();
     mainQueue->stop();
     return 0;
 }

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <atomic>
 #include <thread>
@@ -11,7 +13,9 @@
 
 #include "platform/qt/qt_alerts.h"
 #include "platform/qt/qt_main_queue.h"
+#include "platform/qt/qt_status_item.h"
 #include "platform/qt/qt_window_host.h"
+#include "platform/qt/tray_host_watcher.h"
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/source_localizer.h"
 
@@ -151,6 +155,32 @@ TEST(QtWindowHostTest, WindowsHaveTheirSizeAndStyleAndCloseOnceReleasingTheirCon
     EXPECT_EQ(closings, 1);
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(runUntil([&] { return alive == 0; }));
+}
+
+// Qt draws its own menu unless a StatusNotifier host was registered when the first icon was
+// made; that choice holds for the process, so the spelling follows it.
+TEST(TrayHostWatcherTest, ShowsTheItemOnlyWhereAPanelHostsItAndSpellsForQtsChoice) {
+    const auto firstEntry = [](const QtStatusItem& item) {
+        return item.trayIcon()->contextMenu()->actions().at(0)->text();
+    };
+    for (const bool xembedTray : {false, true}) {
+        auto item = std::make_shared<QtStatusItem>();
+        item->setMenu({MenuItemModel{.title = "Wohn_zimmer", .enabled = true}});
+        TrayHostWatcher watcher(item, Logger(std::make_shared<MemoryLogSink>(), "t", "Tray"),
+                                [&] { return xembedTray; });
+        watcher.hostChanged(StatusNotifierHost::busSilent);
+        EXPECT_EQ(item->trayIcon(), nullptr);
+        watcher.hostChanged(StatusNotifierHost::withoutHost);
+        ASSERT_EQ(item->trayIcon() != nullptr, xembedTray);
+        watcher.hostChanged(StatusNotifierHost::present);
+        const QSystemTrayIcon* shown = item->trayIcon();
+        EXPECT_EQ(firstEntry(*item), xembedTray ? "Wohn_zimmer" : "Wohn__zimmer");
+        // A panel that restarts gets a fresh icon, unless Qt settled on XEmbed.
+        watcher.hostChanged(StatusNotifierHost::absent);
+        watcher.hostChanged(StatusNotifierHost::present);
+        EXPECT_EQ(item->trayIcon() == shown, xembedTray);
+        EXPECT_EQ(firstEntry(*item), xembedTray ? "Wohn_zimmer" : "Wohn__zimmer");
+    }
 }
 
 }  // namespace

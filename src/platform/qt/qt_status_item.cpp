@@ -2,8 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QFile>
 #include <QFontMetrics>
 #include <QKeySequence>
@@ -25,7 +23,7 @@ QString qtString(std::string_view text) {
 
 // The tray glyph: the installed theme's symbolic icon, which panels tint, or our own drawing
 // in the variant that stands out on the desktop's panel colour.
-QIcon trayIcon() {
+QIcon trayGlyph() {
     const bool darkDesktop = QApplication::palette().color(QPalette::Window).lightness() < 128;
     const QString own = darkDesktop ? QStringLiteral(":/icons/tonvera-tray-dark.svg")
                                     : QStringLiteral(":/icons/tonvera-tray-light.svg");
@@ -51,14 +49,6 @@ QIcon textIcon(const QString& text) {
 
 QKeySequence shortcutFor(const std::string& keyEquivalent) {
     return {QStringLiteral("Ctrl+") + QString::fromStdString(keyEquivalent).toUpper()};
-}
-
-// Qt exports the tray over D-Bus when a StatusNotifierWatcher is on the session bus. Asking
-// the bus itself (not the watcher) cannot hang on a watcher that does not answer.
-bool statusNotifierWatcherRuns() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface() != nullptr &&
-           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
 void fill(QMenu& menu, const MenuModel& model, bool overDBus) {
@@ -107,14 +97,25 @@ QString QtStatusItem::entryText(const std::string& title, bool overDBus) {
     return text;
 }
 
-QtStatusItem::QtStatusItem()
-    : panelMenu_(std::make_unique<QMenu>()),
-      tray_(std::make_unique<QSystemTrayIcon>()),
-      overDBus_(statusNotifierWatcherRuns()) {
-    tray_->setContextMenu(panelMenu_.get());
-    if (overDBus_) {
-        popupMenu_ = std::make_unique<QMenu>();
+QtStatusItem::QtStatusItem() = default;
+
+QtStatusItem::~QtStatusItem() {
+    if (tray_) {
+        tray_->hide();
     }
+}
+
+void QtStatusItem::showInTray(bool overDBus) {
+    if (tray_) {
+        tray_->hide();
+    }
+    // The old icon goes before its menus, which it refers to.
+    tray_.reset();
+    overDBus_ = overDBus;
+    panelMenu_ = std::make_unique<QMenu>();
+    popupMenu_ = overDBus ? std::make_unique<QMenu>() : nullptr;
+    tray_ = std::make_unique<QSystemTrayIcon>();
+    tray_->setContextMenu(panelMenu_.get());
     // A left click shows the menu too, as a menu-bar item would.
     QMenu* popup = popupMenu_ ? popupMenu_.get() : panelMenu_.get();
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
@@ -123,14 +124,19 @@ QtStatusItem::QtStatusItem()
                              popup->popup(QCursor::pos());
                          }
                      });
+    refresh();
 }
 
-QtStatusItem::~QtStatusItem() {
-    tray_->hide();
-}
-
-bool QtStatusItem::isTrayAvailable() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+void QtStatusItem::refresh() {
+    if (!tray_) {
+        return;
+    }
+    fillMenus();
+    tray_->setToolTip(toolTip_);
+    if (!icon_.isNull()) {
+        tray_->setIcon(icon_);
+        tray_->show();
+    }
 }
 
 bool QtStatusItem::setSymbolImage(std::string_view symbolName,
@@ -138,31 +144,41 @@ bool QtStatusItem::setSymbolImage(std::string_view symbolName,
     if (symbolName != "airplay.audio") {
         return false;
     }
-    const QIcon icon = trayIcon();
+    const QIcon icon = trayGlyph();
     if (icon.isNull()) {
         return false;
     }
-    tray_->setIcon(icon);
+    icon_ = icon;
     hasImage_ = true;
-    tray_->show();
+    refresh();
     return true;
 }
 
 void QtStatusItem::setTitle(std::string_view title) {
     if (!hasImage_) {
-        tray_->setIcon(textIcon(qtString(title)));
-        tray_->show();
+        icon_ = textIcon(qtString(title));
+        refresh();
     }
 }
 
 void QtStatusItem::setToolTip(std::string_view toolTip) {
-    tray_->setToolTip(qtString(toolTip));
+    toolTip_ = qtString(toolTip);
+    if (tray_) {
+        tray_->setToolTip(toolTip_);
+    }
 }
 
 void QtStatusItem::setMenu(MenuModel model) {
-    fill(*panelMenu_, model, overDBus_);
+    menu_ = std::move(model);
+    if (tray_) {
+        fillMenus();
+    }
+}
+
+void QtStatusItem::fillMenus() {
+    fill(*panelMenu_, menu_, overDBus_);
     if (popupMenu_) {
-        fill(*popupMenu_, model, false);
+        fill(*popupMenu_, menu_, false);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <memory>
 #include <string>
@@ -11,8 +12,9 @@ class QSystemTrayIcon;
 
 namespace tonvera {
 
-// The status item as a system tray icon with a context menu: shown through the
-// StatusNotifierItem protocol where the desktop has a watcher, else the XEmbed tray.
+// The status item as a system tray icon with a context menu. It keeps what it shows and
+// touches neither the tray nor the session bus until showInTray(), which whoever follows the
+// desktop's panels calls, again with a fresh icon when a panel comes back.
 class QtStatusItem final : public StatusItem {
   public:
     QtStatusItem();
@@ -27,14 +29,24 @@ class QtStatusItem final : public StatusItem {
     void setToolTip(std::string_view toolTip) override;
     void setMenu(MenuModel menu) override;
 
-    // Whether the desktop offers a tray at all; without one the icon stays invisible.
-    static bool isTrayAvailable();
+    // Shows the item in a fresh tray icon, its menu texts spelt for a panel that reads them
+    // over D-Bus (`overDBus`) or for Qt's own menu.
+    void showInTray(bool overDBus);
+    bool overDBus() const { return overDBus_; }
+    // The current icon, or nullptr before showInTray().
+    QSystemTrayIcon* trayIcon() const { return tray_.get(); }
 
     // A menu entry's text: shown exactly as given, never with an access key of its own. Over
     // D-Bus the panel reads underscores as access keys and Qt turns the first "&&" into "_&".
     static QString entryText(const std::string& title, bool overDBus);
 
   private:
+    void refresh();
+    void fillMenus();
+
+    QIcon icon_;
+    QString toolTip_;
+    MenuModel menu_;
     // The menu the panel shows: exported over D-Bus where a StatusNotifierWatcher runs.
     std::unique_ptr<QMenu> panelMenu_;
     // The menu a left click pops up; over D-Bus it needs Qt's own texts, so it is a second one.

@@ -116,6 +116,15 @@ class DesktopSession:
         self.watcher_name = dbus.service.BusName(WATCHER, self.bus)
         self.watcher = Watcher(self.bus)
 
+    def stop_watcher(self):
+        """The panel quits: the watcher's name goes, and with it what registered."""
+        self.watcher_name = None
+        self.bus.release_name(WATCHER)
+        self.watcher.items.clear()
+
+    def start_watcher(self):
+        self.watcher_name = dbus.service.BusName(WATCHER, self.bus)
+
     def _start_pulse(self, sinks, default_sink):
         home = self.path("pulse")
         os.makedirs(home)

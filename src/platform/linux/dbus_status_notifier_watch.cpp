@@ -1,0 +1,243 @@
+#include "platform/linux/dbus_status_notifier_watch.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <utility>
+
+#include <poll.h>
+#include <systemd/sd-bus.h>
+
+namespace tonvera {
+
+struct DBusStatusNotifierWatch::Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool answered = false;
+
+    void markAnswered() {
+        {
+            std::lock_guard lock(mutex);
+            answered = true;
+        }
+        changed.notify_all();
+    }
+};
+
+namespace {
+
+constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
+// How long one question may go unanswered; also how long the bus may stay silent at first.
+constexpr std::chrono::seconds kAnswerLimit{3};
+
+struct BusDeleter {
+    // No flush: a bus that never answers would hold the caller until its time-out.
+    void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
+};
+struct SlotDeleter {
+    // Dropping the slot of a pending call cancels its callback.
+    void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
+};
+
+std::uint64_t nowMicros() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+}  // namespace
+
+// Everything bus-related, on the watch's thread: sd-bus objects belong to one thread.
+class DBusStatusNotifierWatch::Loop {
+  public:
+    Loop(std::shared_ptr<MainQueue> mainQueue, std::function<void(StatusNotifierHost)> onChange,
+         std::shared_ptr<Shared> shared)
+        : mainQueue_(std::move(mainQueue)),
+          onChange_(std::move(onChange)),
+          shared_(std::move(shared)) {}
+
+    void run(const std::optional<std::string>& address, const WakeUpFd& stopWakeUp,
+             const std::stop_token& stop) {
+        sd_bus* raw = nullptr;
+        int result = 0;
+        if (address) {
+            result = sd_bus_new(&raw);
+            if (result >= 0) {
+                sd_bus_set_address(raw, address->c_str());
+                sd_bus_set_bus_client(raw, 1);
+                result = sd_bus_start(raw);
+            }
+        } else {
+            result = sd_bus_open_user(&raw);
+        }
+        bus_.reset(raw);
+        if (result < 0) {
+            shared_->markAnswered();
+            report(StatusNotifierHost::absent);
+            return;
+        }
+        // The watcher's name changing owner is a panel starting, quitting or restarting; a
+        // host registering turns a bare watcher into a panel that shows items.
+        for (const char* rule :
+             {"type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
+              "member='NameOwnerChanged',arg0='org.kde.StatusNotifierWatcher'",
+              "type='signal',interface='org.kde.StatusNotifierWatcher',"
+              "member='StatusNotifierHostRegistered'",
+              "type='signal',interface='org.kde.StatusNotifierWatcher',"
+              "member='StatusNotifierHostUnregistered'"}) {
+            sd_bus_add_match_async(bus_.get(), nullptr, rule, &onSignal, nullptr, this);
+        }
+        ask();
+        const std::uint64_t silentAfter = nowMicros() + micros(kAnswerLimit);
+        while (!stop.stop_requested()) {
+            pollfd watched[] = {{sd_bus_get_fd(bus_.get()), POLLIN, 0},
+                                {stopWakeUp.get(), POLLIN, 0}};
+            const int events = sd_bus_get_events(bus_.get());
+            watched[0].events = static_cast<short>(events > 0 ? events : POLLIN);
+            std::uint64_t until = UINT64_MAX;
+            sd_bus_get_timeout(bus_.get(), &until);
+            if (!answered_) {
+                until = std::min(until, silentAfter);
+            }
+            if (::poll(watched, 2, pollTimeout(until)) < 0 && errno != EINTR) {
+                return;
+            }
+            while ((result = sd_bus_process(bus_.get(), nullptr)) > 0) {
+            }
+            if (result < 0) {
+                // The bus went away (or never finished greeting us): the session is ending.
+                report(answered_ ? StatusNotifierHost::absent : StatusNotifierHost::busSilent);
+                return;
+            }
+            if (!answered_ && nowMicros() >= silentAfter) {
+                report(StatusNotifierHost::busSilent);
+            }
+        }
+    }
+
+  private:
+    static std::uint64_t micros(std::chrono::microseconds duration) {
+        return static_cast<std::uint64_t>(duration.count());
+    }
+
+    static int pollTimeout(std::uint64_t until) {
+        if (until == UINT64_MAX) {
+            return -1;
+        }
+        const std::uint64_t now = nowMicros();
+        return until <= now
+                   ? 0
+                   : static_cast<int>(std::min<std::uint64_t>((until - now + 999) / 1000, 60'000));
+    }
+
+    // Asks the watcher whether a host is registered, as Qt does before it chooses its tray;
+    // an earlier question still open is dropped.
+    void ask() {
+        pending_.reset();
+        sd_bus_message* message = nullptr;
+        int result =
+            sd_bus_message_new_method_call(bus_.get(), &message, kWatcher, "/StatusNotifierWatcher",
+                                           "org.freedesktop.DBus.Properties", "Get");
+        if (result >= 0) {
+            result =
+                sd_bus_message_append(message, "ss", kWatcher, "IsStatusNotifierHostRegistered");
+        }
+        sd_bus_slot* slot = nullptr;
+        if (result >= 0) {
+            result = sd_bus_call_async(bus_.get(), &slot, message, &onAnswer, this,
+                                       micros(kAnswerLimit));
+        }
+        sd_bus_message_unref(message);
+        pending_.reset(slot);
+        if (result < 0) {
+            report(StatusNotifierHost::absent);
+        }
+    }
+
+    static int onAnswer(sd_bus_message* reply, void* user, sd_bus_error* /*error*/) {
+        auto* self = static_cast<Loop*>(user);
+        self->answered_ = true;
+        self->shared_->markAnswered();
+        self->report(hostFrom(reply));
+        return 0;
+    }
+
+    static StatusNotifierHost hostFrom(sd_bus_message* reply) {
+        if (sd_bus_message_is_method_error(reply, nullptr) != 0) {
+            const sd_bus_error* error = sd_bus_message_get_error(reply);
+            if (sd_bus_error_has_names(error, SD_BUS_ERROR_SERVICE_UNKNOWN,
+                                       SD_BUS_ERROR_NAME_HAS_NO_OWNER) != 0) {
+                return StatusNotifierHost::absent;
+            }
+            if (sd_bus_error_has_names(error, SD_BUS_ERROR_NO_REPLY, SD_BUS_ERROR_TIMEOUT) != 0) {
+                return StatusNotifierHost::watcherSilent;
+            }
+            // A watcher that cannot tell: Qt reads that as no host.
+            return StatusNotifierHost::withoutHost;
+        }
+        int registered = 0;
+        if (sd_bus_message_read(reply, "v", "b", &registered) < 0) {
+            return StatusNotifierHost::withoutHost;
+        }
+        return registered != 0 ? StatusNotifierHost::present : StatusNotifierHost::withoutHost;
+    }
+
+    static int onSignal(sd_bus_message* message, void* user, sd_bus_error* /*error*/) {
+        auto* self = static_cast<Loop*>(user);
+        const char* name = nullptr;
+        const char* oldOwner = nullptr;
+        const char* newOwner = nullptr;
+        if (sd_bus_message_is_signal(message, "org.freedesktop.DBus", "NameOwnerChanged") != 0 &&
+            sd_bus_message_read(message, "sss", &name, &oldOwner, &newOwner) >= 0 &&
+            (newOwner == nullptr || *newOwner == '\0')) {
+            self->pending_.reset();
+            self->report(StatusNotifierHost::absent);
+            return 0;
+        }
+        self->ask();
+        return 0;
+    }
+
+    void report(StatusNotifierHost host) {
+        if (std::exchange(last_, host) == host) {
+            return;
+        }
+        mainQueue_->post([onChange = onChange_, host] { onChange(host); });
+    }
+
+    std::shared_ptr<MainQueue> mainQueue_;
+    std::function<void(StatusNotifierHost)> onChange_;
+    std::shared_ptr<Shared> shared_;
+    std::unique_ptr<sd_bus, BusDeleter> bus_;
+    std::unique_ptr<sd_bus_slot, SlotDeleter> pending_;  // after the bus: dropped first
+    std::optional<StatusNotifierHost> last_;
+    bool answered_ = false;
+};
+
+DBusStatusNotifierWatch::DBusStatusNotifierWatch(std::shared_ptr<MainQueue> mainQueue,
+                                                 std::function<void(StatusNotifierHost)> onChange,
+                                                 std::optional<std::string> address)
+    : shared_(std::make_shared<Shared>()) {
+    thread_ = std::jthread(
+        [loop = std::make_shared<Loop>(std::move(mainQueue), std::move(onChange), shared_),
+         address = std::move(address), &stopWakeUp = stopWakeUp_](const std::stop_token& stop) {
+            loop->run(address, stopWakeUp, stop);
+        });
+}
+
+DBusStatusNotifierWatch::~DBusStatusNotifierWatch() {
+    thread_.request_stop();
+    stopWakeUp_.signal();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+bool DBusStatusNotifierWatch::busAnswers(std::chrono::milliseconds limit) const {
+    std::unique_lock lock(shared_->mutex);
+    return shared_->changed.wait_for(lock, limit, [this] { return shared_->answered; });
+}
+
+}  // namespace tonvera
