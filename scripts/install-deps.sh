@@ -13,6 +13,8 @@ packages=(
     # the desktop application: Qt 6 widgets, SVG icons, D-Bus, translations
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-l10n-tools qt6-tools-dev
     qt6-tools-dev-tools libgl-dev
+    # asking the X server whether an XEmbed tray runs
+    libxcb1-dev libx11-dev
     # tests and benchmarks: a private D-Bus daemon, an HTTPS server with a fresh certificate,
     # and clang with libFuzzer for the fuzz targets
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,6 +1,7 @@
 #include "platform/linux/dbus_status_notifier_watch.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdint>
@@ -87,21 +88,21 @@ class DBusStatusNotifierWatch::Loop {
               "member='StatusNotifierHostRegistered'",
               "type='signal',interface='org.kde.StatusNotifierWatcher',"
               "member='StatusNotifierHostUnregistered'"}) {
-            sd_bus_add_match_async(bus_.get(), nullptr, rule, &onSignal, nullptr, this);
+            sd_bus_add_match_async(bus_.get(), nullptr, rule, &onSignal, &onMatchInstalled, this);
         }
         ask();
         const std::uint64_t silentAfter = nowMicros() + micros(kAnswerLimit);
         while (!stop.stop_requested()) {
-            pollfd watched[] = {{sd_bus_get_fd(bus_.get()), POLLIN, 0},
-                                {stopWakeUp.get(), POLLIN, 0}};
             const int events = sd_bus_get_events(bus_.get());
-            watched[0].events = static_cast<short>(events > 0 ? events : POLLIN);
+            std::array<pollfd, 2> watched{
+                {{sd_bus_get_fd(bus_.get()), static_cast<short>(events > 0 ? events : POLLIN), 0},
+                 {stopWakeUp.get(), POLLIN, 0}}};
             std::uint64_t until = UINT64_MAX;
             sd_bus_get_timeout(bus_.get(), &until);
             if (!answered_) {
                 until = std::min(until, silentAfter);
             }
-            if (::poll(watched, 2, pollTimeout(until)) < 0 && errno != EINTR) {
+            if (::poll(watched.data(), watched.size(), pollTimeout(until)) < 0 && errno != EINTR) {
                 return;
             }
             while ((result = sd_bus_process(bus_.get(), nullptr)) > 0) {
@@ -182,6 +183,12 @@ class DBusStatusNotifierWatch::Loop {
             return StatusNotifierHost::withoutHost;
         }
         return registered != 0 ? StatusNotifierHost::present : StatusNotifierHost::withoutHost;
+    }
+
+    // A refused match only costs updates; without this callback sd-bus would drop the bus.
+    static int onMatchInstalled(sd_bus_message* /*reply*/, void* /*user*/,
+                                sd_bus_error* /*error*/) {
+        return 0;
     }
 
     static int onSignal(sd_bus_message* message, void* user, sd_bus_error* /*error*/) {

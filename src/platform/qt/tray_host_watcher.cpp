@@ -17,8 +17,8 @@ namespace {
 constexpr std::chrono::seconds kXEmbedRetry{2};
 
 constexpr std::string_view kNoPanel =
-    "Tray: no panel hosts the icon — Tonvera keeps restoring the speaker in the background; the "
-    "icon appears when a panel starts";
+    "Tray: no panel hosts the icon yet — Tonvera keeps restoring the speaker in the background; "
+    "start it again to open its settings";
 
 template <typename T>
 using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
