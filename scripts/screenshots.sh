@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh screenshots
 cmake --preset dev >/dev/null
 cmake --build build/dev --target tonvera_screenshots tonvera
 
