@@ -44,7 +44,7 @@ test_packages=(
     # the launcher's and metainfo's validators
     desktop-file-utils appstream
 )
-screenshots_packages=(xfce4-panel)
+screenshots_packages=(xfce4-panel qt6ct)
 lint_packages=(clang-format clang-tidy)
 fuzz_packages=(clang libclang-rt-14-dev)
 package_packages=(dpkg-dev lintian)

@@ -6,6 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QFile>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPainter>
@@ -112,6 +113,11 @@ QtStatusItem::QtStatusItem()
       tray_(std::make_unique<QSystemTrayIcon>()),
       overDBus_(statusNotifierWatcherRuns()) {
     tray_->setContextMenu(panelMenu_.get());
+    // On Wayland a menu of our own has no window to open from: Qt 6.4 shows it as a window of
+    // its own in the middle of the screen. There the panel's menu (a right click) is the menu.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        return;
+    }
     if (overDBus_) {
         popupMenu_ = std::make_unique<QMenu>();
     }
