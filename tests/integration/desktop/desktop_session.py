@@ -115,7 +115,6 @@ class DesktopSession:
         # Its socket goes into the application's runtime folder, where Wayland clients look.
         self.wayland_display = "wayland-tonvera"
         env = dict(os.environ, XDG_RUNTIME_DIR=self.path("runtime"))
-        env.pop("WAYLAND_DISPLAY", None)
         self._spawn(["weston", "--backend=headless-backend.so", "--socket=" + self.wayland_display,
                      "--idle-time=0", "--log=" + self.path("weston.log")], env=env,
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -123,8 +122,7 @@ class DesktopSession:
         self.wait_for(lambda: os.path.exists(socket), 10, "weston to start")
 
     def _start_bus(self, watcher):
-        # Services the bus starts on demand (a panel's settings store) keep to the session's
-        # private folders too.
+        # What the bus starts on demand (a panel's settings store) stays in the private folders.
         env = dict(os.environ, HOME=self.root, XDG_CONFIG_HOME=self.path("config"),
                    XDG_RUNTIME_DIR=self.path("runtime"))
         daemon = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
@@ -164,10 +162,8 @@ class DesktopSession:
         sanitizers = {name: os.environ[name] for name in
                       ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS")
                       if name in os.environ}
-        if self.wayland_display:
-            display = {"WAYLAND_DISPLAY": self.wayland_display, "QT_QPA_PLATFORM": "wayland"}
-        else:
-            display = {"DISPLAY": self.display, "QT_QPA_PLATFORM": "xcb"}
+        display = ({"WAYLAND_DISPLAY": self.wayland_display, "QT_QPA_PLATFORM": "wayland"}
+                   if self.wayland_display else {"DISPLAY": self.display, "QT_QPA_PLATFORM": "xcb"})
         return sanitizers | display | {
             "PATH": "/usr/bin:/bin",
             "HOME": self.root,
@@ -240,13 +236,8 @@ class DesktopSession:
             if process is None:
                 continue
             if process.poll() is None:
-                # weston ends its helper clients only when it is asked to end.
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+                process.kill()
+                process.wait()
             if process.stdout is not None:
                 process.stdout.close()
         shutil.rmtree(self.root, ignore_errors=True)
