@@ -9,7 +9,7 @@
 #   sound-server  a PulseAudio daemon (run.sh, only where no sound server answers)
 #   display       a private X server (run.sh, only where no display exists)
 #   test          run + what the test suite starts and drives (scripts/test.sh, bench.sh)
-#   screenshots   test + a real panel to draw the tray in (scripts/screenshots.sh)
+#   screenshots   test + a real panel for the tray, qt6ct for a dark Qt (scripts/screenshots.sh)
 #   lint          test + the formatter and clang-tidy (scripts/lint.sh)
 #   fuzz          run + clang with libFuzzer (scripts/fuzz.sh)
 #   package       run + the Debian package's tools and checker (scripts/package.sh)
