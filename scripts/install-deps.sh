@@ -1,35 +1,89 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, running and testing Tonvera needs.
-# Safe to run again: it only touches apt when something is missing.
+# The one list of the Debian packages Tonvera needs, grouped by what they are for, and their
+# installation. Safe to run again: it only touches apt when something is missing.
+#
+# Usage: scripts/install-deps.sh [GROUP...]        installs the groups (default: all)
+#        scripts/install-deps.sh --list GROUP...   prints their packages, installs nothing
+#
+#   run           build and run the application (scripts/run.sh)
+#   sound-server  a PulseAudio daemon (run.sh, only where no sound server answers)
+#   display       a private X server (run.sh, only where no display exists)
+#   test          run + what the test suite starts and drives (scripts/test.sh, bench.sh)
+#   screenshots   test + a real panel for the tray, qt6ct for a dark Qt (scripts/screenshots.sh)
+#   lint          test + the formatter and clang-tidy (scripts/lint.sh)
+#   fuzz          run + clang with libFuzzer (scripts/fuzz.sh)
+#   package       run + the Debian package's tools and checker (scripts/package.sh)
+#   all           everything above
+#
+# Installing never enables a daemon for every user: the global user-unit links that a
+# package's installation creates (PulseAudio's and PipeWire's postinst do) are removed again,
+# so a desktop keeps the sound server it had at the next login. Links that were there before
+# stay as they were.
 set -euo pipefail
 
-packages=(
-    # toolchain
+# Building and running: the toolchain, the libraries, Qt 6 and the icon renderer that the
+# configure step needs, and pactl, with which run.sh asks whether a sound server answers.
+run_packages=(
     build-essential cmake ninja-build pkg-config ccache
-    # core libraries
     libfmt-dev nlohmann-json3-dev libutf8proc-dev
-    # Linux platform services
-    libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev libxcb1-dev
-    # the desktop application: Qt 6 widgets, SVG icons, D-Bus, translations
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-l10n-tools qt6-tools-dev
-    qt6-tools-dev-tools libgl-dev
-    # asking the X server whether an XEmbed tray runs
+    libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev pulseaudio-utils
     libxcb1-dev libx11-dev
-    # tests and benchmarks: a private D-Bus daemon, an HTTPS server with a fresh certificate,
-    # and clang with libFuzzer for the fuzz targets
-    libgtest-dev libgmock-dev libbenchmark-dev
-    dbus-daemon dbus-bin python3 openssl pulseaudio pulseaudio-utils
-    # windows and the tray on a private X server, with a font to draw them
-    xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core
-    # the tray test plays a panel on a private session bus
-    python3-dbus python3-gi
-    clang libclang-rt-14-dev
-    # formatting and static analysis (scripts/lint.sh)
-    clang-format clang-tidy
-    # desktop integration and the Debian package: icons rendered from SVG, the launcher's and
-    # metainfo's validators, and the package's checker
-    librsvg2-bin desktop-file-utils appstream dpkg-dev lintian
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-wayland qt6-l10n-tools
+    qt6-tools-dev qt6-tools-dev-tools libgl-dev librsvg2-bin
 )
+sound_server_packages=(pulseaudio)
+display_packages=(xvfb)
+test_packages=(
+    # the unit tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # a private session bus, an HTTPS server with a fresh certificate, private sound servers
+    dbus-daemon dbus-bin python3 openssl pulseaudio pipewire wireplumber pipewire-pulse
+    # windows and the tray on a private X server or Wayland compositor, with a font to draw
+    # them; the tray test plays a panel on the private bus
+    xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core weston
+    python3-dbus python3-gi
+    # the launcher's and metainfo's validators
+    desktop-file-utils appstream
+)
+screenshots_packages=(xfce4-panel qt6ct)
+lint_packages=(clang-format clang-tidy)
+fuzz_packages=(clang libclang-rt-14-dev)
+package_packages=(dpkg-dev lintian)
+
+packages_of() {
+    case "$1" in
+        run) echo "${run_packages[@]}" ;;
+        sound-server) echo "${sound_server_packages[@]}" ;;
+        display) echo "${display_packages[@]}" ;;
+        test) echo "${run_packages[@]} ${test_packages[@]}" ;;
+        screenshots) echo "$(packages_of test) ${screenshots_packages[@]}" ;;
+        lint) echo "$(packages_of test) ${lint_packages[@]}" ;;
+        fuzz) echo "${run_packages[@]} ${fuzz_packages[@]}" ;;
+        package) echo "${run_packages[@]} ${package_packages[@]}" ;;
+        all) echo "$(packages_of screenshots) ${lint_packages[@]} ${fuzz_packages[@]}" \
+            "${package_packages[@]}" ;;
+        *) echo "install-deps: unknown group '$1'" >&2; return 1 ;;
+    esac
+}
+
+list_only=false
+if [ "${1:-}" = "--list" ]; then
+    list_only=true
+    shift
+fi
+[ "$#" -gt 0 ] || set -- all
+packages=()
+for group in "$@"; do
+    listed="$(packages_of "$group")"
+    read -r -a members <<< "$listed"
+    packages+=("${members[@]}")
+done
+# Each package once, in the order first named.
+read -r -a packages <<< "$(printf '%s\n' "${packages[@]}" | awk '!seen[$0]++' | tr '\n' ' ')"
+if $list_only; then
+    printf '%s\n' "${packages[@]}"
+    exit 0
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -37,7 +91,6 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-
 if [ "${#missing[@]}" -eq 0 ]; then
     exit 0
 fi
@@ -48,6 +101,25 @@ else
     sudo=(sudo)
 fi
 
+# The user units enabled for every user, as "unit" lines, from the links in the .wants folders.
+global_user_units() {
+    { find /etc/systemd/user -mindepth 2 -maxdepth 2 -path '*.wants/*' -printf '%f\n' 2>/dev/null \
+        || true; } | sort -u
+}
+
+before="$(global_user_units)"
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+mapfile -t enabled < <(comm -13 <(echo "$before") <(global_user_units) | grep -v '^$' || true)
+if [ "${#enabled[@]}" -gt 0 ]; then
+    echo "install-deps: the install enabled ${enabled[*]} for every user; disabling them again"
+    if command -v systemctl >/dev/null; then
+        "${sudo[@]}" systemctl --global disable "${enabled[@]}"
+    else
+        for unit in "${enabled[@]}"; do
+            "${sudo[@]}" find /etc/systemd/user -path "*.wants/$unit" -delete
+        done
+    fi
+fi

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh lint
 cmake --preset dev >/dev/null
 # Generated headers (build configuration, Qt's moc) must exist before clang-tidy reads sources.
 cmake --build --preset dev

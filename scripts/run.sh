@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# Builds Tonvera (release) and runs it in the foreground with its log on this terminal.
+# Builds Tonvera (the run preset: release, without tests) and runs it in the foreground with
+# its log on this terminal. It installs only what building and running need.
 #
 # On a desktop it uses your display, your sound server and your settings. Where no sound
-# server answers, it starts a private PulseAudio with three speakers ("Arbeitszimmer",
-# "Wohnzimmer" as the current output, "Küche Radio") and a private settings folder, so you can
-# watch Tonvera switch to "Arbeitszimmer" two seconds after start. Where no display exists, it
-# starts a private X server (Xvfb). Everything private is stopped when Tonvera ends (Ctrl+C).
+# server answers, it installs PulseAudio when missing (enabled for nobody's login) and starts
+# a private one with three speakers ("Arbeitszimmer", "Wohnzimmer" as the current output,
+# "Küche Radio") and a private settings folder, so you can watch Tonvera switch to
+# "Arbeitszimmer" two seconds after start. Where no display exists, it installs and starts a
+# private X server (Xvfb). Everything private is stopped when Tonvera ends (Ctrl+C).
 # Usage: scripts/run.sh [tonvera options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release --target tonvera
-binary="$PWD/build/release/src/tonvera"
+scripts/install-deps.sh run
+cmake --preset run >/dev/null
+cmake --build --preset run
+binary="$PWD/build/run/src/tonvera"
 
 work="$(mktemp -d -t tonvera-run.XXXXXX)"
 children=()
@@ -33,6 +35,7 @@ trap 'exit 130' INT TERM
 
 if ! pactl info >/dev/null 2>&1; then
     echo "run: no sound server answers; starting a private PulseAudio with three speakers"
+    scripts/install-deps.sh sound-server
     mkdir -p "$work/pulse" "$work/config" "$work/runtime"
     chmod 700 "$work/runtime"
     cat > "$work/pulse/server.pa" <<PA
@@ -66,6 +69,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     done
     echo "run: no display; starting a private X server (Xvfb :$display). Tonvera's windows and"
     echo "     tray are invisible there, but its work shows in the log below."
+    scripts/install-deps.sh display
     setsid Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     children+=($!)
     export DISPLAY=":$display"

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Draws the windows in their main states, light and dark, and the tray menu of a running
-# Tonvera, into docs/screenshots/ on a private X server.
+# Draws the windows in their main states, light and dark, the tray menu of a running Tonvera,
+# and its tray icon and dark menu in a real panel, into docs/screenshots/ on a private X server.
 # Usage: scripts/screenshots.sh [name filter, e.g. settings-devices]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh screenshots
 cmake --preset dev >/dev/null
 cmake --build build/dev --target tonvera_screenshots tonvera
 
@@ -19,4 +19,11 @@ if [[ "menu" == *"${1:-}"* ]]; then
     /usr/bin/python3 tests/integration/desktop/menu_screenshot.py build/dev/src/tonvera \
         docs/screenshots/menu.png
     echo "wrote docs/screenshots/menu.png"
+fi
+
+# The tray icon in a real panel (xfce4-panel), and the menu a click on it opens, dark.
+if [[ "tray-panel menu-dark" == *"${1:-}"* ]]; then
+    /usr/bin/python3 tests/integration/desktop/panel_screenshots.py build/dev/src/tonvera \
+        docs/screenshots/tray-panel.png docs/screenshots/menu-dark.png
+    echo "wrote docs/screenshots/tray-panel.png and docs/screenshots/menu-dark.png"
 fi

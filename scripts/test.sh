@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 preset="${1:-dev}"
 shift || true
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 cmake --preset "$preset"
 cmake --build --preset "$preset"
 ctest --preset "$preset" "$@"

@@ -6,13 +6,17 @@
 namespace tonvera {
 
 SingleInstance::Handlers instanceRequestHandlers(const std::weak_ptr<AppDelegate>& target,
+                                                 const std::weak_ptr<QtWindowHost>& windows,
                                                  const Logger& logger) {
     return SingleInstance::Handlers{
-        // The activation token is for bringing a window forward on Wayland; the window host
-        // takes it from here once it can use one.
+        // On Wayland only the token the desktop gave the second start lets a window come
+        // forward; the window shown for this reopen uses it.
         .reopen =
-            [&target, logger](const std::string& /*activationToken*/) {
+            [&target, &windows, logger](const std::string& activationToken) {
                 logger.info("Started again: bringing the running Tonvera forward");
+                if (const auto host = windows.lock(); host && !activationToken.empty()) {
+                    host->useActivationTokenOnce(activationToken);
+                }
                 if (const auto delegate = target.lock()) {
                     delegate->applicationShouldHandleReopen();
                 }

@@ -143,7 +143,9 @@ int TonveraApp::run(int argc, char** argv) {
 
     SingleInstance instance(SingleInstance::defaultFolder());
     std::weak_ptr<AppDelegate> reopenTarget;
-    const auto claim = instance.claim(instanceRequestHandlers(reopenTarget, logger));
+    std::weak_ptr<QtWindowHost> reopenWindows;
+    const auto claim =
+        instance.claim(instanceRequestHandlers(reopenTarget, reopenWindows, logger));
     if (claim.outcome == SingleInstance::Claim::Outcome::heldByOther) {
         if (instance.askRunningInstanceToReopen(kReopenWait,
                                                 environmentValue("XDG_ACTIVATION_TOKEN"))) {
@@ -168,6 +170,7 @@ int TonveraApp::run(int argc, char** argv) {
     const auto soundMenu = std::make_shared<PulseSoundMenu>(PulseSoundMenu::Options{}, logSink);
     const auto localizer = std::make_shared<QtLocalizer>();
     const auto windows = std::make_shared<QtWindowHost>(applicationIcon());
+    reopenWindows = windows;
     windows->addRenderer(
         [](const std::shared_ptr<WindowContent>& content) -> std::unique_ptr<QWidget> {
             if (auto view = std::dynamic_pointer_cast<OnboardingView>(content)) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPainter>
@@ -116,6 +117,13 @@ void QtStatusItem::showInTray(bool overDBus) {
     popupMenu_ = overDBus ? std::make_unique<QMenu>() : nullptr;
     tray_ = std::make_unique<QSystemTrayIcon>();
     tray_->setContextMenu(panelMenu_.get());
+    // On Wayland a menu of our own has no window to open from: Qt 6.4 shows it as a window of
+    // its own in the middle of the screen. There the panel's menu (a right click) is the menu.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        popupMenu_.reset();
+        refresh();
+        return;
+    }
     // A left click shows the menu too, as a menu-bar item would.
     QMenu* popup = popupMenu_ ? popupMenu_.get() : panelMenu_.get();
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated,

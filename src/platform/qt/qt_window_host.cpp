@@ -7,6 +7,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <utility>
+
+#include "platform/qt/window_activation.h"
 
 namespace tonvera {
 namespace {
@@ -31,7 +34,8 @@ class HostWindow final : public QWidget {
 
 class QtHostedWindow final : public HostedWindow {
   public:
-    explicit QtHostedWindow(HostWindow* window) : window_(window) {}
+    QtHostedWindow(HostWindow* window, std::shared_ptr<std::string> activationToken)
+        : window_(window), activationToken_(std::move(activationToken)) {}
 
     ~QtHostedWindow() override {
         // The window outlives its handle only while it is on screen; a closed one is gone.
@@ -47,16 +51,9 @@ class QtHostedWindow final : public HostedWindow {
 
     void makeKeyAndOrderFront() override {
         HostWindow* window = window_.data();
-        if (window == nullptr) {
-            return;
+        if (window != nullptr) {
+            bringForward(*window, std::exchange(*activationToken_, {}));
         }
-        if (window->isMinimized()) {
-            window->showNormal();
-        } else {
-            window->show();
-        }
-        window->raise();
-        window->activateWindow();
     }
 
     void close() override {
@@ -73,6 +70,7 @@ class QtHostedWindow final : public HostedWindow {
 
   private:
     QPointer<HostWindow> window_;
+    std::shared_ptr<std::string> activationToken_;
 };
 
 void centre(QWidget& window) {
@@ -122,7 +120,7 @@ std::shared_ptr<HostedWindow> QtWindowHost::makeWindow(const WindowOptions& opti
         window->setFixedSize(options.contentWidth, options.contentHeight);
     }
     centre(*window);
-    return std::make_shared<QtHostedWindow>(window);
+    return std::make_shared<QtHostedWindow>(window, activationToken_);
 }
 
 }  // namespace tonvera

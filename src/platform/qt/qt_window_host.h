@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/window_host.h"
@@ -22,12 +23,20 @@ class QtWindowHost final : public WindowHost {
 
     void addRenderer(Renderer renderer) { renderers_.push_back(std::move(renderer)); }
 
+    // The desktop's activation token for the next window brought forward, used once: a second
+    // start hands it over with its reopen request, so the window it opens may take the focus.
+    void useActivationTokenOnce(std::string activationToken) {
+        *activationToken_ = std::move(activationToken);
+    }
+
     std::shared_ptr<HostedWindow> makeWindow(const WindowOptions& options,
                                              std::shared_ptr<WindowContent> content) override;
 
   private:
     QIcon windowIcon_;
     std::vector<Renderer> renderers_;
+    // Shared with the windows, which may outlive the host.
+    std::shared_ptr<std::string> activationToken_ = std::make_shared<std::string>();
 };
 
 }  // namespace tonvera

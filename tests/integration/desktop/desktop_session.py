@@ -1,7 +1,8 @@
-"""A private desktop session for tests and screenshots: an X server (Xvfb), a session bus with
-a StatusNotifierWatcher (the part of a panel that tray items register with), a PulseAudio
-server with null sinks, and private settings and runtime folders. Everything is started by
-the caller and stopped by close()."""
+"""A private desktop session for tests and screenshots: an X server (Xvfb) or a headless
+Wayland compositor (weston), a session bus with a StatusNotifierWatcher (the part of a panel
+that tray items register with) unless a real panel is to bring its own, a PulseAudio server
+with null sinks, and private settings and runtime folders. Everything is started by the caller
+and stopped by close()."""
 import os
 import shutil
 import subprocess
@@ -71,21 +72,25 @@ class Watcher(dbus.service.Object):
 
 
 class DesktopSession:
-    def __init__(self, sinks, default_sink, settings=None):
+    def __init__(self, sinks, default_sink, settings=None, wayland=False, watcher=True):
         self.root = tempfile.mkdtemp(prefix="tonvera-desktop-")
         self.processes = []
         self.bus = None
         self.app = None
+        self.display = self.wayland_display = None
         try:
-            self._start_x()
-            self._start_bus()
+            os.makedirs(self.path("runtime"), mode=0o700)
+            if wayland:
+                self._start_weston()
+            else:
+                self._start_x()
+            self._start_bus(watcher)
             self._start_pulse(sinks, default_sink)
             os.makedirs(self.path("config/tonvera"))
             if settings is not None:
                 import json
                 with open(self.path("config/tonvera/settings.json"), "w", encoding="utf-8") as f:
                     json.dump(settings, f)
-            os.makedirs(self.path("runtime"), mode=0o700)
         except BaseException:
             self.close()
             raise
@@ -106,15 +111,29 @@ class DesktopSession:
         with os.fdopen(read_end) as numbers:
             self.display = ":" + numbers.readline().strip()
 
-    def _start_bus(self):
+    def _start_weston(self):
+        # Its socket goes into the application's runtime folder, where Wayland clients look.
+        self.wayland_display = "wayland-tonvera"
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.path("runtime"))
+        self._spawn(["weston", "--backend=headless-backend.so", "--socket=" + self.wayland_display,
+                     "--idle-time=0", "--log=" + self.path("weston.log")], env=env,
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        socket = self.path("runtime/" + self.wayland_display)
+        self.wait_for(lambda: os.path.exists(socket), 10, "weston to start")
+
+    def _start_bus(self, watcher):
+        # What the bus starts on demand (a panel's settings store) stays in the private folders.
+        env = dict(os.environ, HOME=self.root, XDG_CONFIG_HOME=self.path("config"),
+                   XDG_RUNTIME_DIR=self.path("runtime"))
         daemon = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=env)
         self.bus_address = daemon.stdout.readline().strip()
         daemon.stdout.close()
         dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
         self.bus = dbus.bus.BusConnection(self.bus_address)
-        self.watcher_name = dbus.service.BusName(WATCHER, self.bus)
-        self.watcher = Watcher(self.bus)
+        if watcher:
+            self.watcher_name = dbus.service.BusName(WATCHER, self.bus)
+            self.watcher = Watcher(self.bus)
 
     def stop_watcher(self):
         """The panel quits: the watcher's name goes, and with it what registered."""
@@ -152,12 +171,12 @@ class DesktopSession:
         sanitizers = {name: os.environ[name] for name in
                       ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS")
                       if name in os.environ}
-        return sanitizers | {
+        display = ({"WAYLAND_DISPLAY": self.wayland_display, "QT_QPA_PLATFORM": "wayland"}
+                   if self.wayland_display else {"DISPLAY": self.display, "QT_QPA_PLATFORM": "xcb"})
+        return sanitizers | display | {
             "PATH": "/usr/bin:/bin",
             "HOME": self.root,
             "LANG": "C.UTF-8",
-            "DISPLAY": self.display,
-            "QT_QPA_PLATFORM": "xcb",
             "DBUS_SESSION_BUS_ADDRESS": self.bus_address,
             "PULSE_SERVER": self.pulse_server,
             "XDG_CONFIG_HOME": self.path("config"),
