@@ -28,7 +28,6 @@ TEST(CommandLineTest, KnowsItsOwnOptionsPassesTheToolkitsAndRefusesTheRest) {
         {{"tonvera", "--connect"}, Action::connect},
         {{"tonvera", "--connect", "--json"}, Action::refuse},
         {{"tonvera", "--status", "--connect"}, Action::refuse},
-        {{"tonvera", "--json"}, Action::refuse},
     };
     for (const auto& row : rows) {
         const CommandLine parsed = CommandLine::parse(row.arguments);
