@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -26,29 +27,21 @@ struct SettingsFixture : ::testing::Test {
 
 // The defaults themselves show in the menu and the first launch (app tests); that reading
 // writes nothing shows in the settings file test.
-struct DelayCase {
-    DefaultsValue attempts;
-    DefaultsValue interval;
-    std::vector<double> expected;
-};
-
 TEST_F(SettingsFixture, RetryDelaysFollowStoredAttemptsAndInterval) {
-    const std::vector<DelayCase> cases = {
+    const std::vector<std::tuple<DefaultsValue, DefaultsValue, std::vector<double>>> cases = {
         {std::int64_t{0}, 1.0, {0, 1, 2, 4}},  // 0 means "never set": the default count
-        {std::int64_t{4}, 0.0, {0, 0, 0, 0}},
         {std::int64_t{4}, 2.5, {0, 2.5, 5, 10}},
         {std::int64_t{-3}, 1.0, {0}},                   // below one: a single attempt
         {std::int64_t{3}, std::int64_t{2}, {0, 2, 4}},  // an integer interval is a number too
         {2.9, 1.0, {0, 1}},                             // a floating count is truncated
         {std::string("3"), 1.0, {0, 1, 2}},
     };
-    for (const auto& testCase : cases) {
+    for (const auto& [attempts, interval, expected] : cases) {
         defaults = std::make_shared<MemoryUserDefaults>();
-        defaults->preload("retryAttempts", testCase.attempts);
-        defaults->preload("retryInterval", testCase.interval);
-        EXPECT_EQ(load().retryDelays(), testCase.expected)
-            << "attempts " << testCase.attempts.index() << " interval index "
-            << testCase.interval.index();
+        defaults->preload("retryAttempts", attempts);
+        defaults->preload("retryInterval", interval);
+        EXPECT_EQ(load().retryDelays(), expected)
+            << "attempts type " << attempts.index() << ", interval type " << interval.index();
     }
 
     // Huge counts are bounded, and doubling saturates.

@@ -192,5 +192,39 @@ TEST_F(OnboardingViewTest, ATestStartedBeforeTheWindowClosedStillRuns) {
     EXPECT_FALSE(settings->hasCompletedOnboarding());
 }
 
+// Where no permission can be missing, the desktop's readiness is shown instead: looked at off
+// the main thread when the step is entered or the window activated, never polled.
+TEST_F(OnboardingViewTest, TheDesktopStepLooksOnEntryAndActivationAndNeverBlocksContinue) {
+    readiness = std::make_shared<ScriptedDesktopReadiness>();
+    readiness->trayHost = false;
+    view = makeView();
+    view->appeared();
+    view->activated();  // on the welcome page: no look
+    settle();
+    EXPECT_EQ(readiness->looks, 0);
+
+    view->nextStep();
+    EXPECT_TRUE(view->isCheckingReadiness());
+    EXPECT_FALSE(view->readinessReport().has_value());
+    EXPECT_TRUE(view->canContinue());
+    // Two activations during the look: one more look after it, not two.
+    view->activated();
+    view->activated();
+    settle();
+    EXPECT_EQ(view->readinessReport(), (ReadinessReport{false, true, true}));
+    readiness->trayHost = true;  // the extension is switched on meanwhile
+    settle();
+    EXPECT_EQ(readiness->looks, 2);
+    EXPECT_TRUE(view->readinessReport()->allReady());
+    EXPECT_FALSE(view->isCheckingReadiness());
+
+    // A second of polling passes: the permission is read, the desktop is not asked again.
+    time->advanceBy(3s);
+    settle();
+    EXPECT_EQ(readiness->looks, 2);
+    view->nextStep();
+    EXPECT_EQ(view->currentStep(), OnboardingView::speaker);
+}
+
 }  // namespace
 }  // namespace tonvera::testing

@@ -1,6 +1,7 @@
 #include "update/app_update_checker.h"
 
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -15,12 +16,7 @@ using ::testing::HasSubstr;
 
 // The fuzzer checks that the answer is a strict order; these rows pin the rules.
 TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
-    struct Row {
-        const char* offered;
-        const char* installed;
-        bool newer;
-    };
-    const std::vector<Row> rows = {
+    const std::vector<std::tuple<const char*, const char*, bool>> rows = {
         {"1.10", "1.9", true},
         {"1.0", "1", false},
         {"1.0.1", "1.0", true},
@@ -33,9 +29,9 @@ TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
         {"9223372036854775807", "9223372036854775806", true},
         {"-9223372036854775807", "-9223372036854775808", true},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(AppUpdateChecker::isNewer(row.offered, row.installed), row.newer)
-            << row.offered << " vs " << row.installed;
+    for (const auto& [offered, installed, newer] : rows) {
+        EXPECT_EQ(AppUpdateChecker::isNewer(offered, installed), newer)
+            << offered << " vs " << installed;
     }
 }
 
