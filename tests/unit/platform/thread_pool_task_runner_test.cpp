@@ -116,22 +116,11 @@ TEST_F(PoolTest, ATaskThatIgnoresItsTokenIsLeftBehindAfterTheBound) {
                                           "left running"));
 }
 
-TEST_F(PoolTest, AThrowingTaskIsLoggedAndTheWorkerCarriesOn) {
-    ThreadPoolTaskRunner runner(1, log);
-    std::latch done(1);
-    runner.submit([](const std::stop_token&) { throw std::runtime_error("broken"); });
-    runner.submit([](const std::stop_token&) { throw 7; });
-    runner.submit([&](const std::stop_token&) { done.count_down(); });
-    done.wait();
-    runner.shutdown();
-    EXPECT_THAT(log->lines(),
-                ElementsAre("error: Background task failed: broken",
-                            "error: Background task failed with an unknown exception"));
-}
-
-TEST_F(PoolTest, CompletionsReachTheMainQueueWithTheValueOrTheError) {
+TEST_F(PoolTest, AThrowingTaskIsLoggedAndCompletionsReachTheMainQueueWithTheOutcome) {
     auto mainQueue = std::make_shared<testing::VirtualTime>();
     ThreadPoolTaskRunner runner(1, log);
+    runner.submit([](const std::stop_token&) { throw std::runtime_error("broken"); });
+    runner.submit([](const std::stop_token&) { throw 7; });
     std::vector<std::string> completed;
     // The error's text reaching the window is the views' tests' business.
     const auto record = [&](const TaskOutcome<int>& outcome) {
@@ -142,12 +131,16 @@ TEST_F(PoolTest, CompletionsReachTheMainQueueWithTheValueOrTheError) {
     submitWithCompletion(
         runner, mainQueue,
         [](const std::stop_token&) -> int { throw std::runtime_error("offline"); }, record);
-    std::latch bothPosted(1);  // one worker takes the tasks in order
-    runner.submit([&](const std::stop_token&) { bothPosted.count_down(); });
-    bothPosted.wait();
+    std::latch allRan(1);  // one worker takes the tasks in order
+    runner.submit([&](const std::stop_token&) { allRan.count_down(); });
+    allRan.wait();
     EXPECT_TRUE(completed.empty());  // nothing runs off the main queue
     mainQueue->advanceBy(0s);
     EXPECT_THAT(completed, ElementsAre("42", "failed"));
+    runner.shutdown();
+    EXPECT_THAT(log->lines(),
+                ElementsAre("error: Background task failed: broken",
+                            "error: Background task failed with an unknown exception"));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "app/build_config.h"
+#include "platform/linux/fetcher_http_client.h"
+#include "platform/testing/scripted_launcher.h"
 
 namespace tonvera {
 namespace {
@@ -119,6 +121,21 @@ TEST(WebAddressTest, AcceptsOnlyWellFormedHttpAndHttpsAddresses) {
           "https://e.com/\n", "mailto:a@b.c", "https://[::1]x/", "https://[::1]:8x/"}) {
         EXPECT_FALSE(parseWebAddress(bad)) << bad;
     }
+}
+
+// A helper ended by a signal (128 + its number) or reaped by someone else (-1) may have
+// printed part of the body: that is a failed request, never a body.
+TEST(FetcherHttpClientTest, AHelperEndedByASignalIsAFailedRequest) {
+    auto launcher = std::make_shared<testing::ScriptedLauncher>();
+    FetcherHttpClient client(launcher, "/usr/libexec/tonvera/tonvera-fetch");
+    for (const int status : {143, -1}) {
+        launcher->answer = [status] { return testing::exited(status, R"({"version": "1.)"); };
+        EXPECT_THAT([&] { client.get("https://example.org/latest.json", {}); },
+                    ::testing::ThrowsMessage<HttpError>(
+                        HasSubstr("(status " + std::to_string(status) + ")")));
+    }
+    launcher->answer = [] { return testing::exited(0, "{}"); };
+    EXPECT_EQ(client.get("https://example.org/latest.json", {}), "{}");
 }
 
 }  // namespace
