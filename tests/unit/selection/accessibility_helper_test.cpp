@@ -86,8 +86,9 @@ TEST_F(HelperTest, BundleIdentifierIsComparedForEqualityWithTheHostTarget) {
 
 TEST_F(HelperTest, IsSelectedOnlyForOneOrTrue) {
     const auto app = menu->addApplication(hostApplication("Values", 1));
-    // A one and a true as the Sound menu gives them: the native selector's tests.
+    // A one as the Sound menu gives it: the native selector's tests.
     const std::vector<std::pair<std::optional<AXAttributeValue>, bool>> cases = {
+        {AXAttributeValue(true), true},
         {AXAttributeValue(1.0), true},
         {AXAttributeValue(0.9), false},  // the integer value of the number: 0
         {AXAttributeValue(std::int64_t{2}), false},

@@ -65,16 +65,7 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 500ms, 200ms));
 }
 
-TEST_F(NativeSelectorFixture, AnAlreadySelectedOutputIsLeftAlone) {
-    SoundMenuScene::build(*menu, outputs);
-    menu->setValueStyle(ScriptedSoundMenu::ValueStyle::boolean);  // value types: helper test
-    menu->selectOutput("Wohnzimmer");
-    selector.selectDevice("Wohnzimmer", {});
-    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Output already selected: Wohnzimmer");
-    EXPECT_EQ(menu->counters().presses, 1U);  // the Sound item only
-    EXPECT_FALSE(menu->isMenuOpen());
-}
-
+// An output already selected is left alone, the menu closed: the Pulse sound menu test.
 TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
     SoundMenuScene::build(*menu, outputs);
     menu->selectOutput("Arbeitszimmer");
