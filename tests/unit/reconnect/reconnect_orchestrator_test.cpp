@@ -21,6 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 struct ReconnectOrchestratorTest : ::testing::Test {
@@ -161,9 +162,7 @@ TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
         [](const std::string&, const std::stop_token&) { throw std::string("odd"); });
     orchestrator.reconnect("Büro");
     EXPECT_FALSE(orchestrator.isRunning());
-    EXPECT_EQ(log->lines().back(),
-              "error: [AirPlay] AirPlay device \"Büro\" not available after 2 attempts. Waiting "
-              "for next wake event.");
+    EXPECT_THAT(log->lines().back(), HasSubstr("\"Büro\" not available after 2 attempts"));
 }
 
 TEST_F(ReconnectOrchestratorTest, RefusalsLeaveTheOrchestratorIdleAndNamesPassVerbatim) {
@@ -239,9 +238,7 @@ TEST_F(ReconnectOrchestratorTest, AStopRequestCutsPausesShortAndTheRunStillEnds)
 
     EXPECT_EQ(time->elapsed(), 0s);  // no pause was waited out
     EXPECT_EQ(native->calls().size(), 4U);
-    EXPECT_EQ(log->lines().back(),
-              "error: [AirPlay] AirPlay device \"A\" not available after 4 attempts. Waiting for "
-              "next wake event.");
+    EXPECT_THAT(log->lines().back(), HasSubstr("\"A\" not available after 4 attempts"));
     EXPECT_FALSE(orchestrator.isRunning());
 }
 
