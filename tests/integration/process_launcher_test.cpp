@@ -151,13 +151,13 @@ TEST_F(LauncherTest, AWatchThatFailsWhileTheChildRunsIsALaunchError) {
 }
 
 TEST_F(LauncherTest, ALaunchFailureSaysWhatAndWhy) {
-    try {
-        launcher.run("/usr/bin/osascript-does-not-exist", {"-e", "x"}, 1s, {});
-        ADD_FAILURE() << "no launch error";
-    } catch (const ProcessLaunchError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("/usr/bin/osascript-does-not-exist"));
-        EXPECT_THAT(error.what(), HasSubstr("No such file or directory"));
-    }
+    EXPECT_THAT(
+        [&] {
+            launcher.run("/usr/bin/osascript-does-not-exist", {"-e", "x"}, 1s, {});
+        },
+        ::testing::ThrowsMessage<ProcessLaunchError>(
+            ::testing::AllOf(HasSubstr("/usr/bin/osascript-does-not-exist"),
+                             HasSubstr("No such file or directory"))));
     EXPECT_THROW(launcher.run("/etc/hostname", {}, 1s, {}), ProcessLaunchError);  // not executable
 }
 

@@ -99,11 +99,6 @@ void ScriptedSoundMenu::selectOutput(const std::string& name) {
     pendingSelection_.reset();
 }
 
-void ScriptedSoundMenu::setValueStyle(ValueStyle style) {
-    std::lock_guard lock(mutex_);
-    valueStyle_ = style;
-}
-
 void ScriptedSoundMenu::setEntriesAppearAfter(Clock::Duration delay) {
     std::lock_guard lock(mutex_);
     appearAfter_ = delay;
@@ -208,11 +203,7 @@ std::string ScriptedSoundMenu::currentSelection() const {
 }
 
 std::optional<AXAttributeValue> ScriptedSoundMenu::outputValue(const Node& node) const {
-    const bool selected = node.outputName == currentSelection();
-    if (valueStyle_ == ValueStyle::boolean) {
-        return AXAttributeValue(selected);
-    }
-    return AXAttributeValue(std::int64_t{selected ? 1 : 0});
+    return AXAttributeValue(std::int64_t{node.outputName == currentSelection() ? 1 : 0});
 }
 
 AXError ScriptedSoundMenu::copyAttributeValue(const AXElementHandle& element,

@@ -27,7 +27,6 @@ class ScriptedSoundMenu final : public Accessibility,
                                 public KeyboardEvents {
   public:
     using NodeId = std::size_t;
-    enum class ValueStyle { number, boolean };
 
     struct Counters {
         std::size_t applicationListings = 0;
@@ -62,7 +61,6 @@ class ScriptedSoundMenu final : public Accessibility,
     // Behaviour.
     void setTrusted(bool trusted);
     void selectOutput(const std::string& name);
-    void setValueStyle(ValueStyle style);
     void setEntriesAppearAfter(Clock::Duration delay);
     void setSelectionLatency(Clock::Duration latency);
     // A press of `node` fails with `code` and does nothing; 0 restores the normal behaviour.
@@ -132,7 +130,6 @@ class ScriptedSoundMenu final : public Accessibility,
     Clock::Duration selectionLatency_{};
     std::string selected_;
     std::optional<std::pair<std::string, Clock::TimePoint>> pendingSelection_;
-    ValueStyle valueStyle_ = ValueStyle::number;
     bool freshHandles_ = false;
     bool keyEventsFail_ = false;
     bool escapeDown_ = false;

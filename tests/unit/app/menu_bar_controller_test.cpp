@@ -34,18 +34,8 @@ struct MenuBarControllerTest : AppFixture {
     }
 };
 
-TEST_F(MenuBarControllerTest, TheMenuShowsEveryEntryWithItsStateAndFollowsChangesOneHopLater) {
-    EXPECT_EQ(statusItem->symbol, "airplay.audio");
-    EXPECT_EQ(statusItem->toolTip, "Tonvera");
-    EXPECT_THAT(menuLines(),
-                ElementsAre("Tonvera||||", "---", "Output:||||", "✓ Arbeitszimmer||||", "---",
-                            "Connect now|e|||", "Find AirPlay devices…|e|||", "---",
-                            "Reconnect after sleep|e|t|c|", "Connect at login|e|t|c|", "---",
-                            "Open Accessibility Settings…|e|||", "Open Settings…|e|||,",
-                            "Show Welcome / Onboarding…|e|||", "Check for Updates…|e|||", "---",
-                            "Quit Tonvera|e|||q"));
-
-    // A change made elsewhere (the Settings window) reaches the menu on the next turn.
+// The entries, their states and shortcuts as a panel reads them: the desktop tray menu test.
+TEST_F(MenuBarControllerTest, TheMenuFollowsChangesMadeElsewhereOneHopLater) {
     env.settings->setDeviceName("  Küche & Bad ");
     env.settings->setConnectOnWake(false);
     EXPECT_EQ(menuLines()[3], "✓ Arbeitszimmer||||");

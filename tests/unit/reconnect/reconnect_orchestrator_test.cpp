@@ -21,6 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 struct ReconnectOrchestratorTest : ::testing::Test {
@@ -86,10 +87,8 @@ TEST_F(ReconnectOrchestratorTest, StopsAtTheFirstSuccessOfEitherRoute) {
 TEST_F(ReconnectOrchestratorTest, AlreadySelectedFromTheNativeRouteEndsTheRunAsSuccess) {
     native->thenThrow(AccessibilityError::alreadySelected("Küche"));
     orchestrator.reconnect("Küche");
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] Reconnect requested for Küche with 4 attempts",
-                            "info: [AirPlay] Attempt 1/4 to select Küche",
-                            "info: [AirPlay] Output already selected: Küche"));
+    EXPECT_EQ(log->lines().size(), 3U);  // requested, the attempt, and this
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Output already selected: Küche");
     EXPECT_THAT(script->calls(), IsEmpty());
 
     // From the fallback it is just another failure.
@@ -143,18 +142,16 @@ TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
         .then([](const std::string&, const std::stop_token&) { throw 42; });
 
     orchestrator.reconnect("Büro");
-    EXPECT_THAT(
-        log->lines(),
-        ElementsAre(
-            "info: [AirPlay] Reconnect requested for Büro with 2 attempts",
-            "info: [AirPlay] Attempt 1/2 to select Büro",
-            "error: [AirPlay] Attempt 1/2 failed: Could not start /usr/bin/osascript: No such file",
-            "info: [AirPlay] Waiting 0.500000s before attempt 2",
-            "info: [AirPlay] Attempt 2/2 to select Büro",
-            "error: [AirPlay] Attempt 2/2 failed: The operation couldn’t be completed (unknown "
-            "error).",
-            "error: [AirPlay] AirPlay device \"Büro\" not available after 2 attempts. Waiting for "
-            "next wake event."));
+    // The other lines are those of the whole-schedule test; no fallback line comes between.
+    const auto lines = log->lines();
+    ASSERT_EQ(lines.size(), 7U);
+    EXPECT_EQ(lines[2],
+              "error: [AirPlay] Attempt 1/2 failed: Could not start /usr/bin/osascript: "
+              "No such file");
+    EXPECT_EQ(lines[3], "info: [AirPlay] Waiting 0.500000s before attempt 2");
+    EXPECT_EQ(lines[5],
+              "error: [AirPlay] Attempt 2/2 failed: The operation couldn’t be completed "
+              "(unknown error).");
     EXPECT_THAT(script->calls(), IsEmpty());
     EXPECT_FALSE(orchestrator.isRunning());
 
@@ -165,9 +162,7 @@ TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
         [](const std::string&, const std::stop_token&) { throw std::string("odd"); });
     orchestrator.reconnect("Büro");
     EXPECT_FALSE(orchestrator.isRunning());
-    EXPECT_EQ(log->lines().back(),
-              "error: [AirPlay] AirPlay device \"Büro\" not available after 2 attempts. Waiting "
-              "for next wake event.");
+    EXPECT_THAT(log->lines().back(), HasSubstr("\"Büro\" not available after 2 attempts"));
 }
 
 TEST_F(ReconnectOrchestratorTest, RefusalsLeaveTheOrchestratorIdleAndNamesPassVerbatim) {
@@ -243,9 +238,7 @@ TEST_F(ReconnectOrchestratorTest, AStopRequestCutsPausesShortAndTheRunStillEnds)
 
     EXPECT_EQ(time->elapsed(), 0s);  // no pause was waited out
     EXPECT_EQ(native->calls().size(), 4U);
-    EXPECT_EQ(log->lines().back(),
-              "error: [AirPlay] AirPlay device \"A\" not available after 4 attempts. Waiting for "
-              "next wake event.");
+    EXPECT_THAT(log->lines().back(), HasSubstr("\"A\" not available after 4 attempts"));
     EXPECT_FALSE(orchestrator.isRunning());
 }
 

@@ -69,7 +69,7 @@ TEST_F(OnboardingViewTest, PollingFollowsThePermissionWithinATickAndRedrawsOnlyO
     EXPECT_EQ(finishCalls, 0);
 }
 
-TEST_F(OnboardingViewTest, RevokingOnTheSpeakerPageDisablesDoneAndKeepsTheSoundMenuResult) {
+TEST_F(OnboardingViewTest, RevokingOrGoingBackChecksTheSoundMenuAgainAndTheNewestCheckCounts) {
     SoundMenuScene::build(*menu, {"Wohnzimmer"});
     openOnSpeakerPage();
     ASSERT_THAT(view->soundMenuFound(), Optional(true));
@@ -89,12 +89,6 @@ TEST_F(OnboardingViewTest, RevokingOnTheSpeakerPageDisablesDoneAndKeepsTheSoundM
     settle();
     EXPECT_THAT(view->soundMenuFound(), Optional(true));
     EXPECT_EQ(countOf(kFoundLine), 2U);
-}
-
-TEST_F(OnboardingViewTest, GoingBackAndForthChecksAgainAndOnlyTheNewestCheckCounts) {
-    SoundMenuScene::build(*menu, {"Wohnzimmer"});
-    openOnSpeakerPage();
-    EXPECT_EQ(countOf(kFoundLine), 1U);
 
     menu->setTrusted(false);  // no tick passes: entering step 1 must read it itself
     view->previousStep();
@@ -103,7 +97,7 @@ TEST_F(OnboardingViewTest, GoingBackAndForthChecksAgainAndOnlyTheNewestCheckCoun
     view->checkPermission();  // "Check again"
     view->nextStep();
     settle();
-    EXPECT_EQ(countOf(kFoundLine), 2U);
+    EXPECT_EQ(countOf(kFoundLine), 3U);
 
     // A slow check that was overtaken by a check without permission must not show its result.
     view->checkSoundMenu();
@@ -196,6 +190,40 @@ TEST_F(OnboardingViewTest, ATestStartedBeforeTheWindowClosedStillRuns) {
     EXPECT_THAT(log->lines(),
                 Contains("info: [AirPlay] Successfully selected Wohnzimmer on attempt 1 (native)"));
     EXPECT_FALSE(settings->hasCompletedOnboarding());
+}
+
+// Where no permission can be missing, the desktop's readiness is shown instead: looked at off
+// the main thread when the step is entered or the window activated, never polled.
+TEST_F(OnboardingViewTest, TheDesktopStepLooksOnEntryAndActivationAndNeverBlocksContinue) {
+    readiness = std::make_shared<ScriptedDesktopReadiness>();
+    readiness->trayHost = false;
+    view = makeView();
+    view->appeared();
+    view->activated();  // on the welcome page: no look
+    settle();
+    EXPECT_EQ(readiness->looks, 0);
+
+    view->nextStep();
+    EXPECT_TRUE(view->isCheckingReadiness());
+    EXPECT_FALSE(view->readinessReport().has_value());
+    EXPECT_TRUE(view->canContinue());
+    // Two activations during the look: one more look after it, not two.
+    view->activated();
+    view->activated();
+    settle();
+    EXPECT_EQ(view->readinessReport(), (ReadinessReport{false, true, true}));
+    readiness->trayHost = true;  // the extension is switched on meanwhile
+    settle();
+    EXPECT_EQ(readiness->looks, 2);
+    EXPECT_TRUE(view->readinessReport()->allReady());
+    EXPECT_FALSE(view->isCheckingReadiness());
+
+    // A second of polling passes: the permission is read, the desktop is not asked again.
+    time->advanceBy(3s);
+    settle();
+    EXPECT_EQ(readiness->looks, 2);
+    view->nextStep();
+    EXPECT_EQ(view->currentStep(), OnboardingView::speaker);
 }
 
 }  // namespace

@@ -156,5 +156,34 @@ TEST_F(SettingsViewTest, ControlsWriteTheSettingsAndTheViewRedrawsWithTheNewValu
     EXPECT_EQ(view->deviceRowText("Version %@"), "• Version %@");
 }
 
+// Where no permission can be missing, the badge names what the desktop lacks instead.
+TEST_F(SettingsViewTest, TheBadgeNamesTheMissingPartAndItsButtonOpensSoundSettings) {
+    readiness = std::make_shared<ScriptedDesktopReadiness>();
+    view = makeView(orchestrator);
+    EXPECT_EQ(view->badge().text, "Checking…");
+    EXPECT_EQ(view->badge().tone, SettingsView::Tone::pending);
+    view->windowShown();
+    settle();
+    EXPECT_EQ(view->badge().text, "Ready");
+    EXPECT_EQ(view->badge().tone, SettingsView::Tone::success);
+    EXPECT_EQ(view->discoveryHint(), "");
+
+    readiness->soundServer = false;
+    readiness->systemBus = false;
+    view->windowActivated();
+    settle();
+    EXPECT_EQ(view->badge().text, "Sound server not answering");
+    EXPECT_EQ(view->badge().tone, SettingsView::Tone::warning);
+    EXPECT_EQ(view->discoveryHint(), "Sound server not answering");
+    readiness->soundServer = true;
+    view->windowActivated();
+    settle();
+    EXPECT_EQ(view->badge().text, "No wake signals");
+
+    view->openSettingsPane();
+    settle();
+    EXPECT_THAT(workspace->opened(), ElementsAre(std::string(kSoundSettingsAddress)));
+}
+
 }  // namespace
 }  // namespace tonvera::testing
