@@ -20,6 +20,8 @@ namespace tonvera::testing {
 // settings, drawn offscreen.
 class AppSession : public ::testing::Test {
   protected:
+    explicit AppSession(SoundServerKind kind = SoundServerKind::pulseAudio) : pulse(kind) {}
+
     void SetUp() override {
         if (std::filesystem::exists(kJournalSocketPath)) {
             GTEST_SKIP() << "a journal runs here, so the log does not reach standard error";
