@@ -17,6 +17,7 @@ packages=(
     # and clang with libFuzzer for the fuzz targets
     libgtest-dev libgmock-dev libbenchmark-dev
     dbus-daemon dbus-bin python3 openssl pulseaudio pulseaudio-utils
+    pipewire wireplumber pipewire-pulse
     # windows and the tray on a private X server, with a font to draw them
     xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core
     # the tray test plays a panel on a private session bus

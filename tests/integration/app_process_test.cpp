@@ -20,13 +20,14 @@ using namespace std::chrono_literals;
 
 // The real application against a private sound server, a private session bus and private
 // settings, drawn offscreen.
-class AppProcessTest : public ::testing::Test {
+class AppProcessFixture : public ::testing::Test {
   protected:
+    explicit AppProcessFixture(SoundServerKind kind) : pulse(kind) {}
+
     void SetUp() override {
         if (std::filesystem::exists(kJournalSocketPath)) {
             GTEST_SKIP() << "a journal runs here, so the log does not reach standard error";
         }
-        pulse.pactl({"set-default-sink", "wohnzimmer"});
         std::filesystem::create_directories(home.path() / "runtime");
         std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all);
     }
@@ -70,7 +71,15 @@ class AppProcessTest : public ::testing::Test {
     std::string busAddress = bus.readLine();
 };
 
-TEST_F(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanly) {
+struct AppProcessTest : AppProcessFixture, ::testing::WithParamInterface<SoundServerKind> {
+    AppProcessTest() : AppProcessFixture(GetParam()) {}
+};
+
+struct SettingsFileTest : AppProcessFixture {
+    SettingsFileTest() : AppProcessFixture(SoundServerKind::pulseAudio) {}
+};
+
+TEST_P(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanly) {
     const auto started = std::chrono::steady_clock::now();
     const auto app = start();
     ASSERT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer on attempt 1", 15s))
@@ -98,7 +107,7 @@ TEST_F(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanl
     EXPECT_EQ(app->countLines("[AirPlay] App terminating"), 1U);
 }
 
-TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRunning) {
+TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRunning) {
     const auto folder = home.path() / "config" / "tonvera";
     std::filesystem::create_directories(folder);
     const std::string unreadable = R"({"preferredAudioOutput": "Wohn)";
@@ -139,6 +148,10 @@ TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRu
     running.signal(SIGTERM);
     EXPECT_EQ(running.wait(5s), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, AppProcessTest,
+                         ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
+                         soundServerName);
 
 }  // namespace
 }  // namespace tonvera::testing
