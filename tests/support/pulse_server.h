@@ -97,13 +97,8 @@ class PulseServer {
     // A null sink, by the number of its module; empty when it failed. The description is in
     // quotes within quotes, or pipewire-pulse would end it at a space.
     std::string loadSink(const std::string& name, const std::string& description) const {
-        auto module = pactl({"load-module", "module-null-sink", "sink_name=" + name,
-                             "sink_properties=\"device.description='" + description + "'\""})
-                          .standardOutput;
-        while (!module.empty() && module.back() == '\n') {
-            module.pop_back();
-        }
-        return module;
+        return firstLine(pactl({"load-module", "module-null-sink", "sink_name=" + name,
+                                "sink_properties=\"device.description='" + description + "'\""}));
     }
 
     ProcessResult pactl(const std::vector<std::string>& arguments) const {
@@ -112,13 +107,7 @@ class PulseServer {
         return PosixProcessLauncher().run("/usr/bin/pactl", all, std::chrono::seconds(10), {});
     }
 
-    std::string defaultSink() const {
-        std::string name = pactl({"get-default-sink"}).standardOutput;
-        while (!name.empty() && name.back() == '\n') {
-            name.pop_back();
-        }
-        return name;
-    }
+    std::string defaultSink() const { return firstLine(pactl({"get-default-sink"})); }
 
     // The process that answers the PulseAudio protocol.
     pid_t pid() const { return processes_.back()->pid(); }
@@ -136,6 +125,10 @@ class PulseServer {
     }
 
   private:
+    static std::string firstLine(const ProcessResult& result) {
+        return result.standardOutput.substr(0, result.standardOutput.find('\n'));
+    }
+
     std::string socket() const {
         return (directory_.path() /
                 (kind_ == SoundServerKind::pulseAudio ? "native" : "runtime/pulse/native"))
