@@ -50,7 +50,6 @@ class PulseServer {
     }
 
     std::string address() const { return "unix:" + socket(); }
-    SoundServerKind kind() const { return kind_; }
 
     void start() {
         if (kind_ == SoundServerKind::pulseAudio) {

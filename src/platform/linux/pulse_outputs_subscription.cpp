@@ -110,9 +110,8 @@ void PulseOutputsSubscription::lost() {
     readAgain_ = false;
     listener_({});
 
-    // The context is dropped when the pause ends, outside its own callbacks.
-    // Wall-clock time, as the loop's time events take it: a clock that jumps ahead on waking
-    // from sleep only brings the attempt forward.
+    // The context is dropped when the pause ends, outside its own callbacks. The loop's time
+    // events take a wall-clock time.
     timeval when{};
     pa_gettimeofday(&when);
     pa_timeval_add(&when, static_cast<pa_usec_t>(std::chrono::microseconds(pause_).count()));
