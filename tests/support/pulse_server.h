@@ -61,10 +61,24 @@ class PulseServer {
                 "--exit-idle-time=-1", "-n", "-F", home + "/server.pa",
                 "--log-target=file:" + home + "/server.log"}));
         } else {
-            for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse"}) {
-                processes_.push_back(std::make_unique<ChildProcess>(
-                    quiet({std::string("/usr/bin/") + program}), environment()));
+            const auto launch = [&](const std::string& program) {
+                processes_.push_back(
+                    std::make_unique<ChildProcess>(quiet({"/usr/bin/" + program}), environment()));
+            };
+            launch("pipewire");
+            // WirePlumber gives up at once when PipeWire does not answer yet.
+            std::vector<std::string> ask = environment();
+            ask.insert(ask.begin(), "-i");
+            ask.insert(ask.end(), {"/usr/bin/pw-cli", "info", "0"});
+            if (!poll([&] {
+                    return PosixProcessLauncher()
+                               .run("/usr/bin/env", ask, std::chrono::seconds(10), {})
+                               .exitStatus == 0;
+                })) {
+                throw std::runtime_error("the private PipeWire did not start");
             }
+            launch("wireplumber");
+            launch("pipewire-pulse");
         }
         // Ready once it answers; a fresh server needs a moment to open its socket.
         if (!poll([&] { return pactl({"info"}).exitStatus == 0; })) {
@@ -77,10 +91,17 @@ class PulseServer {
                 throw std::runtime_error("the private sound server refused a null sink");
             }
         }
-        // WirePlumber takes the configured default on its own time.
-        pactl({"set-default-sink", "wohnzimmer"});
-        if (!poll([&] { return defaultSink() == "wohnzimmer"; })) {
-            throw std::runtime_error("the private sound server kept another default");
+        // A WirePlumber that has only just started may not have taken the choice yet, or may
+        // still replace it with the one it chose itself: asked again until it holds.
+        if (!poll([&] {
+                if (defaultSink() == "wohnzimmer") {
+                    return true;
+                }
+                pactl({"set-default-sink", "wohnzimmer"});
+                return false;
+            })) {
+            throw std::runtime_error("the private sound server kept the default " + defaultSink() +
+                                     "; its log:\n" + readFile(directory_.path() / "server.log"));
         }
     }
 
