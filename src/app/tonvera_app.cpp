@@ -25,6 +25,7 @@
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/linux/process_signals.h"
 #include "platform/linux/pulse_sound_menu.h"
+#include "platform/linux/pulse_sound_outputs.h"
 #include "platform/linux/stderr_log_sink.h"
 #include "platform/linux/steady_clock.h"
 #include "platform/linux/system_log_sink.h"
@@ -228,7 +229,7 @@ int TonveraApp::run(int argc, char** argv) {
         .systemEvents = systemEvents,
         .systemInfo = std::make_shared<UnameSystemInfo>(),
         .updateChecker = updateChecker,
-        .soundOutputs = nullptr,
+        .soundOutputs = std::make_shared<PulseSoundOutputs>(mainQueue, PulseSoundOutputs::Options{}, logSink),
         .notifications = std::make_shared<FreedesktopNotifications>(mainQueue, logSink),
     };
 

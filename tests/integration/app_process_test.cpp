@@ -12,15 +12,25 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class AppProcessTest : public AppSession {
+class AppProcessFixture : public AppSession {
   protected:
+    explicit AppProcessFixture(SoundServerKind kind) : AppSession(kind) {}
+
     void screensWoke() const {
         emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                      "org.freedesktop.ScreenSaver", "ActiveChanged", false);
     }
 };
 
-TEST_F(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanly) {
+struct AppProcessTest : AppProcessFixture, ::testing::WithParamInterface<SoundServerKind> {
+    AppProcessTest() : AppProcessFixture(GetParam()) {}
+};
+
+struct SettingsFileTest : AppProcessFixture {
+    SettingsFileTest() : AppProcessFixture(SoundServerKind::pulseAudio) {}
+};
+
+TEST_P(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanly) {
     const auto started = std::chrono::steady_clock::now();
     const auto app = start();
     ASSERT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer on attempt 1", 15s))
@@ -48,7 +58,7 @@ TEST_F(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanl
     EXPECT_EQ(app->countLines("[AirPlay] App terminating"), 1U);
 }
 
-TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRunning) {
+TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRunning) {
     const auto folder = home.path() / "config" / "tonvera";
     std::filesystem::create_directories(folder);
     const std::string unreadable = R"({"preferredAudioOutput": "Wohn)";
@@ -89,6 +99,10 @@ TEST_F(AppProcessTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRu
     running.signal(SIGTERM);
     EXPECT_EQ(running.wait(5s), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, AppProcessTest,
+                         ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
+                         soundServerName);
 
 }  // namespace
 }  // namespace tonvera::testing

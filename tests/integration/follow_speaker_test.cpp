@@ -43,9 +43,12 @@ TEST_P(FollowSpeakerTest, ASpeakerBackAfterTheRetriesGetsTheSoundAndAManualSwitc
     unloadSink("arbeitszimmer");  // gone while the computer slept
     writeSettings();
     const auto app = start();
-    ASSERT_TRUE(app->waitForLine("WakeMonitor started", 10s)) << app->output();
-    emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                 "org.freedesktop.ScreenSaver", "ActiveChanged", false);
+    // The bus takes the application's signal rules a moment after start: wake until heard.
+    ASSERT_TRUE(PulseServer::poll([&] {
+        emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                     "org.freedesktop.ScreenSaver", "ActiveChanged", false);
+        return app->waitForLine("Wake detected", 200ms);
+    })) << app->output();
     ASSERT_TRUE(app->waitForLine("not available after 2 attempts", 15s)) << app->output();
 
     const auto appeared = std::chrono::steady_clock::now();

@@ -9,50 +9,117 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/linux/posix_process_launcher.h"
 #include "support/child_process.h"
 #include "support/temporary_directory.h"
 
 namespace tonvera::testing {
 
-// A private PulseAudio server for one test: its own socket, state and runtime folders in a
-// temporary directory, three null sinks ("Arbeitszimmer", "Wohnzimmer", "Küche Radio"), run
-// in the foreground and stopped by its process identifier.
+// Which server speaks the PulseAudio protocol to the code under test.
+enum class SoundServerKind { pulseAudio, pipeWire };
+
+// For parameterised tests: ".../PulseAudio" and ".../PipeWire".
+inline std::string soundServerName(const ::testing::TestParamInfo<SoundServerKind>& info) {
+    return info.param == SoundServerKind::pulseAudio ? "PulseAudio" : "PipeWire";
+}
+
+// A private sound server for one test: PulseAudio, or PipeWire with WirePlumber and
+// pipewire-pulse on a session bus of its own. Home, configuration, state and runtime folders
+// lie in a temporary directory, so nothing of the user's is read or changed. Three null sinks
+// ("Arbeitszimmer", "Wohnzimmer" the default, "Küche Radio") are loaded through the protocol,
+// as a test loads more. Every process is run in the foreground and stopped by its identifier.
 class PulseServer {
   public:
-    PulseServer() {
-        std::ofstream(directory_.path() / "server.pa")
-            << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket()
-            << "\n"
-            << "load-module module-null-sink sink_name=arbeitszimmer "
-               "sink_properties=\"device.description='Arbeitszimmer'\"\n"
-            << "load-module module-null-sink sink_name=wohnzimmer "
-               "sink_properties=\"device.description='Wohnzimmer'\"\n"
-            << "load-module module-null-sink sink_name=kueche "
-               "sink_properties=\"device.description='Küche Radio'\"\n";
+    explicit PulseServer(SoundServerKind kind = SoundServerKind::pulseAudio) : kind_(kind) {
+        const auto root = directory_.path();
+        std::filesystem::create_directories(root / "runtime");
+        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
+        if (kind_ == SoundServerKind::pulseAudio) {
+            std::ofstream(root / "server.pa")
+                << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket()
+                << "\n";
+        } else {
+            bus_ = std::make_unique<ChildProcess>(
+                quiet({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1",
+                       "--address=unix:path=" + (root / "bus").string()}));
+            busAddress_ = bus_->readLine();
+        }
         start();
     }
 
     std::string address() const { return "unix:" + socket(); }
 
     void start() {
-        const std::string home = directory_.path().string();
-        process_ = std::make_unique<ChildProcess>(std::vector<std::string>{
-            "/usr/bin/env", "HOME=" + home, "XDG_RUNTIME_DIR=" + home, "XDG_CONFIG_HOME=" + home,
-            "PULSE_STATE_PATH=" + home + "/state", "PULSE_RUNTIME_PATH=" + home + "/runtime",
-            "/usr/bin/pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "-F",
-            home + "/server.pa", "--log-target=file:" + home + "/server.log"});
-        // Ready once it answers; a fresh server needs a moment to open its socket.
-        for (int i = 0; i < 100; ++i) {
-            if (pactl({"info"}).exitStatus == 0) {
-                return;
+        if (kind_ == SoundServerKind::pulseAudio) {
+            const std::string home = directory_.path().string();
+            processes_.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{
+                "/usr/bin/env", "HOME=" + home, "XDG_RUNTIME_DIR=" + home,
+                "XDG_CONFIG_HOME=" + home, "PULSE_STATE_PATH=" + home + "/state",
+                "PULSE_RUNTIME_PATH=" + home + "/runtime", "/usr/bin/pulseaudio", "--daemonize=no",
+                "--exit-idle-time=-1", "-n", "-F", home + "/server.pa",
+                "--log-target=file:" + home + "/server.log"}));
+        } else {
+            const auto launch = [&](const std::string& program) {
+                processes_.push_back(
+                    std::make_unique<ChildProcess>(quiet({"/usr/bin/" + program}), environment()));
+            };
+            launch("pipewire");
+            // WirePlumber gives up at once when PipeWire does not answer yet.
+            std::vector<std::string> ask = environment();
+            ask.insert(ask.begin(), "-i");
+            ask.insert(ask.end(), {"/usr/bin/pw-cli", "info", "0"});
+            if (!poll([&] {
+                    return PosixProcessLauncher()
+                               .run("/usr/bin/env", ask, std::chrono::seconds(10), {})
+                               .exitStatus == 0;
+                })) {
+                throw std::runtime_error("the private PipeWire did not start");
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            launch("wireplumber");
+            launch("pipewire-pulse");
         }
-        throw std::runtime_error("the private PulseAudio server did not start");
+        // Ready once it answers; a fresh server needs a moment to open its socket.
+        if (!poll([&] { return pactl({"info"}).exitStatus == 0; })) {
+            throw std::runtime_error("the private sound server did not start");
+        }
+        for (const auto& [name, description] :
+             {std::pair{"arbeitszimmer", "Arbeitszimmer"}, std::pair{"wohnzimmer", "Wohnzimmer"},
+              std::pair{"kueche", "Küche Radio"}}) {
+            if (loadSink(name, description).empty()) {
+                throw std::runtime_error("the private sound server refused a null sink");
+            }
+        }
+        // A WirePlumber that has only just started may not have taken the choice yet, or may
+        // still replace it with the one it chose itself: asked again until it holds.
+        if (!poll([&] {
+                if (defaultSink() == "wohnzimmer") {
+                    return true;
+                }
+                pactl({"set-default-sink", "wohnzimmer"});
+                return false;
+            })) {
+            throw std::runtime_error("the private sound server kept the default " + defaultSink() +
+                                     "; its log:\n" + readFile(directory_.path() / "server.log"));
+        }
     }
 
-    void stop() { process_.reset(); }
+    // Stops what `start` started, the server last.
+    void stop() {
+        while (!processes_.empty()) {
+            processes_.pop_back();
+        }
+    }
+
+    ~PulseServer() { stop(); }
+
+    // A null sink, by the number of its module; empty when it failed. The description is in
+    // quotes within quotes, or pipewire-pulse would end it at a space.
+    std::string loadSink(const std::string& name, const std::string& description) const {
+        return firstLine(pactl({"load-module", "module-null-sink", "sink_name=" + name,
+                                "sink_properties=\"device.description='" + description + "'\""}));
+    }
 
     ProcessResult pactl(const std::vector<std::string>& arguments) const {
         std::vector<std::string> all{"--server=" + address()};
@@ -60,21 +127,55 @@ class PulseServer {
         return PosixProcessLauncher().run("/usr/bin/pactl", all, std::chrono::seconds(10), {});
     }
 
-    std::string defaultSink() const {
-        std::string name = pactl({"get-default-sink"}).standardOutput;
-        while (!name.empty() && name.back() == '\n') {
-            name.pop_back();
+    std::string defaultSink() const { return firstLine(pactl({"get-default-sink"})); }
+
+    // The process that answers the PulseAudio protocol.
+    pid_t pid() const { return processes_.back()->pid(); }
+
+    // Asks `done` every 20 ms for at most 5 s.
+    template <typename Check>
+    static bool poll(Check done) {
+        for (int i = 0; i < 250; ++i) {
+            if (done()) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        return name;
+        return false;
     }
 
-    pid_t pid() const { return process_->pid(); }
-
   private:
-    std::string socket() const { return (directory_.path() / "native").string(); }
+    static std::string firstLine(const ProcessResult& result) {
+        return result.standardOutput.substr(0, result.standardOutput.find('\n'));
+    }
 
+    std::string socket() const {
+        return (directory_.path() /
+                (kind_ == SoundServerKind::pulseAudio ? "native" : "runtime/pulse/native"))
+            .string();
+    }
+
+    // The command with its standard error in a log file beside the server's folders.
+    std::vector<std::string> quiet(std::vector<std::string> command) const {
+        command.insert(command.begin(), {"/bin/sh", "-c", "exec \"$@\" 2>>\"$0\"",
+                                         (directory_.path() / "server.log").string()});
+        return command;
+    }
+
+    std::vector<std::string> environment() const {
+        const std::string root = directory_.path().string();
+        return {"PATH=/usr/bin:/bin", "HOME=" + root, "XDG_RUNTIME_DIR=" + root + "/runtime",
+                "XDG_CONFIG_HOME=" + root + "/config", "XDG_STATE_HOME=" + root + "/state",
+                "DBUS_SESSION_BUS_ADDRESS=" + busAddress_,
+                // Nothing of the machine's: no system bus, so no device reservation or rtkit.
+                "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress_};
+    }
+
+    SoundServerKind kind_;
     TemporaryDirectory directory_;
-    std::unique_ptr<ChildProcess> process_;
+    std::unique_ptr<ChildProcess> bus_;
+    std::string busAddress_;
+    std::vector<std::unique_ptr<ChildProcess>> processes_;
 };
 
 }  // namespace tonvera::testing

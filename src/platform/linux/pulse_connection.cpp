@@ -1,6 +1,7 @@
 #include "platform/linux/pulse_connection.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <fmt/format.h>
 #include <pulse/error.h>
@@ -15,7 +16,7 @@ struct PulseConnection::Request {
     bool done = false;
     bool succeeded = true;
     std::vector<Sink> sinks;
-    std::vector<std::uint32_t> streams;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> streams;  // stream, its sink
     std::string defaultSink;
     int outstanding = 1;
 
@@ -70,7 +71,7 @@ void PulseConnection::onSink(pa_context* /*context*/, const pa_sink_info* info, 
     }
     std::lock_guard lock(request->connection->mutex_);
     request->sinks.push_back({info->name != nullptr ? info->name : "",
-                              info->description != nullptr ? info->description : ""});
+                              info->description != nullptr ? info->description : "", info->index});
 }
 
 void PulseConnection::onServerInfo(pa_context* /*context*/, const pa_server_info* info,
@@ -92,7 +93,7 @@ void PulseConnection::onStream(pa_context* /*context*/, const pa_sink_input_info
         return;
     }
     std::lock_guard lock(request->connection->mutex_);
-    request->streams.push_back(info->index);
+    request->streams.emplace_back(info->index, info->sink);
 }
 
 void PulseConnection::onSuccess(pa_context* /*context*/, int success, void* user) {
@@ -229,7 +230,16 @@ std::string PulseConnection::defaultSinkName() {
     return std::move(request.defaultSink);
 }
 
+// Which streams follow the selection. A stream on the previous default was following the
+// default, or was put there by the server when its own sink vanished; both belong on the new
+// default. A stream on any other sink was routed there by hand and stays. Both servers move the
+// streams that follow the default by themselves when it changes (PulseAudio since 14,
+// WirePlumber's policy), but not a stream that still remembers a sink that vanished, hence the
+// explicit moves. They come after the default is set: a stream moved to the sink that is the
+// default at that moment follows the default again on both servers, where a move to any other
+// sink would pin the stream there and have the server remember it for the application.
 void PulseConnection::selectSink(const std::string& sinkName) {
+    const std::string previous = defaultSinkName();
     Request setDefault{this};
     pa_operation* operation = nullptr;
     {
@@ -238,6 +248,15 @@ void PulseConnection::selectSink(const std::string& sinkName) {
             pa_context_set_default_sink(context_, sinkName.c_str(), &onSuccess, &setDefault);
     }
     waitFor(setDefault, {operation}, "select the output");
+    if (previous == sinkName) {
+        return;
+    }
+    const auto all = sinks();
+    const auto previousSink = std::find_if(all.begin(), all.end(),
+                                           [&](const Sink& sink) { return sink.name == previous; });
+    if (previousSink == all.end()) {
+        return;
+    }
 
     Request listStreams{this};
     {
@@ -245,6 +264,8 @@ void PulseConnection::selectSink(const std::string& sinkName) {
         operation = pa_context_get_sink_input_info_list(context_, &onStream, &listStreams);
     }
     waitFor(listStreams, {operation}, "list the playing streams");
+    std::erase_if(listStreams.streams,
+                  [&](const auto& stream) { return stream.second != previousSink->index; });
     if (listStreams.streams.empty()) {
         return;
     }
@@ -253,9 +274,9 @@ void PulseConnection::selectSink(const std::string& sinkName) {
     std::vector<pa_operation*> operations;
     {
         LoopLock lock(mainloop_);
-        for (const auto stream : listStreams.streams) {
+        for (const auto& stream : listStreams.streams) {
             operations.push_back(pa_context_move_sink_input_by_name(
-                context_, stream, sinkName.c_str(), &onSuccess, &moves));
+                context_, stream.first, sinkName.c_str(), &onSuccess, &moves));
         }
     }
     try {

@@ -29,6 +29,7 @@ class PulseConnection {
     struct Sink {
         std::string name;         // the server's internal name, used to address it
         std::string description;  // the name people see
+        std::uint32_t index = 0;  // the server's number for it while it exists
     };
 
     // Connects to `server` (a libpulse address such as "unix:/run/…/native"), or to the
@@ -47,7 +48,8 @@ class PulseConnection {
 
     std::string defaultSinkName();
 
-    // Makes `sinkName` the default and moves every playing stream to it.
+    // Makes `sinkName` the default and moves to it the playing streams that were on the
+    // previous default; streams on any other sink stay where they are.
     void selectSink(const std::string& sinkName);
 
   private:

@@ -1,0 +1,96 @@
+// Watching the outputs of a real sound server.
+#include "platform/linux/pulse_sound_outputs.h"
+
+#include <csignal>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "platform/testing/blocking_main_queue.h"
+#include "platform/testing/memory_log_sink.h"
+#include "support/pulse_server.h"
+
+namespace tonvera {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::Not;
+using testing::SoundServerKind;
+using ::testing::StartsWith;
+
+struct PulseSoundOutputsTest : ::testing::TestWithParam<SoundServerKind> {
+    testing::PulseServer server{GetParam()};
+    std::shared_ptr<testing::BlockingMainQueue> queue =
+        std::make_shared<testing::BlockingMainQueue>();
+    std::shared_ptr<testing::MemoryLogSink> log = std::make_shared<testing::MemoryLogSink>();
+    PulseSoundOutputs outputs{queue, {server.address()}, log};
+    std::vector<std::vector<SoundOutput>> lists;
+
+    // Plays the main thread until a list that `wanted` accepts arrives.
+    template <typename Matcher>
+    bool waitForList(Matcher wanted) {
+        for (auto start = std::chrono::steady_clock::now();
+             std::chrono::steady_clock::now() - start < 5s;) {
+            if (queue->runNext(100ms) && !lists.empty() &&
+                ::testing::Matches(wanted)(lists.back())) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Our connections to the server: libpulse clients by the name we give them.
+    long ours() const {
+        const auto clients = nlohmann::json::parse(
+            server.pactl({"--format=json", "list", "clients"}).standardOutput);
+        return std::count_if(clients.begin(), clients.end(), [](const auto& client) {
+            return client["properties"].value("application.name", "") == "Tonvera";
+        });
+    }
+};
+
+const auto named = [](const std::string& name) { return Field(&SoundOutput::name, name); };
+
+TEST_P(PulseSoundOutputsTest, FollowsOutputsAndTheDefaultAcrossARestartWhileWatched) {
+    auto watch = outputs.watch([&](const auto& list) { lists.push_back(list); });
+    ASSERT_TRUE(waitForList(ElementsAre(SoundOutput{"Arbeitszimmer", "arbeitszimmer", false},
+                                        SoundOutput{"Wohnzimmer", "wohnzimmer", true},
+                                        SoundOutput{"Küche Radio", "kueche", false})));
+    EXPECT_EQ(ours(), 1);
+
+    const auto module = server.loadSink("terrasse", "Terrasse");
+    EXPECT_TRUE(waitForList(Contains(named("Terrasse"))));
+    server.pactl({"set-default-sink", "terrasse"});
+    EXPECT_TRUE(waitForList(Contains(SoundOutput{"Terrasse", "terrasse", true})));
+    server.pactl({"unload-module", module});
+    EXPECT_TRUE(waitForList(Not(Contains(named("Terrasse")))));
+
+    ::kill(server.pid(), SIGKILL);
+    EXPECT_TRUE(waitForList(ElementsAre()));
+    server.stop();
+    server.start();
+    EXPECT_TRUE(waitForList(Contains(named("Küche Radio"))));
+
+    watch.reset();
+    const auto listed = lists.size();
+    server.pactl({"set-default-sink", "kueche"});
+    while (queue->runNext(200ms)) {
+    }
+    EXPECT_EQ(lists.size(), listed) << "a handler ran after its watch ended";
+    EXPECT_TRUE(testing::PulseServer::poll([&] { return ours() == 0; }));
+    EXPECT_THAT(log->lines(), ElementsAre("info: Watching the sound outputs",
+                                          StartsWith("error: The sound server cannot be reached ("),
+                                          "info: The sound server can be reached again",
+                                          "info: Stopped watching the sound outputs"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, PulseSoundOutputsTest,
+                         ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
+                         testing::soundServerName);
+
+}  // namespace
+}  // namespace tonvera
