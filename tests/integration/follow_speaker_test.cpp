@@ -54,8 +54,7 @@ TEST_P(FollowSpeakerTest, ASpeakerBackAfterTheRetriesGetsTheSoundAndAManualSwitc
     const auto appeared = std::chrono::steady_clock::now();
     const std::string newName = "raop_sink.fe80_1.7000";
     ASSERT_FALSE(pulse.loadSink(newName, "Arbeitszimmer").empty());
-    ASSERT_TRUE(PulseServer::poll([&] { return pulse.defaultSink() == newName; }))
-        << app->output();
+    ASSERT_TRUE(PulseServer::poll([&] { return pulse.defaultSink() == newName; })) << app->output();
     // Within the Sound menu's own waits, with room for a busy test machine.
     EXPECT_LT(std::chrono::steady_clock::now() - appeared, 3s);
     ASSERT_TRUE(app->waitForLine("Arbeitszimmer is selected — following ends", 5s));
@@ -68,8 +67,7 @@ TEST_P(FollowSpeakerTest, ASpeakerBackAfterTheRetriesGetsTheSoundAndAManualSwitc
 }
 
 INSTANTIATE_TEST_SUITE_P(SoundServers, FollowSpeakerTest,
-                         ::testing::Values(SoundServerKind::pulseAudio,
-                                           SoundServerKind::pipeWire),
+                         ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
                          soundServerName);
 
 }  // namespace

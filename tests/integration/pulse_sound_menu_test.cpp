@@ -138,6 +138,16 @@ TEST_P(PulseSoundMenuTest, DiscoveryListsTheSinksAndUnknownNamesFail) {
     EXPECT_EQ(server.defaultSink(), "wohnzimmer");
 }
 
+TEST_P(PulseSoundMenuTest, OfTwoOutputsWithOneNameTheSameOneIsChosenEveryTime) {
+    // A network speaker announced over IPv6 first, then over IPv4.
+    ASSERT_FALSE(server.loadSink("terrasse_v6", "Terrasse").empty());
+    ASSERT_FALSE(server.loadSink("terrasse_v4", "Terrasse").empty());
+    selector->selectDevice("Terrasse", {});
+    EXPECT_EQ(server.defaultSink(), "terrasse_v4");
+    EXPECT_THAT(log->lines(),
+                Contains("info: 2 outputs are named Terrasse: selecting terrasse_v4"));
+}
+
 TEST_P(PulseSoundMenuTest, ASinkThatAppearsDuringTheRunIsSelectedOnALaterAttempt) {
     auto reconnect = orchestrator({0, 1, 1, 1});
     std::thread run([&] { reconnect->reconnect("Terrasse"); });

@@ -1,5 +1,6 @@
 #include "platform/linux/pulse_sound_menu.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -39,14 +40,37 @@ constexpr std::array<Host, 3> kHosts = {{
 }};
 
 struct MenuElement final : AccessibilityElement {
-    explicit MenuElement(Kind elementKind, PulseConnection::Sink elementSink = {})
-        : kind(elementKind), sink(std::move(elementSink)) {}
+    explicit MenuElement(Kind elementKind, PulseConnection::Sink elementSink = {},
+                         std::vector<std::string> elementNamesakes = {})
+        : kind(elementKind), sink(std::move(elementSink)), namesakes(std::move(elementNamesakes)) {}
     Kind kind;
     PulseConnection::Sink sink;
+    // The internal names of every sink that shows this description, this one included, in
+    // the order they are tried: a network speaker announced over IPv4 and IPv6 is two sinks
+    // under one name, and the person means either.
+    std::vector<std::string> namesakes;
 };
 
-AXElementHandle element(Kind kind, PulseConnection::Sink sink = {}) {
-    return std::make_shared<MenuElement>(kind, std::move(sink));
+AXElementHandle element(Kind kind, PulseConnection::Sink sink = {},
+                        std::vector<std::string> namesakes = {}) {
+    return std::make_shared<MenuElement>(kind, std::move(sink), std::move(namesakes));
+}
+
+// Each sink's namesakes, sorted by internal name so the same pair is always tried in the same
+// order whichever of them the server announced first.
+std::vector<std::vector<std::string>> namesakesOf(const std::vector<PulseConnection::Sink>& sinks) {
+    std::vector<std::vector<std::string>> result;
+    for (const auto& sink : sinks) {
+        std::vector<std::string> names;
+        for (const auto& other : sinks) {
+            if (other.description == sink.description) {
+                names.push_back(other.name);
+            }
+        }
+        std::ranges::sort(names);
+        result.push_back(std::move(names));
+    }
+    return result;
 }
 
 std::string_view roleOf(Kind kind) {
@@ -78,6 +102,32 @@ struct PulseKey final : KeyboardEvent {
     std::uint16_t code;
     bool down;
 };
+
+// Makes the checkbox's sink the default or, when that fails, a namesake of it; throws the last
+// failure when none could be selected.
+void selectNamesake(PulseConnection& server, const MenuElement& checkbox, const Logger& logger) {
+    const auto& names = checkbox.namesakes;
+    if (names.empty()) {
+        server.selectSink(checkbox.sink.name);
+        return;
+    }
+    if (names.size() > 1) {
+        logger.info("{} outputs are named {}: selecting {}", names.size(),
+                    checkbox.sink.description, names.front());
+    }
+    for (std::size_t index = 0;; ++index) {
+        try {
+            server.selectSink(names[index]);
+            return;
+        } catch (const PulseError& error) {
+            if (index + 1 == names.size() || !server.isReady()) {
+                throw;
+            }
+            logger.error("Selecting {} failed ({}): selecting {}", names[index], error.what(),
+                         names[index + 1]);
+        }
+    }
+}
 
 }  // namespace
 
@@ -192,8 +242,11 @@ AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle,
             return kAXErrorCannotComplete;
         }
         try {
-            value = AXAttributeValue(
-                std::int64_t{server->defaultSinkName() == menuElement->sink.name ? 1 : 0});
+            const std::string selected = server->defaultSinkName();
+            value = AXAttributeValue(std::int64_t{
+                std::ranges::find(menuElement->namesakes, selected) != menuElement->namesakes.end()
+                    ? 1
+                    : 0});
             return kAXSuccess;
         } catch (const PulseError& error) {
             dropConnection(error.what());
@@ -228,8 +281,11 @@ AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle,
                 return kAXErrorCannotComplete;
             }
             try {
-                for (auto& sink : server->sinks()) {
-                    children.push_back(element(Kind::checkbox, std::move(sink)));
+                auto sinks = server->sinks();
+                auto namesakes = namesakesOf(sinks);
+                for (std::size_t index = 0; index < sinks.size(); ++index) {
+                    children.push_back(element(Kind::checkbox, std::move(sinks[index]),
+                                               std::move(namesakes[index])));
                 }
             } catch (const PulseError& error) {
                 dropConnection(error.what());
@@ -263,10 +319,12 @@ AXError PulseSoundMenu::performAction(const AXElementHandle& handle, std::string
         return kAXSuccess;
     }
     try {
-        server->selectSink(menuElement->sink.name);
+        selectNamesake(*server, *menuElement, logger_);
         return kAXSuccess;
     } catch (const PulseError& error) {
-        dropConnection(error.what());
+        if (!server->isReady()) {
+            dropConnection(error.what());
+        }
         return kAXErrorCannotComplete;
     }
 }
@@ -287,6 +345,8 @@ void PulseSoundMenu::post(const KeyboardEvent& event) {
     } else if (escapeDown_) {
         escapeDown_ = false;
         menuOpen_ = false;
+        // Between selections nothing of ours stays connected to the sound server.
+        connection_.reset();
     }
 }
 
