@@ -210,7 +210,7 @@ void AppDelegate::tellSpeakerStayedAway(const std::string& speaker,
 
 void AppDelegate::connectOnRequest(
     const std::optional<std::string>& name,
-    std::function<void(const std::string& name, const ReconnectResult& result)> done) {
+    const std::function<void(const std::string& name, const ReconnectResult& result)>& done) {
     const std::string target = name.value_or(settings_->deviceName());
     if (!orchestrator_) {
         done(target, ReconnectResult{ReconnectResult::Status::cancelled, {}});

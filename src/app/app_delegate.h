@@ -49,7 +49,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
     // the main thread. A run already under way refuses it, as the orchestrator does.
     void connectOnRequest(
         const std::optional<std::string>& name,
-        std::function<void(const std::string& name, const ReconnectResult& result)> done);
+        const std::function<void(const std::string& name, const ReconnectResult& result)>& done);
     void presentUpdateResult(const UpdateCheckResult& result, bool silent);
 
     const std::shared_ptr<ReconnectOrchestrator>& orchestrator() const { return orchestrator_; }
