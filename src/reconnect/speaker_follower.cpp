@@ -3,9 +3,23 @@
 #include <algorithm>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "selection/unicode_text.h"
 
 namespace tonvera {
+namespace {
+
+// "3 minutes", or "20 seconds" for a window set shorter in the settings file.
+std::string describe(std::chrono::milliseconds window) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(window).count();
+    if (seconds % 60 != 0) {
+        return fmt::format("{} seconds", seconds);
+    }
+    return seconds == 60 ? std::string("1 minute") : fmt::format("{} minutes", seconds / 60);
+}
+
+}  // namespace
 
 std::shared_ptr<SpeakerFollower> SpeakerFollower::create(
     std::shared_ptr<SoundOutputs> outputs, std::shared_ptr<AppSettings> settings,
@@ -75,12 +89,12 @@ void SpeakerFollower::followForAWhile() {
         return;
     }
     if (!windowOpen_) {
-        logger_.info("[AirPlay] Following {} for {} minutes while it is missing",
-                     settings_->deviceName(), kFollowWindow.count());
+        logger_.info("[AirPlay] Following {} for {} while it is missing", settings_->deviceName(),
+                     describe(settings_->followWindow()));
     }
     windowOpen_ = true;
     const std::uint64_t window = ++window_;
-    mainQueue_->postAfter(kFollowWindow, [weak = weak_from_this(), window] {
+    mainQueue_->postAfter(settings_->followWindow(), [weak = weak_from_this(), window] {
         if (const auto self = weak.lock()) {
             self->windowEnded(window);
         }
@@ -175,8 +189,8 @@ void SpeakerFollower::windowEnded(std::uint64_t window) {
         endWindow();
         return;
     }
-    logger_.info("[AirPlay] {} did not come back within {} minutes — stopped following", speaker,
-                 kFollowWindow.count());
+    logger_.info("[AirPlay] {} did not come back within {} — stopped following", speaker,
+                 describe(settings_->followWindow()));
     std::string current;
     if (latest_) {
         const auto found = std::ranges::find_if(*latest_, &SoundOutput::isDefault);

@@ -28,8 +28,6 @@ namespace tonvera {
 // no timer) while no window runs and the setting is off. Main thread only.
 class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
   public:
-    static constexpr std::chrono::minutes kFollowWindow{3};
-
     // Told once when a follow window ends without the speaker: its name and the name of the
     // output the sound plays on now (empty when unknown).
     using StayedAwayHandler =
@@ -46,7 +44,8 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     // Follows the setting from now on; watches at once when it is on.
     void start(StayedAwayHandler onStayedAway);
 
-    // A wake or login run begins: watch for the speaker for the next kFollowWindow.
+    // A wake or login run begins: watch for the speaker for the settings' follow window (three
+    // minutes unless the settings file says otherwise).
     void followForAWhile();
 
     // Stops watching for good (at quit).

@@ -26,6 +26,16 @@ std::shared_ptr<UserDefaults> registered(std::shared_ptr<UserDefaults> defaults)
     return defaults;
 }
 
+std::chrono::milliseconds readFollowWindow(const UserDefaults& defaults) {
+    double seconds = read::numberObject(defaults.object(AppSettings::kFollowSecondsKey))
+                         .value_or(AppSettings::kDefaultFollowSeconds);
+    // Not-a-number fails both tests and falls back too.
+    if (!(seconds >= 1.0 && seconds <= 3600.0)) {
+        seconds = AppSettings::kDefaultFollowSeconds;
+    }
+    return std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000.0));
+}
+
 std::int64_t readRetryAttempts(const UserDefaults& defaults) {
     const std::int64_t attempts =
         read::integerValue(defaults.object(AppSettings::kRetryAttemptsKey));
@@ -58,7 +68,8 @@ AppSettings::AppSettings(std::shared_ptr<UserDefaults> defaults)
           read::booleanObject(defaults_->object(kConnectWhenSpeakerAppearsKey)).value_or(false)),
       notifyWhenSpeakerStaysAway_(
           kNotifyWhenSpeakerStaysAwayKey,
-          read::booleanObject(defaults_->object(kNotifyWhenSpeakerStaysAwayKey)).value_or(true)) {}
+          read::booleanObject(defaults_->object(kNotifyWhenSpeakerStaysAwayKey)).value_or(true)),
+      followWindow_(readFollowWindow(*defaults_)) {}
 
 template <typename T>
 void AppSettings::assign(ObservableProperty<T>& property, const T& value,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,6 +27,9 @@ class AppSettings {
     static constexpr const char* kLaunchAtLoginAskedKey = "launchAtLoginAsked";
     static constexpr const char* kConnectWhenSpeakerAppearsKey = "connectWhenSpeakerAppears";
     static constexpr const char* kNotifyWhenSpeakerStaysAwayKey = "notifyWhenSpeakerStaysAway";
+    // How long the speaker is watched for after a wake or login; only in the settings file.
+    static constexpr const char* kFollowSecondsKey = "followSpeakerSeconds";
+    static constexpr double kDefaultFollowSeconds = 180.0;
 
     static constexpr const char* kDefaultDeviceName = "Arbeitszimmer";
     static constexpr std::int64_t kDefaultRetryAttempts = 4;
@@ -50,6 +54,8 @@ class AppSettings {
     bool connectWhenSpeakerAppears() const { return connectWhenSpeakerAppears_.get(); }
     // Show a desktop notification when an automatic reconnect ends without the speaker.
     bool notifyWhenSpeakerStaysAway() const { return notifyWhenSpeakerStaysAway_.get(); }
+    // Between a second and an hour; anything else stored reads as the default.
+    std::chrono::milliseconds followWindow() const { return followWindow_; }
 
     void setDeviceName(const std::string& value);
     void setConnectOnWake(bool value);
@@ -87,8 +93,8 @@ class AppSettings {
                                            Observation start = Observation::includeCurrent);
     Subscription observeConnectWhenSpeakerAppears(std::function<void(const bool&)> observer,
                                                   Observation start = Observation::includeCurrent);
-    Subscription observeNotifyWhenSpeakerStaysAway(
-        std::function<void(const bool&)> observer, Observation start = Observation::includeCurrent);
+    Subscription observeNotifyWhenSpeakerStaysAway(std::function<void(const bool&)> observer,
+                                                   Observation start = Observation::includeCurrent);
 
   private:
     template <typename T>
@@ -106,6 +112,7 @@ class AppSettings {
     ObservableProperty<bool> launchAtLoginAsked_;
     ObservableProperty<bool> connectWhenSpeakerAppears_;
     ObservableProperty<bool> notifyWhenSpeakerStaysAway_;
+    std::chrono::milliseconds followWindow_;
 };
 
 }  // namespace tonvera

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "support/app_session.h"
 #include "support/bus_signal.h"
@@ -21,12 +22,22 @@ class FollowSpeakerTest : public AppSession, public ::testing::WithParamInterfac
 
     // Onboarding done, nothing at login, and a short schedule that gives up long before the
     // speaker is back.
-    void writeSettings() const {
+    void writeSettings(const std::string& more = "") const {
         std::filesystem::create_directories(home.path() / "config/tonvera");
         std::ofstream(home.path() / "config/tonvera/settings.json")
             << R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
                    "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
-                   "retryAttempts": 2, "retryInterval": 0.5})";
+                   "retryAttempts": 2, "retryInterval": 0.5)"
+            << more << "}";
+    }
+
+    // The bus takes the application's signal rules a moment after start: wake until heard.
+    void wake(AppProcess& app, std::size_t occurrence = 1) const {
+        ASSERT_TRUE(PulseServer::poll([&] {
+            emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                         "org.freedesktop.ScreenSaver", "ActiveChanged", false);
+            return app.waitForLine("Wake detected", 200ms, occurrence);
+        })) << app.output();
     }
 
     void unloadSink(const std::string& sink) const {
@@ -43,12 +54,7 @@ TEST_P(FollowSpeakerTest, ASpeakerBackAfterTheRetriesGetsTheSoundAndAManualSwitc
     unloadSink("arbeitszimmer");  // gone while the computer slept
     writeSettings();
     const auto app = start();
-    // The bus takes the application's signal rules a moment after start: wake until heard.
-    ASSERT_TRUE(PulseServer::poll([&] {
-        emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                     "org.freedesktop.ScreenSaver", "ActiveChanged", false);
-        return app->waitForLine("Wake detected", 200ms);
-    })) << app->output();
+    wake(*app);
     ASSERT_TRUE(app->waitForLine("not available after 2 attempts", 15s)) << app->output();
 
     const auto appeared = std::chrono::steady_clock::now();
@@ -66,9 +72,40 @@ TEST_P(FollowSpeakerTest, ASpeakerBackAfterTheRetriesGetsTheSoundAndAManualSwitc
     EXPECT_EQ(app->countLines("appeared — selecting it"), 1U);
 }
 
+// The notification does not depend on the sound server: one is enough.
+struct SpeakerStaysAwayTest : FollowSpeakerTest {};
+
+TEST_P(SpeakerStaysAwayTest, IsToldOnceWithAWorkingActionAndASpeakerBackInTimeIsNot) {
+    ChildProcess notifications({"/usr/bin/python3", TONVERA_NOTIFICATION_SERVER, busAddress});
+    ASSERT_EQ(notifications.nextLine(), "ready");
+    unloadSink("arbeitszimmer");
+    writeSettings(R"(, "followSpeakerSeconds": 2)");
+    const auto app = start();
+    wake(*app);
+    const auto shown = notifications.nextLine();
+    ASSERT_TRUE(shown) << app->output();
+    EXPECT_NE(shown->find(R"("title": "Arbeitszimmer did not come back")"), std::string::npos);
+    EXPECT_NE(shown->find("The sound plays on Wohnzimmer for now."), std::string::npos);
+    // The service picks the action at once, as a click would.
+    EXPECT_TRUE(app->waitForLine("Manual connect triggered for Arbeitszimmer", 5s));
+    ASSERT_TRUE(app->waitForLine("not available after 2 attempts", 10s, 2)) << app->output();
+
+    // Back in time: following ends with the speaker selected, and nobody is told anything.
+    ASSERT_FALSE(pulse.loadSink("arbeitszimmer_2", "Arbeitszimmer").empty());
+    pulse.pactl({"set-default-sink", "wohnzimmer"});
+    wake(*app, 2);
+    ASSERT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer", 10s)) << app->output();
+    std::this_thread::sleep_for(2500ms);  // past the follow window
+    ::kill(notifications.pid(), SIGTERM);
+    EXPECT_FALSE(notifications.nextLine());
+}
+
 INSTANTIATE_TEST_SUITE_P(SoundServers, FollowSpeakerTest,
                          ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
                          soundServerName);
+
+INSTANTIATE_TEST_SUITE_P(OneServer, SpeakerStaysAwayTest,
+                         ::testing::Values(SoundServerKind::pulseAudio), soundServerName);
 
 }  // namespace
 }  // namespace tonvera::testing
