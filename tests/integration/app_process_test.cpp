@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -98,6 +99,20 @@ TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOne
     EXPECT_EQ(readFile(kept[0]), unreadable);
     running.signal(SIGTERM);
     EXPECT_EQ(running.wait(5s), 0);
+}
+
+TEST_F(SettingsFileTest, QuittingWhileTheLoginQuestionIsOpenAnswersNothing) {
+    const auto folder = home.path() / "config" / "tonvera";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "settings.json") << R"({"hasCompletedOnboarding": true})";
+    const auto app = start();
+    ASSERT_TRUE(app->waitForLine("Registered as login item", 5s)) << app->output();
+    std::this_thread::sleep_for(2500ms);  // the question opens 1.5 s after start
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->wait(5s), 0);
+    EXPECT_EQ(app->countLines("Launch at login"), 0U) << app->output();
+    EXPECT_EQ(readFile(folder / "settings.json").find("launchAtLoginAsked"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "config/autostart/tonvera.desktop"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, AppProcessTest,
