@@ -62,11 +62,11 @@ TEST_P(PulseSoundOutputsTest, FollowsOutputsAndTheDefaultAcrossARestartWhileWatc
                                         SoundOutput{"Küche Radio", "kueche", false})));
     EXPECT_EQ(ours(), 1);
 
-    const auto module = server.loadSink("terrasse", "Terrasse");
+    ASSERT_TRUE(server.loadSink("terrasse", "Terrasse"));
     EXPECT_TRUE(waitForList(Contains(named("Terrasse"))));
     server.pactl({"set-default-sink", "terrasse"});
     EXPECT_TRUE(waitForList(Contains(SoundOutput{"Terrasse", "terrasse", true})));
-    server.pactl({"unload-module", module});
+    server.unloadSink("terrasse");
     EXPECT_TRUE(waitForList(Not(Contains(named("Terrasse")))));
 
     ::kill(server.pid(), SIGKILL);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -87,7 +88,7 @@ class PulseServer {
         for (const auto& [name, description] :
              {std::pair{"arbeitszimmer", "Arbeitszimmer"}, std::pair{"wohnzimmer", "Wohnzimmer"},
               std::pair{"kueche", "Küche Radio"}}) {
-            if (loadSink(name, description).empty()) {
+            if (!loadSink(name, description)) {
                 throw std::runtime_error("the private sound server refused a null sink");
             }
         }
@@ -114,12 +115,15 @@ class PulseServer {
 
     ~PulseServer() { stop(); }
 
-    // A null sink, by the number of its module; empty when it failed. The description is in
-    // quotes within quotes, or pipewire-pulse would end it at a space.
-    std::string loadSink(const std::string& name, const std::string& description) const {
-        return firstLine(pactl({"load-module", "module-null-sink", "sink_name=" + name,
-                                "sink_properties=\"device.description='" + description + "'\""}));
+    // A null sink; false when the server refused it. The description is in quotes within
+    // quotes, or pipewire-pulse would end it at a space.
+    bool loadSink(const std::string& name, const std::string& description) {
+        modules_[name] =
+            firstLine(pactl({"load-module", "module-null-sink", "sink_name=" + name,
+                             "sink_properties=\"device.description='" + description + "'\""}));
+        return !modules_[name].empty();
     }
+    void unloadSink(const std::string& name) { pactl({"unload-module", modules_.at(name)}); }
 
     ProcessResult pactl(const std::vector<std::string>& arguments) const {
         std::vector<std::string> all{"--server=" + address()};
@@ -176,6 +180,7 @@ class PulseServer {
     std::unique_ptr<ChildProcess> bus_;
     std::string busAddress_;
     std::vector<std::unique_ptr<ChildProcess>> processes_;
+    std::map<std::string, std::string> modules_;  // sink name to module number
 };
 
 }  // namespace tonvera::testing
