@@ -7,7 +7,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"
@@ -53,16 +52,12 @@ struct PulseSoundMenuTest : ::testing::TestWithParam<testing::SoundServerKind> {
 
     // Each playing stream by its application's name: the stream's number and its sink's name.
     std::map<std::string, std::pair<std::string, std::string>> streams() const {
-        const auto list = [&](const std::string& what) {
-            return nlohmann::json::parse(
-                server.pactl({"--format=json", "list", what}).standardOutput);
-        };
         std::map<int, std::string> sinks;
-        for (const auto& sink : list("sinks")) {
+        for (const auto& sink : server.list("sinks")) {
             sinks[sink["index"].get<int>()] = sink["name"].get<std::string>();
         }
         std::map<std::string, std::pair<std::string, std::string>> result;
-        for (const auto& stream : list("sink-inputs")) {
+        for (const auto& stream : server.list("sink-inputs")) {
             result[stream["properties"].value("application.name", "")] = {
                 std::to_string(stream["index"].get<int>()), sinks[stream["sink"].get<int>()]};
         }

@@ -5,7 +5,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "platform/testing/blocking_main_queue.h"
 #include "platform/testing/memory_log_sink.h"
@@ -45,8 +44,7 @@ struct PulseSoundOutputsTest : ::testing::TestWithParam<SoundServerKind> {
 
     // Our connections to the server: libpulse clients by the name we give them.
     long ours() const {
-        const auto clients = nlohmann::json::parse(
-            server.pactl({"--format=json", "list", "clients"}).standardOutput);
+        const auto clients = server.list("clients");
         return std::count_if(clients.begin(), clients.end(), [](const auto& client) {
             return client["properties"].value("application.name", "") == "Tonvera";
         });

@@ -28,11 +28,10 @@ class AppProcess : public ChildProcess {
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    // Waits until a line containing `text` appears (counting earlier ones); false on time-out.
-    bool waitForLine(const std::string& text, std::chrono::milliseconds limit,
-                     std::size_t occurrence = 1) {
+    // Waits until a line containing `text` appears (earlier ones count); false on time-out.
+    bool waitForLine(const std::string& text, std::chrono::milliseconds limit) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, limit, [&] { return count(text) >= occurrence; });
+        return changed_.wait_for(lock, limit, [&] { return count(text) > 0; });
     }
 
     std::size_t countLines(const std::string& text) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "platform/linux/posix_process_launcher.h"
 #include "support/child_process.h"
@@ -132,6 +133,11 @@ class PulseServer {
     }
 
     std::string defaultSink() const { return firstLine(pactl({"get-default-sink"})); }
+
+    // `pactl list <what>` ("sinks", "clients", …) as JSON.
+    nlohmann::json list(const std::string& what) const {
+        return nlohmann::json::parse(pactl({"--format=json", "list", what}).standardOutput);
+    }
 
     // The process that answers the PulseAudio protocol.
     pid_t pid() const { return processes_.back()->pid(); }
