@@ -6,64 +6,17 @@
 #include <gtest/gtest.h>
 
 #include "support/app_session.h"
-#include "support/bus_signal.h"
 
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-class AppProcessFixture : public AppSession {
-  protected:
-    explicit AppProcessFixture(SoundServerKind kind) : AppSession(kind) {}
-
-    void screensWoke() const {
-        emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                     "org.freedesktop.ScreenSaver", "ActiveChanged", false);
-    }
-};
-
-struct AppProcessTest : AppProcessFixture, ::testing::WithParamInterface<SoundServerKind> {
-    AppProcessTest() : AppProcessFixture(GetParam()) {}
-};
-
-struct SettingsFileTest : AppProcessFixture {
-    SettingsFileTest() : AppProcessFixture(SoundServerKind::pulseAudio) {}
-};
-
-TEST_P(AppProcessTest, SelectsTheSpeakerAtLoginAndAfterAScreenWakeAndQuitsCleanly) {
-    const auto started = std::chrono::steady_clock::now();
-    const auto app = start();
-    ASSERT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer on attempt 1", 15s))
-        << app->output();
-    EXPECT_GE(std::chrono::steady_clock::now() - started, 2s);
-    EXPECT_EQ(pulse.defaultSink(), "arbeitszimmer");
-
-    // Someone switches the output by hand; waking the screens brings it back.
-    pulse.pactl({"set-default-sink", "kueche"});
-    screensWoke();
-    ASSERT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer on attempt 1", 15s, 2))
-        << app->output();
-    EXPECT_EQ(app->countLines("[AirPlay] Wake detected (screensDidWake)"), 1U);
-    EXPECT_EQ(pulse.defaultSink(), "arbeitszimmer");
-
-    // A second start hands over to the running one and ends.
-    AppProcess second(TONVERA_BINARY, environment());
-    EXPECT_EQ(second.wait(10s), 0) << second.output();
-    EXPECT_TRUE(app->waitForLine("Started again", 5s)) << app->output();
-
-    const auto asked = std::chrono::steady_clock::now();
-    app->signal(SIGTERM);
-    EXPECT_EQ(app->wait(5s), 0) << app->output();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
-    EXPECT_EQ(app->countLines("[AirPlay] App terminating"), 1U);
-}
+using SettingsFileTest = AppSession;
 
 TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOneRunning) {
-    const auto folder = home.path() / "config" / "tonvera";
-    std::filesystem::create_directories(folder);
     const std::string unreadable = R"({"preferredAudioOutput": "Wohn)";
-    std::ofstream(folder / "settings.json") << unreadable;
+    writeSettings(unreadable);
 
     AppProcess first(TONVERA_BINARY, environment());
     AppProcess second(TONVERA_BINARY, environment());
@@ -90,7 +43,7 @@ TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOne
                             5s))
         << running.output();
     std::vector<std::filesystem::path> kept;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    for (const auto& entry : std::filesystem::directory_iterator(settingsFile().parent_path())) {
         if (entry.path().filename().string().starts_with("settings.json.unreadable-")) {
             kept.push_back(entry.path());
         }
@@ -114,10 +67,6 @@ TEST_F(SettingsFileTest, QuittingWhileTheLoginQuestionIsOpenAnswersNothing) {
     EXPECT_EQ(readFile(folder / "settings.json").find("launchAtLoginAsked"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(home.path() / "config/autostart/tonvera.desktop"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Servers, AppProcessTest,
-                         ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
-                         soundServerName);
 
 }  // namespace
 }  // namespace tonvera::testing

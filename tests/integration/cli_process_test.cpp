@@ -1,5 +1,3 @@
-#include <fstream>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -33,22 +31,10 @@ class CliProcessTest : public AppSession {
         ran.status = command.wait(30s).value_or(-1);
         return ran;
     }
-
-    void writeSettings(const std::string& json) {
-        std::filesystem::create_directories(settingsFile().parent_path());
-        std::ofstream(settingsFile()) << json;
-    }
-    std::filesystem::path settingsFile() const {
-        return home.path() / "config" / "tonvera" / "settings.json";
-    }
 };
 
 TEST_F(CliProcessTest, ListsTheOutputsByTheirNamesWithTheCurrentOneMarked) {
-    ASSERT_EQ(pulse
-                  .pactl({"load-module", "module-null-sink", "sink_name=odd",
-                          "sink_properties=\"device.description='Bäd & Böse Box'\""})
-                  .exitStatus,
-              0);
+    ASSERT_TRUE(pulse.loadSink("odd", "Bäd & Böse Box"));
     const auto listed = run({"--list-outputs"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_EQ(listed.output, "  Arbeitszimmer\n* Wohnzimmer\n  Küche Radio\n  Bäd & Böse Box\n");
@@ -93,8 +79,7 @@ TEST_F(CliProcessTest, ARunningTonveraDoesTheWorkRefusesASecondRunAndTellsItsSta
     EXPECT_EQ(status["connectAtLogin"], false);
     EXPECT_EQ(status["instance"]["pid"], app->pid());
 
-    auto environment = this->environment();
-    ChildProcess longRun({TONVERA_BINARY, "--connect", "Nowhere"}, environment, true);
+    ChildProcess longRun({TONVERA_BINARY, "--connect", "Nowhere"}, environment(), true);
     ASSERT_TRUE(app->waitForLine("Connect requested from the command line for Nowhere", 10s));
     const auto refused = run({"--connect"}, true);
     EXPECT_EQ(refused.status, 3);

@@ -64,7 +64,6 @@ class DBusSystemEventsTest : public ::testing::Test {
 };
 
 TEST_F(DBusSystemEventsTest, SignalsOfTheServicesBecomeEventsOnTheMainThread) {
-    ASSERT_THAT(address, HasSubstr("unix:"));
     DBusSystemEvents events(mainQueue, log, address, address);
     ASSERT_TRUE(events.waitUntilWatching(10s));
     std::vector<std::string> seen;

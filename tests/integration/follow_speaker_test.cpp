@@ -1,65 +1,50 @@
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include "support/app_session.h"
-#include "support/bus_signal.h"
 
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-// The real application after a wake whose speaker comes back late, under a new internal name,
-// as network and Bluetooth speakers do; on each sound server.
+// The real application on each sound server: the speaker at login, then a wake whose speaker
+// comes back late under a new internal name, as network and Bluetooth speakers do.
 class FollowSpeakerTest : public AppSession, public ::testing::WithParamInterface<SoundServerKind> {
   protected:
     FollowSpeakerTest() : AppSession(GetParam()) {}
 
-    // Onboarding done, nothing at login, and a short schedule that gives up long before the
-    // speaker is back.
-    void writeSettings(const std::string& more = "") const {
-        std::filesystem::create_directories(home.path() / "config/tonvera");
-        std::ofstream(home.path() / "config/tonvera/settings.json")
-            << R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
-                   "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
-                   "retryAttempts": 2, "retryInterval": 0.5)"
-            << more << "}";
-    }
-
     // The bus takes the application's signal rules a moment after start: wake until heard.
     void wake(AppProcess& app, std::size_t occurrence = 1) const {
         ASSERT_TRUE(PulseServer::poll([&] {
-            emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                         "org.freedesktop.ScreenSaver", "ActiveChanged", false);
+            wakeScreens();
             return app.waitForLine("Wake detected", 200ms, occurrence);
         })) << app.output();
     }
-
-    void unloadSink(const std::string& sink) const {
-        std::istringstream modules(pulse.pactl({"list", "short", "modules"}).standardOutput);
-        for (std::string line; std::getline(modules, line);) {
-            if (line.find("sink_name=" + sink) != std::string::npos) {
-                pulse.pactl({"unload-module", line.substr(0, line.find('\t'))});
-            }
-        }
-    }
 };
 
-TEST_P(FollowSpeakerTest, ASpeakerBackAfterTheRetriesGetsTheSoundAndAManualSwitchStays) {
-    unloadSink("arbeitszimmer");  // gone while the computer slept
-    writeSettings();
+TEST_P(FollowSpeakerTest,
+       TheSpeakerGetsTheSoundAtLoginAndWhenItIsBackAfterAWakeAManualSwitchStays) {
+    // Onboarding done, and a short schedule that gives up long before the speaker is back.
+    writeSettings(R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                      "launchAtLogin": false, "retryAttempts": 2, "retryInterval": 0.5})");
+    const auto started = std::chrono::steady_clock::now();
     const auto app = start();
+    ASSERT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer on attempt 1", 15s))
+        << app->output();
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_EQ(pulse.defaultSink(), "arbeitszimmer");
+
+    pulse.unloadSink("arbeitszimmer");  // gone while the computer slept
     wake(*app);
     ASSERT_TRUE(app->waitForLine("not available after 2 attempts", 15s)) << app->output();
 
     const auto appeared = std::chrono::steady_clock::now();
     const std::string newName = "raop_sink.fe80_1.7000";
-    ASSERT_FALSE(pulse.loadSink(newName, "Arbeitszimmer").empty());
+    ASSERT_TRUE(pulse.loadSink(newName, "Arbeitszimmer"));
     ASSERT_TRUE(PulseServer::poll([&] { return pulse.defaultSink() == newName; })) << app->output();
     // Within the Sound menu's own waits, with room for a busy test machine.
     EXPECT_LT(std::chrono::steady_clock::now() - appeared, 3s);
@@ -70,6 +55,12 @@ TEST_P(FollowSpeakerTest, ASpeakerBackAfterTheRetriesGetsTheSoundAndAManualSwitc
     std::this_thread::sleep_for(1500ms);
     EXPECT_EQ(pulse.defaultSink(), "wohnzimmer");
     EXPECT_EQ(app->countLines("appeared — selecting it"), 1U);
+
+    const auto asked = std::chrono::steady_clock::now();
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->wait(5s), 0) << app->output();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
+    EXPECT_EQ(app->countLines("[AirPlay] App terminating"), 1U);
 }
 
 // The notification does not depend on the sound server: one is enough.
@@ -78,8 +69,10 @@ struct SpeakerStaysAwayTest : FollowSpeakerTest {};
 TEST_P(SpeakerStaysAwayTest, IsToldOnceWithAWorkingActionAndASpeakerBackInTimeIsNot) {
     ChildProcess notifications({"/usr/bin/python3", TONVERA_NOTIFICATION_SERVER, busAddress});
     ASSERT_EQ(notifications.nextLine(), "ready");
-    unloadSink("arbeitszimmer");
-    writeSettings(R"(, "followSpeakerSeconds": 2)");
+    pulse.unloadSink("arbeitszimmer");
+    writeSettings(R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                      "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+                      "retryAttempts": 2, "retryInterval": 0.5, "followSpeakerSeconds": 2})");
     const auto app = start();
     wake(*app);
     const auto shown = notifications.nextLine();
@@ -91,7 +84,7 @@ TEST_P(SpeakerStaysAwayTest, IsToldOnceWithAWorkingActionAndASpeakerBackInTimeIs
     ASSERT_TRUE(app->waitForLine("not available after 2 attempts", 10s, 2)) << app->output();
 
     // Back in time: following ends with the speaker selected, and nobody is told anything.
-    ASSERT_FALSE(pulse.loadSink("arbeitszimmer_2", "Arbeitszimmer").empty());
+    ASSERT_TRUE(pulse.loadSink("arbeitszimmer_2", "Arbeitszimmer"));
     pulse.pactl({"set-default-sink", "wohnzimmer"});
     wake(*app, 2);
     ASSERT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer", 10s)) << app->output();

@@ -7,7 +7,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"
@@ -53,16 +52,12 @@ struct PulseSoundMenuTest : ::testing::TestWithParam<testing::SoundServerKind> {
 
     // Each playing stream by its application's name: the stream's number and its sink's name.
     std::map<std::string, std::pair<std::string, std::string>> streams() const {
-        const auto list = [&](const std::string& what) {
-            return nlohmann::json::parse(
-                server.pactl({"--format=json", "list", what}).standardOutput);
-        };
         std::map<int, std::string> sinks;
-        for (const auto& sink : list("sinks")) {
+        for (const auto& sink : server.list("sinks")) {
             sinks[sink["index"].get<int>()] = sink["name"].get<std::string>();
         }
         std::map<std::string, std::pair<std::string, std::string>> result;
-        for (const auto& stream : list("sink-inputs")) {
+        for (const auto& stream : server.list("sink-inputs")) {
             result[stream["properties"].value("application.name", "")] = {
                 std::to_string(stream["index"].get<int>()), sinks[stream["sink"].get<int>()]};
         }
@@ -96,14 +91,16 @@ struct PulseSoundMenuTest : ::testing::TestWithParam<testing::SoundServerKind> {
     }
 };
 
-TEST_P(PulseSoundMenuTest, SelectingMovesTheStreamsThatFollowTheDefaultAndNoOther) {
+TEST_P(PulseSoundMenuTest, TheMenuListsTheSinksAndSelectingMovesTheStreamsThatFollowTheDefault) {
+    EXPECT_THAT(selector->discoverDevices({}),
+                ElementsAre("Arbeitszimmer", "Wohnzimmer", "Küche Radio"));
     // The speaker, with a stream routed to it by hand; when it vanishes the server puts the
     // stream on the default.
-    const auto speaker = server.loadSink("terrasse", "Terrasse");
+    ASSERT_TRUE(server.loadSink("terrasse", "Terrasse"));
     const auto orphan = player("orphan");
     ASSERT_TRUE(streamsAre({{"orphan", "wohnzimmer"}}));
     ASSERT_TRUE(move("orphan", "terrasse"));
-    server.pactl({"unload-module", speaker});
+    server.unloadSink("terrasse");
     // Routed by hand to Küche Radio, a stream no longer follows the default.
     const auto follower = player("follower");
     const auto routed = player("routed");
@@ -130,37 +127,14 @@ TEST_P(PulseSoundMenuTest, SelectingMovesTheStreamsThatFollowTheDefaultAndNoOthe
     EXPECT_FALSE(menu->isMenuOpen());
 }
 
-TEST_P(PulseSoundMenuTest, DiscoveryListsTheSinksAndUnknownNamesFail) {
-    EXPECT_THAT(selector->discoverDevices({}),
-                ElementsAre("Arbeitszimmer", "Wohnzimmer", "Küche Radio"));
-    EXPECT_THAT([&] { selector->selectDevice("Büro", {}); },
-                Throws<AccessibilityError>(Eq(AccessibilityError::deviceNotFound("Büro"))));
-    EXPECT_EQ(server.defaultSink(), "wohnzimmer");
-}
-
 TEST_P(PulseSoundMenuTest, OfTwoOutputsWithOneNameTheSameOneIsChosenEveryTime) {
     // A network speaker announced over IPv6 first, then over IPv4.
-    ASSERT_FALSE(server.loadSink("terrasse_v6", "Terrasse").empty());
-    ASSERT_FALSE(server.loadSink("terrasse_v4", "Terrasse").empty());
+    ASSERT_TRUE(server.loadSink("terrasse_v6", "Terrasse"));
+    ASSERT_TRUE(server.loadSink("terrasse_v4", "Terrasse"));
     selector->selectDevice("Terrasse", {});
     EXPECT_EQ(server.defaultSink(), "terrasse_v4");
     EXPECT_THAT(log->lines(),
                 Contains("info: 2 outputs are named Terrasse: selecting terrasse_v4"));
-}
-
-TEST_P(PulseSoundMenuTest, ASinkThatAppearsDuringTheRunIsSelectedOnALaterAttempt) {
-    auto reconnect = orchestrator({0, 1, 1, 1});
-    std::thread run([&] { reconnect->reconnect("Terrasse"); });
-    std::this_thread::sleep_for(1500ms);
-    ASSERT_FALSE(server.loadSink("terrasse", "Terrasse").empty());
-    run.join();
-    EXPECT_EQ(server.defaultSink(), "terrasse");
-    const auto lines = log->lines();
-    EXPECT_THAT(lines,
-                Contains(HasSubstr(
-                    "error: [AirPlay] Attempt 1/4 failed: Could not start /usr/bin/osascript")));
-    EXPECT_THAT(lines.back(),
-                HasSubstr("info: [AirPlay] Successfully selected Terrasse on attempt"));
 }
 
 TEST_P(PulseSoundMenuTest, AServerThatDiesMidRunFailsCleanlyAndARestartRecovers) {

@@ -5,7 +5,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "platform/testing/blocking_main_queue.h"
 #include "platform/testing/memory_log_sink.h"
@@ -45,8 +44,7 @@ struct PulseSoundOutputsTest : ::testing::TestWithParam<SoundServerKind> {
 
     // Our connections to the server: libpulse clients by the name we give them.
     long ours() const {
-        const auto clients = nlohmann::json::parse(
-            server.pactl({"--format=json", "list", "clients"}).standardOutput);
+        const auto clients = server.list("clients");
         return std::count_if(clients.begin(), clients.end(), [](const auto& client) {
             return client["properties"].value("application.name", "") == "Tonvera";
         });
@@ -62,11 +60,11 @@ TEST_P(PulseSoundOutputsTest, FollowsOutputsAndTheDefaultAcrossARestartWhileWatc
                                         SoundOutput{"Küche Radio", "kueche", false})));
     EXPECT_EQ(ours(), 1);
 
-    const auto module = server.loadSink("terrasse", "Terrasse");
+    ASSERT_TRUE(server.loadSink("terrasse", "Terrasse"));
     EXPECT_TRUE(waitForList(Contains(named("Terrasse"))));
     server.pactl({"set-default-sink", "terrasse"});
     EXPECT_TRUE(waitForList(Contains(SoundOutput{"Terrasse", "terrasse", true})));
-    server.pactl({"unload-module", module});
+    server.unloadSink("terrasse");
     EXPECT_TRUE(waitForList(Not(Contains(named("Terrasse")))));
 
     ::kill(server.pid(), SIGKILL);

@@ -28,7 +28,7 @@ class AppProcess : public ChildProcess {
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    // Waits until a line containing `text` appears (counting earlier ones); false on time-out.
+    // Waits until a line containing `text` appears (earlier ones count); false on time-out.
     bool waitForLine(const std::string& text, std::chrono::milliseconds limit,
                      std::size_t occurrence = 1) {
         std::unique_lock lock(mutex_);

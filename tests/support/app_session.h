@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 
 #include "platform/linux/system_log_sink.h"
 #include "support/app_process.h"
+#include "support/bus_signal.h"
 #include "support/child_process.h"
 #include "support/pulse_server.h"
 #include "support/temporary_directory.h"
@@ -38,8 +40,7 @@ class AppSession : public ::testing::Test {
             "PULSE_SERVER=" + pulse.address(), "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
             "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress, "XDG_CONFIG_HOME=" + root + "/config",
             "XDG_RUNTIME_DIR=" + root + "/runtime",
-            // The update check, 10 s in, must not leave
-            // this machine: a proxy that refuses at once.
+            // The update check, 10 s in, must not leave this machine: a proxy that refuses at once.
             "https_proxy=http://127.0.0.1:9"};
         // A sanitizer build of the application reads its options like the test does.
         for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
@@ -53,6 +54,20 @@ class AppSession : public ::testing::Test {
 
     std::unique_ptr<AppProcess> start() {
         return std::make_unique<AppProcess>(TONVERA_BINARY, environment());
+    }
+
+    std::filesystem::path settingsFile() const {
+        return home.path() / "config" / "tonvera" / "settings.json";
+    }
+    void writeSettings(const std::string& json) const {
+        std::filesystem::create_directories(settingsFile().parent_path());
+        std::ofstream(settingsFile()) << json;
+    }
+
+    // The screens wake, as the desktop's screen saver announces it.
+    void wakeScreens() const {
+        emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                     "org.freedesktop.ScreenSaver", "ActiveChanged", false);
     }
 
     TemporaryDirectory home;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "platform/linux/posix_process_launcher.h"
 #include "support/child_process.h"
@@ -87,7 +89,7 @@ class PulseServer {
         for (const auto& [name, description] :
              {std::pair{"arbeitszimmer", "Arbeitszimmer"}, std::pair{"wohnzimmer", "Wohnzimmer"},
               std::pair{"kueche", "Küche Radio"}}) {
-            if (loadSink(name, description).empty()) {
+            if (!loadSink(name, description)) {
                 throw std::runtime_error("the private sound server refused a null sink");
             }
         }
@@ -114,12 +116,15 @@ class PulseServer {
 
     ~PulseServer() { stop(); }
 
-    // A null sink, by the number of its module; empty when it failed. The description is in
-    // quotes within quotes, or pipewire-pulse would end it at a space.
-    std::string loadSink(const std::string& name, const std::string& description) const {
-        return firstLine(pactl({"load-module", "module-null-sink", "sink_name=" + name,
-                                "sink_properties=\"device.description='" + description + "'\""}));
+    // A null sink; false when the server refused it. The description is in quotes within
+    // quotes, or pipewire-pulse would end it at a space.
+    bool loadSink(const std::string& name, const std::string& description) {
+        modules_[name] =
+            firstLine(pactl({"load-module", "module-null-sink", "sink_name=" + name,
+                             "sink_properties=\"device.description='" + description + "'\""}));
+        return !modules_[name].empty();
     }
+    void unloadSink(const std::string& name) { pactl({"unload-module", modules_.at(name)}); }
 
     ProcessResult pactl(const std::vector<std::string>& arguments) const {
         std::vector<std::string> all{"--server=" + address()};
@@ -128,6 +133,11 @@ class PulseServer {
     }
 
     std::string defaultSink() const { return firstLine(pactl({"get-default-sink"})); }
+
+    // `pactl list <what>` ("sinks", "clients", …) as JSON.
+    nlohmann::json list(const std::string& what) const {
+        return nlohmann::json::parse(pactl({"--format=json", "list", what}).standardOutput);
+    }
 
     // The process that answers the PulseAudio protocol.
     pid_t pid() const { return processes_.back()->pid(); }
@@ -176,6 +186,7 @@ class PulseServer {
     std::unique_ptr<ChildProcess> bus_;
     std::string busAddress_;
     std::vector<std::unique_ptr<ChildProcess>> processes_;
+    std::map<std::string, std::string> modules_;  // sink name to module number
 };
 
 }  // namespace tonvera::testing

@@ -1,5 +1,4 @@
 #include <chrono>
-#include <functional>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,7 +17,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
-using Case = AccessibilityError::Case;
+using ::testing::Property;
+using ::testing::Throws;
+
+// The call throws exactly this AccessibilityError.
+auto fails(const AccessibilityError& error) {
+    return Throws<AccessibilityError>(::testing::Eq(error));
+}
 
 struct NativeSelectorFixture : ::testing::Test {
     std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
@@ -29,17 +34,6 @@ struct NativeSelectorFixture : ::testing::Test {
         AccessibilityHelper(menu, menu, std::make_shared<RecordingWorkspace>()), menu, time, log};
 
     NativeSelectorFixture() { time->setAutoAdvance(true); }
-
-    // Runs `call` and returns the AccessibilityError it must throw.
-    static AccessibilityError errorOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const AccessibilityError& error) {
-            return error;
-        }
-        ADD_FAILURE() << "no AccessibilityError was thrown";
-        return AccessibilityError::unknown("nothing thrown");
-    }
 };
 
 TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
@@ -88,8 +82,8 @@ TEST_F(NativeSelectorFixture, NamesMustMatchExactlyUpToCanonicalEquivalence) {
     menu->selectOutput("Arbeitszimmer");
 
     for (const std::string wrong : {"wohnzimmer", "Wohnzimmer ", "Wohn"}) {
-        EXPECT_EQ(errorOf([&] { selector.selectDevice(wrong, {}); }),
-                  AccessibilityError::deviceNotFound(wrong));
+        EXPECT_THAT([&] { selector.selectDevice(wrong, {}); },
+                    fails(AccessibilityError::deviceNotFound(wrong)));
         EXPECT_FALSE(menu->isMenuOpen());
     }
     EXPECT_EQ(log->lines().back(),
@@ -113,8 +107,9 @@ TEST_F(NativeSelectorFixture, LateEntriesAreFoundOnTheThirdPass) {
 TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscovery) {
     SoundMenuScene::build(*menu, {});
 
-    const auto error = errorOf([&] { selector.selectDevice("Wohnzimmer", {}); });
-    EXPECT_EQ(error.errorCase(), Case::deviceNotFound);
+    EXPECT_THAT([&] { selector.selectDevice("Wohnzimmer", {}); },
+                Throws<AccessibilityError>(Property(&AccessibilityError::errorCase,
+                                                    AccessibilityError::Case::deviceNotFound)));
     EXPECT_EQ(log->lines().back(), "error: [AirPlay] No checkboxes found in ControlCenter window");
     EXPECT_FALSE(menu->isMenuOpen());
     // The press wait, then ten passes each followed by a pause.
@@ -160,8 +155,8 @@ TEST_F(NativeSelectorFixture, SoundItemInSystemUIServerWithoutControlCenter) {
     const auto bar = menu->addElement(server, std::nullopt, "AXMenuBar");
     menu->addSoundItem(bar);
 
-    const auto error = errorOf([&] { selector.selectDevice("Wohnzimmer", {}); });
-    EXPECT_EQ(error, AccessibilityError::processNotFound("ControlCenter"));
+    EXPECT_THAT([&] { selector.selectDevice("Wohnzimmer", {}); },
+                fails(AccessibilityError::processNotFound("ControlCenter")));
     EXPECT_EQ(log->lines().at(1),
               "info: [AirPlay] Fallback succeeded: found sound menu in SystemUIServer");
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] Opening sound menu");  // no line of its own
@@ -202,24 +197,24 @@ TEST_F(NativeSelectorFixture, FailuresBeforeAndAfterOpeningTheMenu) {
     const auto scene = SoundMenuScene::build(*menu, outputs);
 
     menu->setTrusted(false);
-    EXPECT_EQ(errorOf([&] { selector.selectDevice("Wohnzimmer", {}); }),
-              AccessibilityError::permissionMissing());
+    EXPECT_THAT([&] { selector.selectDevice("Wohnzimmer", {}); },
+                fails(AccessibilityError::permissionMissing()));
     EXPECT_EQ(log->lines().back(), "error: [AirPlay] Accessibility permission missing");
-    EXPECT_EQ(errorOf([&] { selector.discoverDevices({}); }),
-              AccessibilityError::permissionMissing());
+    EXPECT_THAT([&] { selector.discoverDevices({}); },
+                fails(AccessibilityError::permissionMissing()));
     menu->setTrusted(true);
 
     menu->setPressResult(scene.soundItem, -25204);
-    const auto pressError = errorOf([&] { selector.selectDevice("Wohnzimmer", {}); });
-    EXPECT_EQ(pressError.errorDescription(), "Aktion AXPress fehlgeschlagen: -25204");
+    EXPECT_THAT([&] { selector.selectDevice("Wohnzimmer", {}); },
+                fails(AccessibilityError::actionFailed("AXPress", -25204)));
     EXPECT_FALSE(menu->isMenuOpen());
     EXPECT_TRUE(menu->postedKeys().empty());
     menu->setPressResult(scene.soundItem, 0);
 
     // A failed press of the output leaves the menu open for the next attempt to see.
     menu->setPressResult(scene.outputs[1], kAXErrorCannotComplete);
-    EXPECT_EQ(errorOf([&] { selector.selectDevice("Wohnzimmer", {}); }),
-              AccessibilityError::actionFailed("AXPress", kAXErrorCannotComplete));
+    EXPECT_THAT([&] { selector.selectDevice("Wohnzimmer", {}); },
+                fails(AccessibilityError::actionFailed("AXPress", kAXErrorCannotComplete)));
     EXPECT_TRUE(menu->isMenuOpen());
 }
 
@@ -229,8 +224,8 @@ TEST_F(NativeSelectorFixture, ControlCenterQuittingAfterThePressIsReported) {
     const auto scene = SoundMenuScene::build(*menu, outputs);
     menu->quitOnMenuOpen(scene.controlCenter);
 
-    EXPECT_EQ(errorOf([&] { selector.discoverDevices({}); }),
-              AccessibilityError::processNotFound("ControlCenter"));
+    EXPECT_THAT([&] { selector.discoverDevices({}); },
+                fails(AccessibilityError::processNotFound("ControlCenter")));
     EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
 }
 
