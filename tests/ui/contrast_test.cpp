@@ -31,8 +31,10 @@ double luminance(QRgb color) {
 }
 
 double contrast(QRgb a, QRgb b) {
-    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
-    return (light + 0.05) / (dark + 0.05);
+    // Not std::minmax on the two calls: it would return references to the temporaries.
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
 }
 
 // The background is the most frequent colour of an area; the text or edge drawn on it is its
