@@ -1,6 +1,7 @@
 #include "platform/qt/tray_host_watcher.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -13,8 +14,10 @@ namespace tonvera {
 namespace {
 
 // While no panel hosts the icon, how often to look for an XEmbed tray, which announces
-// itself only to the root window.
+// itself only to the root window: soon at first, as panels start beside us at login, then
+// less and less often, so a desktop without any tray costs about one wakeup a minute.
 constexpr std::chrono::seconds kXEmbedRetry{2};
+constexpr std::chrono::seconds kXEmbedRetryLimit{64};
 
 constexpr std::string_view kNoPanel =
     "Tray: no panel hosts the icon yet — Tonvera keeps restoring the speaker in the background; "
@@ -76,7 +79,11 @@ void TrayHostWatcher::tryXEmbed() {
     }
     if (!xembedTrayRuns_()) {
         say(kNoPanel);
-        xembedRetry_.start();
+        const auto next = xembedRetry_.isActive()
+                              ? std::min(xembedRetry_.intervalAsDuration() * 2,
+                                         std::chrono::milliseconds(kXEmbedRetryLimit))
+                              : std::chrono::milliseconds(kXEmbedRetry);
+        xembedRetry_.start(next);
         return;
     }
     kind_ = Kind::xembed;
