@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "process_stats.h"
 #include "support/bus_signal.h"
 #include "support/child_process.h"
 #include "support/pulse_server.h"
@@ -137,58 +138,8 @@ Session& session() {
     return instance;
 }
 
-struct ProcessStats {
-    double cpuSeconds = 0;
-    long voluntarySwitches = 0;
-    long residentKiB = 0;
-    // Pages only this process holds and has written (heap, stacks, relocated data): unlike the
-    // resident size, it does not count library code that other programs share.
-    long privateDirtyKiB = 0;
-};
-
-ProcessStats statsOf(pid_t pid) {
-    ProcessStats stats;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string content;
-    std::getline(stat, content);
-    if (content.find(')') == std::string::npos) {
-        return stats;
-    }
-    // Fields after the command name, which ends with the last ')'.
-    std::istringstream fields(content.substr(content.rfind(')') + 2));
-    std::vector<std::string> values;
-    for (std::string value; fields >> value;) {
-        values.push_back(value);
-    }
-    if (values.size() > 13) {
-        const auto ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
-        stats.cpuSeconds = (std::stod(values[11]) + std::stod(values[12])) / ticks;
-    }
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("VmRSS:")) {
-            stats.residentKiB = std::stol(line.substr(6));
-        }
-    }
-    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    for (std::string line; std::getline(rollup, line);) {
-        if (line.starts_with("Private_Dirty:")) {
-            stats.privateDirtyKiB = std::stol(line.substr(14));
-        }
-    }
-    // Context switches are counted per thread: add up every thread of the process.
-    std::error_code error;
-    for (const auto& task :
-         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
-        std::ifstream taskStatus(task.path() / "status");
-        for (std::string line; std::getline(taskStatus, line);) {
-            if (line.starts_with("voluntary_ctxt_switches:")) {
-                stats.voluntarySwitches += std::stol(line.substr(24));
-            }
-        }
-    }
-    return stats;
-}
+using bench::ProcessStats;
+using bench::statsOf;
 
 class Application {
   public:

@@ -18,3 +18,9 @@ echo "=== one settings write (fsync included)"
 build/release/bench/settings_write_bench
 echo "=== the application beside a bare Qt tray application (takes about three minutes)"
 build/release/bench/app_footprint_bench
+echo "=== the speaker appearing under a new name until it is the default (PulseAudio, PipeWire)"
+build/release/bench/follow_speaker_bench
+echo "=== a minute of idling with following the speaker on and off (takes about five minutes)"
+build/release/bench/follow_idle_bench
+echo "=== tonvera --list-outputs beside pactl list short sinks"
+build/release/bench/list_outputs_bench
