@@ -45,16 +45,6 @@ class AppBenchSession {
                 "https_proxy=http://127.0.0.1:9"};
     }
 
-    // Unloads the null sink of that internal name, as a speaker leaves the network.
-    void unloadSink(const std::string& sink) const {
-        std::istringstream modules(pulse.pactl({"list", "short", "modules"}).standardOutput);
-        for (std::string line; std::getline(modules, line);) {
-            if (line.find("sink_name=" + sink + " ") != std::string::npos) {
-                pulse.pactl({"unload-module", line.substr(0, line.find('\t'))});
-            }
-        }
-    }
-
     testing::TemporaryDirectory home;
     testing::PulseServer pulse;
     testing::ChildProcess bus{

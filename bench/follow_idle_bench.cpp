@@ -22,7 +22,7 @@ void idleMinute(benchmark::State& state) {
     const bool follow = state.range(1) != 0;
     state.SetLabel(std::string(serverName(kind)) + (follow ? ", following on" : ", following off"));
     AppBenchSession session(kind);
-    session.unloadSink("arbeitszimmer");
+    session.pulse.unloadSink("arbeitszimmer");
     session.writeSettings(std::string(R"({"hasCompletedOnboarding": true,
         "launchAtLoginAsked": true, "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
         "connectWhenSpeakerAppears": )") +

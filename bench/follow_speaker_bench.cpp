@@ -56,7 +56,7 @@ void appearanceToSelected(benchmark::State& state) {
     const auto kind = static_cast<SoundServerKind>(state.range(0));
     state.SetLabel(serverName(kind));
     AppBenchSession session(kind);
-    session.unloadSink("arbeitszimmer");  // gone while the computer slept
+    session.pulse.unloadSink("arbeitszimmer");  // gone while the computer slept
     session.writeSettings(R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
         "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
         "connectWhenSpeakerAppears": true})");
@@ -74,7 +74,7 @@ void appearanceToSelected(benchmark::State& state) {
         const testing::ChildProcess events(
             {"/usr/bin/pactl", "--server=" + session.pulse.address(), "subscribe"});
         std::this_thread::sleep_for(200ms);  // subscribed before anything happens
-        if (session.pulse.loadSink(name, "Arbeitszimmer").empty()) {
+        if (!session.pulse.loadSink(name, "Arbeitszimmer")) {
             state.SkipWithError("the server refused the sink");
             return;
         }
@@ -91,7 +91,7 @@ void appearanceToSelected(benchmark::State& state) {
         // The selection verifies and closes the menu after the switch; then the speaker
         // leaves again and the default goes back to the room speaker, out of the timing.
         app.waitForLine("Successfully selected Arbeitszimmer on attempt", 5s, samples.size());
-        session.unloadSink(name);
+        session.pulse.unloadSink(name);
         session.pulse.pactl({"set-default-sink", "wohnzimmer"});
         std::this_thread::sleep_for(300ms);
     }

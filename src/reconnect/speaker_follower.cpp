@@ -170,7 +170,9 @@ void SpeakerFollower::startRun(const std::string& speaker) {
 }
 
 void SpeakerFollower::runEnded(const ReconnectResult& result) {
-    if (!std::exchange(retryAfterRun_, false) || result.selected() ||
+    // Also after a success: the speaker may have vanished during the run's check and come
+    // back as it ended. The list tells; a speaker already selected starts nothing.
+    if (!std::exchange(retryAfterRun_, false) ||
         result.status == ReconnectResult::Status::cancelled || stopped_) {
         return;
     }

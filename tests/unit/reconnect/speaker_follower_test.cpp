@@ -89,7 +89,11 @@ TEST_F(SpeakerFollowerTest, ASpeakerAppearingWithinTheWindowIsSelectedAtOnceThen
 }
 
 TEST_F(SpeakerFollowerTest, AnAppearanceDuringARetryPauseStartsTheNextAttemptNowAndNoSecondRun) {
-    native->thenThrow(AccessibilityError::deviceNotFound("Arbeitszimmer")).thenSucceed();
+    // The press makes the speaker the default; the server tells before the run has ended.
+    native->thenThrow(AccessibilityError::deviceNotFound("Arbeitszimmer"))
+        .then([&](const std::string&, std::stop_token) {
+            outputs->set({kFallbackAside, kSpeakerSelected});
+        });
     follower->followForAWhile();
     time->advanceBy({});
     std::thread run([&] { orchestrator->reconnect("Arbeitszimmer"); });
@@ -103,6 +107,22 @@ TEST_F(SpeakerFollowerTest, AnAppearanceDuringARetryPauseStartsTheNextAttemptNow
     EXPECT_EQ(tasks->pendingCount(), 0U);
     EXPECT_THAT(log->lines(),
                 Contains("info: [AirPlay] Arbeitszimmer appeared — next attempt starts now"));
+
+    // Gone during the check and back before the run ends: the run says success, the list
+    // says otherwise, and one more run follows.
+    settings->setConnectWhenSpeakerAppears(true);
+    show({kFallback});
+    native->restart().then([&](const std::string&, std::stop_token) {
+        for (const auto& list : {std::vector{kFallbackAside, kSpeakerSelected},
+                                 std::vector{kFallback}, std::vector{kFallback, kSpeaker}}) {
+            outputs->set(list);
+            time->advanceBy({});
+        }
+    });
+    run = std::thread([&] { orchestrator->reconnect("Arbeitszimmer"); });
+    run.join();
+    time->advanceBy({});
+    EXPECT_EQ(tasks->pendingCount(), 1U);
 }
 
 TEST_F(SpeakerFollowerTest, ARunThatFailsDespiteTheAppearanceIsFollowedByOneMore) {
