@@ -46,9 +46,11 @@ TEST_P(FollowSpeakerTest,
     const std::string newName = "raop_sink.fe80_1.7000";
     ASSERT_TRUE(pulse.loadSink(newName, "Arbeitszimmer"));
     ASSERT_TRUE(PulseServer::poll([&] { return pulse.defaultSink() == newName; })) << app->output();
-    // Within the Sound menu's own waits, with room for a busy test machine.
-    EXPECT_LT(std::chrono::steady_clock::now() - appeared, 3s);
-    ASSERT_TRUE(app->waitForLine("Arbeitszimmer is selected — following ends", 5s));
+    // The benchmark measures 0.7 s, the Sound menu's own wait; this bound leaves room for a
+    // sanitizer build on a busy machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - appeared, 4s);
+    ASSERT_TRUE(app->waitForLine("Arbeitszimmer is selected — following ends", 5s))
+        << app->output();
 
     // The person picks the room speaker by hand: it stays.
     pulse.pactl({"set-default-sink", "wohnzimmer"});
