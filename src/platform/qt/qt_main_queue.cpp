@@ -1,24 +1,57 @@
 #include "platform/qt/qt_main_queue.h"
 
-#include <QMetaObject>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <climits>
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <mutex>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace tonvera {
 
 // Shared with every queued block: a block that runs after stop() finds `stopped` set.
+//
+// Blocks from other threads wait in our own list, guarded by our own mutex, and an eventfd
+// wakes the main thread's event loop to run them. Handing them over as Qt queued calls would
+// work as well, but the hand-over would then happen inside Qt's locks, which a thread
+// sanitizer cannot see, and every post from the pool would read as a race.
 struct QtMainQueue::State {
     std::mutex mutex;
     QObject* context = nullptr;  // lives on the main thread; null once stopped
     std::atomic<bool> stopped = false;
+    std::deque<Block> pending;
+    int wakeFd = -1;
     Logger logger;
 
     explicit State(Logger log) : logger(std::move(log)) {}
+    ~State() {
+        if (wakeFd >= 0) {
+            ::close(wakeFd);
+        }
+    }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    // Main thread: runs what was posted, in order; blocks posted meanwhile wake it again.
+    void drain() {
+        std::uint64_t count = 0;
+        static_cast<void>(::read(wakeFd, &count, sizeof count));
+        std::deque<Block> blocks;
+        {
+            std::lock_guard lock(mutex);
+            blocks.swap(pending);
+        }
+        for (const auto& block : blocks) {
+            run(block);
+        }
+    }
 
     void run(const Block& block) const {
         if (stopped.load()) {
@@ -39,6 +72,15 @@ QtMainQueue::QtMainQueue(std::shared_ptr<LogSink> logSink)
     : state_(
           std::make_shared<State>(Logger(std::move(logSink), std::string(kLogSubsystem), "App"))) {
     state_->context = new QObject();
+    state_->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (state_->wakeFd < 0) {
+        state_->logger.error("The main queue cannot wake the event loop: eventfd failed");
+        return;
+    }
+    auto* notifier = new QSocketNotifier(state_->wakeFd, QSocketNotifier::Read, state_->context);
+    // Owned by the context, which stop() deletes: the notifier's hold on the state ends there.
+    QObject::connect(notifier, &QSocketNotifier::activated, state_->context,
+                     [state = state_] { state->drain(); });
 }
 
 QtMainQueue::~QtMainQueue() {
@@ -47,10 +89,13 @@ QtMainQueue::~QtMainQueue() {
 
 void QtMainQueue::stop() {
     QObject* context = nullptr;
+    // Dropped outside the lock: a block's captures may post as they go.
+    std::deque<Block> dropped;
     {
         std::lock_guard lock(state_->mutex);
         state_->stopped = true;
         context = std::exchange(state_->context, nullptr);
+        dropped.swap(state_->pending);
     }
     // Deleting the context discards its queued calls and pending timers.
     if (context != nullptr) {
@@ -64,12 +109,12 @@ void QtMainQueue::stop() {
 
 void QtMainQueue::post(Block block) {
     std::lock_guard lock(state_->mutex);
-    if (state_->context == nullptr) {
+    if (state_->context == nullptr || state_->wakeFd < 0) {
         return;
     }
-    QMetaObject::invokeMethod(
-        state_->context, [state = state_, block = std::move(block)] { state->run(block); },
-        Qt::QueuedConnection);
+    state_->pending.push_back(std::move(block));
+    const std::uint64_t one = 1;
+    static_cast<void>(::write(state_->wakeFd, &one, sizeof one));
 }
 
 void QtMainQueue::postAfter(std::chrono::nanoseconds delay, Block block) {
