@@ -11,6 +11,8 @@
 #include <poll.h>
 #include <systemd/sd-bus.h>
 
+#include "platform/linux/sd_bus_handles.h"
+
 namespace tonvera {
 
 struct DBusStatusNotifierWatch::Shared {
@@ -33,20 +35,7 @@ constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
 // How long one question may go unanswered; also how long the bus may stay silent at first.
 constexpr std::chrono::seconds kAnswerLimit{3};
 
-struct BusDeleter {
-    // No flush: a bus that never answers would hold the caller until its time-out.
-    void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
-};
-struct SlotDeleter {
-    // Dropping the slot of a pending call cancels its callback.
-    void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
-};
-
-std::uint64_t nowMicros() {
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                          std::chrono::steady_clock::now().time_since_epoch())
-                                          .count());
-}
+using sd_bus_handles::nowMicros;
 
 }  // namespace
 
@@ -102,7 +91,9 @@ class DBusStatusNotifierWatch::Loop {
             if (!answered_) {
                 until = std::min(until, silentAfter);
             }
-            if (::poll(watched.data(), watched.size(), pollTimeout(until)) < 0 && errno != EINTR) {
+            if (::poll(watched.data(), watched.size(), sd_bus_handles::pollTimeoutUntil(until)) <
+                    0 &&
+                errno != EINTR) {
                 return;
             }
             while ((result = sd_bus_process(bus_.get(), nullptr)) > 0) {
@@ -121,16 +112,6 @@ class DBusStatusNotifierWatch::Loop {
   private:
     static std::uint64_t micros(std::chrono::microseconds duration) {
         return static_cast<std::uint64_t>(duration.count());
-    }
-
-    static int pollTimeout(std::uint64_t until) {
-        if (until == UINT64_MAX) {
-            return -1;
-        }
-        const std::uint64_t now = nowMicros();
-        return until <= now
-                   ? 0
-                   : static_cast<int>(std::min<std::uint64_t>((until - now + 999) / 1000, 60'000));
     }
 
     // Asks the watcher whether a host is registered, as Qt does before it chooses its tray;
@@ -217,8 +198,8 @@ class DBusStatusNotifierWatch::Loop {
     std::shared_ptr<MainQueue> mainQueue_;
     std::function<void(StatusNotifierHost)> onChange_;
     std::shared_ptr<Shared> shared_;
-    std::unique_ptr<sd_bus, BusDeleter> bus_;
-    std::unique_ptr<sd_bus_slot, SlotDeleter> pending_;  // after the bus: dropped first
+    sd_bus_handles::BusPtr bus_;
+    sd_bus_handles::SlotPtr pending_;  // after the bus: dropped first
     std::optional<StatusNotifierHost> last_;
     bool answered_ = false;
 };

@@ -13,6 +13,7 @@
 #include <systemd/sd-bus.h>
 
 #include "platform/linux/errno_text.h"
+#include "platform/linux/sd_bus_handles.h"
 
 namespace tonvera {
 
@@ -25,27 +26,8 @@ struct DBusSystemEvents::Progress {
 
 namespace {
 
-struct BusDeleter {
-    // No flush: a bus that never answers would hold the caller until its time-out.
-    void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusDeleter>;
-
-// sd-bus counts its time-outs in microseconds of the monotonic clock, which the steady clock
-// reads; the result is a poll time-out in milliseconds (-1 for none).
-int pollTimeout(sd_bus* bus) {
-    std::uint64_t until = 0;
-    if (sd_bus_get_timeout(bus, &until) < 0 || until == UINT64_MAX) {
-        return -1;
-    }
-    const auto nowMicros =
-        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                       std::chrono::steady_clock::now().time_since_epoch())
-                                       .count());
-    return until <= nowMicros ? 0
-                              : static_cast<int>(std::min<std::uint64_t>(
-                                    (until - nowMicros + 999) / 1000, 60'000));
-}
+using sd_bus_handles::BusPtr;
+using sd_bus_handles::pollTimeout;
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "platform/linux/errno_text.h"
+#include "platform/linux/sd_bus_handles.h"
 
 namespace tonvera {
 namespace {
@@ -28,31 +29,9 @@ constexpr const char* kActionKey = "action";
 // Notifications whose action may still be picked; older ones are forgotten.
 constexpr std::size_t kRememberedActions = 32;
 
-struct BusDeleter {
-    // No flush: a bus that never answers would hold the caller until its time-out.
-    void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusDeleter>;
-
-struct MessageDeleter {
-    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
-};
-using MessagePtr = std::unique_ptr<sd_bus_message, MessageDeleter>;
-
-// A poll time-out in milliseconds until sd-bus's next deadline (-1 for none).
-int pollTimeout(sd_bus* bus) {
-    std::uint64_t until = 0;
-    if (sd_bus_get_timeout(bus, &until) < 0 || until == UINT64_MAX) {
-        return -1;
-    }
-    const auto nowMicros =
-        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                       std::chrono::steady_clock::now().time_since_epoch())
-                                       .count());
-    return until <= nowMicros ? 0
-                              : static_cast<int>(std::min<std::uint64_t>(
-                                    (until - nowMicros + 999) / 1000, 60'000));
-}
+using sd_bus_handles::BusPtr;
+using sd_bus_handles::MessagePtr;
+using sd_bus_handles::pollTimeout;
 
 std::string errorOf(sd_bus_message* reply) {
     const sd_bus_error* error = sd_bus_message_get_error(reply);
