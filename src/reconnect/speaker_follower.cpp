@@ -89,7 +89,7 @@ void SpeakerFollower::followForAWhile() {
         return;
     }
     if (!windowOpen_) {
-        logger_.info("[AirPlay] Following {} for {} while it is missing", settings_->deviceName(),
+        logger_.info("[AirPlay] Following {} for up to {}", settings_->deviceName(),
                      describe(settings_->followWindow()));
     }
     windowOpen_ = true;

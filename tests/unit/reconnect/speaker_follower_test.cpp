@@ -76,8 +76,7 @@ TEST_F(SpeakerFollowerTest, ASpeakerAppearingWithinTheWindowIsSelectedAtOnceThen
     show({kFallbackAside, kSpeakerSelected});
     EXPECT_EQ(outputs->watchCount(), 0U);
     const auto lines = log->lines();
-    EXPECT_EQ(lines.front(),
-              "info: [AirPlay] Following Arbeitszimmer for 3 minutes while it is missing");
+    EXPECT_EQ(lines.front(), "info: [AirPlay] Following Arbeitszimmer for up to 3 minutes");
     EXPECT_EQ(lines[1], "info: [AirPlay] Arbeitszimmer appeared — selecting it");
     EXPECT_EQ(lines.back(), "info: [AirPlay] Arbeitszimmer is selected — following ends");
 
