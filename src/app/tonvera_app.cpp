@@ -145,8 +145,7 @@ int TonveraApp::run(int argc, char** argv) {
     SingleInstance instance(SingleInstance::defaultFolder());
     std::weak_ptr<AppDelegate> reopenTarget;
     std::weak_ptr<QtWindowHost> reopenWindows;
-    const auto claim =
-        instance.claim(instanceRequestHandlers(reopenTarget, reopenWindows, logger));
+    const auto claim = instance.claim(instanceRequestHandlers(reopenTarget, reopenWindows, logger));
     if (claim.outcome == SingleInstance::Claim::Outcome::heldByOther) {
         if (instance.askRunningInstanceToReopen(kReopenWait,
                                                 environmentValue("XDG_ACTIVATION_TOKEN"))) {
@@ -229,7 +228,8 @@ int TonveraApp::run(int argc, char** argv) {
         .systemEvents = systemEvents,
         .systemInfo = std::make_shared<UnameSystemInfo>(),
         .updateChecker = updateChecker,
-        .soundOutputs = std::make_shared<PulseSoundOutputs>(mainQueue, PulseSoundOutputs::Options{}, logSink),
+        .soundOutputs =
+            std::make_shared<PulseSoundOutputs>(mainQueue, PulseSoundOutputs::Options{}, logSink),
         .notifications = std::make_shared<FreedesktopNotifications>(mainQueue, logSink),
     };
 
