@@ -42,7 +42,8 @@ struct QtMainQueue::State {
     // Main thread: runs what was posted, in order; blocks posted meanwhile wake it again.
     void drain() {
         std::uint64_t count = 0;
-        static_cast<void>(::read(wakeFd, &count, sizeof count));
+        // Reading resets the count; an empty eventfd (EAGAIN) just means nothing new.
+        [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);
         std::deque<Block> blocks;
         {
             std::lock_guard lock(mutex);
@@ -114,7 +115,8 @@ void QtMainQueue::post(Block block) {
     }
     state_->pending.push_back(std::move(block));
     const std::uint64_t one = 1;
-    static_cast<void>(::write(state_->wakeFd, &one, sizeof one));
+    // Only a count at its maximum could refuse, and that still wakes the loop.
+    [[maybe_unused]] const ssize_t wrote = ::write(state_->wakeFd, &one, sizeof one);
 }
 
 void QtMainQueue::postAfter(std::chrono::nanoseconds delay, Block block) {
