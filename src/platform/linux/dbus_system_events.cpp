@@ -98,19 +98,8 @@ class DBusSystemEvents::Watcher {
     void connect(const char* name, const std::optional<std::string>& address,
                  const std::vector<Signal>& signals) {
         const bool system = std::string_view(name) == "system";
-        sd_bus* raw = nullptr;
-        int result = 0;
-        if (address) {
-            result = sd_bus_new(&raw);
-            if (result >= 0) {
-                sd_bus_set_address(raw, address->c_str());
-                sd_bus_set_bus_client(raw, 1);
-                result = sd_bus_start(raw);
-            }
-        } else {
-            result = system ? sd_bus_open_system(&raw) : sd_bus_open_user(&raw);
-        }
-        BusPtr connection(raw);
+        BusPtr connection;
+        int result = sd_bus_handles::openBus(address, system, connection);
         if (result < 0) {
             logger_.error("The {} bus is not reachable ({}); its events are not watched", name,
                           errnoText(result));

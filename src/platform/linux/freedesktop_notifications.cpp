@@ -85,19 +85,7 @@ class FreedesktopNotifications::Worker {
     };
 
     bool connect(const std::optional<std::string>& address) {
-        sd_bus* raw = nullptr;
-        int result = 0;
-        if (address) {
-            result = sd_bus_new(&raw);
-            if (result >= 0) {
-                sd_bus_set_address(raw, address->c_str());
-                sd_bus_set_bus_client(raw, 1);
-                result = sd_bus_start(raw);
-            }
-        } else {
-            result = sd_bus_open_user(&raw);
-        }
-        bus_.reset(raw);
+        int result = sd_bus_handles::openBus(address, false, bus_);
         if (result < 0) {
             logger_.error("The session bus is not reachable ({}); notifications are not shown",
                           errnoText(result));

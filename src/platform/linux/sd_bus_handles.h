@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include <systemd/sd-bus.h>
 
@@ -25,6 +27,25 @@ struct SlotUnref {
     void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
 };
 using SlotPtr = std::unique_ptr<sd_bus_slot, SlotUnref>;
+
+// Connects to the bus at `address`, or to the session's (or the system's) own bus when none is
+// given; returns sd-bus's result, negative on failure, with `bus` holding what was made.
+inline int openBus(const std::optional<std::string>& address, bool system, BusPtr& bus) {
+    sd_bus* raw = nullptr;
+    int result = 0;
+    if (address) {
+        result = sd_bus_new(&raw);
+        if (result >= 0) {
+            sd_bus_set_address(raw, address->c_str());
+            sd_bus_set_bus_client(raw, 1);
+            result = sd_bus_start(raw);
+        }
+    } else {
+        result = system ? sd_bus_open_system(&raw) : sd_bus_open_user(&raw);
+    }
+    bus.reset(raw);
+    return result;
+}
 
 // sd-bus counts its deadlines in microseconds of the monotonic clock, which the steady clock
 // reads.
