@@ -6,11 +6,15 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace tonvera {
 
+// An ordered list of names, as stored; entries that were not strings are not in it.
+using DefaultsStringList = std::vector<std::string>;
+
 // One stored preference value. The order of the alternatives is part of no format.
-using DefaultsValue = std::variant<std::string, bool, std::int64_t, double>;
+using DefaultsValue = std::variant<std::string, bool, std::int64_t, double, DefaultsStringList>;
 
 // The user's persistent preferences, with a volatile layer of registered defaults underneath.
 class UserDefaults {

@@ -22,6 +22,8 @@ std::shared_ptr<UserDefaults> registered(std::shared_ptr<UserDefaults> defaults)
         {AppSettings::kLaunchAtLoginAskedKey, false},
         {AppSettings::kConnectWhenSpeakerAppearsKey, false},
         {AppSettings::kNotifyWhenSpeakerStaysAwayKey, true},
+        {AppSettings::kFallbackOutputsKey, DefaultsStringList{}},
+        {AppSettings::kKeepSoundFromNewOutputsKey, false},
     });
     return defaults;
 }
@@ -69,6 +71,11 @@ AppSettings::AppSettings(std::shared_ptr<UserDefaults> defaults)
       notifyWhenSpeakerStaysAway_(
           kNotifyWhenSpeakerStaysAwayKey,
           read::booleanObject(defaults_->object(kNotifyWhenSpeakerStaysAwayKey)).value_or(true)),
+      fallbackOutputs_(kFallbackOutputsKey,
+                       read::stringList(defaults_->object(kFallbackOutputsKey))),
+      keepSoundFromNewOutputs_(
+          kKeepSoundFromNewOutputsKey,
+          read::booleanObject(defaults_->object(kKeepSoundFromNewOutputsKey)).value_or(false)),
       followWindow_(readFollowWindow(*defaults_)) {}
 
 template <typename T>
@@ -108,6 +115,12 @@ void AppSettings::setConnectWhenSpeakerAppears(bool value) {
 }
 void AppSettings::setNotifyWhenSpeakerStaysAway(bool value) {
     assign(notifyWhenSpeakerStaysAway_, value, DefaultsValue(value));
+}
+void AppSettings::setFallbackOutputs(const std::vector<std::string>& value) {
+    assign(fallbackOutputs_, value, DefaultsValue(value));
+}
+void AppSettings::setKeepSoundFromNewOutputs(bool value) {
+    assign(keepSoundFromNewOutputs_, value, DefaultsValue(value));
 }
 
 std::vector<double> AppSettings::retryDelays() const {
@@ -166,6 +179,15 @@ Subscription AppSettings::observeConnectWhenSpeakerAppears(
 Subscription AppSettings::observeNotifyWhenSpeakerStaysAway(
     std::function<void(const bool&)> observer, Observation start) {
     return notifyWhenSpeakerStaysAway_.observe(std::move(observer), start);
+}
+
+Subscription AppSettings::observeFallbackOutputs(
+    std::function<void(const std::vector<std::string>&)> observer, Observation start) {
+    return fallbackOutputs_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeKeepSoundFromNewOutputs(std::function<void(const bool&)> observer,
+                                                         Observation start) {
+    return keepSoundFromNewOutputs_.observe(std::move(observer), start);
 }
 
 }  // namespace tonvera

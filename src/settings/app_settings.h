@@ -27,6 +27,8 @@ class AppSettings {
     static constexpr const char* kLaunchAtLoginAskedKey = "launchAtLoginAsked";
     static constexpr const char* kConnectWhenSpeakerAppearsKey = "connectWhenSpeakerAppears";
     static constexpr const char* kNotifyWhenSpeakerStaysAwayKey = "notifyWhenSpeakerStaysAway";
+    static constexpr const char* kFallbackOutputsKey = "fallbackAudioOutputs";
+    static constexpr const char* kKeepSoundFromNewOutputsKey = "keepSoundFromNewOutputs";
     // How long the speaker is watched for after a wake or login; only in the settings file.
     static constexpr const char* kFollowSecondsKey = "followSpeakerSeconds";
     static constexpr double kDefaultFollowSeconds = 180.0;
@@ -34,6 +36,9 @@ class AppSettings {
     static constexpr const char* kDefaultDeviceName = "Arbeitszimmer";
     static constexpr std::int64_t kDefaultRetryAttempts = 4;
     static constexpr double kDefaultRetryInterval = 1.0;
+
+    // The list of outputs to use while the preferred one is away holds at most this many.
+    static constexpr std::size_t kMaxFallbackOutputs = 16;
 
     // More attempts than this make no sense (the doubling pauses outgrow any wait long before)
     // and an unbounded count would let one stored number exhaust memory.
@@ -54,6 +59,12 @@ class AppSettings {
     bool connectWhenSpeakerAppears() const { return connectWhenSpeakerAppears_.get(); }
     // Show a desktop notification when an automatic reconnect ends without the speaker.
     bool notifyWhenSpeakerStaysAway() const { return notifyWhenSpeakerStaysAway_.get(); }
+    // The outputs to use, in this order, while the preferred one is away: the names as stored
+    // (what is not a name is left out). Which of them count is the ranking's business.
+    std::vector<std::string> fallbackOutputs() const { return fallbackOutputs_.get(); }
+    // Move the sound back when the server hands it to an output that just appeared and is
+    // on neither the preferred place nor the list.
+    bool keepSoundFromNewOutputs() const { return keepSoundFromNewOutputs_.get(); }
     // Between a second and an hour; anything else stored reads as the default.
     std::chrono::milliseconds followWindow() const { return followWindow_; }
 
@@ -67,6 +78,8 @@ class AppSettings {
     void setLaunchAtLoginAsked(bool value);
     void setConnectWhenSpeakerAppears(bool value);
     void setNotifyWhenSpeakerStaysAway(bool value);
+    void setFallbackOutputs(const std::vector<std::string>& value);
+    void setKeepSoundFromNewOutputs(bool value);
 
     // The pause before each attempt of a reconnect run: 0, then retryInterval doubling after
     // each entry, with one entry per attempt. A stored count below 1 counts as 1.
@@ -95,6 +108,11 @@ class AppSettings {
                                                   Observation start = Observation::includeCurrent);
     Subscription observeNotifyWhenSpeakerStaysAway(std::function<void(const bool&)> observer,
                                                    Observation start = Observation::includeCurrent);
+    Subscription observeFallbackOutputs(
+        std::function<void(const std::vector<std::string>&)> observer,
+        Observation start = Observation::includeCurrent);
+    Subscription observeKeepSoundFromNewOutputs(std::function<void(const bool&)> observer,
+                                                Observation start = Observation::includeCurrent);
 
   private:
     template <typename T>
@@ -112,6 +130,8 @@ class AppSettings {
     ObservableProperty<bool> launchAtLoginAsked_;
     ObservableProperty<bool> connectWhenSpeakerAppears_;
     ObservableProperty<bool> notifyWhenSpeakerStaysAway_;
+    ObservableProperty<std::vector<std::string>> fallbackOutputs_;
+    ObservableProperty<bool> keepSoundFromNewOutputs_;
     std::chrono::milliseconds followWindow_;
 };
 

@@ -66,6 +66,15 @@ std::optional<std::string> stringValue(const std::optional<DefaultsValue>& value
     return std::nullopt;
 }
 
+DefaultsStringList stringList(const std::optional<DefaultsValue>& value) {
+    if (value) {
+        if (const auto* names = std::get_if<DefaultsStringList>(&*value)) {
+            return *names;
+        }
+    }
+    return {};
+}
+
 std::optional<bool> booleanObject(const std::optional<DefaultsValue>& value) {
     if (value) {
         if (const auto* flag = std::get_if<bool>(&*value)) {
@@ -98,6 +107,7 @@ std::int64_t integerValue(const std::optional<DefaultsValue>& value) {
                           [](bool flag) -> std::int64_t { return flag ? 1 : 0; },
                           [](std::int64_t number) { return number; },
                           [](double number) { return clampToInteger(number); },
+                          [](const DefaultsStringList&) -> std::int64_t { return 0; },
                       },
                       *value);
 }
@@ -114,6 +124,7 @@ bool boolValue(const std::optional<DefaultsValue>& value) {
                           [](bool flag) { return flag; },
                           [](std::int64_t number) { return number != 0; },
                           [](double number) { return number != 0.0; },
+                          [](const DefaultsStringList&) { return false; },
                       },
                       *value);
 }

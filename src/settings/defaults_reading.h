@@ -15,6 +15,9 @@ namespace tonvera::defaults_reading {
 // The value when it is a string.
 std::optional<std::string> stringValue(const std::optional<DefaultsValue>& value);
 
+// The value when it is a list of names; an empty list for anything else or nothing.
+DefaultsStringList stringList(const std::optional<DefaultsValue>& value);
+
 // The value when it is a boolean (a number or a string is not a boolean object).
 std::optional<bool> booleanObject(const std::optional<DefaultsValue>& value);
 

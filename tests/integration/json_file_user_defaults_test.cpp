@@ -52,13 +52,16 @@ TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
         settings.setHasCompletedOnboarding(true);
         settings.setLaunchAtLogin(false);
         settings.setLaunchAtLoginAsked(true);
+        settings.setFallbackOutputs({"Küche Radio", "Wohnzimmer"});
+        settings.setKeepSoundFromNewOutputs(true);
     }
     // Each setting under its own key, with its own type.
     const auto json = nlohmann::json::parse(readFile(folder / "settings.json"));
     EXPECT_EQ(json, nlohmann::json::parse(R"({
         "preferredAudioOutput": " Küche \"Radio\" ", "connectAutomaticallyOnWake": false,
         "connectAutomaticallyAtLogin": false, "retryAttempts": -2, "retryInterval": 2.5,
-        "hasCompletedOnboarding": true, "launchAtLogin": false, "launchAtLoginAsked": true})"));
+        "hasCompletedOnboarding": true, "launchAtLogin": false, "launchAtLoginAsked": true,
+        "fallbackAudioOutputs": ["Küche Radio", "Wohnzimmer"], "keepSoundFromNewOutputs": true})"));
     EXPECT_TRUE(json.at("retryInterval").is_number_float());
 
     const AppSettings reloaded(open());
@@ -66,6 +69,8 @@ TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
     EXPECT_FALSE(reloaded.connectAtLogin());
     EXPECT_EQ(reloaded.retryInterval(), 2.5);
     EXPECT_TRUE(reloaded.launchAtLoginAsked());
+    EXPECT_THAT(reloaded.fallbackOutputs(), ElementsAre("Küche Radio", "Wohnzimmer"));
+    EXPECT_TRUE(reloaded.keepSoundFromNewOutputs());
 
     struct stat info {};
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
@@ -102,17 +107,23 @@ TEST_F(JsonDefaultsTest, ForeignMembersSurviveOddValuesFallBackAndLeftoversGo) {
     writeFile(folder / ".settings.json.Ab12Cd", "{\"half\": ");  // a write cut short
     writeFile(folder / "settings.json",
               R"({"retryInterval": null, "retryAttempts": [3], "windowFrame": {"x": 1},
-                  "huge": 18446744073709551615})");
+                  "huge": 18446744073709551615, "keepSoundFromNewOutputs": "yes",
+                  "fallbackAudioOutputs": ["Küche", 7, null, {"a": 1}, "Bad"]})");
     auto defaults = open();
     AppSettings settings(defaults);
     EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
     EXPECT_EQ(settings.retryInterval(), 1.0);
     EXPECT_EQ(settings.retryAttempts(), 4);
     EXPECT_EQ(defaults->object("huge"), DefaultsValue(18446744073709551615.0));
+    EXPECT_THAT(settings.fallbackOutputs(), ElementsAre("Küche", "Bad"));  // names only
+    EXPECT_FALSE(settings.keepSoundFromNewOutputs());
 
     settings.setDeviceName("Büro\xff");  // not UTF-8: stored with a replacement character
     const auto json = nlohmann::json::parse(readFile(folder / "settings.json"));
     EXPECT_EQ(json.at("windowFrame"), nlohmann::json::parse(R"({"x": 1})"));
+    // The list is kept as the person wrote it until the list itself is edited.
+    EXPECT_EQ(json.at("fallbackAudioOutputs"),
+              nlohmann::json::parse(R"(["Küche", 7, null, {"a": 1}, "Bad"])"));
     EXPECT_EQ(json.at("preferredAudioOutput"), "Büro\xef\xbf\xbd");
 }
 

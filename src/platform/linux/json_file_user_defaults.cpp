@@ -41,6 +41,17 @@ std::optional<DefaultsValue> fromJson(const nlohmann::json& value) {
         }
         case nlohmann::json::value_t::number_float:
             return DefaultsValue(value.get<double>());
+        case nlohmann::json::value_t::array: {
+            // A hand-edited list may hold anything; what is not a name is skipped, and the
+            // file keeps it until the list is written anew.
+            DefaultsStringList names;
+            for (const auto& entry : value) {
+                if (entry.is_string()) {
+                    names.push_back(entry.get<std::string>());
+                }
+            }
+            return DefaultsValue(std::move(names));
+        }
         default:
             return std::nullopt;
     }

@@ -61,6 +61,7 @@ TEST_F(SettingsFixture, WrongTypesFallBackPerProperty) {
     defaults->preload("retryInterval", std::string("2.5"));
     defaults->preload("hasCompletedOnboarding", std::string("YES"));
     defaults->preload("launchAtLoginAsked", std::string("1"));
+    defaults->preload("fallbackAudioOutputs", std::string("Küche"));
 
     const AppSettings settings = load();
     EXPECT_EQ(settings.deviceName(), "Arbeitszimmer");
@@ -70,6 +71,7 @@ TEST_F(SettingsFixture, WrongTypesFallBackPerProperty) {
     EXPECT_EQ(settings.retryInterval(), 1.0);
     EXPECT_TRUE(settings.hasCompletedOnboarding());  // read leniently, as a typed bool getter does
     EXPECT_TRUE(settings.launchAtLoginAsked());
+    EXPECT_TRUE(settings.fallbackOutputs().empty());  // a name alone is not a list
 }
 
 TEST_F(SettingsFixture, EveryAssignmentAnnouncesThenStoresThenWritesAndStreamsFollowIt) {
