@@ -17,6 +17,8 @@ constexpr auto kOnboardingDelay = 600ms;
 constexpr auto kLaunchQuestionDelay = 1500ms;
 constexpr auto kConnectAtLoginDelay = 2s;
 constexpr auto kUpdateCheckDelay = 10s;
+// How long the step after a given-up run waits for the sound server to list its outputs.
+constexpr auto kOutputsReadWait = 2s;
 
 // Overload set for std::visit.
 template <typename... Handlers>
@@ -107,30 +109,33 @@ void AppDelegate::applicationDidFinishLaunching() {
         later(kLaunchQuestionDelay, &AppDelegate::askLaunchAtLogin);
     }
 
-    follower_ = SpeakerFollower::create(environment_.soundOutputs, settings_, orchestrator_,
-                                        services.tasks, services.mainQueue, services.logSink);
+    orchestrator_->setPresentOutputs([outputs = environment_.soundOutputs] {
+        return outputs ? outputs->read(kOutputsReadWait) : SoundOutputs::List();
+    });
+    follower_ =
+        SpeakerFollower::create(environment_.soundOutputs, settings_, orchestrator_, services.tasks,
+                                services.mainQueue, services.clock, services.logSink);
     follower_->start([weak](const std::string& speaker, const std::string& currentOutput) {
         if (const auto self = weak.lock()) {
             self->tellSpeakerStayedAway(speaker, currentOutput);
         }
     });
 
-    // The callback runs on a background task and may block for a whole run; it holds what it
-    // needs itself, so no worker ever keeps the delegate alive.
+    // The callback runs on a background task; the run itself is the follower's, so a wake that
+    // comes during a run is never lost: it gets a run of its own after that one.
     wakeMonitor_ = WakeMonitor::create(
         environment_.systemEvents, services.tasks, services.mainQueue, services.logSink,
-        [weak, settings = settings_, orchestrator = orchestrator_, mainQueue = services.mainQueue,
-         logger = logger_](const std::stop_token& stop) {
+        [weak, settings = settings_, mainQueue = services.mainQueue,
+         logger = logger_](const std::stop_token&) {
             if (weak.expired()) {
                 return;
             }
             if (settings->connectOnWake()) {
                 mainQueue->post([weak] {
                     if (const auto self = weak.lock()) {
-                        self->followSpeaker();
+                        self->reconnectAutomatically();
                     }
                 });
-                orchestrator->reconnect(settings->deviceName(), stop);
             } else {
                 logger.info("[AirPlay] Wake detected but automatic reconnect is disabled");
             }
@@ -166,15 +171,11 @@ void AppDelegate::startReconnect(const std::string& deviceName) const {
 }
 
 void AppDelegate::reconnectAutomatically() {
-    followSpeaker();
-    startReconnect(settings_->deviceName());
-}
-
-void AppDelegate::followSpeaker() {
     // Without the permission every run is refused; following would only repeat the refusal.
     if (helper_.isTrusted()) {
         follower_->followForAWhile();
     }
+    follower_->selectBest();
 }
 
 void AppDelegate::tellSpeakerStayedAway(const std::string& speaker,
@@ -217,10 +218,16 @@ void AppDelegate::connectOnRequest(
         return;
     }
     orchestrator_->updateRetryDelays(settings_->retryDelays());
+    // Without a name: the preferred output, and the list when it is not there.
+    const std::optional<OutputRanking> ranking =
+        name ? std::nullopt
+             : std::optional<OutputRanking>(std::in_place, settings_->deviceName(),
+                                            settings_->fallbackOutputs());
     const bool queued = submitWithCompletion(
         *environment_.view.tasks, environment_.view.mainQueue,
-        [orchestrator = orchestrator_, target](const std::stop_token& stop) {
-            return orchestrator->reconnect(target, stop);
+        [orchestrator = orchestrator_, target, ranking](const std::stop_token& stop) {
+            return ranking ? orchestrator->reconnectBest(*ranking, stop)
+                           : orchestrator->reconnect(target, stop);
         },
         [done, target](const TaskOutcome<ReconnectResult>& outcome) {
             done(target, outcome.succeeded()

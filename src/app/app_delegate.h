@@ -69,7 +69,6 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
     std::string text(const LocalizedText& localizedText) const;
     void startReconnect(const std::string& deviceName) const;
     void reconnectAutomatically();
-    void followSpeaker();
     void openDownload(const std::string& address);
     void tellSpeakerStayedAway(const std::string& speaker, const std::string& currentOutput);
 

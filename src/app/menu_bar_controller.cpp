@@ -137,7 +137,8 @@ void MenuBarController::connectNow() {
         *environment_.view.tasks, environment_.view.mainQueue,
         [settings = settings_, orchestrator = orchestrator_](const std::stop_token& stop) {
             // Read again here: the name may have changed since the entry was chosen.
-            orchestrator->reconnect(settings->deviceName(), stop);
+            orchestrator->reconnectBest(
+                OutputRanking(settings->deviceName(), settings->fallbackOutputs()), stop);
             return std::monostate{};
         },
         [weak](const TaskOutcome<std::monostate>&) {

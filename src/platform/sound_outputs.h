@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,15 +29,22 @@ class SoundOutputsWatch {
 // and never polls.
 class SoundOutputs {
   public:
-    using Handler = std::function<void(const std::vector<SoundOutput>&)>;
+    // The whole list, or nothing while no server answers: a lost server says nothing about the
+    // outputs, and the first list after it comes back tells what is there, not what appeared.
+    using List = std::optional<std::vector<SoundOutput>>;
+    using Handler = std::function<void(const List&)>;
 
     virtual ~SoundOutputs() = default;
 
     // Calls `handler` on the main thread with the whole list once it is known, and again each
     // time an output appears or vanishes or the default changes, until the watch is destroyed.
-    // While no server answers the list is empty; a server that comes back is connected again.
-    // Main thread only.
+    // While no server answers it is told nothing once; a server that comes back is connected
+    // again. Main thread only.
     virtual std::unique_ptr<SoundOutputsWatch> watch(Handler handler) = 0;
+
+    // The list now, read once; nothing when no server answers within `timeout`. Blocks; any
+    // thread.
+    virtual List read(std::chrono::milliseconds timeout) = 0;
 };
 
 }  // namespace tonvera

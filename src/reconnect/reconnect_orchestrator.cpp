@@ -57,6 +57,28 @@ void ReconnectOrchestrator::setRunEndedHandler(
     runEnded_ = std::move(handler);
 }
 
+void ReconnectOrchestrator::setSelectingHandler(
+    std::function<void(const std::string& output)> handler) {
+    std::lock_guard lock(mutex_);
+    selecting_ = std::move(handler);
+}
+
+void ReconnectOrchestrator::setPresentOutputs(std::function<SoundOutputs::List()> read) {
+    std::lock_guard lock(mutex_);
+    presentOutputs_ = std::move(read);
+}
+
+void ReconnectOrchestrator::announceSelecting(const std::string& output) const {
+    std::function<void(const std::string&)> selecting;
+    {
+        std::lock_guard lock(mutex_);
+        selecting = selecting_;
+    }
+    if (selecting) {
+        selecting(output);
+    }
+}
+
 void ReconnectOrchestrator::hurry() {
     std::lock_guard lock(mutex_);
     if (isRunning_) {
@@ -114,6 +136,17 @@ void ReconnectOrchestrator::endRun() {
 
 ReconnectResult ReconnectOrchestrator::reconnect(const std::string& deviceName,
                                                  const std::stop_token& stop) {
+    return reconnectWith(deviceName, nullptr, stop);
+}
+
+ReconnectResult ReconnectOrchestrator::reconnectBest(const OutputRanking& ranking,
+                                                     const std::stop_token& stop) {
+    return reconnectWith(ranking.preferred(), &ranking, stop);
+}
+
+ReconnectResult ReconnectOrchestrator::reconnectWith(const std::string& deviceName,
+                                                     const OutputRanking* ranking,
+                                                     const std::stop_token& stop) {
     std::vector<double> delays;
     if (auto refused = beginRun(deviceName, delays)) {
         return *refused;
@@ -125,7 +158,16 @@ ReconnectResult ReconnectOrchestrator::reconnect(const std::string& deviceName,
             ReconnectOrchestrator* owner;
             ~RunEnd() { owner->endRun(); }
         } runEnd{this};
+        announceSelecting(deviceName);
         result = run(deviceName, delays, stop);
+        // Only a run that gave up turns to the list: a missing permission or quitting stops
+        // every output alike.
+        if (ranking != nullptr && result.status == ReconnectResult::Status::notAvailable &&
+            !ranking->fallbacks().empty() && !isQuitting()) {
+            if (auto fromList = selectFromList(*ranking, stop)) {
+                result = std::move(*fromList);
+            }
+        }
     }
     std::function<void(const ReconnectResult&)> runEnded;
     {
@@ -159,6 +201,38 @@ ReconnectResult ReconnectOrchestrator::run(const std::string& deviceName,
     return ReconnectResult{ReconnectResult::Status::notAvailable, lastError};
 }
 
+std::optional<ReconnectResult> ReconnectOrchestrator::selectFromList(const OutputRanking& ranking,
+                                                                     const std::stop_token& stop) {
+    std::function<SoundOutputs::List()> read;
+    {
+        std::lock_guard lock(mutex_);
+        read = presentOutputs_;
+    }
+    const SoundOutputs::List outputs = read ? read() : std::nullopt;
+    const SoundOutput* best = outputs ? ranking.bestPresentFallback(*outputs) : nullptr;
+    if (best == nullptr) {
+        logger_.info("[AirPlay] No output of the list is there either");
+        return std::nullopt;
+    }
+    const std::string name = best->name;
+    const std::size_t place = ranking.rankOf(name).value_or(0);
+    if (best->isDefault) {
+        logger_.info("[AirPlay] {} is not there — {} plays ({} in the list)", ranking.preferred(),
+                     name, ordinal(place));
+        return ReconnectResult{ReconnectResult::Status::selected, {}, name, place};
+    }
+    logger_.info("[AirPlay] {} is not there — selecting {} ({} in the list)", ranking.preferred(),
+                 name, ordinal(place));
+    announceSelecting(name);
+    std::string lastError;
+    auto result = attempt(name, 1, 1, stop, lastError)
+                      .value_or(ReconnectResult{ReconnectResult::Status::notAvailable, lastError});
+    if (result.selected()) {
+        result.listPlace = place;
+    }
+    return result;
+}
+
 void ReconnectOrchestrator::pauseBeforeAttempt(double delay, std::size_t attempt,
                                                const std::stop_token& stop) {
     // Not-a-number fails this test and, like a non-positive delay, means no pause.
@@ -189,7 +263,7 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string&
                                                               std::size_t attempts,
                                                               const std::stop_token& stop,
                                                               std::string& lastError) {
-    const ReconnectResult selected{ReconnectResult::Status::selected, {}};
+    const ReconnectResult selected{ReconnectResult::Status::selected, {}, deviceName};
     logger_.info("[AirPlay] Attempt {}/{} to select {}", attempt, attempts, deviceName);
     try {
         primarySelector_->selectDevice(deviceName, stop);

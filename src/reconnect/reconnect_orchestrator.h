@@ -12,6 +12,8 @@
 #include "platform/accessibility_trust.h"
 #include "platform/clock.h"
 #include "platform/logger.h"
+#include "platform/sound_outputs.h"
+#include "reconnect/output_ranking.h"
 #include "selection/audio_output_selector.h"
 
 namespace tonvera {
@@ -29,6 +31,11 @@ struct ReconnectResult {
 
     Status status = Status::notAvailable;
     std::string error;
+    // The output that plays now when `status` is selected: the one asked for, or an entry of
+    // the list when that one was not there.
+    std::string output;
+    // That entry's place in the list (1 for the first); 0 for the output asked for.
+    std::size_t listPlace = 0;
 
     bool selected() const { return status == Status::selected; }
 };
@@ -59,6 +66,15 @@ class ReconnectOrchestrator {
     // then fail their attempts quickly.
     ReconnectResult reconnect(const std::string& deviceName, const std::stop_token& stop = {});
 
+    // Selects the preferred output of `ranking` as `reconnect` does; when the run gives up on
+    // it, selects at once the first entry of the list that is there (one attempt). One run from
+    // start to end: other requests are refused meanwhile.
+    ReconnectResult reconnectBest(const OutputRanking& ranking, const std::stop_token& stop = {});
+
+    // Where the step after a given-up run learns which outputs are there; without it that step
+    // finds none. Set it before the first run.
+    void setPresentOutputs(std::function<SoundOutputs::List()> read);
+
     // The output may be there now: the run under way starts its next attempt at once instead
     // of waiting out its pause (also when the call comes during an attempt). Any thread.
     void hurry();
@@ -71,6 +87,11 @@ class ReconnectOrchestrator {
     // thread. Set it before the first run.
     void setRunEndedHandler(std::function<void(const ReconnectResult&)> handler);
 
+    // Called with the output's name each time a run sets out to select one (the output asked
+    // for, then an entry of the list), on the run's thread, before anything is pressed. Set it
+    // before the first run.
+    void setSelectingHandler(std::function<void(const std::string& output)> handler);
+
     bool isRunning() const;
     std::vector<double> retryDelays() const;
 
@@ -79,6 +100,11 @@ class ReconnectOrchestrator {
     std::optional<ReconnectResult> beginRun(const std::string& deviceName,
                                             std::vector<double>& delays);
     void endRun();
+    ReconnectResult reconnectWith(const std::string& deviceName, const OutputRanking* ranking,
+                                  const std::stop_token& stop);
+    std::optional<ReconnectResult> selectFromList(const OutputRanking& ranking,
+                                                  const std::stop_token& stop);
+    void announceSelecting(const std::string& output) const;
     ReconnectResult run(const std::string& deviceName, const std::vector<double>& delays,
                         const std::stop_token& stop);
     void pauseBeforeAttempt(double delay, std::size_t attempt, const std::stop_token& stop);
@@ -101,6 +127,8 @@ class ReconnectOrchestrator {
     bool isRunning_ = false;
     bool quitting_ = false;
     std::function<void(const ReconnectResult&)> runEnded_;
+    std::function<void(const std::string&)> selecting_;
+    std::function<SoundOutputs::List()> presentOutputs_;
     // Cuts the pause under way short; `hurried_` remembers a call that came between pauses.
     std::stop_source pauseCut_;
     bool hurried_ = false;

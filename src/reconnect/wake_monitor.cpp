@@ -78,20 +78,13 @@ void WakeMonitor::handleWake(std::string_view source) {
 }
 
 void WakeMonitor::runCallback() {
+    // The notifications of one wake are one wake; the next wake is another, even while the
+    // callback of this one still runs.
+    wakePending_ = false;
     // The task holds what it uses, not the monitor: the owner alone decides how long the
     // monitor lives, and its last reference never goes away on a worker of the pool.
-    const bool queued = tasks_->submit([callback = onReconnectNeeded_, mainQueue = mainQueue_,
-                                        weak = weak_from_this()](const std::stop_token& stop) {
-        callback(stop);
-        mainQueue->post([weak] {
-            if (const auto monitor = weak.lock()) {
-                monitor->wakePending_ = false;
-            }
-        });
-    });
-    if (!queued) {
-        wakePending_ = false;
-    }
+    tasks_->submit(
+        [callback = onReconnectNeeded_](const std::stop_token& stop) { callback(stop); });
 }
 
 }  // namespace tonvera

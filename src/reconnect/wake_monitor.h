@@ -58,7 +58,7 @@ class WakeMonitor : public std::enable_shared_from_this<WakeMonitor> {
     Callback onReconnectNeeded_;
     std::mutex mutex_;
     std::vector<SystemEventToken> observers_;
-    // Main thread only: a wake waits its pause or its callback runs.
+    // Main thread only: a wake waits its pause (its notifications count once).
     bool wakePending_ = false;
 };
 

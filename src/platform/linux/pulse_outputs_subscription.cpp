@@ -72,6 +72,7 @@ PulseOutputsSubscription::~PulseOutputsSubscription() {
 }
 
 void PulseOutputsSubscription::connect() {
+    failed_ = false;
     context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tonvera");
     if (context_ == nullptr) {
         lost();
@@ -98,6 +99,9 @@ void PulseOutputsSubscription::dropContext() {
 }
 
 void PulseOutputsSubscription::lost() {
+    if (std::exchange(failed_, true)) {
+        return;
+    }
     if (!reportedLost_) {
         const char* reason =
             context_ != nullptr ? pa_strerror(pa_context_errno(context_)) : "no context";
@@ -108,7 +112,7 @@ void PulseOutputsSubscription::lost() {
     connected_ = false;
     reading_ = false;
     readAgain_ = false;
-    listener_({});
+    listener_(std::nullopt);
 
     // The context is dropped when the pause ends, outside its own callbacks. The loop's time
     // events take a wall-clock time.

@@ -19,14 +19,15 @@ namespace tonvera {
 
 // A connection to the sound server that follows its sinks and default sink for as long as the
 // object lives, on a libpulse loop thread of its own. Each burst of sink or server events ends
-// in one re-read of the whole list; when the server goes away the list is empty, and the
-// connection is tried again after a pause that doubles from half a second up to half a minute.
+// in one re-read of the whole list; when the server goes away the listener hears "no list", and
+// the connection is tried again after a pause that doubles from half a second up to half a
+// minute.
 // A connected idle server costs no wakeups; an absent one costs one attempt per half minute.
 class PulseOutputsSubscription {
   public:
-    // Called on the loop thread with every list read, and with an empty one while no server
-    // answers.
-    using Listener = std::function<void(std::vector<SoundOutput>)>;
+    // Called on the loop thread with every list read, and with nothing when the server cannot
+    // be reached.
+    using Listener = std::function<void(SoundOutputs::List)>;
 
     // Starts connecting at once. Throws std::runtime_error when libpulse cannot run at all.
     PulseOutputsSubscription(std::optional<std::string> server, Listener listener, Logger logger);
@@ -61,6 +62,9 @@ class PulseOutputsSubscription {
     std::chrono::milliseconds pause_;
     bool connected_ = false;
     bool reportedLost_ = false;
+    // This connection attempt has failed and its retry is set: libpulse may say so twice (a
+    // connect refused at once, then the state callback), which must not double the pause twice.
+    bool failed_ = false;
 
     // The read in flight: replies come in the order asked, the sink list last.
     bool reading_ = false;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/pulse_connection.h"
 #include "platform/linux/pulse_outputs_subscription.h"
 
 namespace tonvera {
@@ -23,8 +24,8 @@ class PulseSoundOutputs::Hub : public std::enable_shared_from_this<Hub> {
             std::lock_guard lock(mutex_);
             first = listeners_.empty();
             listeners_.push_back(listener);
-            if (last_) {
-                deliver(listener, *last_);
+            if (known_) {
+                deliver(listener, last_);
             }
         }
         if (first) {
@@ -32,11 +33,10 @@ class PulseSoundOutputs::Hub : public std::enable_shared_from_this<Hub> {
             try {
                 subscription_ = std::make_unique<PulseOutputsSubscription>(
                     options_.server,
-                    [this](std::vector<SoundOutput> outputs) { received(std::move(outputs)); },
-                    logger_);
+                    [this](SoundOutputs::List outputs) { received(std::move(outputs)); }, logger_);
             } catch (const std::runtime_error& error) {
                 logger_.error("{}", error.what());
-                deliver(listener, {});
+                deliver(listener, std::nullopt);
             }
         }
         return std::make_unique<Watch>(shared_from_this(), std::move(listener));
@@ -75,24 +75,26 @@ class PulseSoundOutputs::Hub : public std::enable_shared_from_this<Hub> {
         // Not under `mutex_`: the loop thread may be waiting for it to hand over a list.
         subscription_.reset();
         std::lock_guard lock(mutex_);
+        known_ = false;
         last_.reset();
         logger_.info("Stopped watching the sound outputs");
     }
 
     // On the loop thread: servers report many changes that leave the list as it was (volume,
     // a sink falling idle), so only a different list is handed on.
-    void received(std::vector<SoundOutput> outputs) {
+    void received(SoundOutputs::List outputs) {
         std::lock_guard lock(mutex_);
-        if (last_ == outputs) {
+        if (known_ && last_ == outputs) {
             return;
         }
+        known_ = true;
         last_ = std::move(outputs);
         for (const auto& listener : listeners_) {
-            deliver(listener, *last_);
+            deliver(listener, last_);
         }
     }
 
-    void deliver(const std::shared_ptr<Listener>& listener, std::vector<SoundOutput> outputs) {
+    void deliver(const std::shared_ptr<Listener>& listener, SoundOutputs::List outputs) {
         mainQueue_->post([listener, outputs = std::move(outputs)] {
             if (listener->alive) {
                 listener->handler(outputs);
@@ -106,17 +108,36 @@ class PulseSoundOutputs::Hub : public std::enable_shared_from_this<Hub> {
     std::unique_ptr<PulseOutputsSubscription> subscription_;  // main thread only
     std::mutex mutex_;
     std::vector<std::shared_ptr<Listener>> listeners_;
-    std::optional<std::vector<SoundOutput>> last_;
+    // The last list handed on, once one was.
+    bool known_ = false;
+    SoundOutputs::List last_;
 };
 
 PulseSoundOutputs::PulseSoundOutputs(std::shared_ptr<MainQueue> mainQueue, Options options,
                                      std::shared_ptr<LogSink> logSink)
-    : hub_(std::make_shared<Hub>(std::move(mainQueue), std::move(options), std::move(logSink))) {}
+    : server_(options.server),
+      hub_(std::make_shared<Hub>(std::move(mainQueue), std::move(options), std::move(logSink))) {}
 
 PulseSoundOutputs::~PulseSoundOutputs() = default;
 
 std::unique_ptr<SoundOutputsWatch> PulseSoundOutputs::watch(Handler handler) {
     return hub_->add(std::move(handler));
+}
+
+SoundOutputs::List PulseSoundOutputs::read(std::chrono::milliseconds timeout) {
+    try {
+        PulseConnection connection(server_, timeout);
+        const std::string selected = connection.defaultSinkName();
+        std::vector<SoundOutput> outputs;
+        for (auto& sink : connection.sinks()) {
+            const bool isDefault = sink.name == selected;
+            outputs.push_back(
+                SoundOutput{std::move(sink.description), std::move(sink.name), isDefault});
+        }
+        return outputs;
+    } catch (const PulseError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace tonvera

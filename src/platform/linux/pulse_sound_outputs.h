@@ -29,8 +29,10 @@ class PulseSoundOutputs final : public SoundOutputs {
     PulseSoundOutputs& operator=(const PulseSoundOutputs&) = delete;
 
     std::unique_ptr<SoundOutputsWatch> watch(Handler handler) override;
+    List read(std::chrono::milliseconds timeout) override;
 
   private:
+    std::optional<std::string> server_;
     // The watches and the connection; a watch keeps it alive, so it may outlive this object.
     class Hub;
     std::shared_ptr<Hub> hub_;

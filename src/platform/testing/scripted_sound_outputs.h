@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -23,22 +24,43 @@ class ScriptedSoundOutputs final : public SoundOutputs {
         return watch;
     }
 
-    // Replaces the list and tells every watch.
-    void set(std::vector<SoundOutput> outputs) {
-        outputs_ = std::move(outputs);
-        for (const auto& handler : live()) {
-            deliver(handler);
-        }
+    List read(std::chrono::milliseconds /*timeout*/) override {
+        std::lock_guard lock(mutex_);
+        ++reads_;
+        return outputs_;
     }
 
-    const std::vector<SoundOutput>& outputs() const { return outputs_; }
+    // Replaces the list and tells every watch.
+    void set(std::vector<SoundOutput> outputs) { replace(std::move(outputs)); }
+
+    // The server goes away: every watch hears "no list".
+    void lose() { replace(std::nullopt); }
+
+    std::vector<SoundOutput> outputs() const {
+        std::lock_guard lock(mutex_);
+        return outputs_.value_or(std::vector<SoundOutput>{});
+    }
     std::size_t watchCount() { return live().size(); }
+    int reads() const {
+        std::lock_guard lock(mutex_);
+        return reads_;
+    }
 
   private:
     struct Watch final : SoundOutputsWatch {
         explicit Watch(std::shared_ptr<Handler> watchHandler) : handler(std::move(watchHandler)) {}
         std::shared_ptr<Handler> handler;
     };
+
+    void replace(List outputs) {
+        {
+            std::lock_guard lock(mutex_);
+            outputs_ = std::move(outputs);
+        }
+        for (const auto& handler : live()) {
+            deliver(handler);
+        }
+    }
 
     std::vector<std::shared_ptr<Handler>> live() {
         std::erase_if(watches_, [](const auto& weak) { return weak.expired(); });
@@ -52,7 +74,12 @@ class ScriptedSoundOutputs final : public SoundOutputs {
     }
 
     void deliver(const std::shared_ptr<Handler>& handler) {
-        mainQueue_->post([weak = std::weak_ptr(handler), outputs = outputs_] {
+        List outputs;
+        {
+            std::lock_guard lock(mutex_);
+            outputs = outputs_;
+        }
+        mainQueue_->post([weak = std::weak_ptr(handler), outputs = std::move(outputs)] {
             if (const auto alive = weak.lock()) {
                 (*alive)(outputs);
             }
@@ -60,7 +87,9 @@ class ScriptedSoundOutputs final : public SoundOutputs {
     }
 
     std::shared_ptr<MainQueue> mainQueue_;
-    std::vector<SoundOutput> outputs_;
+    mutable std::mutex mutex_;
+    List outputs_ = std::vector<SoundOutput>{};
+    int reads_ = 0;
     std::vector<std::weak_ptr<Handler>> watches_;
 };
 

@@ -22,10 +22,23 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const SoundOutput kFallback{"Wohnzimmer", "wohnzimmer", true};
-const SoundOutput kSpeaker{"Arbeitszimmer", "raop_sink.10.0.0.7.7000", false};
-const SoundOutput kSpeakerSelected{"Arbeitszimmer", "raop_sink.10.0.0.7.7000", true};
-const SoundOutput kFallbackAside{"Wohnzimmer", "wohnzimmer", false};
+const std::map<std::string, std::string> kNames = {
+    {"raop1", "Arbeitszimmer"}, {"raop2", "Arbeitszimmer"}, {"room", "Wohnzimmer"},
+    {"kitchen", "Küche Radio"}, {"hdmi", "HDMI"},
+};
+
+// What the server offers, by internal name; the one with a star plays.
+std::vector<SoundOutput> offer(std::initializer_list<std::string> identifiers) {
+    std::vector<SoundOutput> list;
+    for (std::string identifier : identifiers) {
+        const bool playing = identifier.ends_with('*');
+        if (playing) {
+            identifier.pop_back();
+        }
+        list.push_back(SoundOutput{kNames.at(identifier), identifier, playing});
+    }
+    return list;
+}
 
 struct SpeakerFollowerTest : ::testing::Test {
     std::shared_ptr<VirtualTime> time = std::make_shared<VirtualTime>();
@@ -39,136 +52,241 @@ struct SpeakerFollowerTest : ::testing::Test {
         native, script, std::make_shared<TrustSwitch>(), time, log);
     std::shared_ptr<ManualTaskRunner> tasks = std::make_shared<ManualTaskRunner>();
     std::shared_ptr<SpeakerFollower> follower =
-        SpeakerFollower::create(outputs, settings, orchestrator, tasks, time, log);
+        SpeakerFollower::create(outputs, settings, orchestrator, tasks, time, time, log);
     std::vector<std::pair<std::string, std::string>> stayedAway;
 
     SpeakerFollowerTest() {
         follower->start([this](const std::string& speaker, const std::string& current) {
             stayedAway.emplace_back(speaker, current);
         });
-        outputs->set({kFallback});
+        orchestrator->setPresentOutputs([this] { return outputs->read(1s); });
+        settings->setFallbackOutputs({"Küche Radio", "Wohnzimmer"});
+        outputs->set(offer({"room*", "kitchen"}));
         script->thenThrow(AccessibilityError::unknown("no"));
+        // Pressing an output in the menu makes it the default, as the server does.
+        native->then([this](const std::string& name, std::stop_token) { press(name); });
     }
     ~SpeakerFollowerTest() override { time->stopMainQueue(); }
 
-    // Delivers the list and runs what it starts, as the application's queue and pool would.
+    void press(const std::string& name) {
+        auto list = outputs->outputs();
+        if (std::ranges::none_of(list, [&](const auto& o) { return o.name == name; })) {
+            throw AccessibilityError::deviceNotFound(name);
+        }
+        bool first = true;
+        for (auto& output : list) {
+            output.isDefault = output.name == name && std::exchange(first, false);
+        }
+        outputs->set(list);
+    }
+
+    // Watches all the time from `list` on.
+    void followAlways(std::vector<SoundOutput> list) {
+        outputs->set(std::move(list));
+        settings->setConnectWhenSpeakerAppears(true);
+        drain();
+    }
+
+    // Delivers the list and runs what it starts, pauses and all, as the application would.
     void show(std::vector<SoundOutput> list) {
         outputs->set(std::move(list));
+        drain();
+    }
+    void drain() {
+        for (;;) {
+            time->advanceBy({});
+            time->setAutoAdvance(true);
+            const auto ran = tasks->runPending();
+            time->setAutoAdvance(false);
+            if (ran == 0) {
+                break;
+            }
+        }
         time->advanceBy({});
-        time->setAutoAdvance(true);
-        tasks->runPending();
-        time->setAutoAdvance(false);
-        time->advanceBy({});
+    }
+    std::string playing() const {
+        for (const auto& output : outputs->outputs()) {
+            if (output.isDefault) {
+                return output.identifier;
+            }
+        }
+        return "";
+    }
+    std::vector<std::string> decisions() const {
+        std::vector<std::string> lines;
+        for (const auto& line : log->lines()) {
+            if (line.find(" — ") != std::string::npos && line.starts_with("info")) {
+                lines.push_back(line.substr(std::string("info: [AirPlay] ").size()));
+            }
+        }
+        return lines;
     }
 };
 
-TEST_F(SpeakerFollowerTest, ASpeakerAppearingWithinTheWindowIsSelectedAtOnceThenWatchingStops) {
+TEST_F(SpeakerFollowerTest, AwayAtWakeTheFirstPresentEntryPlaysAndTheSpeakerTakesOverWhenBack) {
     EXPECT_EQ(outputs->watchCount(), 0U);  // idle: no connection to the server
     follower->followForAWhile();
-    show({kFallback});
-    EXPECT_THAT(native->calls(), IsEmpty());  // what is there at first is no appearance
-    time->advanceBy(2min);
+    follower->selectBest();
+    drain();  // four attempts, seven seconds of pauses, then the list
+    EXPECT_EQ(playing(), "kitchen");
+    EXPECT_EQ(native->calls().back().at, 7s);
 
-    native->thenSucceed();
-    show({kFallback, kSpeaker});
-    ASSERT_EQ(native->calls().size(), 1U);
-    EXPECT_EQ(native->calls()[0].at, 2min);
-    show({kFallbackAside, kSpeakerSelected});
+    show(offer({"room", "kitchen*", "hdmi"}));  // an unlisted one appears: nothing
+    time->advanceBy(1min);
+    show(offer({"kitchen*", "hdmi", "raop2"}));  // back under a new name, as the room leaves
+    EXPECT_EQ(playing(), "raop2");
+    EXPECT_EQ(native->calls().back().at, 67s);
     EXPECT_EQ(outputs->watchCount(), 0U);
-    const auto lines = log->lines();
-    EXPECT_EQ(lines.front(), "info: [AirPlay] Following Arbeitszimmer for up to 3 minutes");
-    EXPECT_EQ(lines[1], "info: [AirPlay] Arbeitszimmer appeared — selecting it");
-    EXPECT_EQ(lines.back(), "info: [AirPlay] Arbeitszimmer is selected — following ends");
-
-    // The person switches back to the room speaker by hand: nothing watches, nothing switches.
-    show({kFallback, kSpeaker});
-    time->advanceBy(5min);
-    EXPECT_EQ(native->calls().size(), 1U);
+    EXPECT_THAT(decisions(),
+                ElementsAre("Arbeitszimmer is not there — selecting Küche Radio (1st in the list)",
+                            "Arbeitszimmer appeared — switching back from Küche Radio",
+                            "Arbeitszimmer is selected — following ends"));
     EXPECT_THAT(stayedAway, IsEmpty());
+}
+
+TEST_F(SpeakerFollowerTest,
+       WhileFollowingTheGoneOutputsPlaceGoesDownTheListAndOnlyAHigherOneTakesIt) {
+    followAlways(offer({"room", "kitchen*"}));
+    show(offer({"room*"}));  // the kitchen radio goes: the server picks the room, as the list does
+    show(offer({"room*", "hdmi"}));
+    show(offer({"room*", "hdmi", "kitchen"}));  // higher than the room: it gets the sound
+    EXPECT_EQ(playing(), "kitchen");
+    time->advanceBy(5s);
+    show(offer({"hdmi*", "kitchen"}));  // the room goes as the person picks HDMI: it stays
+    show(offer({"hdmi*", "kitchen", "room"}));
+    EXPECT_EQ(playing(), "hdmi");
+    EXPECT_THAT(decisions(), ElementsAre("Küche Radio appeared — selecting it (1st in the list)",
+                                         "HDMI was picked by hand — left as it is until the next "
+                                         "wake"));
+    EXPECT_EQ(native->calls().size(), 1U);
+}
+
+TEST_F(SpeakerFollowerTest, APickByHandIsLeftAloneWhateverAppearsUntilTheNextWake) {
+    // There but not playing from the start, as the person left it: nothing to do.
+    followAlways(offer({"raop1", "room*", "kitchen"}));
+    show(offer({"raop1", "room*", "kitchen", "hdmi"}));
+    show(offer({"raop1", "room*", "kitchen"}));
+    EXPECT_THAT(native->calls(), IsEmpty());
+
+    show(offer({"raop1", "room", "kitchen*"}));  // picked by hand
+    show(offer({"room", "kitchen*"}));
+    show(offer({"room", "kitchen*", "raop2"}));  // the speaker comes back: still the person's pick
+    time->advanceBy(10min);
+    EXPECT_THAT(native->calls(), IsEmpty());
+
+    follower->followForAWhile();  // the next wake: the ranking holds again
+    follower->selectBest();
+    drain();
+    EXPECT_EQ(playing(), "raop2");
+}
+
+TEST_F(SpeakerFollowerTest, ANewOutputThatTakesTheSoundIsOverruledOnlyWithTheSwitchOn) {
+    show(offer({"room", "kitchen", "hdmi*"}));  // off, and nothing watches
+    EXPECT_EQ(outputs->watchCount(), 0U);
+
+    settings->setKeepSoundFromNewOutputs(true);
+    show(offer({"room", "kitchen*"}));
+    show(offer({"room", "kitchen", "hdmi*"}));  // the monitor wakes and takes the sound
+    EXPECT_EQ(playing(), "kitchen");
+    show(offer({"room", "kitchen*"}));
+    show(offer({"room", "kitchen*", "hdmi"}));
+    time->advanceBy(1s);
+    show(offer({"room", "kitchen", "hdmi*"}));  // the server's switch comes a second late
+    EXPECT_EQ(playing(), "kitchen");
+
+    show(offer({"room", "kitchen*", "hdmi"}));
+    time->advanceBy(3s);
+    show(offer({"room", "kitchen", "hdmi*"}));  // there for a while: a pick by hand
+    show(offer({"room", "kitchen", "hdmi*", "raop1"}));
+    EXPECT_EQ(playing(), "hdmi");
+    EXPECT_THAT(decisions(),
+                ElementsAre("HDMI took the sound when it appeared — back to Küche Radio",
+                            "HDMI took the sound when it appeared — back to Küche Radio",
+                            "HDMI was picked by hand — left as it is until the next "
+                            "wake"));
+}
+
+TEST_F(SpeakerFollowerTest, ALostServerIsNoListAndTheFirstListAfterItNoAppearance) {
+    followAlways(offer({"raop1", "room*"}));
+    outputs->lose();
+    drain();
+    show(offer({"raop2", "room*"}));  // the server is back: what it lists is no news
+    EXPECT_THAT(native->calls(), IsEmpty());
+    show(offer({"raop1", "room*", "raop2"}));  // a second speaker of that name is
+    EXPECT_EQ(native->calls().size(), 1U);
 }
 
 TEST_F(SpeakerFollowerTest, AnAppearanceDuringARetryPauseStartsTheNextAttemptNowAndNoSecondRun) {
-    // The press makes the speaker the default; the server tells before the run has ended.
-    native->thenThrow(AccessibilityError::deviceNotFound("Arbeitszimmer"))
-        .then([&](const std::string&, std::stop_token) {
-            outputs->set({kFallbackAside, kSpeakerSelected});
-        });
     follower->followForAWhile();
+    show(offer({"room*"}));
+    follower->selectBest();
     time->advanceBy({});
-    std::thread run([&] { orchestrator->reconnect("Arbeitszimmer"); });
+    std::thread run([&] { tasks->runPending(); });
     time->waitForSleepers(1);  // attempt 1 failed; the run pauses for a second
-    outputs->set({kFallback, kSpeaker});
+    outputs->set(offer({"room*", "raop1"}));
     time->advanceBy({});
     run.join();
-    time->advanceBy({});
+    drain();
     EXPECT_EQ(native->calls().size(), 2U);
     EXPECT_EQ(native->calls()[1].at, 0s);
-    EXPECT_EQ(tasks->pendingCount(), 0U);
+    EXPECT_EQ(playing(), "raop1");
     EXPECT_THAT(log->lines(),
                 Contains("info: [AirPlay] Arbeitszimmer appeared — next attempt starts now"));
-
-    // Gone during the check and back before the run ends: the run says success, the list
-    // says otherwise, and one more run follows.
-    settings->setConnectWhenSpeakerAppears(true);
-    show({kFallback});
-    native->restart().then([&](const std::string&, std::stop_token) {
-        for (const auto& list : {std::vector{kFallbackAside, kSpeakerSelected},
-                                 std::vector{kFallback}, std::vector{kFallback, kSpeaker}}) {
-            outputs->set(list);
-            time->advanceBy({});
-        }
-    });
-    run = std::thread([&] { orchestrator->reconnect("Arbeitszimmer"); });
-    run.join();
-    time->advanceBy({});
-    EXPECT_EQ(tasks->pendingCount(), 1U);
+    EXPECT_EQ(tasks->pendingCount(), 0U);
 }
 
-TEST_F(SpeakerFollowerTest, ARunThatFailsDespiteTheAppearanceIsFollowedByOneMore) {
+TEST_F(SpeakerFollowerTest, ARunThatFailsDespiteTheAppearanceGetsExactlyOneMore) {
     orchestrator->updateRetryDelays({0});
-    native->then([&](const std::string&, std::stop_token) {
-        outputs->set({kFallback, kSpeaker});  // appears while the only attempt reads the menu
-        time->advanceBy({});
-        throw AccessibilityError::deviceNotFound("Arbeitszimmer");
-    });
-    native->thenSucceed();
+    settings->setFallbackOutputs({});
+    native->restart()
+        .then([&](const std::string& name, std::stop_token) {
+            outputs->set(offer({"room*", "raop1"}));  // appears while the attempt reads the menu
+            time->advanceBy({});
+            throw AccessibilityError::deviceNotFound(name);
+        })
+        .then([this](const std::string& name, std::stop_token) { press(name); });
     follower->followForAWhile();
-    time->advanceBy({});
-    std::thread run([&] { orchestrator->reconnect("Arbeitszimmer"); });
-    run.join();
-    time->advanceBy({});
-    EXPECT_EQ(tasks->runPending(), 1U);
+    show(offer({"room*"}));
+    follower->selectBest();
+    drain();
     EXPECT_EQ(native->calls().size(), 2U);
+    EXPECT_EQ(playing(), "raop1");
+
+    // Later runs of anyone else end without a second helping.
+    settings->setConnectWhenSpeakerAppears(true);
+    drain();
+    orchestrator->reconnect("Wohnzimmer");
+    drain();
+    EXPECT_EQ(native->calls().size(), 3U);
 }
 
-TEST_F(SpeakerFollowerTest, TheWindowEndsOnceWithoutTheSpeakerThenOnlyTheSettingFollows) {
+TEST_F(SpeakerFollowerTest, TheWindowsEndWaitsForTheRunUnderWayAndAWakeDuringARunGetsItsOwn) {
+    native->restart().then([this](const std::string& name, std::stop_token stop) {
+        time->sleepFor(700ms, stop);  // the Sound menu's own wait
+        press(name);
+    });
     follower->followForAWhile();
-    show({kFallback});
-    time->advanceBy(1min);
-    follower->followForAWhile();  // a second wake: the window runs three minutes from here
-    time->advanceBy(2min + 59s);
+    show(offer({"room*"}));
+    time->advanceBy(3min - 100ms);
+    show(offer({"room*", "raop1"}));  // in the window's last moment: selected after it
+    EXPECT_EQ(playing(), "raop1");
     EXPECT_THAT(stayedAway, IsEmpty());
-    time->advanceBy(1s);
-    EXPECT_THAT(stayedAway,
-                ElementsAre(std::pair<std::string, std::string>("Arbeitszimmer", "Wohnzimmer")));
-    EXPECT_EQ(outputs->watchCount(), 0U);
-    EXPECT_EQ(log->lines().back(),
-              "info: [AirPlay] Arbeitszimmer did not come back within 3 minutes — stopped "
-              "following");
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] Arbeitszimmer is selected — following ends");
 
-    settings->setConnectWhenSpeakerAppears(true);
+    // A wake while another run ends: that wake still gets a run and a window.
+    show(offer({"room*", "kitchen"}));
+    std::thread other([&] { orchestrator->reconnect("Wohnzimmer"); });
+    time->waitForSleepers(1);
+    follower->followForAWhile();
+    follower->selectBest();
+    time->advanceBy(700ms);
+    other.join();
+    drain();
     EXPECT_EQ(outputs->watchCount(), 1U);
-    native->thenSucceed();
-    show({kFallback});
-    show({kFallback, kSpeaker});  // switched on in the evening
-    EXPECT_EQ(native->calls().size(), 1U);
-    show({kFallback, kSpeakerSelected});
-    show({kFallback, kSpeaker});  // the person picked the room speaker: no fight
-    show({kFallback});
-    settings->setConnectWhenSpeakerAppears(false);
+    time->advanceBy(3min);
+    EXPECT_THAT(stayedAway,
+                ElementsAre(std::pair<std::string, std::string>("Arbeitszimmer", "Küche Radio")));
     EXPECT_EQ(outputs->watchCount(), 0U);
-    EXPECT_EQ(native->calls().size(), 1U);
-    EXPECT_EQ(stayedAway.size(), 1U);
 }
 
 }  // namespace
