@@ -195,8 +195,10 @@ bool SpeakerFollower::preferredPlays() const {
 }
 
 bool SpeakerFollower::isOwnSelection(const SoundOutput& output) const {
+    // Until the run has said it ended, and a moment after: the server's word on the switch
+    // and the run's end reach the main thread in either order.
     return selecting_ && unicode_text::canonicallyEqual(output.name, *selecting_) &&
-           (busy() || (selectingUntil_ && clock_->now() <= *selectingUntil_));
+           (!selectingUntil_ || clock_->now() <= *selectingUntil_);
 }
 
 SpeakerFollower::Change SpeakerFollower::compare(const std::vector<SoundOutput>& before,

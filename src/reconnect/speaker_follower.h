@@ -134,7 +134,8 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     bool windowExpired_ = false;
     // The output the person picked by hand; left alone until the next wake or login.
     std::optional<std::string> handPick_;
-    // The output Tonvera selects or last selected, and until when a switch to it is Tonvera's.
+    // The output Tonvera selects or last selected, and until when a switch to it is Tonvera's
+    // (nothing while the run has not ended).
     std::optional<std::string> selecting_;
     std::optional<Clock::TimePoint> selectingUntil_;
     // Runs this object queued that have not reported back yet.

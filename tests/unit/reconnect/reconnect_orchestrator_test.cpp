@@ -288,5 +288,87 @@ TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWith
     EXPECT_EQ(orchestrator.reconnect("A").status, Status::cancelled);
 }
 
+TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPresentEntryOnce) {
+    using Status = ReconnectResult::Status;
+    orchestrator.updateRetryDelays({0, 1});
+    std::vector<SoundOutput> present = {{"Wohnzimmer", "room", true}, {"Küche Radio", "k", false}};
+    orchestrator.setPresentOutputs([&] { return SoundOutputs::List(present); });
+    native->then([](const std::string& name, std::stop_token) {
+        if (name != "Küche Radio") {
+            throw AccessibilityError::deviceNotFound(name);
+        }
+    });
+    script->thenThrow(AccessibilityError::unknown("no"));
+    // The list as stored: the preferred name, a blank and a repeat do not count.
+    const OutputRanking ranking("Büro", {"Büro", "Terrasse", " ", "Küche Radio", "Küche Radio"});
+
+    const auto result = orchestrator.reconnectBest(ranking);
+    EXPECT_EQ(result.status, Status::selected);
+    EXPECT_EQ(result.output, "Küche Radio");
+    EXPECT_EQ(result.listPlace, 2U);
+    const auto lines = log->lines();
+    EXPECT_THAT(std::vector(lines.end() - 3, lines.end()),
+                ElementsAre("info: [AirPlay] Büro is not there — selecting Küche Radio (2nd in "
+                            "the list)",
+                            "info: [AirPlay] Attempt 1/1 to select Küche Radio",
+                            "info: [AirPlay] Successfully selected Küche Radio on attempt 1 "
+                            "(native)"));
+    EXPECT_EQ(native->calls().size(), 3U);
+
+    // Playing already: said, nothing pressed. None there: nothing changes. No permission: the
+    // list is not tried at all.
+    present = {{"Küche Radio", "k", true}};
+    EXPECT_EQ(orchestrator.reconnectBest(ranking).output, "Küche Radio");
+    EXPECT_EQ(log->lines().back(),
+              "info: [AirPlay] Büro is not there — Küche Radio plays (2nd in the list)");
+    present = {{"Wohnzimmer", "room", true}};
+    EXPECT_EQ(orchestrator.reconnectBest(ranking).status, Status::notAvailable);
+    EXPECT_EQ(log->lines().back(), "info: [AirPlay] No output of the list is there either");
+    script->restart().thenThrow(AccessibilityError::permissionMissing());
+    log->clear();
+    EXPECT_EQ(orchestrator.reconnectBest(ranking).status, Status::permissionMissing);
+    EXPECT_EQ(log->lines().back(),
+              "error: [AirPlay] Accessibility permission missing — aborting retries");
+    EXPECT_EQ(native->calls().size(), 8U);
+}
+
+TEST(OrdinalTest, EnglishSuffixes) {
+    for (const auto& [place, text] :
+         std::vector<std::pair<std::size_t, std::string>>{{1, "1st"},
+                                                          {2, "2nd"},
+                                                          {3, "3rd"},
+                                                          {4, "4th"},
+                                                          {11, "11th"},
+                                                          {12, "12th"},
+                                                          {13, "13th"},
+                                                          {16, "16th"},
+                                                          {21, "21st"},
+                                                          {112, "112th"}}) {
+        EXPECT_EQ(ordinal(place), text);
+    }
+}
+
+TEST(OutputRankingTest, AtMostSixteenUsableNamesCountAndCanonicallyEqualNamesAreOne) {
+    std::vector<std::string> stored = {
+        "Ku\xcc\x88"
+        "che",
+        "Küche", "", "\t\n"};
+    for (int i = 0; i < 20; ++i) {
+        stored.push_back("Box " + std::to_string(i));
+    }
+    const OutputRanking ranking("Küche", stored);
+    ASSERT_EQ(ranking.fallbacks().size(), 16U);
+    EXPECT_EQ(ranking.fallbacks().front(), "Box 0");
+    EXPECT_EQ(ranking.rankOf("Ku\xcc\x88"
+                             "che"),
+              0U);
+    EXPECT_EQ(ranking.rankOf("Box 15"), 16U);
+    EXPECT_EQ(ranking.rankOf("Box 16"), std::nullopt);
+    // Of two outputs with one name, the playing one stands for it.
+    const std::vector<SoundOutput> outputs = {
+        {"HDMI", "h", true}, {"Box 3", "b3", false}, {"Box 1", "a", false}, {"Box 1", "b", true}};
+    EXPECT_EQ(ranking.bestPresent(outputs)->identifier, "b");
+}
+
 }  // namespace
 }  // namespace tonvera::testing
