@@ -1,10 +1,15 @@
-// The speaker coming back under a new internal name, as network speakers do, while the real
-// application follows it ("connectWhenSpeakerAppears" on, so no wake run is in the way): time
-// from the sink's appearance to the sound server's new default, on PulseAudio and PipeWire.
+// The real application following the outputs, on PulseAudio and PipeWire, timed from what
+// happens to the sound server's new default:
+// - the speaker coming back under a new internal name, as network speakers do, with
+//   "connectWhenSpeakerAppears" on (so no wake run is in the way);
+// - the same while an entry of the list plays (switching up);
+// - an output that is on no list appearing and being made the default by the server, with
+//   "keepSoundFromNewOutputs" on (back to the list's entry).
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <stop_token>
 #include <string>
@@ -52,14 +57,24 @@ std::optional<Clock::time_point> whenDefault(const testing::ChildProcess& events
     return std::nullopt;
 }
 
-void appearanceToSelected(benchmark::State& state) {
+// Times the rounds: each makes the server's change, sets when the timing starts, and names the
+// sink that must become the default; `undo` puts things back, out of the timing, without a
+// default picked by hand (which Tonvera would leave alone from then on).
+struct Scenario {
+    std::string settings;
+    std::string initialDefault;
+    std::function<std::string(AppBenchSession&, std::size_t, Clock::time_point&)> round;
+    std::string done;  // the log line of the selection that ends a round
+    std::function<void(AppBenchSession&, std::size_t)> undo;
+};
+
+void measure(benchmark::State& state, const Scenario& scenario) {
     const auto kind = static_cast<SoundServerKind>(state.range(0));
     state.SetLabel(serverName(kind));
     AppBenchSession session(kind);
     session.pulse.unloadSink("arbeitszimmer");  // gone while the computer slept
-    session.writeSettings(R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
-        "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
-        "connectWhenSpeakerAppears": true})");
+    session.writeSettings(scenario.settings);
+    session.pulse.pactl({"set-default-sink", scenario.initialDefault});
     testing::AppProcess app(TONVERA_BINARY, session.environment());
     if (!app.waitForLine("Watching the sound outputs", 10s)) {
         state.SkipWithError("the application did not watch the outputs");
@@ -68,31 +83,24 @@ void appearanceToSelected(benchmark::State& state) {
     std::this_thread::sleep_for(500ms);  // the first list, which is no appearance, is in
     std::vector<double> samples;
     for (auto _ : state) {
-        const std::size_t round = samples.size();
-        const std::string name =
-            "raop_sink.round" + std::string(round < 10 ? "0" : "") + std::to_string(round);
         const testing::ChildProcess events(
             {"/usr/bin/pactl", "--server=" + session.pulse.address(), "subscribe"});
         std::this_thread::sleep_for(200ms);  // subscribed before anything happens
-        if (!session.pulse.loadSink(name, "Arbeitszimmer")) {
-            state.SkipWithError("the server refused the sink");
-            return;
-        }
-        const auto loaded = Clock::now();
-        const auto selected = whenDefault(events, session.pulse, name);
+        auto started = Clock::now();
+        const std::string sink = scenario.round(session, samples.size(), started);
+        const auto selected = whenDefault(events, session.pulse, sink);
         if (!selected) {
             std::fputs(app.output().c_str(), stderr);
-            state.SkipWithError("the speaker was not selected within 10 s");
+            state.SkipWithError("the output was not selected within 10 s");
             return;
         }
-        const double seconds = std::chrono::duration<double>(*selected - loaded).count();
+        const double seconds = std::chrono::duration<double>(*selected - started).count();
         samples.push_back(1000 * seconds);
         state.SetIterationTime(seconds);
-        // The selection verifies and closes the menu after the switch; then the speaker
-        // leaves again and the default goes back to the room speaker, out of the timing.
-        app.waitForLine("Successfully selected Arbeitszimmer on attempt", 5s, samples.size());
-        session.pulse.unloadSink(name);
-        session.pulse.pactl({"set-default-sink", "wohnzimmer"});
+        // The selection verifies and closes the menu after the switch; then things go back,
+        // out of the timing.
+        app.waitForLine(scenario.done, 5s, samples.size());
+        scenario.undo(session, samples.size() - 1);
         std::this_thread::sleep_for(300ms);
     }
     std::ranges::sort(samples);
@@ -104,7 +112,89 @@ void appearanceToSelected(benchmark::State& state) {
     state.counters["worst_above_waits_ms"] = samples.back() - kWaitBeforePressMs;
 }
 
+std::string roundName(const char* prefix, std::size_t round) {
+    return prefix + std::string(round < 10 ? "0" : "") + std::to_string(round);
+}
+
+// The speaker comes back; the round ends when it is selected.
+std::string speakerBack(AppBenchSession& session, std::size_t round, Clock::time_point& from) {
+    const std::string name = roundName("raop_sink.round", round);
+    session.pulse.loadSink(name, "Arbeitszimmer");
+    from = Clock::now();
+    return name;
+}
+
+// The speaker leaves: the server, or the list, picks what plays next.
+void speakerGoes(AppBenchSession& session, std::size_t round) {
+    session.pulse.unloadSink(roundName("raop_sink.round", round));
+    std::this_thread::sleep_for(1500ms);  // the list's entry is selected again meanwhile
+}
+
+void appearanceToSelected(benchmark::State& state) {
+    measure(state, Scenario{
+                       R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                           "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+                           "connectWhenSpeakerAppears": true})",
+                       "wohnzimmer",
+                       speakerBack,
+                       "Successfully selected Arbeitszimmer on attempt",
+                       speakerGoes,
+                   });
+}
+
+void appearanceToSwitchedUp(benchmark::State& state) {
+    measure(state, Scenario{
+                       R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                           "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+                           "connectWhenSpeakerAppears": true,
+                           "fallbackAudioOutputs": ["Küche Radio"]})",
+                       "kueche",
+                       speakerBack,
+                       "Successfully selected Arbeitszimmer on attempt",
+                       speakerGoes,
+                   });
+}
+
+void newOutputToBack(benchmark::State& state) {
+    measure(state, Scenario{
+                       R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                           "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+                           "keepSoundFromNewOutputs": true,
+                           "fallbackAudioOutputs": ["Wohnzimmer"]})",
+                       "wohnzimmer",
+                       [](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
+                           // A monitor wakes and the server's switch-on-connect hands it the
+                           // sound; the time runs from the switch.
+                           const std::string name = roundName("hdmi.round", round);
+                           session.pulse.loadSink(name, "HDMI");
+                           from = Clock::now();
+                           session.pulse.pactl({"set-default-sink", name});
+                           return std::string("wohnzimmer");
+                       },
+                       "Successfully selected Wohnzimmer on attempt",
+                       [](AppBenchSession& session, std::size_t round) {
+                           session.pulse.unloadSink(roundName("hdmi.round", round));
+                       },
+                   });
+}
+
 BENCHMARK(appearanceToSelected)
+    ->ArgName("server")
+    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
+    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(appearanceToSwitchedUp)
+    ->ArgName("server")
+    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
+    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(newOutputToBack)
     ->ArgName("server")
     ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
     ->Arg(static_cast<int>(SoundServerKind::pipeWire))
