@@ -22,6 +22,10 @@ struct SoundOutput {
 class SoundOutputsWatch {
   public:
     virtual ~SoundOutputsWatch() = default;
+
+    // Reads the list again now, for a change the server may not have announced; the handler
+    // hears of it when it differs from the last one. Main thread only.
+    virtual void refresh() = 0;
 };
 
 // The sound server's outputs as they come and go. The server is connected only while a watch

@@ -363,8 +363,12 @@ void SpeakerFollower::selecting(const std::string& name) {
 }
 
 void SpeakerFollower::runEnded(const ReconnectResult& result) {
-    // The server's word on the switch may come a moment after the run.
+    // The server's word on the switch may come a moment after the run, or not at all from a
+    // connection the server stopped telling: read the list again.
     selectingUntil_ = clock_->now() + kSwitchOnAppearance;
+    if (result.selected() && watch_) {
+        watch_->refresh();
+    }
     if (result.status == ReconnectResult::Status::cancelled) {
         bestRunPending_ = false;
         pendingCandidate_.reset();

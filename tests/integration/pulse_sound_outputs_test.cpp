@@ -7,8 +7,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/linux/pulse_sound_menu.h"
+#include "platform/linux/steady_clock.h"
 #include "platform/testing/blocking_main_queue.h"
 #include "platform/testing/memory_log_sink.h"
+#include "platform/testing/recording_workspace.h"
+#include "selection/native_accessibility_audio_output_selector.h"
 #include "support/pulse_server.h"
 
 namespace tonvera {
@@ -102,6 +106,45 @@ TEST_P(PulseSoundOutputsTest, FollowsOutputsAndTheDefaultAcrossARestartWhileWatc
                                           StartsWith("error: The sound server cannot be reached ("),
                                           "info: The sound server can be reached again",
                                           "info: Stopped watching the sound outputs"));
+}
+
+TEST(PipeWireSessionManagerStallTest, TheDefaultIsStillToldRightAndTheMenuStillVerifies) {
+    testing::PulseServer server(SoundServerKind::pipeWire);
+    server.stallSessionManager();
+    const auto queue = std::make_shared<testing::BlockingMainQueue>();
+    const auto log = std::make_shared<testing::MemoryLogSink>();
+    PulseSoundOutputs outputs(queue, {server.address()}, log);
+    std::vector<SoundOutputs::List> lists;
+    auto watch = outputs.watch([&](const auto& list) { lists.push_back(list); });
+    const auto defaultIs = [&](const std::string& sink) {
+        for (auto start = std::chrono::steady_clock::now();
+             std::chrono::steady_clock::now() - start < 5s;) {
+            queue->runNext(100ms);
+            if (!lists.empty() && lists.back() &&
+                ::testing::Matches(Contains(SoundOutput{sink, sink, true}))(*lists.back())) {
+                return true;
+            }
+        }
+        return false;
+    };
+    server.loadSink("Terrasse", "Terrasse");
+    ASSERT_TRUE(testing::PulseServer::poll([&] {
+        queue->runNext(10ms);
+        return !lists.empty() && lists.back() && lists.back()->size() == 4;
+    }));
+    server.pactl({"set-default-sink", "Terrasse"});
+    watch->refresh();  // the server does not tell this client; it asks
+    EXPECT_TRUE(defaultIs("Terrasse"));
+
+    const auto menu =
+        std::make_shared<PulseSoundMenu>(PulseSoundMenu::Options{server.address(), 1s}, log);
+    NativeAccessibilityAudioOutputSelector(
+        AccessibilityHelper(menu, menu, std::make_shared<testing::RecordingWorkspace>()), menu,
+        std::make_shared<SteadyClock>(), log)
+        .selectDevice("Wohnzimmer", {});
+    EXPECT_EQ(server.defaultSink(), "wohnzimmer");
+    EXPECT_THAT(log->lines(), Contains("info: [AirPlay] Output successfully changed to Wohnzimmer "
+                                       "(verified via AXValue)"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, PulseSoundOutputsTest,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -141,6 +142,16 @@ class PulseServer {
 
     // The process that answers the PulseAudio protocol.
     pid_t pid() const { return processes_.back()->pid(); }
+
+    // PipeWire only: the session manager stalls while a client tries to connect and gives up,
+    // as on a loaded machine. pipewire-pulse 0.3.65 stops telling long-lived clients of
+    // default changes from then on.
+    void stallSessionManager() const {
+        ::kill(processes_[1]->pid(), SIGSTOP);
+        PosixProcessLauncher().run("/usr/bin/pactl", {"--server=" + address(), "info"},
+                                   std::chrono::seconds(1), {});
+        ::kill(processes_[1]->pid(), SIGCONT);
+    }
 
     // Asks `done` every 20 ms for at most 5 s.
     template <typename Check>

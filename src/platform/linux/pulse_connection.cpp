@@ -102,7 +102,7 @@ void PulseConnection::onSuccess(pa_context* /*context*/, int success, void* user
 
 PulseConnection::PulseConnection(const std::optional<std::string>& server,
                                  std::chrono::milliseconds timeout)
-    : timeout_(timeout) {
+    : server_(server), timeout_(timeout) {
     mainloop_ = pa_threaded_mainloop_new();
     if (mainloop_ == nullptr) {
         throw PulseError("Could not create the sound-server event loop.");
@@ -230,6 +230,10 @@ std::string PulseConnection::defaultSinkName() {
     return std::move(request.defaultSink);
 }
 
+std::string PulseConnection::currentDefaultSinkName() const {
+    return PulseConnection(server_, timeout_).defaultSinkName();
+}
+
 // Which streams follow the selection. A stream on the previous default was following the
 // default, or was put there by the server when its own sink vanished; both belong on the new
 // default. A stream on any other sink was routed there by hand and stays. Both servers move the
@@ -239,7 +243,7 @@ std::string PulseConnection::defaultSinkName() {
 // default at that moment follows the default again on both servers, where a move to any other
 // sink would pin the stream there and have the server remember it for the application.
 void PulseConnection::selectSink(const std::string& sinkName) {
-    const std::string previous = defaultSinkName();
+    const std::string previous = currentDefaultSinkName();
     Request setDefault{this};
     pa_operation* operation = nullptr;
     {

@@ -48,6 +48,12 @@ class PulseConnection {
 
     std::string defaultSinkName();
 
+    // The default as a new client reads it. A long-lived client of pipewire-pulse (0.3.65) can
+    // stop hearing of changes of the default once the session manager stalled while another
+    // client connected: it then reports the default of its first moments for good, while a new
+    // client always reads the current one. Throws PulseError.
+    std::string currentDefaultSinkName() const;
+
     // Makes `sinkName` the default and moves to it the playing streams that were on the
     // previous default; streams on any other sink stay where they are.
     void selectSink(const std::string& sinkName);
@@ -67,6 +73,7 @@ class PulseConnection {
     void waitForContextReady();
     void close();
 
+    std::optional<std::string> server_;
     pa_threaded_mainloop* mainloop_ = nullptr;
     pa_context* context_ = nullptr;
     std::chrono::milliseconds timeout_;

@@ -15,6 +15,16 @@ using namespace std::chrono_literals;
 
 constexpr std::chrono::milliseconds kFirstPause = 500ms;
 constexpr std::chrono::milliseconds kLongestPause = 30s;
+// How long a new client may take to tell the default before this connection's word is taken.
+constexpr std::chrono::milliseconds kProbeWait = 2s;
+
+timeval after(std::chrono::milliseconds pause) {
+    // The loop's time events take a wall-clock time.
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(std::chrono::microseconds(pause).count()));
+    return when;
+}
 
 // Holds libpulse's loop lock for one scope.
 class LoopLock {
@@ -65,10 +75,16 @@ PulseOutputsSubscription::~PulseOutputsSubscription() {
         if (retry_ != nullptr) {
             pa_threaded_mainloop_get_api(loop_)->time_free(retry_);
         }
+        dropProbe();
         dropContext();
     }
     pa_threaded_mainloop_stop(loop_);
     pa_threaded_mainloop_free(loop_);
+}
+
+void PulseOutputsSubscription::refresh() {
+    LoopLock lock(loop_);
+    read();
 }
 
 void PulseOutputsSubscription::connect() {
@@ -112,13 +128,11 @@ void PulseOutputsSubscription::lost() {
     connected_ = false;
     reading_ = false;
     readAgain_ = false;
+    silenceProbe();
     listener_(std::nullopt);
 
-    // The context is dropped when the pause ends, outside its own callbacks. The loop's time
-    // events take a wall-clock time.
-    timeval when{};
-    pa_gettimeofday(&when);
-    pa_timeval_add(&when, static_cast<pa_usec_t>(std::chrono::microseconds(pause_).count()));
+    // The context is dropped when the pause ends, outside its own callbacks.
+    const timeval when = after(pause_);
     auto* api = pa_threaded_mainloop_get_api(loop_);
     if (retry_ == nullptr) {
         retry_ = api->time_new(api, &when, &onRetry, this);
@@ -177,13 +191,99 @@ void PulseOutputsSubscription::read() {
         return;
     }
     reading_ = true;
+    sinksRead_ = false;
+    defaultRead_ = false;
     defaultSink_.clear();
     outputs_.clear();
     // A refused request means the context is failing; its state callback follows.
-    if (!started(pa_context_get_server_info(context_, &onServerInfo, this)) ||
-        !started(pa_context_get_sink_info_list(context_, &onSink, this))) {
+    if (!started(pa_context_get_sink_info_list(context_, &onSink, this))) {
         reading_ = false;
+        return;
     }
+    readDefault();
+}
+
+void PulseOutputsSubscription::readDefault() {
+    dropProbe();
+    auto* api = pa_threaded_mainloop_get_api(loop_);
+    probe_ = pa_context_new(api, "Tonvera");
+    if (probe_ == nullptr) {
+        readDefaultHere();
+        return;
+    }
+    pa_context_set_state_callback(probe_, &onProbeState, this);
+    if (pa_context_connect(probe_, server_ ? server_->c_str() : nullptr, PA_CONTEXT_NOAUTOSPAWN,
+                           nullptr) < 0) {
+        silenceProbe();
+        readDefaultHere();
+        return;
+    }
+    const timeval when = after(kProbeWait);
+    probeTimeout_ = api->time_new(api, &when, &onProbeTimeout, this);
+}
+
+void PulseOutputsSubscription::readDefaultHere() {
+    if (!started(pa_context_get_server_info(context_, &onServerInfo, this))) {
+        reading_ = false;  // the context is failing; its state callback follows
+    }
+}
+
+// Ends the probe's part in this read: no callback of it runs again. It is freed at the next
+// read, outside its own callbacks.
+void PulseOutputsSubscription::silenceProbe() {
+    if (probeTimeout_ != nullptr) {
+        pa_threaded_mainloop_get_api(loop_)->time_free(probeTimeout_);
+        probeTimeout_ = nullptr;
+    }
+    if (probe_ != nullptr && pa_context_get_state(probe_) != PA_CONTEXT_TERMINATED) {
+        pa_context_set_state_callback(probe_, nullptr, nullptr);
+        pa_context_disconnect(probe_);
+    }
+}
+
+void PulseOutputsSubscription::dropProbe() {
+    silenceProbe();
+    if (probe_ != nullptr) {
+        pa_context_unref(probe_);
+        probe_ = nullptr;
+    }
+}
+
+void PulseOutputsSubscription::onProbeState(pa_context* probe, void* user) {
+    auto* self = static_cast<PulseOutputsSubscription*>(user);
+    switch (pa_context_get_state(probe)) {
+        case PA_CONTEXT_READY:
+            if (!started(pa_context_get_server_info(probe, &onProbeInfo, self))) {
+                self->silenceProbe();
+                self->readDefaultHere();
+            }
+            break;
+        case PA_CONTEXT_FAILED:
+        case PA_CONTEXT_TERMINATED:
+            self->silenceProbe();
+            self->readDefaultHere();
+            break;
+        default:
+            break;
+    }
+}
+
+void PulseOutputsSubscription::onProbeInfo(pa_context* /*probe*/, const pa_server_info* info,
+                                           void* user) {
+    auto* self = static_cast<PulseOutputsSubscription*>(user);
+    self->silenceProbe();
+    if (info == nullptr) {
+        self->readDefaultHere();
+        return;
+    }
+    onServerInfo(nullptr, info, user);
+}
+
+void PulseOutputsSubscription::onProbeTimeout(pa_mainloop_api* /*api*/, pa_time_event* /*event*/,
+                                              const struct timeval* /*time*/, void* user) {
+    auto* self = static_cast<PulseOutputsSubscription*>(user);
+    self->silenceProbe();
+    self->readDefaultHere();
 }
 
 void PulseOutputsSubscription::onServerInfo(pa_context* /*context*/, const pa_server_info* info,
@@ -191,6 +291,8 @@ void PulseOutputsSubscription::onServerInfo(pa_context* /*context*/, const pa_se
     auto* self = static_cast<PulseOutputsSubscription*>(user);
     self->defaultSink_ =
         info != nullptr && info->default_sink_name != nullptr ? info->default_sink_name : "";
+    self->defaultRead_ = true;
+    self->finishIfRead();
 }
 
 void PulseOutputsSubscription::onSink(pa_context* /*context*/, const pa_sink_info* info, int last,
@@ -204,10 +306,18 @@ void PulseOutputsSubscription::onSink(pa_context* /*context*/, const pa_sink_inf
         return;
     }
     if (last < 0) {
-        self->reading_ = false;  // the context is failing; the empty list follows
+        self->reading_ = false;  // the context is failing; its state callback follows
+        self->silenceProbe();
         return;
     }
-    self->finishRead();
+    self->sinksRead_ = true;
+    self->finishIfRead();
+}
+
+void PulseOutputsSubscription::finishIfRead() {
+    if (reading_ && sinksRead_ && defaultRead_) {
+        finishRead();
+    }
 }
 
 void PulseOutputsSubscription::finishRead() {

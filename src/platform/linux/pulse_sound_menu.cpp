@@ -242,7 +242,7 @@ AXError PulseSoundMenu::copyAttributeValue(const AXElementHandle& handle,
             return kAXErrorCannotComplete;
         }
         try {
-            const std::string selected = server->defaultSinkName();
+            const std::string selected = server->currentDefaultSinkName();
             value = AXAttributeValue(std::int64_t{
                 std::ranges::find(menuElement->namesakes, selected) != menuElement->namesakes.end()
                     ? 1

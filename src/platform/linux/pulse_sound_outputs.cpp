@@ -55,6 +55,7 @@ class PulseSoundOutputs::Hub : public std::enable_shared_from_this<Hub> {
         Watch(std::shared_ptr<Hub> hub, std::shared_ptr<Listener> listener)
             : hub_(std::move(hub)), listener_(std::move(listener)) {}
         ~Watch() override { hub_->remove(listener_); }
+        void refresh() override { hub_->refresh(); }
         Watch(const Watch&) = delete;
         Watch& operator=(const Watch&) = delete;
 
@@ -62,6 +63,13 @@ class PulseSoundOutputs::Hub : public std::enable_shared_from_this<Hub> {
         std::shared_ptr<Hub> hub_;
         std::shared_ptr<Listener> listener_;
     };
+
+    // Main thread only, as the subscription's life is.
+    void refresh() {
+        if (subscription_) {
+            subscription_->refresh();
+        }
+    }
 
     void remove(const std::shared_ptr<Listener>& listener) {
         listener->alive = false;

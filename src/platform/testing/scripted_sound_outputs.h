@@ -18,7 +18,7 @@ class ScriptedSoundOutputs final : public SoundOutputs {
         : mainQueue_(std::move(mainQueue)) {}
 
     std::unique_ptr<SoundOutputsWatch> watch(Handler handler) override {
-        auto watch = std::make_unique<Watch>(std::make_shared<Handler>(std::move(handler)));
+        auto watch = std::make_unique<Watch>(*this, std::make_shared<Handler>(std::move(handler)));
         watches_.push_back(watch->handler);
         deliver(watch->handler);
         return watch;
@@ -48,7 +48,10 @@ class ScriptedSoundOutputs final : public SoundOutputs {
 
   private:
     struct Watch final : SoundOutputsWatch {
-        explicit Watch(std::shared_ptr<Handler> watchHandler) : handler(std::move(watchHandler)) {}
+        Watch(ScriptedSoundOutputs& watchOutputs, std::shared_ptr<Handler> watchHandler)
+            : outputs(watchOutputs), handler(std::move(watchHandler)) {}
+        void refresh() override { outputs.deliver(handler); }
+        ScriptedSoundOutputs& outputs;
         std::shared_ptr<Handler> handler;
     };
 
