@@ -1,12 +1,15 @@
 #include "platform/linux/pulse_outputs_subscription.h"
 
 #include <algorithm>
+#include <shared_mutex>
 #include <stdexcept>
 #include <utility>
 
 #include <pulse/error.h>
 #include <pulse/operation.h>
 #include <pulse/timeval.h>
+
+#include "platform/linux/environment_lock.h"
 
 namespace tonvera {
 namespace {
@@ -72,6 +75,8 @@ PulseOutputsSubscription::~PulseOutputsSubscription() {
 }
 
 void PulseOutputsSubscription::connect() {
+    // Both read libpulse's settings from the environment.
+    const std::shared_lock environment(environmentLock());
     context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tonvera");
     if (context_ == nullptr) {
         lost();
