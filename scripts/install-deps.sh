@@ -2,12 +2,14 @@
 # The one list of the Debian packages Tonvera needs, grouped by what they are for, and their
 # installation. Safe to run again: it only touches apt when something is missing.
 #
-# Usage: scripts/install-deps.sh [GROUP...]        installs the groups (default: all)
-#        scripts/install-deps.sh --list GROUP...   prints their packages, installs nothing
+# Usage: scripts/install-deps.sh [GROUP...]           installs the groups (default: all)
+#        scripts/install-deps.sh --list GROUP...      prints their packages, installs nothing
+#        scripts/install-deps.sh --dry-run GROUP...   says what installing would do, changes nothing
 #
 #   run           build and run the application (scripts/run.sh)
 #   sound-server  a PulseAudio daemon (run.sh, only where no sound server answers)
 #   display       a private X server (run.sh, only where no display exists)
+#   bus           a private D-Bus daemon (run.sh, only where no session or system bus runs)
 #   test          run + what the test suite starts and drives (scripts/test.sh, bench.sh)
 #   screenshots   test + a real panel for the tray, qt6ct for a dark Qt (scripts/screenshots.sh)
 #   lint          test + the formatter and clang-tidy (scripts/lint.sh)
@@ -15,10 +17,12 @@
 #   package       run + the Debian package's tools and checker (scripts/package.sh)
 #   all           everything above
 #
-# Installing never enables a daemon for every user: the global user-unit links that a
-# package's installation creates (PulseAudio's and PipeWire's postinst do) are removed again,
-# so a desktop keeps the sound server it had at the next login. Links that were there before
-# stay as they were.
+# Installing never removes a package: where one of ours conflicts with an installed one (the
+# test group's WirePlumber with the older pipewire-media-session, say), nothing is installed
+# and the conflict is named. Nor does it enable a daemon for every user: the global user-unit
+# links that a package's installation creates (PulseAudio's and PipeWire's postinst do) are
+# removed again, so a desktop keeps the sound stack it had at the next login. Links that were
+# there before stay as they were.
 set -euo pipefail
 
 # Building and running: the toolchain, the libraries, Qt 6 and the icon renderer that the
@@ -33,6 +37,7 @@ run_packages=(
 )
 sound_server_packages=(pulseaudio)
 display_packages=(xvfb)
+bus_packages=(dbus-daemon)
 test_packages=(
     # the unit tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -55,6 +60,7 @@ packages_of() {
         run) echo "${run_packages[@]}" ;;
         sound-server) echo "${sound_server_packages[@]}" ;;
         display) echo "${display_packages[@]}" ;;
+        bus) echo "${bus_packages[@]}" ;;
         test) echo "${run_packages[@]} ${test_packages[@]}" ;;
         screenshots) echo "$(packages_of test) ${screenshots_packages[@]}" ;;
         lint) echo "$(packages_of test) ${lint_packages[@]}" ;;
@@ -67,10 +73,11 @@ packages_of() {
 }
 
 list_only=false
-if [ "${1:-}" = "--list" ]; then
-    list_only=true
-    shift
-fi
+dry_run=false
+case "${1:-}" in
+    --list) list_only=true; shift ;;
+    --dry-run) dry_run=true; shift ;;
+esac
 [ "$#" -gt 0 ] || set -- all
 packages=()
 for group in "$@"; do
@@ -100,6 +107,35 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     sudo=(sudo)
 fi
+$dry_run || "${sudo[@]}" apt-get update -qq
+
+# The packages installing would remove, as apt plans it.
+removed="$(apt-get --simulate install --no-install-recommends "${missing[@]}" \
+    | sed -n 's/^Remv \([^ ]*\).*/\1/p')"
+if [ -n "$removed" ]; then
+    for package in $removed; do
+        conflicting=()
+        for wanted in "${missing[@]}"; do
+            if apt-cache show --no-all-versions "$wanted" 2>/dev/null \
+                    | grep -E '^(Conflicts|Breaks):' | grep -qw -- "$package"; then
+                conflicting+=("$wanted")
+            fi
+        done
+        if [ "${#conflicting[@]}" -gt 0 ]; then
+            echo "install-deps: ${conflicting[*]} conflicts with the installed $package;" \
+                "installing would remove $package" >&2
+        else
+            echo "install-deps: installing ${missing[*]} would remove the installed $package" >&2
+        fi
+    done
+    echo "install-deps: nothing was installed: this script never removes a package. Replace" \
+        "it yourself if you mean to (apt install), or use another machine." >&2
+    exit 1
+fi
+if $dry_run; then
+    echo "install-deps: would install ${missing[*]}"
+    exit 0
+fi
 
 # The user units enabled for every user, as "unit" lines, from the links in the .wants folders.
 global_user_units() {
@@ -109,8 +145,8 @@ global_user_units() {
 
 before="$(global_user_units)"
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-remove \
+    --no-install-recommends "${missing[@]}"
 
 mapfile -t enabled < <(comm -13 <(echo "$before") <(global_user_units) | grep -v '^$' || true)
 if [ "${#enabled[@]}" -gt 0 ]; then

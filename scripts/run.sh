@@ -7,7 +7,8 @@
 # a private one with three speakers ("Arbeitszimmer", "Wohnzimmer" as the current output,
 # "Küche Radio") and a private settings folder, so you can watch Tonvera switch to
 # "Arbeitszimmer" two seconds after start. Where no display exists, it installs and starts a
-# private X server (Xvfb). Everything private is stopped when Tonvera ends (Ctrl+C).
+# private X server (Xvfb), and where no session or system bus runs, a private bus daemon for
+# each. It says once what is private; everything private is stopped when Tonvera ends (Ctrl+C).
 # Usage: scripts/run.sh [tonvera options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,9 +33,17 @@ trap cleanup EXIT
 # The private servers run in sessions of their own (setsid), so Ctrl+C reaches only Tonvera and
 # this script: Tonvera quits cleanly first, then cleanup stops the servers it was using.
 trap 'exit 130' INT TERM
+# What this run provides privately, said once before Tonvera starts.
+private=()
+
+# The session's bus is where the desktop's own session puts it; asked before the private
+# sound server below changes XDG_RUNTIME_DIR.
+session_bus=true
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ ! -S "${XDG_RUNTIME_DIR:-/nonexistent}/bus" ]; then
+    session_bus=false
+fi
 
 if ! pactl info >/dev/null 2>&1; then
-    echo "run: no sound server answers; starting a private PulseAudio with three speakers"
     scripts/install-deps.sh sound-server
     mkdir -p "$work/pulse" "$work/config" "$work/runtime"
     chmod 700 "$work/runtime"
@@ -56,8 +65,8 @@ PA
         sleep 0.05
     done
     pactl info >/dev/null 2>&1 || { echo "run: the private PulseAudio did not start"; exit 1; }
-    echo "run: current output: $(pactl get-default-sink); PULSE_SERVER=$PULSE_SERVER"
-    echo "run: private settings in $work/config"
+    private+=("a PulseAudio with three speakers, as no sound server answers here (current \
+output $(pactl get-default-sink), PULSE_SERVER=$PULSE_SERVER)" "settings in $work/config")
     # A private settings folder and session folder: nothing of yours is read or changed.
     export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 fi
@@ -67,8 +76,6 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
         display=$((display + 1))
     done
-    echo "run: no display; starting a private X server (Xvfb :$display). Tonvera's windows and"
-    echo "     tray are invisible there, but its work shows in the log below."
     scripts/install-deps.sh display
     setsid Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     children+=($!)
@@ -77,6 +84,36 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
         [ -e "/tmp/.X11-unix/X$display" ] && break
         sleep 0.05
     done
+    private+=("an X server (Xvfb :$display), as there is no display: windows and tray are \
+invisible there, the log shows the work")
+fi
+
+# A bus daemon of its own where the machine runs no session bus (a server, a container) or no
+# system bus (a container), so that no part of Tonvera starts by reporting a missing bus. No
+# sleep or wake signal ever comes on such a system bus: there is no login manager behind it.
+start_bus() {
+    local name="$1" variable="$2"
+    scripts/install-deps.sh bus
+    setsid dbus-daemon --session --nofork --address="unix:path=$work/$name-bus" \
+        >"$work/$name-bus.log" 2>&1 &
+    children+=($!)
+    for _ in $(seq 100); do
+        [ -S "$work/$name-bus" ] && break
+        sleep 0.05
+    done
+    export "$variable=unix:path=$work/$name-bus"
+}
+if ! $session_bus; then
+    start_bus session DBUS_SESSION_BUS_ADDRESS
+    private+=("a session bus")
+fi
+if [ -z "${DBUS_SYSTEM_BUS_ADDRESS:-}" ] && [ ! -S /run/dbus/system_bus_socket ]; then
+    start_bus system DBUS_SYSTEM_BUS_ADDRESS
+    private+=("a system bus, which carries no sleep and wake signals")
+fi
+if [ "${#private[@]}" -gt 0 ]; then
+    echo "run: private for this run, and stopped when Tonvera ends:"
+    printf 'run:   %s\n' "${private[@]}"
 fi
 
 "$binary" "$@" &

@@ -84,7 +84,8 @@ std::shared_ptr<LogSink> makeLogSink() {
 // Qt's accessibility bridge asks the session bus for the accessibility bus when the event loop
 // starts, and on a bus that never answers it waits forever. Such a bus has no accessibility
 // bus to offer anyway: pointing the bridge at an address that fails at once keeps it off the
-// session bus.
+// session bus. Only before the other threads start: a change of the environment races with
+// every read of it (libpulse, sd-bus and process starts read it on theirs).
 void keepAccessibilityOffTheSessionBus() {
     qputenv("AT_SPI_BUS_ADDRESS", "unix:path=/nonexistent/at-spi-bus");
 }
@@ -163,6 +164,19 @@ int TonveraApp::run(int argc, char** argv) {
     // Built in this order and torn down in reverse: the event sources and the pool go before
     // the main queue, which everything posts to.
     const auto mainQueue = std::make_shared<QtMainQueue>(logSink);
+    // The tray is shown from the event loop, after the delegate has started, once the session
+    // bus has said which panel hosts it, and again whenever a panel comes back. The bus is
+    // asked here, before the other threads start: whether it answers decides a change of the
+    // environment, which no thread may be reading meanwhile. A silent bus holds the start for
+    // at most kSessionBusWait; the delegate's work waits for the event loop anyway.
+    const auto statusItem = std::make_shared<QtStatusItem>();
+    TrayHostWatcher tray(statusItem, Logger(logSink, std::string(kLogSubsystem), "Tray"));
+    auto trayHosts = std::make_unique<DBusStatusNotifierWatch>(
+        mainQueue, [&tray](StatusNotifierHost host) { tray.hostChanged(host); });
+    if (!trayHosts->busAnswers(kSessionBusWait)) {
+        logger.error("The session bus does not answer; accessibility is off for this session");
+        keepAccessibilityOffTheSessionBus();
+    }
     const auto tasks = std::make_shared<ThreadPoolTaskRunner>(kBackgroundThreads, logSink);
     auto systemEvents = std::make_shared<DBusSystemEvents>(mainQueue, logSink);
     const auto clock = std::make_shared<SteadyClock>();
@@ -189,8 +203,6 @@ int TonveraApp::run(int argc, char** argv) {
             launcher,
             FetcherHttpClient::locateFetcher(XdgAutostartLoginItem::runningExecutable().string())),
         version, build_config::kUpdateServer);
-
-    const auto statusItem = std::make_shared<QtStatusItem>();
 
     AppEnvironment environment{
         .settings = std::make_shared<AppSettings>(std::make_shared<JsonFileUserDefaults>(
@@ -237,15 +249,6 @@ int TonveraApp::run(int argc, char** argv) {
     reopenTarget = delegate;
     const TerminationSignals terminationSignals;
     delegate->applicationDidFinishLaunching();
-    // The tray comes after the delegate and never holds it up: it is shown once the session
-    // bus has said which panel hosts it, and again whenever a panel comes back.
-    TrayHostWatcher tray(statusItem, Logger(logSink, std::string(kLogSubsystem), "Tray"));
-    auto trayHosts = std::make_unique<DBusStatusNotifierWatch>(
-        mainQueue, [&tray](StatusNotifierHost host) { tray.hostChanged(host); });
-    if (!trayHosts->busAnswers(kSessionBusWait)) {
-        logger.error("The session bus does not answer; accessibility is off for this session");
-        keepAccessibilityOffTheSessionBus();
-    }
 
     QApplication::exec();
 

@@ -56,6 +56,24 @@ TEST(NotificationsTest, TheServiceShowsTitleBodyAndActionAndAPickedActionRuns) {
     EXPECT_TRUE(log->lines().empty()) << log->lines().front();
 }
 
+TEST(NotificationsTest, AMarkupServiceGetsThePlainBodyAndOnlyItsOwnPicksRunActions) {
+    PrivateBus bus;
+    ChildProcess server({"/usr/bin/python3", TONVERA_NOTIFICATION_SERVER, bus.address, "markup"});
+    ASSERT_EQ(server.readLine(), "ready");
+    auto queue = std::make_shared<BlockingMainQueue>();
+    FreedesktopNotifications notifications(queue, std::make_shared<MemoryLogSink>(), bus.address);
+
+    int first = 0;
+    int second = 0;
+    notifications.show({"Not found", "<b>Bad</b> & Küche", "Connect now"}, [&] { ++first; });
+    EXPECT_THAT(server.readLine(),
+                HasSubstr(R"("body": "&lt;b&gt;Bad&lt;/b&gt; &amp; K\u00fcche")"));
+    notifications.show({"Not found", "Wohnzimmer", "Connect now"}, [&] { ++second; });
+    server.readLine();
+    ASSERT_TRUE(queue->runNext(5s));
+    EXPECT_EQ(std::pair(first, second), std::pair(0, 1));
+}
+
 TEST(NotificationsTest, WithoutAServiceNothingShowsAndTheLogSaysSoOnce) {
     PrivateBus bus;
     auto log = std::make_shared<MemoryLogSink>();

@@ -16,6 +16,7 @@
 #include "platform/qt/qt_status_item.h"
 #include "platform/qt/qt_window_host.h"
 #include "platform/qt/tray_host_watcher.h"
+#include "platform/qt/tray_menu_position.h"
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/source_localizer.h"
 
@@ -181,6 +182,25 @@ TEST(TrayHostWatcherTest, ShowsTheItemOnlyWhereAPanelHostsItAndSpellsForQtsChoic
         EXPECT_EQ(item->trayIcon() == shown, xembedTray);
         EXPECT_EQ(firstEntry(*item), xembedTray ? "Wohn_zimmer" : "Wohn__zimmer");
     }
+}
+
+TEST(TrayHostWatcherTest, LooksForAnXEmbedTraySoonAtFirstAndThenAboutOnceAMinute) {
+    std::vector<std::chrono::milliseconds> waits{0ms};
+    while (waits.size() < 9) {
+        waits.push_back(TrayHostWatcher::nextXEmbedLook(waits.back()));
+    }
+    EXPECT_EQ(waits,
+              (std::vector<std::chrono::milliseconds>{0s, 2s, 4s, 8s, 16s, 32s, 64s, 64s, 64s}));
+}
+
+// A panel along the top, the bottom, the left and the right; the menu stays on the screen.
+TEST(TrayMenuPositionTest, OpensBesideThePanelAtTheIconNeverOverIt) {
+    const QRect screen(0, 0, 1280, 800);
+    const QSize menu(280, 300);
+    EXPECT_EQ(besidePanel({0, 0, 1280, 32}, {1264, 16}, menu, screen), QPoint(1000, 32));
+    EXPECT_EQ(besidePanel({0, 768, 1280, 32}, {600, 780}, menu, screen), QPoint(460, 468));
+    EXPECT_EQ(besidePanel({0, 0, 40, 800}, {20, 400}, menu, screen), QPoint(40, 250));
+    EXPECT_EQ(besidePanel({1240, 0, 40, 800}, {1260, 790}, menu, screen), QPoint(960, 500));
 }
 
 }  // namespace

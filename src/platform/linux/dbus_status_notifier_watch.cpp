@@ -48,9 +48,11 @@ class DBusStatusNotifierWatch::Loop {
           onChange_(std::move(onChange)),
           shared_(std::move(shared)) {}
 
-    void run(const std::optional<std::string>& address, const WakeUpFd& stopWakeUp,
+    // `opened` is what opening `bus` returned.
+    void run(sd_bus_handles::BusPtr bus, int opened, const WakeUpFd& stopWakeUp,
              const std::stop_token& stop) {
-        int result = sd_bus_handles::openBus(address, false, bus_);
+        bus_ = std::move(bus);
+        int result = opened;
         if (result < 0) {
             shared_->markAnswered();
             report(StatusNotifierHost::absent);
@@ -68,7 +70,9 @@ class DBusStatusNotifierWatch::Loop {
             sd_bus_add_match_async(bus_.get(), nullptr, rule, &onSignal, &onMatchInstalled, this);
         }
         ask();
-        const std::uint64_t silentAfter = nowMicros() + micros(kAnswerLimit);
+        // Once said, the silence needs no more waking up for (UINT64_MAX: no deadline): the
+        // bus's own deadlines and its first word are all that is waited for.
+        std::uint64_t silentAfter = nowMicros() + micros(kAnswerLimit);
         while (!stop.stop_requested()) {
             const int events = sd_bus_get_events(bus_.get());
             std::array<pollfd, 2> watched{
@@ -92,6 +96,7 @@ class DBusStatusNotifierWatch::Loop {
                 return;
             }
             if (!answered_ && nowMicros() >= silentAfter) {
+                silentAfter = UINT64_MAX;
                 report(StatusNotifierHost::busSilent);
             }
         }
@@ -194,12 +199,18 @@ class DBusStatusNotifierWatch::Loop {
 
 DBusStatusNotifierWatch::DBusStatusNotifierWatch(std::shared_ptr<MainQueue> mainQueue,
                                                  std::function<void(StatusNotifierHost)> onChange,
-                                                 std::optional<std::string> address)
+                                                 const std::optional<std::string>& address)
     : shared_(std::make_shared<Shared>()) {
+    // Opened here, on the caller's thread: finding the session's bus reads the environment,
+    // which only the thread that starts the others may do safely. It sends and waits for
+    // nothing.
+    sd_bus_handles::BusPtr bus;
+    const int opened = sd_bus_handles::openBus(address, false, bus);
     thread_ = std::jthread(
         [loop = std::make_shared<Loop>(std::move(mainQueue), std::move(onChange), shared_),
-         address = std::move(address), &stopWakeUp = stopWakeUp_](const std::stop_token& stop) {
-            loop->run(address, stopWakeUp, stop);
+         bus = std::move(bus), opened,
+         &stopWakeUp = stopWakeUp_](const std::stop_token& stop) mutable {
+            loop->run(std::move(bus), opened, stopWakeUp, stop);
         });
 }
 

@@ -20,10 +20,11 @@ namespace tonvera {
 // up; such silence is reported as such. Each change is handed to `onChange` on the main queue.
 class DBusStatusNotifierWatch {
   public:
-    // `address` is a D-Bus address, or nothing for the session's bus. Returns at once.
+    // `address` is a D-Bus address, or nothing for the session's bus. Connects without waiting
+    // for an answer and returns at once.
     DBusStatusNotifierWatch(std::shared_ptr<MainQueue> mainQueue,
                             std::function<void(StatusNotifierHost)> onChange,
-                            std::optional<std::string> address = std::nullopt);
+                            const std::optional<std::string>& address = std::nullopt);
     ~DBusStatusNotifierWatch();
 
     DBusStatusNotifierWatch(const DBusStatusNotifierWatch&) = delete;

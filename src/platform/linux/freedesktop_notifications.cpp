@@ -41,6 +41,29 @@ std::string errorOf(sd_bus_message* reply) {
     return error != nullptr && error->name != nullptr ? error->name : "refused";
 }
 
+// A body as plain text for a service that reads markup: output names come from devices on the
+// network and may hold "&" or "<b>".
+std::string escapedMarkup(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
 }  // namespace
 
 // What the main thread hands to the worker.
@@ -84,6 +107,13 @@ class FreedesktopNotifications::Worker {
         Action action;
     };
 
+    // A shown notification whose action may still be picked, and the unique bus name of the
+    // service that showed it: only that connection may say it was picked.
+    struct Shown {
+        std::string service;
+        Action action;
+    };
+
     bool connect(const std::optional<std::string>& address) {
         int result = sd_bus_handles::openBus(address, false, bus_);
         if (result < 0) {
@@ -92,8 +122,9 @@ class FreedesktopNotifications::Worker {
             return false;
         }
         for (const char* member : {"ActionInvoked", "NotificationClosed"}) {
-            // Asynchronous: the answer comes through the loop like any other message.
-            result = sd_bus_match_signal_async(bus_.get(), nullptr, nullptr, kPath, kInterface,
+            // Asynchronous: the answer comes through the loop like any other message. The bus
+            // hands on broadcasts only from the name's owner; onSignal checks the rest.
+            result = sd_bus_match_signal_async(bus_.get(), nullptr, kService, kPath, kInterface,
                                                member, &onSignal, nullptr, this);
             if (result < 0) {
                 logger_.error("Cannot watch {}.{} ({}); picked actions are not noticed", kInterface,
@@ -155,10 +186,13 @@ class FreedesktopNotifications::Worker {
             return 0;
         }
         self.actions_ = false;
+        self.bodyMarkup_ = false;
         if (sd_bus_message_enter_container(reply, 'a', "s") > 0) {
             const char* capability = nullptr;
             while (sd_bus_message_read(reply, "s", &capability) > 0) {
                 self.actions_ = self.actions_ || std::string_view(capability) == "actions";
+                self.bodyMarkup_ =
+                    self.bodyMarkup_ || std::string_view(capability) == "body-markup";
             }
         }
         self.capabilities_ = Capabilities::known;
@@ -171,9 +205,10 @@ class FreedesktopNotifications::Worker {
         const MessagePtr call = newCall("Notify");
         const bool withAction = actions_ && notification.actionLabel.has_value();
         int result = call ? 0 : -ENOMEM;
+        const std::string body = bodyMarkup_ ? escapedMarkup(notification.body) : notification.body;
         if (result >= 0) {
             result = sd_bus_message_append(call.get(), "susss", "Tonvera", 0U, "tonvera",
-                                           notification.title.c_str(), notification.body.c_str());
+                                           notification.title.c_str(), body.c_str());
         }
         if (result >= 0) {
             result = withAction ? sd_bus_message_append(call.get(), "as", 2, kActionKey,
@@ -205,8 +240,9 @@ class FreedesktopNotifications::Worker {
             self.serviceAbsent(errorOf(reply));
         } else if (sd_bus_message_read(reply, "u", &id) > 0) {
             self.reportedAbsent_ = false;
-            if (pending->action) {
-                self.actionsById_[id] = std::move(pending->action);
+            const char* service = sd_bus_message_get_sender(reply);
+            if (pending->action && service != nullptr) {
+                self.actionsById_[id] = Shown{service, std::move(pending->action)};
                 while (self.actionsById_.size() > kRememberedActions) {
                     self.actionsById_.erase(self.actionsById_.begin());
                 }
@@ -226,10 +262,18 @@ class FreedesktopNotifications::Worker {
         if (found == self.actionsById_.end()) {
             return 0;  // another program's notification, or one without an action
         }
+        // The bus vouches for a signal's sender, but sd-bus lets a signal addressed to us pass
+        // the match from any sender: any program on the bus could press our action. Only the
+        // service that showed the notification counts, whether it broadcasts (as most do) or
+        // addresses us directly.
+        const char* sender = sd_bus_message_get_sender(message);
+        if (sender == nullptr || found->second.service != sender) {
+            return 0;
+        }
         const char* key = nullptr;
         if (sd_bus_message_is_signal(message, kInterface, "ActionInvoked") != 0 &&
             sd_bus_message_read(message, "s", &key) > 0 && std::string_view(key) == kActionKey) {
-            self.mainQueue_->post(std::move(found->second));
+            self.mainQueue_->post(std::move(found->second.action));
         }
         self.actionsById_.erase(found);
         return 0;
@@ -279,10 +323,11 @@ class FreedesktopNotifications::Worker {
     Logger logger_;
     Capabilities capabilities_ = Capabilities::unknown;
     bool actions_ = false;
+    bool bodyMarkup_ = false;
     bool reportedAbsent_ = false;
     std::vector<std::pair<Notification, Action>> waiting_;
     std::list<Pending> pending_;  // a list: the calls in flight hold pointers to its elements
-    std::map<std::uint32_t, Action> actionsById_;
+    std::map<std::uint32_t, Shown> actionsById_;
     BusPtr bus_;  // last: closing it drops the calls in flight before what they point to
 };
 

@@ -1,21 +1,27 @@
 #include "platform/linux/linux_desktop_readiness.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <string>
+#include <utility>
 
+#include <poll.h>
 #include <systemd/sd-bus.h>
 #include <xcb/xcb.h>
 
+#include "platform/linux/environment_lock.h"
 #include "platform/linux/pulse_connection.h"
+#include "platform/linux/sd_bus_handles.h"
 
 namespace tonvera {
 namespace {
 
-struct BusDeleter {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusDeleter>;
+using sd_bus_handles::BusPtr;
+using sd_bus_handles::MessagePtr;
 
 struct XcbDeleter {
     void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
@@ -24,15 +30,56 @@ struct XcbDeleter {
 template <typename Reply>
 using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
 
-BusPtr openBus(bool system, std::chrono::milliseconds bound) {
-    sd_bus* raw = nullptr;
-    if ((system ? sd_bus_open_system(&raw) : sd_bus_open_user(&raw)) < 0) {
+// A method call on a fresh connection to the bus at `address` (the session's or the system's
+// own when none is given); nothing when the bus cannot be reached.
+std::pair<BusPtr, MessagePtr> newCall(const std::optional<std::string>& address, bool system,
+                                      const char* destination, const char* path,
+                                      const char* interface, const char* member) {
+    BusPtr bus;
+    sd_bus_message* call = nullptr;
+    if (sd_bus_handles::openBus(address, system, bus) < 0 ||
+        sd_bus_message_new_method_call(bus.get(), &call, destination, path, interface, member) <
+            0) {
+        return {};
+    }
+    return {std::move(bus), MessagePtr(call)};
+}
+
+// Sends `call` and waits for its answer until `deadline`. The wait covers the bus's greeting
+// too, which sd-bus's own blocking call would wait up to 90 s for on a bus that never
+// finishes it. Null when the bus refuses, fails or stays silent until then.
+MessagePtr answerBefore(sd_bus* bus, sd_bus_message* call,
+                        std::chrono::steady_clock::time_point deadline) {
+    MessagePtr reply;
+    const auto onReply = [](sd_bus_message* message, void* user, sd_bus_error* /*error*/) {
+        static_cast<MessagePtr*>(user)->reset(sd_bus_message_ref(message));
+        return 0;
+    };
+    if (sd_bus_call_async(bus, nullptr, call, onReply, &reply, 0) < 0) {
         return nullptr;
     }
-    BusPtr bus(raw);
-    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(bound);
-    sd_bus_set_method_call_timeout(bus.get(), static_cast<std::uint64_t>(micros.count()));
-    return bus;
+    while (!reply) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return nullptr;
+        }
+        const int events = sd_bus_get_events(bus);
+        pollfd watched{sd_bus_get_fd(bus), static_cast<short>(events > 0 ? events : POLLIN), 0};
+        const int busTimeout = sd_bus_handles::pollTimeout(bus);
+        const int timeout = busTimeout < 0 ? static_cast<int>(left.count())
+                                           : std::min(busTimeout, static_cast<int>(left.count()));
+        if (::poll(&watched, 1, timeout) < 0 && errno != EINTR) {
+            return nullptr;
+        }
+        int processed = 0;
+        while (!reply && (processed = sd_bus_process(bus, nullptr)) > 0) {
+        }
+        if (processed < 0) {
+            return nullptr;
+        }
+    }
+    return sd_bus_message_is_method_error(reply.get(), nullptr) != 0 ? nullptr : std::move(reply);
 }
 
 }  // namespace
@@ -42,25 +89,26 @@ bool LinuxDesktopReadiness::trayHostPresent() {
 }
 
 bool LinuxDesktopReadiness::statusNotifierHostRegistered() const {
-    const BusPtr bus = openBus(false, options_.bound);
-    if (!bus) {
+    constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
+    const auto deadline = std::chrono::steady_clock::now() + options_.bound;
+    const auto [bus, call] = newCall(options_.sessionBus, false, kWatcher, "/StatusNotifierWatcher",
+                                     "org.freedesktop.DBus.Properties", "Get");
+    if (!call ||
+        sd_bus_message_append(call.get(), "ss", kWatcher, "IsStatusNotifierHostRegistered") < 0) {
         return false;
     }
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    const MessagePtr reply = answerBefore(bus.get(), call.get(), deadline);
     int registered = 0;
-    const int result =
-        sd_bus_get_property_trivial(bus.get(), "org.kde.StatusNotifierWatcher",
-                                    "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
-                                    "IsStatusNotifierHostRegistered", &error, 'b', &registered);
-    sd_bus_error_free(&error);
-    return result >= 0 && registered != 0;
+    return reply && sd_bus_message_read(reply.get(), "v", "b", &registered) > 0 && registered != 0;
 }
 
 bool LinuxDesktopReadiness::xembedTrayOwned() {
     int screen = 0;
     // An X server answers at once or refuses the connection; without one (Wayland only) there
-    // is no XEmbed tray either.
+    // is no XEmbed tray either. The display's name and key come from the environment.
+    std::shared_lock environment(environmentLock());
     const std::unique_ptr<xcb_connection_t, XcbDeleter> connection(xcb_connect(nullptr, &screen));
+    environment.unlock();
     if (!connection || xcb_connection_has_error(connection.get()) != 0) {
         return false;
     }
@@ -92,18 +140,10 @@ bool LinuxDesktopReadiness::soundServerAnswers() {
 }
 
 bool LinuxDesktopReadiness::systemBusReachable() {
-    const BusPtr bus = openBus(true, options_.bound);
-    if (!bus) {
-        return false;
-    }
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    sd_bus_message* reply = nullptr;
-    const int result =
-        sd_bus_call_method(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                           "org.freedesktop.DBus.Peer", "Ping", &error, &reply, "");
-    sd_bus_message_unref(reply);
-    sd_bus_error_free(&error);
-    return result >= 0;
+    const auto deadline = std::chrono::steady_clock::now() + options_.bound;
+    const auto [bus, call] = newCall(options_.systemBus, true, "org.freedesktop.DBus",
+                                     "/org/freedesktop/DBus", "org.freedesktop.DBus.Peer", "Ping");
+    return call && answerBefore(bus.get(), call.get(), deadline) != nullptr;
 }
 
 }  // namespace tonvera

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <shared_mutex>
 
 #include <fcntl.h>
 #include <fmt/format.h>
@@ -14,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/linux/environment_lock.h"
 #include "platform/linux/errno_text.h"
 #include "platform/linux/unique_fd.h"
 #include "platform/linux/wake_up_fd.h"
@@ -172,12 +174,15 @@ ProcessResult PosixProcessLauncher::run(const std::string& executable,
     argv.push_back(nullptr);
 
     pid_t pid = 0;
+    // The child is handed the environment as it is at this moment.
+    std::shared_lock environment(environmentLock());
     if (const int error = ::posix_spawn(&pid, executable.c_str(), &setup.actions, &setup.attributes,
                                         argv.data(), environ);
         error != 0) {
         throw ProcessLaunchError(
             fmt::format("Could not start {}: {}", executable, errnoText(error)));
     }
+    environment.unlock();
     outWrite.reset();
     errWrite.reset();
 

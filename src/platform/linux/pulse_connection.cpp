@@ -1,12 +1,16 @@
 #include "platform/linux/pulse_connection.h"
 
 #include <algorithm>
+#include <mutex>
+#include <shared_mutex>
 #include <utility>
 
 #include <fmt/format.h>
 #include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/operation.h>
+
+#include "platform/linux/environment_lock.h"
 
 namespace tonvera {
 
@@ -107,6 +111,8 @@ PulseConnection::PulseConnection(const std::optional<std::string>& server,
     if (mainloop_ == nullptr) {
         throw PulseError("Could not create the sound-server event loop.");
     }
+    // Both read libpulse's settings from the environment.
+    std::shared_lock environment(environmentLock());
     context_ = pa_context_new(pa_threaded_mainloop_get_api(mainloop_), "Tonvera");
     if (context_ == nullptr) {
         pa_threaded_mainloop_free(mainloop_);
@@ -121,6 +127,7 @@ PulseConnection::PulseConnection(const std::optional<std::string>& server,
         pa_threaded_mainloop_free(mainloop_);
         throw PulseError(fmt::format("Could not connect to the sound server: {}", reason));
     }
+    environment.unlock();
     try {
         waitForContextReady();
     } catch (...) {

@@ -1,12 +1,15 @@
 #include "platform/linux/pulse_outputs_subscription.h"
 
 #include <algorithm>
+#include <shared_mutex>
 #include <stdexcept>
 #include <utility>
 
 #include <pulse/error.h>
 #include <pulse/operation.h>
 #include <pulse/timeval.h>
+
+#include "platform/linux/environment_lock.h"
 
 namespace tonvera {
 namespace {
@@ -89,6 +92,8 @@ void PulseOutputsSubscription::refresh() {
 
 void PulseOutputsSubscription::connect() {
     failed_ = false;
+    // Both read libpulse's settings from the environment.
+    const std::shared_lock environment(environmentLock());
     context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tonvera");
     if (context_ == nullptr) {
         lost();
@@ -205,6 +210,9 @@ void PulseOutputsSubscription::read() {
 
 void PulseOutputsSubscription::readDefault() {
     dropProbe();
+    // Both the new client's making and its connecting read libpulse's settings from the
+    // environment.
+    const std::shared_lock environment(environmentLock());
     auto* api = pa_threaded_mainloop_get_api(loop_);
     probe_ = pa_context_new(api, "Tonvera");
     if (probe_ == nullptr) {

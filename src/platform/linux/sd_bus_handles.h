@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 
 #include <systemd/sd-bus.h>
+
+#include "platform/linux/environment_lock.h"
 
 namespace tonvera::sd_bus_handles {
 
@@ -31,6 +34,8 @@ using SlotPtr = std::unique_ptr<sd_bus_slot, SlotUnref>;
 // Connects to the bus at `address`, or to the session's (or the system's) own bus when none is
 // given; returns sd-bus's result, negative on failure, with `bus` holding what was made.
 inline int openBus(const std::optional<std::string>& address, bool system, BusPtr& bus) {
+    // Without an address, sd-bus finds the bus through the environment.
+    const std::shared_lock environment(environmentLock());
     sd_bus* raw = nullptr;
     int result = 0;
     if (address) {

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "platform/qt/accelerators.h"
+#include "platform/qt/tray_menu_position.h"
 
 namespace tonvera {
 namespace {
@@ -22,16 +23,29 @@ QString qtString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The tray glyph: the installed theme's symbolic icon, which panels tint, or our own drawing
-// in the variant that stands out on the desktop's panel colour.
-QIcon trayGlyph() {
-    const bool darkDesktop = QApplication::palette().color(QPalette::Window).lightness() < 128;
-    const QString own = darkDesktop ? QStringLiteral(":/icons/tonvera-tray-dark.svg")
-                                    : QStringLiteral(":/icons/tonvera-tray-light.svg");
-    if (!QFile::exists(own)) {
-        return QIcon::fromTheme(QStringLiteral("tonvera-tray-symbolic"));
+// The name panels look the tray glyph up by; its "-symbolic" tells them to colour it.
+constexpr const char* kGlyphName = "tonvera-symbolic";
+constexpr const char* kGlyphFile = ":/icons/tonvera-symbolic.svg";
+
+// The glyph as a tray shows it: over D-Bus the icon theme's symbolic icon, which the panel
+// colours, where the theme has it; else our drawing in `colour`, which is also what a host
+// that cannot find the name shows.
+QIcon glyph(bool overDBus, const QColor& colour) {
+    const QString name = QString::fromLatin1(kGlyphName);
+    if (overDBus && QIcon::hasThemeIcon(name)) {
+        return QIcon::fromTheme(name);
     }
-    return QIcon::fromTheme(QStringLiteral("tonvera-tray-symbolic"), QIcon(own));
+    const QIcon drawing(QString::fromLatin1(kGlyphFile));
+    QIcon tinted;
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap = drawing.pixmap(size);
+        QPainter painter(&pixmap);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(pixmap.rect(), colour);
+        painter.end();
+        tinted.addPixmap(pixmap);
+    }
+    return tinted;
 }
 
 // A title where a tray can only show pictures: the text drawn into the icon.
@@ -124,12 +138,12 @@ void QtStatusItem::showInTray(bool overDBus) {
         refresh();
         return;
     }
-    // A left click shows the menu too, as a menu-bar item would.
+    // A left click shows the menu too, as a menu-bar item would, beside the panel.
     QMenu* popup = popupMenu_ ? popupMenu_.get() : panelMenu_.get();
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
                      [popup](QSystemTrayIcon::ActivationReason reason) {
                          if (reason == QSystemTrayIcon::Trigger) {
-                             popup->popup(QCursor::pos());
+                             popup->popup(trayMenuPosition(popup->sizeHint()));
                          }
                      });
     refresh();
@@ -141,6 +155,7 @@ void QtStatusItem::refresh() {
     }
     fillMenus();
     tray_->setToolTip(toolTip_);
+    updateGlyph();
     if (!icon_.isNull()) {
         tray_->setIcon(icon_);
         tray_->show();
@@ -149,17 +164,28 @@ void QtStatusItem::refresh() {
 
 bool QtStatusItem::setSymbolImage(std::string_view symbolName,
                                   std::string_view /*accessibilityDescription*/) {
-    if (symbolName != "airplay.audio") {
+    if (symbolName != "airplay.audio" || !QFile::exists(QString::fromLatin1(kGlyphFile))) {
         return false;
     }
-    const QIcon icon = trayGlyph();
-    if (icon.isNull()) {
-        return false;
-    }
-    icon_ = icon;
     hasImage_ = true;
     refresh();
     return true;
+}
+
+void QtStatusItem::setPanelForeground(std::optional<QColor> colour) {
+    panelForeground_ = colour;
+    updateGlyph();
+    if (tray_ && !icon_.isNull()) {
+        tray_->setIcon(icon_);
+    }
+}
+
+void QtStatusItem::updateGlyph() {
+    if (hasImage_ && tray_) {
+        icon_ =
+            glyph(overDBus_,
+                  panelForeground_.value_or(QApplication::palette().color(QPalette::WindowText)));
+    }
 }
 
 void QtStatusItem::setTitle(std::string_view title) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/status_item.h"
@@ -33,6 +35,9 @@ class QtStatusItem final : public StatusItem {
     // over D-Bus (`overDBus`) or for Qt's own menu.
     void showInTray(bool overDBus);
     bool overDBus() const { return overDBus_; }
+    // The colour an XEmbed tray asks its icons to draw in; nothing for the desktop's text
+    // colour.
+    void setPanelForeground(std::optional<QColor> colour);
     // The current icon, or nullptr before showInTray().
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }
 
@@ -42,9 +47,11 @@ class QtStatusItem final : public StatusItem {
 
   private:
     void refresh();
+    void updateGlyph();
     void fillMenus();
 
     QIcon icon_;
+    std::optional<QColor> panelForeground_;
     QString toolTip_;
     MenuModel menu_;
     // The menu the panel shows: exported over D-Bus where a StatusNotifierWatcher runs.

@@ -1,12 +1,7 @@
 #include "platform/qt/tray_host_watcher.h"
 
-#include <QGuiApplication>
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
-
-#include <X11/Xlib.h>
-#include <xcb/xcb.h>
 
 #include "platform/qt/qt_status_item.h"
 
@@ -14,17 +9,13 @@ namespace tonvera {
 namespace {
 
 // While no panel hosts the icon, how often to look for an XEmbed tray, which announces
-// itself only to the root window: soon at first, as panels start beside us at login, then
-// less and less often, so a desktop without any tray costs about one wakeup a minute.
+// itself only to the root window: a desktop without any tray costs about one wakeup a minute.
 constexpr std::chrono::seconds kXEmbedRetry{2};
 constexpr std::chrono::seconds kXEmbedRetryLimit{64};
 
 constexpr std::string_view kNoPanel =
     "Tray: no panel hosts the icon yet — Tonvera keeps restoring the speaker in the background; "
     "start it again to open its settings";
-
-template <typename T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
 
 }  // namespace
 
@@ -79,16 +70,17 @@ void TrayHostWatcher::tryXEmbed() {
     }
     if (!xembedTrayRuns_()) {
         say(kNoPanel);
-        const auto next = xembedRetry_.isActive()
-                              ? std::min(xembedRetry_.intervalAsDuration() * 2,
-                                         std::chrono::milliseconds(kXEmbedRetryLimit))
-                              : std::chrono::milliseconds(kXEmbedRetry);
-        xembedRetry_.start(next);
+        xembedRetry_.start(nextXEmbedLook(xembedRetry_.isActive()
+                                              ? xembedRetry_.intervalAsDuration()
+                                              : std::chrono::milliseconds::zero()));
         return;
     }
     kind_ = Kind::xembed;
     xembedRetry_.stop();
     item_->showInTray(false);
+    // Such a tray leaves the colours to its icons: ours takes the panel's text colour.
+    xembedTray_ = std::make_unique<XEmbedTray>(
+        [item = item_](std::optional<QColor> colour) { item->setPanelForeground(colour); });
     say("Tray: shown in the panel's system tray (XEmbed)");
 }
 
@@ -99,27 +91,14 @@ void TrayHostWatcher::say(std::string_view text) {
     }
 }
 
+std::chrono::milliseconds TrayHostWatcher::nextXEmbedLook(std::chrono::milliseconds previous) {
+    return previous == std::chrono::milliseconds::zero()
+               ? std::chrono::milliseconds(kXEmbedRetry)
+               : std::min(previous * 2, std::chrono::milliseconds(kXEmbedRetryLimit));
+}
+
 bool TrayHostWatcher::xembedTrayRuns() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr || x11->display() == nullptr) {
-        return false;
-    }
-    xcb_connection_t* connection = x11->connection();
-    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(x11->display()));
-    const XcbReply<xcb_intern_atom_reply_t> atom(
-        xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.c_str()),
-            nullptr),
-        &std::free);
-    if (!atom || atom->atom == XCB_ATOM_NONE) {
-        return false;
-    }
-    const XcbReply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
-                                      nullptr),
-        &std::free);
-    return owner && owner->owner != XCB_WINDOW_NONE;
+    return XEmbedTray::manager() != 0;
 }
 
 }  // namespace tonvera

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/logger.h"
+#include "platform/qt/xembed_tray.h"
 #include "platform/status_notifier_host.h"
 
 namespace tonvera {
@@ -40,6 +42,11 @@ class TrayHostWatcher {
     // Whether an XEmbed system tray owns the X display's tray selection; false without X11.
     static bool xembedTrayRuns();
 
+    // How long to wait for the next look for an XEmbed tray after a wait of `previous` (zero
+    // before the first): soon at first, as panels start beside us at login, then less and
+    // less often, never more than about a minute.
+    static std::chrono::milliseconds nextXEmbedLook(std::chrono::milliseconds previous);
+
   private:
     void tryXEmbed();
     // Logs `text` unless it was the last thing said.
@@ -52,6 +59,8 @@ class TrayHostWatcher {
     StatusNotifierHost host_ = StatusNotifierHost::busSilent;
     std::string said_;
     QTimer xembedRetry_;
+    // While the icon sits in an XEmbed tray: the panel's colour for it.
+    std::unique_ptr<XEmbedTray> xembedTray_;
 };
 
 }  // namespace tonvera

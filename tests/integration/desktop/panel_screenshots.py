@@ -1,8 +1,11 @@
 """Pictures of a running tonvera in a real panel: its tray icon in xfce4-panel (whose systray
-plugin hosts StatusNotifier items) and, in a dark theme (Adwaita dark for the panel, qt6ct's
-"darker" colours for Qt), the menu a click on the icon opens. Each on a private X server with a
-private session bus. Usage: panel_screenshots.py <tonvera> <tray-panel.png> <menu-dark.png>"""
+plugin hosts StatusNotifier items) and the menu a click on the icon opens, in a light theme and
+a dark one (Adwaita dark for the panel, qt6ct's "darker" colours for Qt). Each on a private X
+server with a private session bus, with the tray glyph installed in a private icon folder.
+Usage: panel_screenshots.py <tonvera> <folder for tray-panel-light.png, menu.png, …>"""
 import os
+import re
+import shutil
 import subprocess
 import sys
 import time
@@ -47,6 +50,9 @@ custom_palette=true
 style=Fusion
 """
 ICON = (1264, 16)
+THEMES = {False: "light", True: "dark"}
+GLYPH = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                     "../../../resources/icons/tonvera-symbolic.svg")
 
 
 def rgb(argb):
@@ -78,38 +84,54 @@ def dark_colours(session):
     return path
 
 
-def shoot(binary, dark, output, crop, click):
+def crop(image, geometry, output):
+    subprocess.run(["convert", image, "-crop", geometry, "+repage", output], check=True)
+
+
+def shoot(binary, dark, folder):
     session = DesktopSession([("arbeitszimmer", "Arbeitszimmer"), ("wohnzimmer", "Wohnzimmer")],
                              "arbeitszimmer", settings=SETTINGS, watcher=False)
     try:
         write(session.path("config/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"), PANEL)
         write(session.path("config/qt6ct/qt6ct.conf"), QT6CT.format(dark_colours(session)))
-        env = session.environment() | {"GTK_THEME": "Adwaita:dark" if dark else "Adwaita"}
-        subprocess.run(["xsetroot", "-solid", "#33414f"], env=env, check=True)
+        icons = session.path("data/icons/hicolor/symbolic/apps")
+        os.makedirs(icons)
+        shutil.copy(GLYPH, icons)
+        data = {"XDG_DATA_DIRS": session.path("data") + ":/usr/share"}
+        env = session.environment() | data | {"GTK_THEME": "Adwaita:dark" if dark else "Adwaita"}
+        subprocess.run(["display", "-window", "root", "-size", "1280x800", "xc:#33414f"], env=env,
+                       check=False)
         session.processes.append(subprocess.Popen(
             ["xfce4-panel", "--disable-wm-check"], env=env, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL))
         bus = session.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus")
         session.wait_for(lambda: bus.NameHasOwner(WATCHER), 20, "the panel's tray")
-        session.start_app(binary, {"QT_QPA_PLATFORMTHEME": "qt6ct"} if dark else {})
+        session.start_app(binary, data | ({"QT_QPA_PLATFORMTHEME": "qt6ct"} if dark
+                                          else {"QT_STYLE_OVERRIDE": "Fusion"}))
         watcher = session.bus.get_object(WATCHER, "/StatusNotifierWatcher")
         session.wait_for(lambda: watcher.Get(WATCHER, "RegisteredStatusNotifierItems",
                                              dbus_interface=dbus.PROPERTIES_IFACE), 15,
                          "the tray item")
         time.sleep(2)  # the panel fetches and draws the icon
-        if click:
-            session.xdotool("mousemove", str(ICON[0]), str(ICON[1]), "click", "1")
-            time.sleep(1.5)  # the menu maps and paints
-        subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", output],
-                       env=env, check=True)
+        root = session.path("root.png")
+        subprocess.run(["import", "-window", "root", root], env=env, check=True)
+        crop(root, "360x32+920+0", os.path.join(folder, "tray-panel-%s.png" % THEMES[dark]))
+        session.xdotool("mousemove", str(ICON[0]), str(ICON[1]), "click", "1")
+        time.sleep(1.5)  # the menu maps and paints
+        subprocess.run(["import", "-window", "root", root], env=env, check=True)
+        # The menu below the panel, with a margin of the desktop around it.
+        width, height, x, y = map(int, re.split("[x+]", subprocess.run(
+            ["convert", root, "-crop", "1280x768+0+32", "+repage", "-trim", "-format", "%@",
+             "info:"], capture_output=True, text=True, check=True).stdout))
+        crop(root, f"{1280 - x + 12}x{y + height + 44}+{x - 12}+0",
+             os.path.join(folder, "menu-dark.png" if dark else "menu.png"))
     finally:
         session.close()
 
 
 def main():
-    binary, panel_png, menu_png = sys.argv[1:4]
-    shoot(binary, False, panel_png, "360x32+920+0", click=False)
-    shoot(binary, True, menu_png, "360x370+920+0", click=True)
+    for dark in (False, True):
+        shoot(sys.argv[1], dark, sys.argv[2])
 
 
 if __name__ == "__main__":
