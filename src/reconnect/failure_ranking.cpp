@@ -1,5 +1,7 @@
 #include "reconnect/failure_ranking.h"
 
+#include <string>
+
 #include "reconnect/permission_error.h"
 #include "selection/accessibility_error.h"
 #include "selection/error_description.h"
@@ -37,23 +39,20 @@ FailureRank rankOf(const OutputSelectionError& error) {
 }  // namespace
 
 FailureRank rankFailure(const std::exception_ptr& error) {
-    const AccessibilityError* accessibilityError = nullptr;
-    FailureRank rank = FailureRank::other;
+    // The same test that ends a run: a failure that speaks of a refused access outranks all.
+    const std::string lowered = unicode_text::lowercased(describeError(error));
+    const auto unlessPermission = [&](const AccessibilityError* caught, FailureRank rank) {
+        return isPermissionError(caught, lowered) ? FailureRank::permissionMissing : rank;
+    };
     try {
         std::rethrow_exception(error);
     } catch (const AccessibilityError& caught) {
-        // The exception object lives as long as `error` holds it.
-        accessibilityError = &caught;
-        rank = rankOf(caught);
+        return unlessPermission(&caught, rankOf(caught));
     } catch (const OutputSelectionError& caught) {
-        rank = rankOf(caught);
+        return unlessPermission(nullptr, rankOf(caught));
     } catch (...) {
+        return unlessPermission(nullptr, FailureRank::other);
     }
-    // The same test that ends a run: a failure that speaks of a refused access outranks all.
-    if (isPermissionError(accessibilityError, unicode_text::lowercased(describeError(error)))) {
-        return FailureRank::permissionMissing;
-    }
-    return rank;
 }
 
 const std::exception_ptr& mostTellingFailure(const std::exception_ptr& primary,

@@ -1,7 +1,9 @@
 #include "selection/shell_script_audio_output_selector.h"
 
 #include <sstream>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "selection/cancellation_error.h"
 #include "selection/output_selection_error.h"
@@ -17,14 +19,15 @@ std::vector<DiscoveredOutput> parseOutputs(const std::string& text) {
     std::vector<DiscoveredOutput> outputs;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        const auto first = line.find('\t');
-        const auto flag = first == std::string::npos ? first : line.find('\t', first + 1);
-        const auto name = flag == std::string::npos ? flag : line.find('\t', flag + 1);
-        if (name == std::string::npos) {
+        constexpr auto none = std::string::npos;
+        const auto keyEnd = line.find('\t');
+        const auto nameEnd = keyEnd == none ? none : line.find('\t', keyEnd + 1);
+        const auto flagEnd = nameEnd == none ? none : line.find('\t', nameEnd + 1);
+        if (flagEnd == none) {
             continue;
         }
-        DiscoveredOutput output{{}, line.compare(flag + 1, name - flag - 1, "*") == 0};
-        for (std::size_t i = name + 1; i < line.size(); ++i) {
+        DiscoveredOutput output{{}, line.compare(nameEnd + 1, flagEnd - nameEnd - 1, "*") == 0};
+        for (std::size_t i = flagEnd + 1; i < line.size(); ++i) {
             if (line.compare(i, 3, "%25") == 0 || line.compare(i, 3, "%0A") == 0) {
                 output.name.push_back(line[i + 1] == '2' ? '%' : '\n');
                 i += 2;

@@ -1,5 +1,7 @@
 #include "selection/shell_script_texts.h"
 
+#include <fmt/format.h>
+
 namespace tonvera::shell_script {
 namespace {
 
@@ -7,7 +9,7 @@ namespace {
 // every text that is not ASCII (16.1), so its plain listing is read instead, in the C locale
 // for fixed English labels; a visible name runs from "Description: " to the "Driver: " line,
 // which keeps names with line breaks whole. PipeWire's objects come as JSON from pw-dump and
-// are read with jq: wpctl's own listing is meant for people and shortens names.
+// are read with jq: wpctl's own listing is laid out for people, not for reading back.
 constexpr const char* kPrelude = R"sh(
 export LC_ALL=C
 tab=$(printf '\t')
@@ -29,7 +31,7 @@ if [ -z "$tools" ] && objects=$(pw-dump 2>/dev/null </dev/null); then
 elif [ -z "$tools" ] && [ -n "$server" ]; then
     tools=pactl
 fi
-[ -n "$tools" ] || exit 11
+[ -n "$tools" ] || exit "$no_sound_server"
 
 pipewire='
 def default_sink: first(.[] | select(.type == "PipeWire:Interface:Metadata"
@@ -87,7 +89,7 @@ matches=$(printf '%s\n' "$outputs" | WANTED=$1 WANTED_DECOMPOSED=$2 awk '
     text == composed || text == decomposed { print $2 "\t" $1 "\t" $3 }' | sort)
 if [ -z "$matches" ]; then
     printf '%s\n' "$outputs"
-    exit 10
+    exit "$not_found"
 fi
 case $matches in *"$tab*"*) echo "the output was already selected ($tools)"; exit 0 ;; esac
 previous=$(printf '%s\n' "$outputs" | awk -F '\t' '$3 == "*" { print $2 }')
@@ -131,16 +133,21 @@ constexpr const char* kDiscovery = R"sh(
 list_outputs || exit 1
 )sh";
 
+std::string script(const char* body) {
+    return fmt::format("not_found={}\nno_sound_server={}\n", kExitNotFound, kExitNoSoundServer) +
+           kPrelude + body;
+}
+
 }  // namespace
 
 const std::string& selectionScript() {
-    static const std::string script = std::string(kPrelude) + kSelection;
-    return script;
+    static const std::string text = script(kSelection);
+    return text;
 }
 
 const std::string& discoveryScript() {
-    static const std::string script = std::string(kPrelude) + kDiscovery;
-    return script;
+    static const std::string text = script(kDiscovery);
+    return text;
 }
 
 }  // namespace tonvera::shell_script
