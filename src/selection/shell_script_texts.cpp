@@ -52,7 +52,7 @@ list_outputs() {
                 | gsub("%"; "%25") | gsub("\n"; "%0A"))]
             | join("\t")'
     else
-        default=$(pactl get-default-sink </dev/null) || return
+        default=$(printf '%s\n' "$server" | sed -n 's/^Default Sink: //p')
         pactl list sinks </dev/null | DEFAULT_SINK=$default awk '
             function flush() {
                 if (name != "") {
