@@ -82,7 +82,7 @@ struct SoundServices {
               .launcher = launcher,
               .clock = clock,
               .logSink = logSink,
-              .shellScripts = std::make_shared<PosixShellScriptRunner>(launcher),
+              .shellScriptRunner = std::make_shared<PosixShellScriptRunner>(launcher),
           } {}
 
     // The reason a discovery failed, in the words a terminal user needs.

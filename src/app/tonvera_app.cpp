@@ -212,7 +212,7 @@ int TonveraApp::run(int argc, char** argv) {
                         .launcher = launcher,
                         .clock = clock,
                         .logSink = logSink,
-                        .shellScripts = std::make_shared<PosixShellScriptRunner>(launcher),
+                        .shellScriptRunner = std::make_shared<PosixShellScriptRunner>(launcher),
                     },
                 .localizer = localizer,
                 .application = std::make_shared<QtApplication>(),

@@ -29,7 +29,7 @@ struct SelectorFactory {
     std::shared_ptr<LogSink> logSink;
     // Where the script route is a shell script (Linux), what runs it; without one the script
     // route is the AppleScript one.
-    std::shared_ptr<ScriptRunner> shellScripts;
+    std::shared_ptr<ScriptRunner> shellScriptRunner;
 
     AccessibilityHelper makeHelper() const { return {accessibility, applications, workspace}; }
 
@@ -39,8 +39,8 @@ struct SelectorFactory {
     }
 
     std::shared_ptr<AudioOutputSelector> makeScript() const {
-        if (shellScripts) {
-            return std::make_shared<ShellScriptAudioOutputSelector>(shellScripts, logSink);
+        if (shellScriptRunner) {
+            return std::make_shared<ShellScriptAudioOutputSelector>(shellScriptRunner, logSink);
         }
         return std::make_shared<AppleScriptAudioOutputSelector>(launcher, logSink);
     }
