@@ -19,17 +19,19 @@ if ! has pactl && ! has pw-dump; then
     exit 1
 fi
 # PipeWire's own tools wherever PipeWire serves the sound; pactl where PulseAudio does, or
-# where PipeWire's PulseAudio service answers but its own tools do not.
+# where PipeWire's PulseAudio service answers but its own tools are missing.
 tools=
-server=$(pactl info 2>/dev/null </dev/null) && tools=pactl
-case $server in *"on PipeWire"*) tools= ;; esac
-if [ -z "$tools" ] && objects=$(pw-dump 2>/dev/null </dev/null); then
+server=$(pactl info 2>/dev/null </dev/null) || server=
+case $server in "" | *"on PipeWire"*) ;; *) tools=pactl ;; esac
+pipewire_tools=false
+has wpctl && has pw-metadata && has jq && pipewire_tools=true
+if [ -z "$tools" ] && $pipewire_tools && objects=$(pw-dump 2>/dev/null </dev/null); then
     tools=wpctl
-    for tool in wpctl pw-metadata jq; do
-        has "$tool" || { echo "PipeWire answers, but $tool is not installed" >&2; exit 1; }
-    done
 elif [ -z "$tools" ] && [ -n "$server" ]; then
     tools=pactl
+elif [ -z "$tools" ] && pw-dump >/dev/null 2>&1 </dev/null; then
+    echo "PipeWire answers, but wpctl (wireplumber), pw-metadata or jq is missing" >&2
+    exit 1
 fi
 [ -n "$tools" ] || exit "$no_sound_server"
 
