@@ -33,7 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # dpkg-shlibdeps cannot see them; nor libQt6Svg, which the linker drops as unused. Our icons
 # join the hicolor theme, whose index.theme comes from hicolor-icon-theme.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, hicolor-icon-theme")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "pulseaudio | pipewire-pulse, pulseaudio-utils | wireplumber, jq, qt6-wayland")
 # Qt's own texts (standard buttons, text field menus) in the user's language.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-translations-l10n")
 

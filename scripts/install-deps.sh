@@ -26,11 +26,12 @@
 set -euo pipefail
 
 # Building and running: the toolchain, the libraries, Qt 6 and the icon renderer that the
-# configure step needs, and pactl, with which run.sh asks whether a sound server answers.
+# configure step needs, and pactl, with which run.sh asks whether a sound server answers; pactl
+# and jq are also what the second selection route runs (PipeWire desktops bring wpctl).
 run_packages=(
     build-essential cmake ninja-build pkg-config ccache
     libfmt-dev nlohmann-json3-dev libutf8proc-dev
-    libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev pulseaudio-utils
+    libsystemd-dev libcurl4-openssl-dev ca-certificates libpulse-dev pulseaudio-utils jq
     libxcb1-dev libx11-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-wayland qt6-l10n-tools
     qt6-tools-dev qt6-tools-dev-tools libgl-dev librsvg2-bin

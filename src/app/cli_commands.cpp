@@ -18,6 +18,7 @@
 #include "platform/linux/desktop_workspace.h"
 #include "platform/linux/json_file_user_defaults.h"
 #include "platform/linux/posix_process_launcher.h"
+#include "platform/linux/posix_shell_script_runner.h"
 #include "platform/linux/pulse_connection.h"
 #include "platform/linux/pulse_sound_menu.h"
 #include "platform/linux/stderr_log_sink.h"
@@ -81,6 +82,7 @@ struct SoundServices {
               .launcher = launcher,
               .clock = clock,
               .logSink = logSink,
+              .shellScriptRunner = std::make_shared<PosixShellScriptRunner>(launcher),
           } {}
 
     // The reason a discovery failed, in the words a terminal user needs.

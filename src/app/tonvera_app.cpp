@@ -23,6 +23,7 @@
 #include "platform/linux/json_file_user_defaults.h"
 #include "platform/linux/linux_desktop_readiness.h"
 #include "platform/linux/posix_process_launcher.h"
+#include "platform/linux/posix_shell_script_runner.h"
 #include "platform/linux/process_signals.h"
 #include "platform/linux/pulse_sound_menu.h"
 #include "platform/linux/pulse_sound_outputs.h"
@@ -223,6 +224,7 @@ int TonveraApp::run(int argc, char** argv) {
                         .launcher = launcher,
                         .clock = clock,
                         .logSink = logSink,
+                        .shellScriptRunner = std::make_shared<PosixShellScriptRunner>(launcher),
                     },
                 .localizer = localizer,
                 .application = std::make_shared<QtApplication>(),

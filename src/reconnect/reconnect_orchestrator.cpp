@@ -4,6 +4,7 @@
 #include <chrono>
 #include <utility>
 
+#include "reconnect/failure_ranking.h"
 #include "reconnect/permission_error.h"
 #include "selection/accessibility_error.h"
 #include "selection/error_description.h"
@@ -265,6 +266,7 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string&
                                                               std::string& lastError) {
     const ReconnectResult selected{ReconnectResult::Status::selected, {}, deviceName};
     logger_.info("[AirPlay] Attempt {}/{} to select {}", attempt, attempts, deviceName);
+    std::exception_ptr nativeError;
     try {
         primarySelector_->selectDevice(deviceName, stop);
         logger_.info("[AirPlay] Successfully selected {} on attempt {} (native)", deviceName,
@@ -277,6 +279,7 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string&
         }
         logger_.error("[AirPlay] Native attempt {} failed: {} — trying AppleScript fallback",
                       attempt, error.errorDescription());
+        nativeError = std::current_exception();
     } catch (...) {
         return attemptFailed(std::current_exception(), deviceName, attempt, attempts, lastError);
     }
@@ -287,7 +290,8 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string&
                      deviceName, attempt);
         return selected;
     } catch (...) {
-        return attemptFailed(std::current_exception(), deviceName, attempt, attempts, lastError);
+        return attemptFailed(mostTellingFailure(nativeError, std::current_exception()), deviceName,
+                             attempt, attempts, lastError);
     }
 }
 

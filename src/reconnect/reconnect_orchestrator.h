@@ -42,7 +42,8 @@ struct ReconnectResult {
 
 // Runs one reconnect at a time: up to one attempt per retry delay, each trying the primary
 // (native) selector and, when that fails with an AccessibilityError, the fallback (script)
-// selector. The log tells the whole story; callers get the outcome in one value.
+// selector; when both fail, the attempt reports the failure that names the cause best. The log
+// tells the whole story; callers get the outcome in one value.
 //
 // `reconnect` blocks for the whole run and belongs on a background task. Its state is guarded
 // by a mutex that is never held across a wait or a selector call, so a second request during

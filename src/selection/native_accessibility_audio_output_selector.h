@@ -26,7 +26,7 @@ class NativeAccessibilityAudioOutputSelector final : public AudioOutputSelector 
     void selectDevice(const std::string& name, std::stop_token stop) override;
     std::vector<std::string> discoverDevices(std::stop_token stop) override;
     // As `discoverDevices`, with each output's checkbox state: the menu shows which is selected.
-    std::vector<DiscoveredOutput> discoverOutputs(const std::stop_token& stop);
+    std::vector<DiscoveredOutput> discoverOutputs(const std::stop_token& stop) override;
 
     // The Sound menu-bar item, looked for in every host process; null when it is not there.
     AXElementHandle findSoundMenuExtra() const;

@@ -16,11 +16,7 @@ OutputDiscovery discoverOutputs(const SelectorFactory& selectors, const std::sto
         return OutputDiscovery{selectors.makeNative()->discoverOutputs(stop), true};
     } catch (...) {
     }
-    OutputDiscovery discovery{{}, false};
-    for (auto& name : selectors.makeScript()->discoverDevices(stop)) {
-        discovery.outputs.push_back(DiscoveredOutput{std::move(name), false});
-    }
-    return discovery;
+    return OutputDiscovery{selectors.makeScript()->discoverOutputs(stop), false};
 }
 
 }  // namespace tonvera

@@ -12,7 +12,7 @@ namespace tonvera {
 // What a discovery found, and by which route.
 struct OutputDiscovery {
     std::vector<DiscoveredOutput> outputs;
-    // The native route answered; the script route knows no selection state and its empty
+    // The native route answered; the script route may know no selection state, and its empty
     // answer says nothing.
     bool fromNative = true;
 

@@ -8,10 +8,12 @@
 #include "platform/logger.h"
 #include "platform/process_launcher.h"
 #include "platform/running_applications.h"
+#include "platform/script_runner.h"
 #include "platform/workspace.h"
 #include "selection/accessibility_helper.h"
 #include "selection/apple_script_audio_output_selector.h"
 #include "selection/native_accessibility_audio_output_selector.h"
+#include "selection/shell_script_audio_output_selector.h"
 
 namespace tonvera {
 
@@ -25,6 +27,9 @@ struct SelectorFactory {
     std::shared_ptr<ProcessLauncher> launcher;
     std::shared_ptr<Clock> clock;
     std::shared_ptr<LogSink> logSink;
+    // Where the script route is a shell script (Linux), what runs it; without one the script
+    // route is the AppleScript one.
+    std::shared_ptr<ScriptRunner> shellScriptRunner;
 
     AccessibilityHelper makeHelper() const { return {accessibility, applications, workspace}; }
 
@@ -33,7 +38,10 @@ struct SelectorFactory {
                                                                         clock, logSink);
     }
 
-    std::shared_ptr<AppleScriptAudioOutputSelector> makeScript() const {
+    std::shared_ptr<AudioOutputSelector> makeScript() const {
+        if (shellScriptRunner) {
+            return std::make_shared<ShellScriptAudioOutputSelector>(shellScriptRunner, logSink);
+        }
         return std::make_shared<AppleScriptAudioOutputSelector>(launcher, logSink);
     }
 };

@@ -24,12 +24,12 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-// The canonical decomposition of valid UTF-8; nothing for invalid input.
-std::optional<std::string> decomposed(std::string_view text) {
+// Valid UTF-8 in the normalization form that `form` asks for; nothing for invalid input.
+std::optional<std::string> normalized(std::string_view text, utf8proc_option_t form) {
     utf8proc_uint8_t* buffer = nullptr;
     const auto length =
         utf8proc_map(bytes(text), static_cast<utf8proc_ssize_t>(text.size()), &buffer,
-                     static_cast<utf8proc_option_t>(UTF8PROC_DECOMPOSE | UTF8PROC_STABLE));
+                     static_cast<utf8proc_option_t>(form | UTF8PROC_STABLE));
     const std::unique_ptr<utf8proc_uint8_t, decltype(&std::free)> owner(buffer, &std::free);
     if (length < 0) {
         return std::nullopt;
@@ -117,9 +117,17 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
     if (isAscii(a) && isAscii(b)) {
         return false;
     }
-    const auto left = decomposed(a);
-    const auto right = decomposed(b);
+    const auto left = normalized(a, UTF8PROC_DECOMPOSE);
+    const auto right = normalized(b, UTF8PROC_DECOMPOSE);
     return left && right && *left == *right;
+}
+
+std::string composed(std::string_view text) {
+    return normalized(text, UTF8PROC_COMPOSE).value_or(std::string(text));
+}
+
+std::string decomposed(std::string_view text) {
+    return normalized(text, UTF8PROC_DECOMPOSE).value_or(std::string(text));
 }
 
 bool isBlank(std::string_view text) {

@@ -15,6 +15,11 @@ std::string lowercased(std::string_view text);
 // case folding and no trimming.
 bool canonicallyEqual(std::string_view a, std::string_view b);
 
+// The text in Unicode normalization form C (composed) or D (decomposed); bytes that are not
+// UTF-8 come back unchanged.
+std::string composed(std::string_view text);
+std::string decomposed(std::string_view text);
+
 // True when the text holds nothing but spaces and tabs (the Unicode space separators and
 // U+0009); line breaks count as content.
 bool isBlank(std::string_view text);

@@ -1,4 +1,4 @@
-// The native selector and the orchestrator against a real sound server.
+// The native selector, the script route and the orchestrator against a real sound server.
 #include "platform/linux/pulse_sound_menu.h"
 
 #include <csignal>
@@ -8,13 +8,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/linux/posix_shell_script_runner.h"
 #include "platform/linux/steady_clock.h"
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/recording_workspace.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "selection/accessibility_error.h"
-#include "selection/apple_script_audio_output_selector.h"
 #include "selection/native_accessibility_audio_output_selector.h"
+#include "selection/output_selection_error.h"
+#include "selection/shell_script_audio_output_selector.h"
 #include "support/pulse_server.h"
 
 namespace tonvera {
@@ -38,14 +40,18 @@ struct PulseSoundMenuTest : ::testing::TestWithParam<testing::SoundServerKind> {
             AccessibilityHelper(menu, menu, std::make_shared<testing::RecordingWorkspace>()), menu,
             clock, log);
 
-    // The production pair: the native selector, and the script selector whose runner does
-    // not exist on Linux, so its attempts fail with the launch error.
+    // The script route, whose tools find the private server through the environment.
+    std::shared_ptr<ShellScriptAudioOutputSelector> shellRoute(std::chrono::milliseconds bound) {
+        ::setenv("PULSE_SERVER", server.address().c_str(), 1);              // NOLINT(*-mt-unsafe)
+        ::setenv("XDG_RUNTIME_DIR", server.runtimeDirectory().c_str(), 1);  // NOLINT(*-mt-unsafe)
+        return std::make_shared<ShellScriptAudioOutputSelector>(
+            std::make_shared<PosixShellScriptRunner>(std::make_shared<PosixProcessLauncher>()), log,
+            bound);
+    }
+
     std::unique_ptr<ReconnectOrchestrator> orchestrator(std::vector<double> delays) {
-        auto result = std::make_unique<ReconnectOrchestrator>(
-            selector,
-            std::make_shared<AppleScriptAudioOutputSelector>(
-                std::make_shared<PosixProcessLauncher>(), log),
-            menu, clock, log);
+        auto result =
+            std::make_unique<ReconnectOrchestrator>(selector, shellRoute(10s), menu, clock, log);
         result->updateRetryDelays(std::move(delays));
         return result;
     }
@@ -138,19 +144,28 @@ TEST_P(PulseSoundMenuTest, OfTwoOutputsWithOneNameTheSameOneIsChosenEveryTime) {
 }
 
 TEST_P(PulseSoundMenuTest, AServerThatDiesMidRunFailsCleanlyAndARestartRecovers) {
+    // PipeWire's own sink outlives its PulseAudio service; the script route still selects it.
+    const bool pipeWire = GetParam() == testing::SoundServerKind::pipeWire;
+    ASSERT_TRUE(server.addSink("terrasse", "Terrasse"));
     auto reconnect = orchestrator({0, 0.5});
-    std::thread run([&] { reconnect->reconnect("Arbeitszimmer"); });
+    ReconnectResult result;
+    std::thread run([&] { result = reconnect->reconnect("Terrasse"); });
     std::this_thread::sleep_for(300ms);  // the menu is open, the selector waits for it
     ::kill(server.pid(), SIGKILL);
     run.join();
     EXPECT_FALSE(reconnect->isRunning());
-    EXPECT_THAT(log->lines().back(), HasSubstr("not available after 2 attempts"));
+    const std::string noServer =
+        "no sound server answers (is PulseAudio or PipeWire running in this session?)";
+    EXPECT_EQ(result.error, pipeWire ? "" : noServer);
+    EXPECT_THAT(log->lines().back(), HasSubstr(pipeWire ? "on attempt 1 (AppleScript fallback)"
+                                                        : "not available after 2 attempts"));
 
     // No server: no host processes, so no Sound menu.
     EXPECT_THAT([&] { selector->selectDevice("Arbeitszimmer", {}); },
                 Throws<AccessibilityError>(Eq(AccessibilityError::soundMenuNotFound())));
 
     server.stop();
+    EXPECT_EQ(reconnect->reconnect("Arbeitszimmer").error, noServer);
     server.start();
     log->clear();
     reconnect->reconnect("Arbeitszimmer");
@@ -160,12 +175,49 @@ TEST_P(PulseSoundMenuTest, AServerThatDiesMidRunFailsCleanlyAndARestartRecovers)
     EXPECT_EQ(server.defaultSink(), "arbeitszimmer");
 }
 
+TEST_P(PulseSoundMenuTest, TheScriptRouteSelectsOddNamesMovesStreamsAndNamesTheOutputsItSaw) {
+    const std::vector<std::pair<std::string, std::string>> odd = {
+        {"quoted", "Küche \"Radio\" & $HOME"}, {"lines", "`id`\nZweite Zeile"}};
+    for (const auto& [sink, name] : odd) {
+        ASSERT_TRUE(server.addSink(sink, name));
+    }
+    const auto follower = player("follower");
+    const auto routed = player("routed");
+    ASSERT_TRUE(move("routed", "kueche"));
+    const auto script = shellRoute(10s);
+    // Each by its name, the first with its umlaut decomposed. The streams on the previous
+    // output follow, the one routed by hand elsewhere stays until its output is left.
+    const std::vector<std::pair<std::string, std::string>> asked = {
+        {"quoted", "Ku\u0308che \"Radio\" & $HOME"},
+        {"lines", "`id`\nZweite Zeile"},
+        {"kueche", "Küche Radio"},
+        {"arbeitszimmer", "Arbeitszimmer"}};
+    for (std::size_t step = 0; step < asked.size(); ++step) {
+        const std::string& sink = asked[step].first;
+        script->selectDevice(asked[step].second, {});
+        EXPECT_TRUE(testing::PulseServer::poll([&] { return server.defaultSink() == sink; }) &&
+                    streamsAre({{"follower", sink}, {"routed", step < 2 ? "kueche" : sink}}))
+            << sink;
+    }
+    EXPECT_THAT(script->discoverOutputs({}), Contains(DiscoveredOutput{"Arbeitszimmer", true}));
+    EXPECT_EQ(
+        orchestrator({0})->reconnect("Keller").error,
+        "no output is named \"Keller\"; the outputs are Arbeitszimmer, Wohnzimmer, Küche Radio, "
+        "Küche \"Radio\" & $HOME, `id` Zweite Zeile");
+}
+
 TEST_P(PulseSoundMenuTest, AStalledServerNeverHangsACall) {
     // Stalled before we connect, and stalled while the menu is open.
     ::kill(server.pid(), SIGSTOP);
     auto start = std::chrono::steady_clock::now();
     EXPECT_THROW(selector->selectDevice("Wohnzimmer", {}), AccessibilityError);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    // The script route's pactl waits for the server until the route's bound ends it.
+    start = std::chrono::steady_clock::now();
+    EXPECT_THAT([&] { shellRoute(500ms)->selectDevice("Wohnzimmer", {}); },
+                Throws<OutputSelectionError>(::testing::Property(
+                    &OutputSelectionError::what, HasSubstr("did not finish within 0.5 s"))));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     ::kill(server.pid(), SIGCONT);
 
     std::this_thread::sleep_for(1s);  // past the pause after a failed connection

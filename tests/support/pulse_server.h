@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -126,6 +127,26 @@ class PulseServer {
         return !modules_[name].empty();
     }
     void unloadSink(const std::string& name) { pactl({"unload-module", modules_.at(name)}); }
+
+    // A null sink with any description. On PipeWire it is PipeWire's own, which outlives its
+    // PulseAudio service; the description goes in as JSON, which PipeWire's object syntax reads.
+    bool addSink(const std::string& name, const std::string& description) {
+        if (kind_ == SoundServerKind::pulseAudio) {  // a quote is escaped in module arguments
+            return loadSink(name, std::regex_replace(description, std::regex("\""), "\\\""));
+        }
+        auto command = environment();
+        command.insert(command.begin(), "-i");
+        command.insert(command.end(), {"/usr/bin/pw-cli", "create-node", "adapter",
+                                       "{ factory.name=support.null-audio-sink media.class=Audio/"
+                                       "Sink object.linger=true audio.position=[FL FR] node.name=" +
+                                           name + " node.description=" +
+                                           nlohmann::json(description).dump() + " }"});
+        return PosixProcessLauncher()
+                   .run("/usr/bin/env", command, std::chrono::seconds(10), {})
+                   .exitStatus == 0;
+    }
+
+    std::string runtimeDirectory() const { return (directory_.path() / "runtime").string(); }
 
     ProcessResult pactl(const std::vector<std::string>& arguments) const {
         std::vector<std::string> all{"--server=" + address()};

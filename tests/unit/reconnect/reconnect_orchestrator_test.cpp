@@ -10,10 +10,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/process_launcher.h"
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/trust_switch.h"
 #include "platform/testing/virtual_time.h"
+#include "reconnect/failure_ranking.h"
 #include "selection/accessibility_error.h"
+#include "selection/error_description.h"
+#include "selection/output_selection_error.h"
 #include "support/scripted_selector.h"
 
 namespace tonvera::testing {
@@ -368,6 +372,29 @@ TEST(OutputRankingTest, AtMostSixteenUsableNamesCountAndCanonicallyEqualNamesAre
     const std::vector<SoundOutput> outputs = {
         {"HDMI", "h", true}, {"Box 3", "b3", false}, {"Box 1", "a", false}, {"Box 1", "b", true}};
     EXPECT_EQ(ranking.bestPresent(outputs)->identifier, "b");
+}
+
+TEST(FailureRankingTest, TheFailureThatNamesTheCauseBestWinsAndTheFallbackWinsATie) {
+    using enum FailureRank;
+    const auto error = [](auto failure) { return std::make_exception_ptr(failure); };
+    const std::vector<std::pair<std::exception_ptr, FailureRank>> rows = {
+        {error(AccessibilityError::permissionMissing()), permissionMissing},
+        {error(OutputSelectionError::failed("pactl: Permission denied")), permissionMissing},
+        {error(OutputSelectionError::noSoundServer()), noSoundServer},
+        {error(OutputSelectionError::notFound("Keller", {"Küche"})), notThere},
+        {error(AccessibilityError::deviceNotFound("Keller")), notThere},
+        {error(OutputSelectionError::timedOut("/bin/sh", std::chrono::seconds(10))), timedOut},
+        {error(AccessibilityError::timeout()), timedOut},
+        {error(AccessibilityError::soundMenuNotFound()), other},
+        {error(ProcessLaunchError("Could not start /bin/sh")), other},
+    };
+    for (const auto& [failure, rank] : rows) {
+        EXPECT_EQ(rankFailure(failure), rank) << describeError(failure);
+    }
+    // The Sound menu's failure, then the script route's: no server; not there; timed out.
+    EXPECT_EQ(mostTellingFailure(rows[7].first, rows[2].first), rows[2].first);
+    EXPECT_EQ(mostTellingFailure(rows[4].first, rows[3].first), rows[3].first);
+    EXPECT_EQ(mostTellingFailure(rows[4].first, rows[5].first), rows[4].first);
 }
 
 }  // namespace
