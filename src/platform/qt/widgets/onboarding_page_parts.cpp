@@ -53,4 +53,13 @@ int symbolSizeFor(TextStyle style) {
     return QFontMetrics(Palette::font(style)).height();
 }
 
+QString textFieldStyle(const Palette& palette) {
+    return QStringLiteral(
+               "QLineEdit { border: 1px solid %1; border-radius: 6px; padding: 4px 8px;"
+               " background: %2; color: %3; }"
+               "QLineEdit:focus { border: 2px solid %4; padding: 3px 7px; }")
+        .arg(palette.controlEdge().name(), palette.fieldBackground().name(),
+             palette.primaryText().name(), palette.color(NamedColor::accent).name());
+}
+
 }  // namespace tonvera

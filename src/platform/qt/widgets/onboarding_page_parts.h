@@ -29,4 +29,8 @@ QHBoxLayout* makeRow(int spacing);
 // The pixel size at which a symbol sits next to text of `style`.
 int symbolSizeFor(TextStyle style);
 
+// The look of a text field in both windows: its edge stands 3:1 off the background whether it
+// has the focus or not, and the focus shows as a thicker accent edge.
+QString textFieldStyle(const Palette& palette);
+
 }  // namespace tonvera

@@ -66,8 +66,8 @@ OnboardingWidget::OnboardingWidget(std::shared_ptr<OnboardingView> view,
     auto* content = new QWidget;
     content->setObjectName(QStringLiteral("pageArea"));
     auto* pages = makeColumn(0);
-    pages->setContentsMargins(metrics::kPagePadding, metrics::kPagePadding, metrics::kPagePadding,
-                              metrics::kPagePadding);
+    pages->setContentsMargins(metrics::kPagePadding, metrics::kPagePaddingVertical,
+                              metrics::kPagePadding, metrics::kPagePaddingVertical);
     welcomePage_ = new OnboardingWelcomePage(*view_);
     welcomePage_->setObjectName(QStringLiteral("welcomePage"));
     permissionPage_ = new OnboardingPermissionPage(*view_);
