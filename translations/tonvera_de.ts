@@ -418,11 +418,6 @@
         <translation>Verbindung mit %@ wird getestet …</translation>
     </message>
     <message>
-        <source>Done — audio should now play via “%@”.</source>
-        <comment>Onboarding: test done</comment>
-        <translation>Fertig — der Ton sollte jetzt über „%@“ laufen.</translation>
-    </message>
-    <message>
         <source>Menu bar app • auto reconnect</source>
         <translation>App im Systembereich • verbindet automatisch</translation>
     </message>
@@ -462,11 +457,6 @@
         <source>Connecting to %@…</source>
         <comment>Settings: connect status</comment>
         <translation>Verbinde mit %@ …</translation>
-    </message>
-    <message>
-        <source>Done — see log for details.</source>
-        <comment>Settings: connect done</comment>
-        <translation>Fertig — Details im Protokoll.</translation>
     </message>
     <message>
         <source>No devices found. Enter the name manually.</source>
@@ -608,7 +598,7 @@
     <message>
         <source>When it is away, use:</source>
         <comment>Settings: fallback list heading</comment>
-        <translation>Fehlt sie, nimm der Reihe nach:</translation>
+        <translation>Ist sie nicht da, nimm der Reihe nach:</translation>
     </message>
     <message>
         <source>Outputs to use while the preferred one is away</source>
@@ -662,6 +652,31 @@
             <numerusform>Die Liste fasst höchstens %n Ausgabe.</numerusform>
             <numerusform>Die Liste fasst höchstens %n Ausgaben.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>The sound now plays on “%@”.</source>
+        <comment>Window: connect selected</comment>
+        <translation>Der Ton läuft jetzt über „%@“.</translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”. Is it on and connected? The log says more.</source>
+        <comment>Window: connect failed</comment>
+        <translation>Zu „%@“ ließ sich nicht wechseln. Ist die Ausgabe eingeschaltet und verbunden? Mehr steht im Protokoll.</translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”: the permission is missing.</source>
+        <comment>Window: connect without permission</comment>
+        <translation>Zu „%@“ ließ sich nicht wechseln: Die Berechtigung fehlt.</translation>
+    </message>
+    <message>
+        <source>A connect is under way already; try again when it is over.</source>
+        <comment>Window: connect refused, busy</comment>
+        <translation>Es wird gerade schon verbunden; versuche es danach noch einmal.</translation>
+    </message>
+    <message>
+        <source>Enter the name of an output first.</source>
+        <comment>Window: connect refused, no name</comment>
+        <translation>Gib zuerst den Namen einer Ausgabe ein.</translation>
     </message>
 </context>
 </TS>

@@ -393,11 +393,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Done — audio should now play via “%@”.</source>
-        <comment>Onboarding: test done</comment>
-        <translation>Done — the sound should now play on “%@”.</translation>
-    </message>
-    <message>
         <source>Menu bar app • auto reconnect</source>
         <translation>Tray app • auto reconnect</translation>
     </message>
@@ -436,11 +431,6 @@
     <message>
         <source>Connecting to %@…</source>
         <comment>Settings: connect status</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Done — see log for details.</source>
-        <comment>Settings: connect done</comment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -662,6 +652,31 @@
             <numerusform>The list holds at most %n output.</numerusform>
             <numerusform>The list holds at most %n outputs.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>The sound now plays on “%@”.</source>
+        <comment>Window: connect selected</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”. Is it on and connected? The log says more.</source>
+        <comment>Window: connect failed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”: the permission is missing.</source>
+        <comment>Window: connect without permission</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A connect is under way already; try again when it is over.</source>
+        <comment>Window: connect refused, busy</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter the name of an output first.</source>
+        <comment>Window: connect refused, no name</comment>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

@@ -6,6 +6,7 @@
 
 #include "selection/error_description.h"
 #include "selection/unicode_text.h"
+#include "ui/reconnect_status.h"
 #include "ui/settings_redraw.h"
 #include "ui/text_format.h"
 
@@ -338,22 +339,27 @@ void OnboardingView::testConnection() {
     // The run belongs to the orchestrator, not to the window: it goes on when the window
     // closes, and only its closing text is dropped then.
     const auto work = [orchestrator = orchestrator_, name](const std::stop_token& stop) {
-        if (orchestrator) {
-            orchestrator->reconnect(name, stop);
-        }
-        return std::monostate{};
+        return orchestrator ? orchestrator->reconnect(name, stop)
+                            : ReconnectResult{ReconnectResult::Status::cancelled, {}};
     };
-    const auto completion = [weak = weak_from_this()](const TaskOutcome<std::monostate>&) {
+    const auto completion = [weak = weak_from_this(),
+                             name](const TaskOutcome<ReconnectResult>& outcome) {
         const auto self = weak.lock();
         if (!self) {
             return;
         }
         self->isConnecting_ = false;
-        self->setStatus(formatText(self->localized(TONVERA_TRANSLATE(
-                                       "Tonvera", "Done — audio should now play via “%@”.",
-                                       "Onboarding: test done")),
-                                   {self->settings_->deviceName()}),
-                        StatusKind::done);
+        const auto line = reconnectStatusLine(
+            *self->services_.localizer, name,
+            outcome.succeeded() ? outcome.value()
+                                : ReconnectResult{ReconnectResult::Status::notAvailable,
+                                                  describeError(outcome.error())});
+        if (line) {
+            self->setStatus(line->text, line->kind);
+        } else {
+            self->statusMessage_.reset();
+            self->changed();
+        }
     };
     if (!submitWithCompletion(*services_.tasks, services_.mainQueue, work, completion)) {
         isConnecting_ = false;  // the application is quitting

@@ -6,6 +6,7 @@
 
 #include "platform/task_runner.h"
 #include "selection/error_description.h"
+#include "ui/reconnect_status.h"
 #include "ui/settings_redraw.h"
 #include "ui/text_format.h"
 
@@ -27,7 +28,7 @@ WindowOptions SettingsView::windowOptions() {
         .closable = true,
         .miniaturizable = true,
         .resizable = false,
-        .contentWidth = 800,
+        .contentWidth = 840,
         .contentHeight = 560,
     };
 }
@@ -124,43 +125,59 @@ void SettingsView::startConnect() {
                          {name}),
               StatusKind::progress);
 
-    const auto finish = [weak = weak_from_this()] {
-        if (const auto self = weak.lock()) {
-            self->finishConnect();
-        }
-    };
     if (orchestrator_) {
         // The run is not tied to the window: closing it must not cancel a started reconnect.
         const bool queued = submitWithCompletion(
             *services_.tasks, services_.mainQueue,
             [orchestrator = orchestrator_, name](const std::stop_token& stop) {
-                orchestrator->reconnect(name, stop);
-                return std::monostate{};
+                return orchestrator->reconnect(name, stop);
             },
-            [finish](const TaskOutcome<std::monostate>&) { finish(); });
+            [weak = weak_from_this(), name](const TaskOutcome<ReconnectResult>& outcome) {
+                if (const auto self = weak.lock()) {
+                    self->finishConnect(name,
+                                        outcome.succeeded()
+                                            ? outcome.value()
+                                            : ReconnectResult{ReconnectResult::Status::notAvailable,
+                                                              describeError(outcome.error())});
+                }
+            });
         if (queued) {
             return;
         }
     }
-    services_.mainQueue->post(finish);
-}
-
-void SettingsView::finishConnect() {
-    isConnecting_ = false;
-    // Clears whatever the line shows by then, also a discovery message set meanwhile.
-    services_.mainQueue->postAfter(kStatusClearDelay, [weak = weak_from_this()] {
+    // Nothing to run it (or the application is quitting): nothing was tried.
+    services_.mainQueue->post([weak = weak_from_this(), name] {
         if (const auto self = weak.lock()) {
-            self->clearStatus();
+            self->finishConnect(name, ReconnectResult{ReconnectResult::Status::cancelled, {}});
         }
     });
-    setStatus(localized(TONVERA_TRANSLATE("Tonvera", "Done — see log for details.",
-                                          "Settings: connect done")),
-              StatusKind::done);
+}
+
+void SettingsView::finishConnect(const std::string& name, const ReconnectResult& result) {
+    isConnecting_ = false;
+    const auto line = reconnectStatusLine(*services_.localizer, name, result);
+    if (!line) {
+        clearStatus();
+        return;
+    }
+    setStatus(line->text, line->kind);
+    if (line->kind == StatusKind::done) {
+        // The good news goes after a while, unless something newer took its place; a failure
+        // stays until the next action replaces it.
+        services_.mainQueue->postAfter(kStatusClearDelay,
+                                       [weak = weak_from_this(), shown = statusGeneration_] {
+                                           const auto self = weak.lock();
+                                           if (self && self->statusGeneration_ == shown) {
+                                               self->clearStatus();
+                                           }
+                                       });
+    }
 }
 
 void SettingsView::setStatus(std::string text, StatusKind kind) {
     statusMessage_ = std::move(text);
     statusKind_ = kind;
+    ++statusGeneration_;
     changed();
 }
 

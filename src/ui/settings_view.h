@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -60,7 +61,7 @@ struct SettingsTexts {
 // that outlives the window runs to its end and changes nothing.
 class SettingsView final : public WindowContent, public std::enable_shared_from_this<SettingsView> {
   public:
-    // How long "Done" and whatever else the status line shows by then stay after a connect.
+    // How long the news that a connect worked stays in the status line.
     static constexpr std::chrono::seconds kStatusClearDelay{3};
 
     // `orchestrator` may be null (connect and the retry-delay refresh are then skipped) and
@@ -161,7 +162,7 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
                  std::function<void()> onCheckUpdates, ViewServices services);
 
     void watchSettings();
-    void finishConnect();
+    void finishConnect(const std::string& name, const ReconnectResult& result);
     void finishDiscovery(const TaskOutcome<OutputDiscovery>& outcome);
     void clearStatus();
     void setStatus(std::string text, StatusKind kind);
@@ -181,6 +182,8 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     bool isConnecting_ = false;
     std::optional<std::string> statusMessage_;
     StatusKind statusKind_ = StatusKind::notice;
+    // Counts the messages, so a clearing that is due removes only the one it was meant for.
+    std::uint64_t statusGeneration_ = 0;
     std::vector<std::string> availableDevices_;
     FallbackListEditor fallbacks_;
     bool isDiscovering_ = false;

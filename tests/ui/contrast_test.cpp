@@ -1,8 +1,11 @@
 // Measures the drawn windows in the light and the dark scheme: every enabled text reaches 4.5:1
-// against the background it is drawn on and every control's edge 3:1 (WCAG AA).
+// against the background it is drawn on, every control's edge 3:1 (WCAG AA), also a text field's
+// with and without the focus, and every target a pointer can press is 24 × 24 px at least (WCAG
+// 2.2, 2.5.8; scroll bars excepted: wheel and keys scroll as well).
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QStyle>
 #include <QStyleFactory>
 #include <cmath>
@@ -12,6 +15,7 @@
 
 #include "platform/qt/widgets/labelled_button.h"
 #include "platform/qt/widgets/onboarding_widget.h"
+#include "platform/qt/widgets/palette.h"
 #include "platform/qt/widgets/settings_widget.h"
 #include "platform/qt/widgets/switch_toggle.h"
 #include "support/dark_palette.h"
@@ -63,8 +67,15 @@ double strongest(const QImage& image, const QRegion& region, QRgb background) {
     return best;
 }
 
-// Every shortfall in `window`, named by widget and text.
-std::vector<std::string> shortfalls(QWidget& window) {
+// Every shortfall in `window`, named by widget and text; `focused` alone is measured with
+// the keyboard focus, everything else without.
+std::vector<std::string> shortfalls(QWidget& window, QWidget* focused = nullptr) {
+    QApplication::setActiveWindow(&window);
+    if (focused != nullptr) {
+        focused->setFocus();
+    } else if (QApplication::focusWidget() != nullptr) {
+        QApplication::focusWidget()->clearFocus();
+    }
     QApplication::processEvents();
     const QImage image = window.grab().toImage();
     std::vector<std::string> found;
@@ -72,10 +83,6 @@ std::vector<std::string> shortfalls(QWidget& window) {
         QRect area = widget->visibleRegion().boundingRect();
         area.moveTopLeft(widget->mapTo(&window, area.topLeft()));
         area &= image.rect();
-        if (!widget->isVisibleTo(&window) || !widget->isEnabled() || area.width() < 6 ||
-            area.height() < 6) {
-            continue;
-        }
         const auto note = [&](const char* what, double ratio, double needed) {
             if (ratio < needed) {
                 found.push_back(widget->objectName().toStdString() + " " +
@@ -83,6 +90,19 @@ std::vector<std::string> shortfalls(QWidget& window) {
                                 " " + std::to_string(ratio));
             }
         };
+        if (!widget->isVisibleTo(&window) || (focused != nullptr && widget != focused)) {
+            continue;
+        }
+        if (widget->focusPolicy() != Qt::NoFocus && qobject_cast<QLabel*>(widget) == nullptr &&
+            !widget->inherits("QScrollBar")) {
+            note("target", std::min(widget->width(), widget->height()), metrics::kMinTarget);
+        }
+        if (const auto* list = qobject_cast<QListWidget*>(widget); list && list->count() > 0) {
+            note("row", list->visualItemRect(list->item(0)).height(), metrics::kMinTarget);
+        }
+        if (!widget->isEnabled() || area.width() < 6 || area.height() < 6) {
+            continue;
+        }
         const auto* label = qobject_cast<QLabel*>(widget);
         const bool isText =
             label != nullptr && !label->text().isEmpty() && label->pixmap().isNull();
@@ -90,7 +110,8 @@ std::vector<std::string> shortfalls(QWidget& window) {
             note("text", strongest(image, area, dominant(image, area)), 4.5);
         }
         if (dynamic_cast<LabelledButton*>(widget) != nullptr ||
-            qobject_cast<QLineEdit*>(widget) != nullptr) {
+            qobject_cast<QLineEdit*>(widget) != nullptr ||
+            qobject_cast<QListWidget*>(widget) != nullptr) {
             // A switch's control is its track at the right end; a button or a field is its box.
             QRect box = area;
             if (qobject_cast<SwitchToggle*>(widget) != nullptr) {
@@ -100,6 +121,14 @@ std::vector<std::string> shortfalls(QWidget& window) {
             const QRgb around = dominant(image, outside.adjusted(0, 0, 0, -outside.height() + 2));
             note("edge",
                  strongest(image, QRegion(box) - QRegion(box.adjusted(2, 2, -2, -2)), around), 3.0);
+        }
+    }
+    if (focused == nullptr) {
+        for (QLineEdit* field : window.findChildren<QLineEdit*>()) {
+            if (field->isVisibleTo(&window)) {
+                const auto withFocus = shortfalls(window, field);
+                found.insert(found.end(), withFocus.begin(), withFocus.end());
+            }
         }
     }
     return found;
@@ -115,35 +144,51 @@ class ContrastTest : public ::testing::TestWithParam<bool> {
     void TearDown() override { QApplication::setPalette(QApplication::style()->standardPalette()); }
 };
 
-TEST_P(ContrastTest, EveryTextAndControlEdgeReadsInTheSettingsWindow) {
+TEST_P(ContrastTest, EveryTextAndControlReadsAndEveryTargetIsLargeEnoughInTheSettingsWindow) {
     SettingsViewHarness harness;
     harness.readiness = std::make_shared<ScriptedDesktopReadiness>();
     harness.readiness->systemBus = false;  // the badge in its warning colour
     SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Küche"});
     harness.settings->setDeviceName("Wohnzimmer");
+    harness.settings->setFallbackOutputs({"Küche", "Bluetooth-Box"});
     const auto view = harness.makeView(harness.orchestrator);
     const auto window = makeSettingsWidget(view);
     window->resize(SettingsView::windowOptions().contentWidth,
                    SettingsView::windowOptions().contentHeight);
     window->show();
+    EXPECT_EQ(shortfalls(*window), std::vector<std::string>{});
     view->startDiscovery();
     harness.settle();
     view->startConnect();
+    view->selectFallback(0);
     EXPECT_EQ(shortfalls(*window), std::vector<std::string>{});
 }
 
-TEST_P(ContrastTest, EveryTextAndControlEdgeReadsInTheOnboardingWindow) {
-    OnboardingHarness harness;
-    harness.readiness = std::make_shared<ScriptedDesktopReadiness>();
-    harness.readiness->soundServer = false;
-    harness.menu->addApplication(hostApplication("ControlCenter", 300));  // no Sound item
-    const auto view = harness.makeView();
-    const auto window = makeOnboardingWidget(view);
-    window->show();
-    for (int step = 0; step < 3; ++step) {
-        harness.settle();
-        EXPECT_EQ(shortfalls(*window), std::vector<std::string>{}) << "step " << step;
-        view->nextStep();
+TEST_P(ContrastTest, EveryTextAndControlReadsAndEveryTargetIsLargeEnoughInTheOnboardingWindow) {
+    // Each step without and with a sound server; with it, the outputs found and one chosen.
+    for (const bool soundServer : {false, true}) {
+        OnboardingHarness harness;
+        harness.readiness = std::make_shared<ScriptedDesktopReadiness>();
+        harness.readiness->soundServer = soundServer;
+        if (soundServer) {
+            SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Küche"});
+        } else {
+            harness.menu->addApplication(hostApplication("ControlCenter", 300));  // no Sound item
+        }
+        const auto view = harness.makeView();
+        const auto window = makeOnboardingWidget(view);
+        window->show();
+        for (int step = 0; step < 3; ++step) {
+            harness.settle();
+            if (soundServer && step == 2) {
+                view->startDiscovery();
+                harness.settle();
+                view->chooseDevice("Küche");
+                harness.settle();
+            }
+            EXPECT_EQ(shortfalls(*window), std::vector<std::string>{}) << "step " << step;
+            view->nextStep();
+        }
     }
 }
 

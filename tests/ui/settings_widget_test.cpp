@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -177,6 +178,30 @@ TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
     EXPECT_FALSE(workspace->opened().empty());
     EXPECT_TRUE(connect->isEnabled());
     EXPECT_TRUE(find->isEnabled());
+}
+
+TEST_F(SettingsWidgetTest, TheFallbackListTakesTypedNamesAndMovesByButtonsAndKeys) {
+    open();
+    auto* field = child<QLineEdit>("fallbackName");
+    for (const char* name : {"Garten", "Bad", "Flur"}) {
+        QTest::keyClicks(field, name);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    QTest::keyClicks(field, "Bad");
+    EXPECT_FALSE(child("addFallback")->isEnabled());
+    EXPECT_EQ(child("addFallback")->toolTip().toStdString(), "This output is in the list already.");
+    auto* list = child<QListWidget>("fallbackList");
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_FALSE(child("moveFallbackDown")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);  // moves Flur
+    QTest::keyClick(list, Qt::Key_Up);                   // only selects Garten
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_FALSE(child("moveFallbackUp")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
+    child<QAbstractButton>("moveFallbackUp")->click();
+    child<QAbstractButton>("removeFallback")->click();
+    EXPECT_THAT(settings->fallbackOutputs(), ::testing::ElementsAre("Bad"));
+    EXPECT_EQ(list->count(), 1);
 }
 
 }  // namespace

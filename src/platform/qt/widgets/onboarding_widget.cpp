@@ -187,6 +187,13 @@ void OnboardingWidget::render() {
     permissionPage_->setVisible(page == OnboardingView::permission && !readiness);
     readinessPage_->setVisible(page == OnboardingView::permission && readiness);
     speakerPage_->setVisible(page == OnboardingView::speaker);
+    // At the usual font sizes every page fits the window. A larger desktop font makes a page
+    // taller: it then scrolls, rather than squeezing wrapped text below the height it needs.
+    QWidget* content = scrollArea_->widget();
+    const int width = scrollArea_->viewport()->width();
+    content->setMinimumHeight(content->layout()->hasHeightForWidth()
+                                  ? content->layout()->totalHeightForWidth(width)
+                                  : content->layout()->totalSizeHint().height());
     if (view_->currentStep() != shownStep_) {
         shownStep_ = view_->currentStep();
         scrollArea_->verticalScrollBar()->setValue(0);  // a new page starts at its top

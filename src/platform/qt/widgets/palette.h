@@ -66,7 +66,7 @@ class Palette {
 
 // Sizes in device-independent pixels, shared by both windows.
 namespace metrics {
-inline constexpr int kSettingsWidth = 800;
+inline constexpr int kSettingsWidth = 840;
 inline constexpr int kSettingsHeight = 560;
 inline constexpr int kOnboardingWidth = 560;
 inline constexpr int kOnboardingHeight = 540;
@@ -81,8 +81,8 @@ inline constexpr int kSettingsPadding = 20;
 inline constexpr int kSettingsSectionSpacing = 12;
 inline constexpr int kSettingsColumnSpacing = 24;
 // The switches' labels are longer than anything in the outputs' column.
-inline constexpr int kSettingsLeftColumnStretch = 9;
-inline constexpr int kSettingsRightColumnStretch = 10;
+inline constexpr int kSettingsLeftColumnStretch = 4;
+inline constexpr int kSettingsRightColumnStretch = 5;
 inline constexpr int kSettingsHeaderSpacing = 10;
 inline constexpr int kSettingsGroupSpacing = 6;
 inline constexpr int kSettingsSwitchSpacing = 4;
