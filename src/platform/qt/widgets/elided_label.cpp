@@ -8,8 +8,9 @@ ElidedLabel::ElidedLabel(TextStyle style, QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
     setFont(Palette::font(style));
     // The layout decides the width; the text then shows what fits of it.
+    // One line's height, text or none, so a line that fills or empties moves nothing.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    setMinimumHeight(fontMetrics().height());
+    setFixedHeight(fontMetrics().lineSpacing() + 1);
 }
 
 void ElidedLabel::setFullText(const QString& text) {

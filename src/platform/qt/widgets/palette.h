@@ -66,8 +66,6 @@ class Palette {
 
 // Sizes in device-independent pixels, shared by both windows.
 namespace metrics {
-inline constexpr int kSettingsWidth = 840;
-inline constexpr int kSettingsHeight = 560;
 inline constexpr int kOnboardingWidth = 560;
 inline constexpr int kOnboardingHeight = 540;
 inline constexpr int kCardRadius = 8;
