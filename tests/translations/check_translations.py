@@ -17,22 +17,17 @@ def collected(ts_file):
                     "-locations", "none", *sources, "-ts", copy], check=True)
     return ElementTree.parse(copy).getroot().iter("message")
 
-def plural_gaps(language, message):
-    forms = [form.text or "" for form in message.iter("numerusform")]
-    finished = message.find("translation").get("type") is None
-    if finished and len(forms) == 2 and all(form.strip() for form in forms):  # one, many
-        return []
-    return [f"{language} plural forms {forms}: {message.findtext('source')}"]
+def plural_gaps(language, messages):  # German and English both have "one" and "many"
+    for message in (message for message in messages if message.get("numerus") == "yes"):
+        forms = [form.text or "" for form in message.iter("numerusform")]
+        if len(forms) != 2 or not all(form.strip() for form in forms):
+            yield f"{language} plural forms {forms}: {message.findtext('source')}"
 
-problems = []
-for message in collected(german_ts):
-    kind = message.find("translation").get("type")
-    if kind in ("unfinished", "obsolete", "vanished"):
-        problems.append(f"{kind}: {message.findtext('source')} | {message.findtext('comment') or ''}")
-    elif message.get("numerus") == "yes":
-        problems += plural_gaps("German", message)
-problems += [gap for message in collected(english_ts) if message.get("numerus") == "yes"
-             for gap in plural_gaps("English", message)]
+german = list(collected(german_ts))
+problems = [f"{kind}: {message.findtext('source')} | {message.findtext('comment') or ''}"
+            for message in german for kind in [message.find("translation").get("type")]
+            if kind in ("unfinished", "obsolete", "vanished")]
+problems += [*plural_gaps("German", german), *plural_gaps("English", collected(english_ts))]
 print("\n".join(problems) or "every text has its German translation and plural forms")
 if problems:
     sys.exit(f"{len(problems)} translations are missing or stale")
