@@ -106,13 +106,13 @@ std::vector<std::string> shortfalls(QWidget& window, QWidget* focused = nullptr)
             continue;
         }
         const auto* label = qobject_cast<QLabel*>(widget);
+        const auto* field = qobject_cast<QLineEdit*>(widget);  // its text or its placeholder
         const bool isText =
             label != nullptr && !label->text().isEmpty() && label->pixmap().isNull();
-        if (isText || dynamic_cast<LabelledButton*>(widget) != nullptr) {
+        if (isText || dynamic_cast<LabelledButton*>(widget) != nullptr || field != nullptr) {
             note("text", strongest(image, area, dominant(image, area)), 4.5);
         }
-        if (dynamic_cast<LabelledButton*>(widget) != nullptr ||
-            qobject_cast<QLineEdit*>(widget) != nullptr ||
+        if (dynamic_cast<LabelledButton*>(widget) != nullptr || field != nullptr ||
             qobject_cast<QListWidget*>(widget) != nullptr) {
             // A switch's control is its track at the right end; a button or a field is its box.
             QRect box = area;

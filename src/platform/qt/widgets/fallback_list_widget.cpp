@@ -166,12 +166,11 @@ void FallbackListWidget::showCandidates() {
 
 void FallbackListWidget::render() {
     const Palette palette = Palette::current();
-    const QString style = listStyle(palette) + textFieldStyle(palette);
-    if (style != style_) {
-        style_ = style;
-        list_->setStyleSheet(listStyle(palette));
-        field_->setStyleSheet(textFieldStyle(palette));
+    const QString style = listStyle(palette);
+    if (list_->styleSheet() != style) {
+        list_->setStyleSheet(style);
     }
+    styleTextField(*field_, palette);
     const FallbackListEditor& editor = view_.fallbackList();
 
     QStringList candidates;

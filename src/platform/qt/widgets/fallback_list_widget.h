@@ -47,7 +47,6 @@ class FallbackListWidget final : public QWidget {
     PillButton* up_ = nullptr;
     PillButton* down_ = nullptr;
     std::vector<std::string> shownEntries_;
-    QString style_;
 };
 
 }  // namespace tonvera

@@ -193,11 +193,7 @@ void OnboardingSpeakerPage::render(const OnboardingView& view) {
     renderSoundCard(view);
 
     setLabelText(*nameHeading_, texts.speakerName);
-    const QString style = textFieldStyle(palette);
-    if (style != nameFieldStyle_) {
-        nameFieldStyle_ = style;
-        nameField_->setStyleSheet(style);
-    }
+    styleTextField(*nameField_, palette);
     nameField_->setPlaceholderText(qText(texts.namePlaceholder));
     const QString name = qText(view.deviceName());
     if (nameField_->text() != name) {

@@ -70,7 +70,6 @@ class OnboardingSpeakerPage final : public QWidget {
 
     QLabel* nameHeading_ = nullptr;
     QLineEdit* nameField_ = nullptr;
-    QString nameFieldStyle_;
     PillButton* test_ = nullptr;
     StatusMark* statusMark_ = nullptr;
     ElidedLabel* status_ = nullptr;

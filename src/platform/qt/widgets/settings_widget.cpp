@@ -299,7 +299,7 @@ class SettingsWidget final : public QWidget {
             setTextColor(*label, gray);
         }
         setTextColor(*hint_, palette.color(NamedColor::warning));
-        name_->setStyleSheet(textFieldStyle(palette));
+        styleTextField(*name_, palette);
         switchCard_->setColors(palette.color(NamedColor::cardBackground));
         listCard_->setColors(palette.color(NamedColor::cardBackground));
 
