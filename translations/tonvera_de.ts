@@ -21,7 +21,7 @@
     <message>
         <source>Tonvera can start automatically at login, so your sound is always restored.</source>
         <comment>LaunchAtLogin: ask body</comment>
-        <translation>Tonvera kann bei der Anmeldung automatisch starten, damit dein Ton immer wiederhergestellt wird.</translation>
+        <translation>Tonvera kann bei der Anmeldung von selbst starten und deinen Ton gleich auf die richtige Ausgabe bringen.</translation>
     </message>
     <message>
         <source>Yes, enable</source>
@@ -160,7 +160,7 @@
     <message>
         <source>The Sound menu contained no sound-device-* entries. Please check Wi-Fi/AirPlay or enter the name manually.</source>
         <comment>Alert: no devices body</comment>
-        <translation>Der Sound-Server bietet keine Ausgaben an. Prüfe, ob der Lautsprecher eingeschaltet und verbunden ist (Netzwerk, Bluetooth oder USB), oder gib den Namen von Hand ein.</translation>
+        <translation>Der Sound-Server bietet keine Ausgaben an. Prüfe, ob deine eingeschaltet und verbunden ist (Netzwerk, Bluetooth oder USB), oder gib ihren Namen von Hand ein.</translation>
     </message>
     <message>
         <source>AirPlay devices found</source>
@@ -175,7 +175,7 @@
     <message>
         <source>Select a device to save it as the preferred output.</source>
         <comment>Alert: devices picker hint</comment>
-        <translation>Wähle ein Gerät, um es als bevorzugte Ausgabe zu speichern.</translation>
+        <translation>Wähle eine Ausgabe, um sie als bevorzugte zu speichern.</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -185,12 +185,12 @@
     <message>
         <source>Could not find devices</source>
         <comment>Alert: discovery failed title</comment>
-        <translation>Gerätesuche fehlgeschlagen</translation>
+        <translation>Die Suche nach Ausgaben ist fehlgeschlagen</translation>
     </message>
     <message>
         <source>Please enter the device name manually in Settings.</source>
         <comment>Alert: discovery failed body</comment>
-        <translation>Bitte gib den Gerätenamen in den Einstellungen von Hand ein.</translation>
+        <translation>Gib den Namen der Ausgabe bitte in den Einstellungen von Hand ein.</translation>
     </message>
     <message>
         <source>Open Settings</source>
@@ -207,7 +207,7 @@
     </message>
     <message>
         <source>Speaker</source>
-        <translation>Lautsprecher</translation>
+        <translation>Ausgabe</translation>
     </message>
     <message>
         <source>Back</source>
@@ -227,11 +227,11 @@
     </message>
     <message>
         <source>Automatically to the right speaker</source>
-        <translation>Automatisch zum richtigen Lautsprecher</translation>
+        <translation>Dein Ton bleibt auf der richtigen Ausgabe</translation>
     </message>
     <message>
         <source>Your Mac doesn&apos;t always remember the AirPlay output after sleep or restart. This small menu bar app automatically restores your preferred speaker.</source>
-        <translation>Dein Rechner bleibt nach dem Ruhezustand oder einem Neustart nicht immer bei deinem Lautsprecher. Diese kleine App im Systembereich wechselt automatisch zu deinem bevorzugten Lautsprecher zurück.</translation>
+        <translation>Nach dem Ruhezustand oder einem Neustart spielt dein Rechner nicht immer über die Ausgabe, die du gewählt hast. Diese kleine App im Systembereich wechselt von selbst zu ihr zurück.</translation>
     </message>
     <message>
         <source>After sleep</source>
@@ -239,7 +239,7 @@
     </message>
     <message>
         <source>Automatically restores the speaker after wake.</source>
-        <translation>Stellt den Lautsprecher nach dem Aufwachen automatisch wieder her.</translation>
+        <translation>Wechselt nach dem Aufwachen zurück zu deiner Ausgabe.</translation>
     </message>
     <message>
         <source>At login</source>
@@ -247,7 +247,7 @@
     </message>
     <message>
         <source>Optionally connects right after login.</source>
-        <translation>Verbindet auf Wunsch direkt nach der Anmeldung.</translation>
+        <translation>Verbindet auf Wunsch gleich nach der Anmeldung.</translation>
     </message>
     <message>
         <source>Quietly in the background</source>
@@ -295,7 +295,7 @@
     </message>
     <message>
         <source>Without this permission no speaker can be selected.</source>
-        <translation>Ohne diese Berechtigung kann kein Lautsprecher gewählt werden.</translation>
+        <translation>Ohne diese Berechtigung kann keine Ausgabe gewählt werden.</translation>
     </message>
     <message>
         <source>How to enable the permission:</source>
@@ -327,11 +327,11 @@
     </message>
     <message>
         <source>Choose AirPlay speaker</source>
-        <translation>Lautsprecher wählen</translation>
+        <translation>Wähle deine Ausgabe</translation>
     </message>
     <message>
         <source>Enter the name of your speaker — e.g. Living Room, Office or HomePod.</source>
-        <translation>Gib den Namen deines Lautsprechers ein — z. B. Wohnzimmer, Büro oder Bluetooth-Lautsprecher.</translation>
+        <translation>Gib den Namen deiner Ausgabe ein, z. B. Wohnzimmer, Büro oder Kopfhörer.</translation>
     </message>
     <message>
         <source>Sound icon in the menu bar</source>
@@ -339,15 +339,15 @@
     </message>
     <message>
         <source>Found — please set it to always show.</source>
-        <translation>Gefunden — dein Sound-Server antwortet.</translation>
+        <translation>Gefunden — er antwortet.</translation>
     </message>
     <message>
         <source>Not found. The app cannot switch it on by itself:</source>
-        <translation>Nicht gefunden. Die App kann ihn nicht selbst starten:</translation>
+        <translation>Nicht gefunden. Tonvera kann ihn nicht selbst starten:</translation>
     </message>
     <message>
         <source>System Settings → Menu Bar → Sound → Always Show in Menu Bar</source>
-        <translation>Starte PulseAudio oder PipeWire (beide starten normalerweise mit deiner Sitzung) und prüfe erneut.</translation>
+        <translation>PulseAudio oder PipeWire starten normalerweise mit deiner Sitzung. Melde dich neu an oder starte deinen Sound-Server, dann prüfe noch einmal.</translation>
     </message>
     <message>
         <source>It should look like this:</source>
@@ -359,7 +359,7 @@
     </message>
     <message>
         <source>Speaker name</source>
-        <translation>Name des Lautsprechers</translation>
+        <translation>Name der Ausgabe</translation>
     </message>
     <message>
         <source>e.g. Office</source>
@@ -371,7 +371,7 @@
     </message>
     <message>
         <source>Name exactly as shown in the Sound menu. Case sensitive.</source>
-        <translation>Der Name genau wie in deinen Toneinstellungen. Groß- und Kleinschreibung zählt.</translation>
+        <translation>Genau so geschrieben wie in deinen Toneinstellungen, auch Groß- und Kleinschreibung.</translation>
     </message>
     <message>
         <source>Search for AirPlay devices</source>
@@ -383,7 +383,7 @@
     </message>
     <message>
         <source>Tip: keep the speaker on the same Wi-Fi network, then search again.</source>
-        <translation>Tipp: Schalte den Lautsprecher ein, verbinde ihn (Netzwerk, Bluetooth oder USB) und suche erneut.</translation>
+        <translation>Tipp: Eine Ausgabe erscheint, sobald sie eingeschaltet und verbunden ist (Netzwerk, Bluetooth oder USB). Dann suche noch einmal.</translation>
     </message>
     <message>
         <source>Found outputs:</source>
@@ -395,7 +395,7 @@
     </message>
     <message>
         <source>Afterwards the app lives quietly in the menu bar and reconnects automatically after sleep &amp; login.</source>
-        <translation>Danach bleibt die App unauffällig im Systembereich und verbindet sich nach Ruhezustand und Anmeldung automatisch neu.</translation>
+        <translation>Danach wartet Tonvera im Systembereich und verbindet nach Ruhezustand und Anmeldung neu.</translation>
     </message>
     <message>
         <source>Error: %@</source>
@@ -403,29 +403,19 @@
         <translation>Fehler: %@</translation>
     </message>
     <message>
-        <source>%d device(s) found.</source>
-        <comment>Onboarding: discovery count</comment>
-        <translation>%d Gerät(e) gefunden.</translation>
-    </message>
-    <message>
         <source>No devices found — enter the name manually or check Wi-Fi.</source>
         <comment>Onboarding: discovery empty</comment>
-        <translation>Keine Geräte gefunden — gib den Namen von Hand ein oder prüfe die Verbindung des Lautsprechers.</translation>
+        <translation>Keine Ausgaben gefunden. Gib den Namen von Hand ein oder prüfe die Verbindung.</translation>
     </message>
     <message>
         <source>No devices found.</source>
         <comment>Onboarding: discovery empty short</comment>
-        <translation>Keine Geräte gefunden.</translation>
+        <translation>Keine Ausgaben gefunden.</translation>
     </message>
     <message>
         <source>Testing connection to %@…</source>
         <comment>Onboarding: test status</comment>
-        <translation>Verbindung zu %@ wird getestet …</translation>
-    </message>
-    <message>
-        <source>Done — audio should now play via “%@”.</source>
-        <comment>Onboarding: test done</comment>
-        <translation>Fertig — der Ton sollte jetzt über „%@“ laufen.</translation>
+        <translation>Verbindung mit %@ wird getestet …</translation>
     </message>
     <message>
         <source>Menu bar app • auto reconnect</source>
@@ -433,7 +423,7 @@
     </message>
     <message>
         <source>Preferred audio output:</source>
-        <translation>Bevorzugte Audioausgabe:</translation>
+        <translation>Bevorzugte Ausgabe:</translation>
     </message>
     <message>
         <source>Connect now</source>
@@ -469,14 +459,9 @@
         <translation>Verbinde mit %@ …</translation>
     </message>
     <message>
-        <source>Done — see log for details.</source>
-        <comment>Settings: connect done</comment>
-        <translation>Fertig — Details im Protokoll.</translation>
-    </message>
-    <message>
         <source>No devices found. Enter the name manually.</source>
         <comment>Settings: discovery empty</comment>
-        <translation>Keine Geräte gefunden. Gib den Namen von Hand ein.</translation>
+        <translation>Keine Ausgaben gefunden. Gib den Namen von Hand ein.</translation>
     </message>
     <message>
         <source>Error: %@</source>
@@ -490,7 +475,7 @@
     </message>
     <message>
         <source>• %@</source>
-        <translation>• %@</translation>
+        <translation>%@</translation>
     </message>
     <message>
         <source>Desktop</source>
@@ -505,7 +490,7 @@
     <message>
         <source>Tonvera needs no special permission. It relies on these parts of your desktop:</source>
         <comment>Readiness: introduction</comment>
-        <translation>Tonvera braucht keine besondere Berechtigung, aber diese Teile deines Desktops:</translation>
+        <translation>Tonvera braucht keine besondere Berechtigung, nur diese Teile deines Desktops:</translation>
     </message>
     <message>
         <source>Checking…</source>
@@ -520,12 +505,12 @@
     <message>
         <source>Your panel shows Tonvera&apos;s icon.</source>
         <comment>Readiness: tray ready</comment>
-        <translation>Deine Leiste zeigt das Symbol von Tonvera.</translation>
+        <translation>Deine Leiste zeigt das Tonvera-Symbol.</translation>
     </message>
     <message>
         <source>No panel shows tray icons. On GNOME, install the AppIndicator extension (package gnome-shell-extension-appindicator), switch it on in Extensions and log in again. Until then Tonvera works without its icon; start it again to open Settings.</source>
         <comment>Readiness: tray missing</comment>
-        <translation>Keine Leiste zeigt Symbole im Systembereich. Unter GNOME: Erweiterung AppIndicator installieren (Paket gnome-shell-extension-appindicator), unter „Erweiterungen“ einschalten und neu anmelden. Bis dahin arbeitet Tonvera ohne Symbol; starte es erneut, um die Einstellungen zu öffnen.</translation>
+        <translation>Keine Leiste zeigt Symbole im Systembereich an. Unter GNOME: Installiere die Erweiterung AppIndicator (Paket gnome-shell-extension-appindicator), schalte sie unter „Erweiterungen“ ein und melde dich neu an. Bis dahin arbeitet Tonvera ohne Symbol; starte es noch einmal, um die Einstellungen zu öffnen.</translation>
     </message>
     <message>
         <source>Sound server</source>
@@ -540,7 +525,7 @@
     <message>
         <source>Neither PulseAudio nor PipeWire answers. Both normally start with your session: log in again or start yours, then check again.</source>
         <comment>Readiness: sound missing</comment>
-        <translation>Weder PulseAudio noch PipeWire antwortet. Beide starten normalerweise mit deiner Sitzung: melde dich neu an oder starte deinen Sound-Server und prüfe erneut.</translation>
+        <translation>Weder PulseAudio noch PipeWire antwortet. Beide starten normalerweise mit deiner Sitzung: Melde dich neu an oder starte deinen Sound-Server, dann prüfe noch einmal.</translation>
     </message>
     <message>
         <source>Sleep and wake signals</source>
@@ -555,7 +540,7 @@
     <message>
         <source>The system bus does not answer, so Tonvera cannot notice waking up. Use Connect now after sleep.</source>
         <comment>Readiness: wake missing</comment>
-        <translation>Der Systembus antwortet nicht, daher bemerkt Tonvera das Aufwachen nicht. Nutze nach dem Ruhezustand „Jetzt verbinden“.</translation>
+        <translation>Der Systembus antwortet nicht, deshalb bemerkt Tonvera das Aufwachen nicht. Nutze nach dem Ruhezustand „Jetzt verbinden“.</translation>
     </message>
     <message>
         <source>Open Sound Settings</source>
@@ -570,12 +555,7 @@
     <message>
         <source>You can continue anyway; Tonvera does what it can without the missing part.</source>
         <comment>Readiness: continue anyway</comment>
-        <translation>Du kannst trotzdem fortfahren; Tonvera tut ohne den fehlenden Teil, was es kann.</translation>
-    </message>
-    <message>
-        <source>Ready</source>
-        <comment>Readiness badge: ready</comment>
-        <translation>Bereit</translation>
+        <translation>Du kannst trotzdem weitermachen; ohne den fehlenden Teil tut Tonvera, was möglich ist.</translation>
     </message>
     <message>
         <source>No tray icon area</source>
@@ -590,17 +570,113 @@
     <message>
         <source>No wake signals</source>
         <comment>Readiness badge: wake missing</comment>
-        <translation>Keine Aufwach-Signale</translation>
+        <translation>Aufwachen wird nicht gemeldet</translation>
     </message>
     <message>
         <source>Switch to the speaker whenever it appears</source>
         <comment>Settings: follow speaker</comment>
-        <translation>Zum Lautsprecher wechseln, sobald er erscheint</translation>
+        <translation>Zur bevorzugten Ausgabe wechseln, sobald sie erscheint</translation>
     </message>
     <message>
         <source>Tell me when the speaker stays away</source>
         <comment>Settings: stays-away notice</comment>
-        <translation>Melden, wenn der Lautsprecher ausbleibt</translation>
+        <translation>Melden, wenn die bevorzugte Ausgabe ausbleibt</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n device(s) found.</source>
+        <comment>Onboarding: discovery count</comment>
+        <translation>
+            <numerusform>%n Ausgabe gefunden.</numerusform>
+            <numerusform>%n Ausgaben gefunden.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Keep new outputs from taking the sound</source>
+        <comment>Settings: keep sound from new outputs</comment>
+        <translation>Neue Ausgaben übernehmen den Ton nicht</translation>
+    </message>
+    <message>
+        <source>When it is away, use:</source>
+        <comment>Settings: fallback list heading</comment>
+        <translation>Ist sie nicht da, nimm der Reihe nach:</translation>
+    </message>
+    <message>
+        <source>Outputs to use while the preferred one is away</source>
+        <comment>Settings: fallback list, accessible name</comment>
+        <translation>Ausgaben für die Zeit, in der die bevorzugte fehlt</translation>
+    </message>
+    <message>
+        <source>Type or pick an output</source>
+        <comment>Settings: fallback list, add field</comment>
+        <translation>Ausgabe eingeben oder wählen</translation>
+    </message>
+    <message>
+        <source>None yet. Add outputs in the order you want them.</source>
+        <comment>Settings: fallback list, empty</comment>
+        <translation>Noch keine. Füge Ausgaben in der gewünschten Reihenfolge hinzu.</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <comment>Settings: fallback list</comment>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <comment>Settings: fallback list</comment>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <comment>Settings: fallback list</comment>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <comment>Settings: fallback list</comment>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>This is the preferred output already.</source>
+        <comment>Settings: fallback list, refused</comment>
+        <translation>Das ist schon die bevorzugte Ausgabe.</translation>
+    </message>
+    <message>
+        <source>This output is in the list already.</source>
+        <comment>Settings: fallback list, refused</comment>
+        <translation>Diese Ausgabe steht schon in der Liste.</translation>
+    </message>
+    <message numerus="yes">
+        <source>The list holds at most %n outputs.</source>
+        <comment>Settings: fallback list, refused</comment>
+        <translation>
+            <numerusform>Die Liste fasst höchstens %n Ausgabe.</numerusform>
+            <numerusform>Die Liste fasst höchstens %n Ausgaben.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The sound now plays on “%@”.</source>
+        <comment>Window: connect selected</comment>
+        <translation>Der Ton läuft jetzt über „%@“.</translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”. Is it on and connected? The log says more.</source>
+        <comment>Window: connect failed</comment>
+        <translation>Zu „%@“ ließ sich nicht wechseln. Ist die Ausgabe eingeschaltet und verbunden? Mehr steht im Protokoll.</translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”: the permission is missing.</source>
+        <comment>Window: connect without permission</comment>
+        <translation>Zu „%@“ ließ sich nicht wechseln: Die Berechtigung fehlt.</translation>
+    </message>
+    <message>
+        <source>A connect is under way already; try again when it is over.</source>
+        <comment>Window: connect refused, busy</comment>
+        <translation>Es wird gerade schon verbunden; versuche es danach noch einmal.</translation>
+    </message>
+    <message>
+        <source>Enter the name of an output first.</source>
+        <comment>Window: connect refused, no name</comment>
+        <translation>Gib zuerst den Namen einer Ausgabe ein.</translation>
     </message>
 </context>
 </TS>

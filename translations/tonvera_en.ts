@@ -130,7 +130,7 @@
     <message>
         <source>The Sound menu contained no sound-device-* entries. Please check Wi-Fi/AirPlay or enter the name manually.</source>
         <comment>Alert: no devices body</comment>
-        <translation>The sound server offered no outputs. Check that the speaker is on and connected (network, Bluetooth or USB), or enter the name manually.</translation>
+        <translation>The sound server offers no outputs. Check that yours is switched on and connected (network, Bluetooth or USB), or enter its name by hand.</translation>
     </message>
     <message>
         <source>AirPlay devices found</source>
@@ -145,7 +145,7 @@
     <message>
         <source>Select a device to save it as the preferred output.</source>
         <comment>Alert: devices picker hint</comment>
-        <translation type="unfinished"></translation>
+        <translation>Pick an output to make it the preferred one.</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -155,12 +155,12 @@
     <message>
         <source>Could not find devices</source>
         <comment>Alert: discovery failed title</comment>
-        <translation type="unfinished"></translation>
+        <translation>Could not find outputs</translation>
     </message>
     <message>
         <source>Please enter the device name manually in Settings.</source>
         <comment>Alert: discovery failed body</comment>
-        <translation type="unfinished"></translation>
+        <translation>Please enter the output&apos;s name by hand in Settings.</translation>
     </message>
     <message>
         <source>Open Settings</source>
@@ -177,7 +177,7 @@
     </message>
     <message>
         <source>Speaker</source>
-        <translation type="unfinished"></translation>
+        <translation>Output</translation>
     </message>
     <message>
         <source>Back</source>
@@ -197,11 +197,11 @@
     </message>
     <message>
         <source>Automatically to the right speaker</source>
-        <translation type="unfinished"></translation>
+        <translation>Keeps your sound on the right output</translation>
     </message>
     <message>
         <source>Your Mac doesn&apos;t always remember the AirPlay output after sleep or restart. This small menu bar app automatically restores your preferred speaker.</source>
-        <translation>Your computer doesn&apos;t always stay on your speaker after sleep or restart. This small tray app automatically switches back to your preferred speaker.</translation>
+        <translation>After sleep or a restart, your computer does not always play on the output you chose. This small tray app switches back to it by itself.</translation>
     </message>
     <message>
         <source>After sleep</source>
@@ -209,7 +209,7 @@
     </message>
     <message>
         <source>Automatically restores the speaker after wake.</source>
-        <translation type="unfinished"></translation>
+        <translation>Switches back to your output after waking.</translation>
     </message>
     <message>
         <source>At login</source>
@@ -265,7 +265,7 @@
     </message>
     <message>
         <source>Without this permission no speaker can be selected.</source>
-        <translation type="unfinished"></translation>
+        <translation>Without this permission no output can be selected.</translation>
     </message>
     <message>
         <source>How to enable the permission:</source>
@@ -297,11 +297,11 @@
     </message>
     <message>
         <source>Choose AirPlay speaker</source>
-        <translation>Choose your speaker</translation>
+        <translation>Choose your output</translation>
     </message>
     <message>
         <source>Enter the name of your speaker — e.g. Living Room, Office or HomePod.</source>
-        <translation>Enter the name of your speaker — e.g. Living Room, Office or Bluetooth Speaker.</translation>
+        <translation>Enter the name of your output, e.g. Living Room, Office or Headphones.</translation>
     </message>
     <message>
         <source>Sound icon in the menu bar</source>
@@ -309,15 +309,15 @@
     </message>
     <message>
         <source>Found — please set it to always show.</source>
-        <translation>Found — your sound server answers.</translation>
+        <translation>Found — it answers.</translation>
     </message>
     <message>
         <source>Not found. The app cannot switch it on by itself:</source>
-        <translation>Not found. The app cannot start it by itself:</translation>
+        <translation>Not found. Tonvera cannot start it by itself:</translation>
     </message>
     <message>
         <source>System Settings → Menu Bar → Sound → Always Show in Menu Bar</source>
-        <translation>Start PulseAudio or PipeWire (both normally start with your session), then check again.</translation>
+        <translation>PulseAudio or PipeWire normally start with your session. Log in again or start yours, then check again.</translation>
     </message>
     <message>
         <source>It should look like this:</source>
@@ -329,7 +329,7 @@
     </message>
     <message>
         <source>Speaker name</source>
-        <translation type="unfinished"></translation>
+        <translation>Output name</translation>
     </message>
     <message>
         <source>e.g. Office</source>
@@ -341,7 +341,7 @@
     </message>
     <message>
         <source>Name exactly as shown in the Sound menu. Case sensitive.</source>
-        <translation>Name exactly as shown in your sound settings. Case sensitive.</translation>
+        <translation>Written exactly as your sound settings show it, capitals included.</translation>
     </message>
     <message>
         <source>Search for AirPlay devices</source>
@@ -353,7 +353,7 @@
     </message>
     <message>
         <source>Tip: keep the speaker on the same Wi-Fi network, then search again.</source>
-        <translation>Tip: switch the speaker on and connect it (network, Bluetooth or USB), then search again.</translation>
+        <translation>Tip: an output shows up once it is switched on and connected (network, Bluetooth or USB). Then search again.</translation>
     </message>
     <message>
         <source>Found outputs:</source>
@@ -365,7 +365,7 @@
     </message>
     <message>
         <source>Afterwards the app lives quietly in the menu bar and reconnects automatically after sleep &amp; login.</source>
-        <translation>Afterwards the app lives quietly in the system tray and reconnects automatically after sleep &amp; login.</translation>
+        <translation>Afterwards Tonvera waits in the system tray and reconnects after sleep and login.</translation>
     </message>
     <message>
         <source>Tonvera — Welcome</source>
@@ -378,28 +378,18 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%d device(s) found.</source>
-        <comment>Onboarding: discovery count</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No devices found — enter the name manually or check Wi-Fi.</source>
         <comment>Onboarding: discovery empty</comment>
-        <translation>No devices found — enter the name manually or check the speaker&apos;s connection.</translation>
+        <translation>No outputs found. Enter the name by hand or check the connection.</translation>
     </message>
     <message>
         <source>No devices found.</source>
         <comment>Onboarding: discovery empty short</comment>
-        <translation type="unfinished"></translation>
+        <translation>No outputs found.</translation>
     </message>
     <message>
         <source>Testing connection to %@…</source>
         <comment>Onboarding: test status</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Done — audio should now play via “%@”.</source>
-        <comment>Onboarding: test done</comment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -408,7 +398,7 @@
     </message>
     <message>
         <source>Preferred audio output:</source>
-        <translation type="unfinished"></translation>
+        <translation>Preferred output:</translation>
     </message>
     <message>
         <source>Connect now</source>
@@ -444,14 +434,9 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Done — see log for details.</source>
-        <comment>Settings: connect done</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No devices found. Enter the name manually.</source>
         <comment>Settings: discovery empty</comment>
-        <translation type="unfinished"></translation>
+        <translation>No outputs found. Enter the name by hand.</translation>
     </message>
     <message>
         <source>Error: %@</source>
@@ -465,7 +450,7 @@
     </message>
     <message>
         <source>• %@</source>
-        <translation type="unfinished"></translation>
+        <translation>%@</translation>
     </message>
     <message>
         <source>Desktop</source>
@@ -548,11 +533,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Ready</source>
-        <comment>Readiness badge: ready</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No tray icon area</source>
         <comment>Readiness badge: tray missing</comment>
         <translation type="unfinished"></translation>
@@ -570,11 +550,132 @@
     <message>
         <source>Switch to the speaker whenever it appears</source>
         <comment>Settings: follow speaker</comment>
-        <translation type="unfinished"></translation>
+        <translation>Switch to the preferred output whenever it appears</translation>
     </message>
     <message>
         <source>Tell me when the speaker stays away</source>
         <comment>Settings: stays-away notice</comment>
+        <translation>Tell me when the preferred output stays away</translation>
+    </message>
+    <message>
+        <source>Tonvera tries again at the next wake.</source>
+        <comment>Notification: speaker stayed away, no other output</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sound plays on %@ for now. Tonvera tries again at the next wake.</source>
+        <comment>Notification: speaker stayed away, sound elsewhere</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@ did not come back</source>
+        <comment>Notification: speaker stayed away</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not open the download page.</source>
+        <comment>Update: open failed title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open this address in your web browser: %@</source>
+        <comment>Update: open failed body</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n device(s) found.</source>
+        <comment>Onboarding: discovery count</comment>
+        <translation>
+            <numerusform>%n output found.</numerusform>
+            <numerusform>%n outputs found.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Keep new outputs from taking the sound</source>
+        <comment>Settings: keep sound from new outputs</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When it is away, use:</source>
+        <comment>Settings: fallback list heading</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Outputs to use while the preferred one is away</source>
+        <comment>Settings: fallback list, accessible name</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type or pick an output</source>
+        <comment>Settings: fallback list, add field</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>None yet. Add outputs in the order you want them.</source>
+        <comment>Settings: fallback list, empty</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <comment>Settings: fallback list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <comment>Settings: fallback list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <comment>Settings: fallback list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <comment>Settings: fallback list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is the preferred output already.</source>
+        <comment>Settings: fallback list, refused</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This output is in the list already.</source>
+        <comment>Settings: fallback list, refused</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>The list holds at most %n outputs.</source>
+        <comment>Settings: fallback list, refused</comment>
+        <translation>
+            <numerusform>The list holds at most %n output.</numerusform>
+            <numerusform>The list holds at most %n outputs.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The sound now plays on “%@”.</source>
+        <comment>Window: connect selected</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”. Is it on and connected? The log says more.</source>
+        <comment>Window: connect failed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not switch to “%@”: the permission is missing.</source>
+        <comment>Window: connect without permission</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A connect is under way already; try again when it is over.</source>
+        <comment>Window: connect refused, busy</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter the name of an output first.</source>
+        <comment>Window: connect refused, no name</comment>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -20,6 +20,13 @@ struct LocalizedText {
         context, source, comment                    \
     }
 
+// Marks a text that counts something ("%n outputs"): each language gives it the plural forms
+// it needs, and "%n" stands for the number.
+#define TONVERA_TRANSLATE_N(context, source, comment) \
+    ::tonvera::LocalizedText {                        \
+        context, source, comment                      \
+    }
+
 // Looks texts up in the user's language. Callable from any thread.
 class Localizer {
   public:
@@ -27,6 +34,10 @@ class Localizer {
 
     // The text in the user's language; its English source when no translation exists.
     virtual std::string localized(const LocalizedText& text) const = 0;
+
+    // A TONVERA_TRANSLATE_N text in the form the language uses for `count`, with each "%n"
+    // replaced by the number; the English source, so filled, when no translation exists.
+    virtual std::string localizedPlural(const LocalizedText& text, int count) const = 0;
 };
 
 }  // namespace tonvera

@@ -6,6 +6,7 @@
 
 #include "selection/error_description.h"
 #include "selection/unicode_text.h"
+#include "ui/reconnect_status.h"
 #include "ui/settings_redraw.h"
 #include "ui/text_format.h"
 
@@ -108,6 +109,23 @@ bool OnboardingView::canTest() const {
 
 bool OnboardingView::isChosen(const std::string& name) const {
     return name == settings_->deviceName();
+}
+
+std::optional<StatusLine> OnboardingView::statusLine() const {
+    if (!statusMessage_) {
+        return std::nullopt;
+    }
+    if (statusKind_ == StatusKind::error && showsReadiness() &&
+        (checkingSoundMenu_ || soundMenuFound_ == false)) {
+        return std::nullopt;
+    }
+    return StatusLine{*statusMessage_, statusKind_};
+}
+
+void OnboardingView::setStatus(std::string text, StatusKind kind) {
+    statusMessage_ = std::move(text);
+    statusKind_ = kind;
+    changed();
 }
 
 // Navigation ------------------------------------------------------------------------------
@@ -213,6 +231,7 @@ void OnboardingView::setPermissionGranted(bool granted) {
 void OnboardingView::checkSoundMenu() {
     const std::uint64_t generation = ++soundCheckGeneration_;
     if (!permissionGranted_) {
+        checkingSoundMenu_ = false;
         if (soundMenuFound_.has_value()) {
             soundMenuFound_.reset();
             changed();
@@ -235,12 +254,12 @@ void OnboardingView::checkSoundMenu() {
             return;
         }
         const bool found = outcome.succeeded() && outcome.value();
-        if (self->soundMenuFound_ != found) {
-            self->soundMenuFound_ = found;
-            self->changed();
-        }
+        self->checkingSoundMenu_ = false;
+        self->soundMenuFound_ = found;
+        self->changed();
     };
-    submitWithCompletion(*services_.tasks, services_.mainQueue, work, completion);
+    checkingSoundMenu_ =
+        submitWithCompletion(*services_.tasks, services_.mainQueue, work, completion);
 }
 
 // Discovery and test -----------------------------------------------------------------------
@@ -270,29 +289,35 @@ void OnboardingView::startDiscovery() {
         }
         self->isDiscovering_ = false;
         if (!outcome.succeeded()) {
-            self->statusMessage_ =
-                formatText(self->localized(TONVERA_TRANSLATE("Tonvera", "Error: %@",
-                                                             "Onboarding: discovery error")),
-                           {describeError(outcome.error())});
-            self->changed();
+            // Often the sound server is away: a fresh look lets the card say so instead.
+            if (self->showsReadiness()) {
+                self->checkSoundMenu();
+            }
+            self->setStatus(formatText(self->localized(TONVERA_TRANSLATE(
+                                           "Tonvera", "Error: %@", "Onboarding: discovery error")),
+                                       {describeError(outcome.error())}),
+                            StatusKind::error);
             return;
         }
         const Discovery& discovery = outcome.value();
         self->availableDevices_ = discovery.names;
         if (!discovery.names.empty()) {
-            self->statusMessage_ =
-                formatText(self->localized(TONVERA_TRANSLATE("Tonvera", "%d device(s) found.",
-                                                             "Onboarding: discovery count")),
-                           {std::to_string(discovery.names.size())});
+            self->setStatus(self->services_.localizer->localizedPlural(
+                                TONVERA_TRANSLATE_N("Tonvera", "%n device(s) found.",
+                                                    "Onboarding: discovery count"),
+                                static_cast<int>(discovery.names.size())),
+                            StatusKind::notice);
         } else if (discovery.route == DiscoveryRoute::native) {
-            self->statusMessage_ = self->localized(TONVERA_TRANSLATE(
-                "Tonvera", "No devices found — enter the name manually or check Wi-Fi.",
-                "Onboarding: discovery empty"));
+            self->setStatus(
+                self->localized(TONVERA_TRANSLATE(
+                    "Tonvera", "No devices found — enter the name manually or check Wi-Fi.",
+                    "Onboarding: discovery empty")),
+                StatusKind::notice);
         } else {
-            self->statusMessage_ = self->localized(TONVERA_TRANSLATE(
-                "Tonvera", "No devices found.", "Onboarding: discovery empty short"));
+            self->setStatus(self->localized(TONVERA_TRANSLATE("Tonvera", "No devices found.",
+                                                              "Onboarding: discovery empty short")),
+                            StatusKind::notice);
         }
-        self->changed();
     };
     if (!submitWithCompletion(*services_.tasks, services_.mainQueue, work, completion)) {
         isDiscovering_ = false;  // the application is quitting
@@ -306,30 +331,35 @@ void OnboardingView::testConnection() {
     }
     const std::string name = settings_->deviceName();
     isConnecting_ = true;
-    statusMessage_ = formatText(localized(TONVERA_TRANSLATE("Tonvera", "Testing connection to %@…",
-                                                            "Onboarding: test status")),
-                                {name});
-    changed();
+    setStatus(formatText(localized(TONVERA_TRANSLATE("Tonvera", "Testing connection to %@…",
+                                                     "Onboarding: test status")),
+                         {name}),
+              StatusKind::progress);
 
     // The run belongs to the orchestrator, not to the window: it goes on when the window
     // closes, and only its closing text is dropped then.
     const auto work = [orchestrator = orchestrator_, name](const std::stop_token& stop) {
-        if (orchestrator) {
-            orchestrator->reconnect(name, stop);
-        }
-        return std::monostate{};
+        return orchestrator ? orchestrator->reconnect(name, stop)
+                            : ReconnectResult{ReconnectResult::Status::cancelled, {}};
     };
-    const auto completion = [weak = weak_from_this()](const TaskOutcome<std::monostate>&) {
+    const auto completion = [weak = weak_from_this(),
+                             name](const TaskOutcome<ReconnectResult>& outcome) {
         const auto self = weak.lock();
         if (!self) {
             return;
         }
         self->isConnecting_ = false;
-        self->statusMessage_ = formatText(
-            self->localized(TONVERA_TRANSLATE("Tonvera", "Done — audio should now play via “%@”.",
-                                              "Onboarding: test done")),
-            {self->settings_->deviceName()});
-        self->changed();
+        const auto line = reconnectStatusLine(
+            *self->services_.localizer, name,
+            outcome.succeeded() ? outcome.value()
+                                : ReconnectResult{ReconnectResult::Status::notAvailable,
+                                                  describeError(outcome.error())});
+        if (line) {
+            self->setStatus(line->text, line->kind);
+        } else {
+            self->statusMessage_.reset();
+            self->changed();
+        }
     };
     if (!submitWithCompletion(*services_.tasks, services_.mainQueue, work, completion)) {
         isConnecting_ = false;  // the application is quitting

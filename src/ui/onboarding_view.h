@@ -16,6 +16,7 @@
 #include "settings/observer_list.h"
 #include "ui/onboarding_texts.h"
 #include "ui/readiness_check.h"
+#include "ui/status_line.h"
 #include "ui/view_services.h"
 
 namespace tonvera {
@@ -91,7 +92,15 @@ class OnboardingView final : public WindowContent,
     bool isDiscovering() const { return isDiscovering_; }
     bool isConnecting() const { return isConnecting_; }
     const std::optional<std::string>& statusMessage() const { return statusMessage_; }
+    // What the speaker page's status line shows. Where the desktop's readiness is shown, a
+    // discovery error stays out of it while the Sound-item card already says that the sound
+    // server is missing (or the look that would tell still runs): one cause, shown once.
+    std::optional<StatusLine> statusLine() const;
     std::optional<bool> soundMenuFound() const { return soundMenuFound_; }
+    bool isCheckingSoundMenu() const { return checkingSoundMenu_; }
+    // The picture of where the Sound item is switched on shows another system's menu bar; a
+    // desktop with a sound server in its place has nothing to picture.
+    bool showsSoundItemPicture() const { return !showsReadiness(); }
     bool isPolling() const { return polling_; }
     std::string deviceName() const { return settings_->deviceName(); }
     bool connectOnWake() const { return settings_->connectOnWake(); }
@@ -117,6 +126,7 @@ class OnboardingView final : public WindowContent,
                    std::function<void()> onFinish, ViewServices services);
 
     void setCurrentStep(std::int64_t step);
+    void setStatus(std::string text, StatusKind kind);
     void setPermissionGranted(bool granted);
     void scheduleNextPoll(std::uint64_t generation);
     void observeSettings();
@@ -140,7 +150,9 @@ class OnboardingView final : public WindowContent,
     bool isDiscovering_ = false;
     bool isConnecting_ = false;
     std::optional<std::string> statusMessage_;
+    StatusKind statusKind_ = StatusKind::notice;
     std::optional<bool> soundMenuFound_;
+    bool checkingSoundMenu_ = false;
 
     // The polling timer: a tick runs only while `polling_` holds and its generation is the
     // current one, so a stopped timer never fires again.

@@ -113,7 +113,6 @@ ReadinessTexts ReadinessTexts::load(const Localizer& localizer) {
     t.continueAnyway = text(TONVERA_TRANSLATE(
         "Tonvera", "You can continue anyway; Tonvera does what it can without the missing part.",
         "Readiness: continue anyway"));
-    t.badgeReady = text(TONVERA_TRANSLATE("Tonvera", "Ready", "Readiness badge: ready"));
     t.badgeTrayMissing =
         text(TONVERA_TRANSLATE("Tonvera", "No tray icon area", "Readiness badge: tray missing"));
     t.badgeSoundMissing = text(TONVERA_TRANSLATE("Tonvera", "Sound server not answering",

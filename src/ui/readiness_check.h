@@ -46,8 +46,7 @@ struct ReadinessTexts {
     std::string checkAgain;
     std::string allReady;
     std::string continueAnyway;
-    // The Settings window's badge.
-    std::string badgeReady;
+    // The Settings window's badge, which names only what is missing.
     std::string badgeTrayMissing;
     std::string badgeSoundMissing;
     std::string badgeWakeMissing;

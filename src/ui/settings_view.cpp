@@ -6,6 +6,7 @@
 
 #include "platform/task_runner.h"
 #include "selection/error_description.h"
+#include "ui/reconnect_status.h"
 #include "ui/settings_redraw.h"
 #include "ui/text_format.h"
 
@@ -27,8 +28,8 @@ WindowOptions SettingsView::windowOptions() {
         .closable = true,
         .miniaturizable = true,
         .resizable = false,
-        .contentWidth = 480,
-        .contentHeight = 600,
+        .contentWidth = 840,
+        .contentHeight = 560,
     };
 }
 
@@ -39,7 +40,8 @@ SettingsView::SettingsView(std::shared_ptr<AppSettings> settings,
       orchestrator_(std::move(orchestrator)),
       onCheckUpdates_(std::move(onCheckUpdates)),
       services_(std::move(services)),
-      helper_(services_.selectors.makeHelper()) {
+      helper_(services_.selectors.makeHelper()),
+      fallbacks_(settings_) {
     texts_ = SettingsTexts{
         .appName = localized(TONVERA_TRANSLATE("Tonvera", "Tonvera", "")),
         .tagline = localized(TONVERA_TRANSLATE("Tonvera", "Menu bar app • auto reconnect", "")),
@@ -53,8 +55,28 @@ SettingsView::SettingsView(std::shared_ptr<AppSettings> settings,
         .launchAtLogin = localized(TONVERA_TRANSLATE("Tonvera", "Open at Mac startup", "")),
         .connectWhenSpeakerAppears = localized(TONVERA_TRANSLATE(
             "Tonvera", "Switch to the speaker whenever it appears", "Settings: follow speaker")),
+        .keepSoundFromNewOutputs =
+            localized(TONVERA_TRANSLATE("Tonvera", "Keep new outputs from taking the sound",
+                                        "Settings: keep sound from new outputs")),
         .notifyWhenSpeakerStaysAway = localized(TONVERA_TRANSLATE(
             "Tonvera", "Tell me when the speaker stays away", "Settings: stays-away notice")),
+        .fallbackHeading = localized(TONVERA_TRANSLATE(
+            "Tonvera", "When it is away, use:", "Settings: fallback list heading")),
+        .fallbackListName =
+            localized(TONVERA_TRANSLATE("Tonvera", "Outputs to use while the preferred one is away",
+                                        "Settings: fallback list, accessible name")),
+        .fallbackPlaceholder = localized(TONVERA_TRANSLATE("Tonvera", "Type or pick an output",
+                                                           "Settings: fallback list, add field")),
+        .fallbackEmpty = localized(
+            TONVERA_TRANSLATE("Tonvera", "None yet. Add outputs in the order you want them.",
+                              "Settings: fallback list, empty")),
+        .addFallback = localized(TONVERA_TRANSLATE("Tonvera", "Add", "Settings: fallback list")),
+        .removeFallback =
+            localized(TONVERA_TRANSLATE("Tonvera", "Remove", "Settings: fallback list")),
+        .moveFallbackUp =
+            localized(TONVERA_TRANSLATE("Tonvera", "Move Up", "Settings: fallback list")),
+        .moveFallbackDown =
+            localized(TONVERA_TRANSLATE("Tonvera", "Move Down", "Settings: fallback list")),
         .findDevices = localized(TONVERA_TRANSLATE("Tonvera", "Find AirPlay devices", "")),
         .availableOutputs = localized(TONVERA_TRANSLATE("Tonvera", "Available outputs:", "")),
         .use = localized(TONVERA_TRANSLATE("Tonvera", "Use", "")),
@@ -98,42 +120,64 @@ void SettingsView::startConnect() {
     }
     const std::string name = settings_->deviceName();
     isConnecting_ = true;
-    statusMessage_ = formatText(
-        localized(TONVERA_TRANSLATE("Tonvera", "Connecting to %@…", "Settings: connect status")),
-        {name});
-    changed();
+    setStatus(formatText(localized(TONVERA_TRANSLATE("Tonvera", "Connecting to %@…",
+                                                     "Settings: connect status")),
+                         {name}),
+              StatusKind::progress);
 
-    const auto finish = [weak = weak_from_this()] {
-        if (const auto self = weak.lock()) {
-            self->finishConnect();
-        }
-    };
     if (orchestrator_) {
         // The run is not tied to the window: closing it must not cancel a started reconnect.
         const bool queued = submitWithCompletion(
             *services_.tasks, services_.mainQueue,
             [orchestrator = orchestrator_, name](const std::stop_token& stop) {
-                orchestrator->reconnect(name, stop);
-                return std::monostate{};
+                return orchestrator->reconnect(name, stop);
             },
-            [finish](const TaskOutcome<std::monostate>&) { finish(); });
+            [weak = weak_from_this(), name](const TaskOutcome<ReconnectResult>& outcome) {
+                if (const auto self = weak.lock()) {
+                    self->finishConnect(name,
+                                        outcome.succeeded()
+                                            ? outcome.value()
+                                            : ReconnectResult{ReconnectResult::Status::notAvailable,
+                                                              describeError(outcome.error())});
+                }
+            });
         if (queued) {
             return;
         }
     }
-    services_.mainQueue->post(finish);
-}
-
-void SettingsView::finishConnect() {
-    isConnecting_ = false;
-    statusMessage_ = localized(
-        TONVERA_TRANSLATE("Tonvera", "Done — see log for details.", "Settings: connect done"));
-    // Clears whatever the line shows by then, also a discovery message set meanwhile.
-    services_.mainQueue->postAfter(kStatusClearDelay, [weak = weak_from_this()] {
+    // Nothing to run it (or the application is quitting): nothing was tried.
+    services_.mainQueue->post([weak = weak_from_this(), name] {
         if (const auto self = weak.lock()) {
-            self->clearStatus();
+            self->finishConnect(name, ReconnectResult{ReconnectResult::Status::cancelled, {}});
         }
     });
+}
+
+void SettingsView::finishConnect(const std::string& name, const ReconnectResult& result) {
+    isConnecting_ = false;
+    const auto line = reconnectStatusLine(*services_.localizer, name, result);
+    if (!line) {
+        clearStatus();
+        return;
+    }
+    setStatus(line->text, line->kind);
+    if (line->kind == StatusKind::done) {
+        // The good news goes after a while, unless something newer took its place; a failure
+        // stays until the next action replaces it.
+        services_.mainQueue->postAfter(kStatusClearDelay,
+                                       [weak = weak_from_this(), shown = statusGeneration_] {
+                                           const auto self = weak.lock();
+                                           if (self && self->statusGeneration_ == shown) {
+                                               self->clearStatus();
+                                           }
+                                       });
+    }
+}
+
+void SettingsView::setStatus(std::string text, StatusKind kind) {
+    statusMessage_ = std::move(text);
+    statusKind_ = kind;
+    ++statusGeneration_;
     changed();
 }
 
@@ -169,20 +213,39 @@ void SettingsView::startDiscovery() {
 
 void SettingsView::finishDiscovery(const TaskOutcome<OutputDiscovery>& outcome) {
     isDiscovering_ = false;
-    if (outcome.succeeded()) {
-        availableDevices_ = outcome.value().names();
-        // Only the native route's empty answer is news; an empty script answer says nothing.
-        if (availableDevices_.empty() && outcome.value().fromNative) {
-            statusMessage_ =
-                localized(TONVERA_TRANSLATE("Tonvera", "No devices found. Enter the name manually.",
-                                            "Settings: discovery empty"));
+    if (!outcome.succeeded()) {
+        // A failed look at the outputs is often the sound server being away; the badge says
+        // so once a fresh look at the desktop confirms it, and the line then keeps quiet.
+        if (readiness_) {
+            readiness_->recheck();
         }
-    } else {
-        statusMessage_ = formatText(
-            localized(TONVERA_TRANSLATE("Tonvera", "Error: %@", "Settings: discovery error")),
-            {describeError(outcome.error())});
+        setStatus(formatText(localized(TONVERA_TRANSLATE("Tonvera", "Error: %@",
+                                                         "Settings: discovery error")),
+                             {describeError(outcome.error())}),
+                  StatusKind::error);
+        return;
+    }
+    availableDevices_ = outcome.value().names();
+    // Only the native route's empty answer is news; an empty script answer says nothing.
+    if (availableDevices_.empty() && outcome.value().fromNative) {
+        setStatus(
+            localized(TONVERA_TRANSLATE("Tonvera", "No devices found. Enter the name manually.",
+                                        "Settings: discovery empty")),
+            StatusKind::notice);
+        return;
     }
     changed();
+}
+
+std::optional<StatusLine> SettingsView::statusLine() const {
+    if (!statusMessage_) {
+        return std::nullopt;
+    }
+    if (statusKind_ == StatusKind::error && readiness_ &&
+        (readiness_->isChecking() || !readiness_->report() || !readiness_->report()->soundServer)) {
+        return std::nullopt;
+    }
+    return StatusLine{*statusMessage_, statusKind_};
 }
 
 void SettingsView::useDevice(const std::string& name) {
@@ -233,8 +296,66 @@ void SettingsView::setConnectWhenSpeakerAppears(bool on) {
     settings_->setConnectWhenSpeakerAppears(on);
 }
 
+void SettingsView::setKeepSoundFromNewOutputs(bool on) {
+    settings_->setKeepSoundFromNewOutputs(on);
+}
+
 void SettingsView::setNotifyWhenSpeakerStaysAway(bool on) {
     settings_->setNotifyWhenSpeakerStaysAway(on);
+}
+
+void SettingsView::editedFallbacks(bool edited) {
+    if (edited) {
+        changed();
+    }
+}
+
+void SettingsView::selectFallback(std::optional<std::size_t> index) {
+    editedFallbacks(fallbacks_.select(index));
+}
+
+void SettingsView::setFallbackDraft(const std::string& name) {
+    editedFallbacks(fallbacks_.setDraft(name));
+}
+
+void SettingsView::addFallback() {
+    editedFallbacks(fallbacks_.add());
+}
+
+void SettingsView::removeFallback() {
+    editedFallbacks(fallbacks_.remove());
+}
+
+void SettingsView::moveFallbackUp() {
+    editedFallbacks(fallbacks_.moveUp());
+}
+
+void SettingsView::moveFallbackDown() {
+    editedFallbacks(fallbacks_.moveDown());
+}
+
+std::vector<std::string> SettingsView::fallbackCandidates() const {
+    return fallbacks_.candidates(availableDevices_);
+}
+
+std::string SettingsView::fallbackRefusal() const {
+    switch (fallbacks_.draftRefusal()) {
+        case FallbackListEditor::Refusal::none:
+        case FallbackListEditor::Refusal::blank:
+            return {};
+        case FallbackListEditor::Refusal::preferred:
+            return localized(TONVERA_TRANSLATE("Tonvera", "This is the preferred output already.",
+                                               "Settings: fallback list, refused"));
+        case FallbackListEditor::Refusal::repeated:
+            return localized(TONVERA_TRANSLATE("Tonvera", "This output is in the list already.",
+                                               "Settings: fallback list, refused"));
+        case FallbackListEditor::Refusal::full:
+            return services_.localizer->localizedPlural(
+                TONVERA_TRANSLATE_N("Tonvera", "The list holds at most %n outputs.",
+                                    "Settings: fallback list, refused"),
+                static_cast<int>(AppSettings::kMaxFallbackOutputs));
+    }
+    return {};
 }
 
 SettingsView::Badge SettingsView::badge() const {
@@ -247,7 +368,7 @@ SettingsView::Badge SettingsView::badge() const {
     }
     const auto& report = readiness_->report();
     if (!report) {
-        return {readinessTexts_.checking, Tone::pending};
+        return {{}, Tone::pending};
     }
     // The part whose absence costs the most is named first: without the sound server nothing
     // can be switched at all.
@@ -260,13 +381,12 @@ SettingsView::Badge SettingsView::badge() const {
     if (!report->trayHost) {
         return {readinessTexts_.badgeTrayMissing, Tone::warning};
     }
-    return {readinessTexts_.badgeReady, Tone::success};
+    return {{}, Tone::success};
 }
 
 std::string SettingsView::discoveryHint() const {
     if (readiness_) {
-        const auto& report = readiness_->report();
-        return report && !report->soundServer ? readinessTexts_.badgeSoundMissing : std::string();
+        return {};
     }
     return helper_.isTrusted()
                ? std::string()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,7 +15,9 @@
 #include "settings/app_settings.h"
 #include "settings/observer_list.h"
 #include "settings/subscription.h"
+#include "ui/fallback_list_editor.h"
 #include "ui/readiness_check.h"
+#include "ui/status_line.h"
 #include "ui/view_services.h"
 
 namespace tonvera {
@@ -30,7 +33,16 @@ struct SettingsTexts {
     std::string connectAtLogin;
     std::string launchAtLogin;
     std::string connectWhenSpeakerAppears;
+    std::string keepSoundFromNewOutputs;
     std::string notifyWhenSpeakerStaysAway;
+    std::string fallbackHeading;
+    std::string fallbackListName;
+    std::string fallbackPlaceholder;
+    std::string fallbackEmpty;
+    std::string addFallback;
+    std::string removeFallback;
+    std::string moveFallbackUp;
+    std::string moveFallbackDown;
     std::string findDevices;
     std::string availableOutputs;
     std::string use;
@@ -39,17 +51,17 @@ struct SettingsTexts {
     std::string quit;
 };
 
-// The Settings window's state and operations, without a toolkit: the device name and the
-// switches (kept in the shared settings), a connect with its status line, a discovery with its
-// found list, the badge (the permission, or the desktop's readiness where no permission can be
-// missing), the version line and the window's buttons.
+// The Settings window's state and operations, without a toolkit: the device name, the list of
+// outputs for while it is away and the switches (kept in the shared settings), a connect with
+// its status line, a discovery with its found list, the badge (the permission, or what the
+// desktop lacks where no permission can be missing), the version line and the window's buttons.
 //
 // Everything here runs on the main thread. Blocking work (a reconnect, a discovery) runs on
 // the task runner; its result comes back on the main queue to a view held weakly, so a task
 // that outlives the window runs to its end and changes nothing.
 class SettingsView final : public WindowContent, public std::enable_shared_from_this<SettingsView> {
   public:
-    // How long "Done" and whatever else the status line shows by then stay after a connect.
+    // How long the news that a connect worked stays in the status line.
     static constexpr std::chrono::seconds kStatusClearDelay{3};
 
     // `orchestrator` may be null (connect and the retry-delay refresh are then skipped) and
@@ -84,7 +96,22 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     void setConnectAtLogin(bool on);
     void setLaunchAtLogin(bool on);
     void setConnectWhenSpeakerAppears(bool on);
+    void setKeepSoundFromNewOutputs(bool on);
     void setNotifyWhenSpeakerStaysAway(bool on);
+
+    // The list of outputs for while the preferred one is away: its rules are the editor's,
+    // each operation here redraws when it changed something.
+    const FallbackListEditor& fallbackList() const { return fallbacks_; }
+    void selectFallback(std::optional<std::size_t> index);
+    void setFallbackDraft(const std::string& name);
+    void addFallback();
+    void removeFallback();
+    void moveFallbackUp();
+    void moveFallbackDown();
+    // The found outputs that could be added now, for the add field's choices.
+    std::vector<std::string> fallbackCandidates() const;
+    // Why the draft cannot be added (empty when it can, or when nothing is typed).
+    std::string fallbackRefusal() const;
 
     // State.
     std::string deviceName() const { return settings_->deviceName(); }
@@ -92,9 +119,14 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     bool connectAtLogin() const { return settings_->connectAtLogin(); }
     bool launchAtLogin() const { return settings_->launchAtLogin(); }
     bool connectWhenSpeakerAppears() const { return settings_->connectWhenSpeakerAppears(); }
+    bool keepSoundFromNewOutputs() const { return settings_->keepSoundFromNewOutputs(); }
     bool notifyWhenSpeakerStaysAway() const { return settings_->notifyWhenSpeakerStaysAway(); }
     bool isConnecting() const { return isConnecting_; }
     const std::optional<std::string>& statusMessage() const { return statusMessage_; }
+    // What the status line shows: the message and what kind of news it is. A discovery error
+    // is left out while the badge explains it (the sound server does not answer) or while the
+    // look that would tell is still running, so one cause is shown once.
+    std::optional<StatusLine> statusLine() const;
     const std::vector<std::string>& availableDevices() const { return availableDevices_; }
     bool isDiscovering() const { return isDiscovering_; }
 
@@ -104,7 +136,9 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
 
     // The header's badge and the hint beside the discovery button (empty when nothing stands
     // in the way of a discovery). The permission is asked afresh on every call, so each redraw
-    // shows it as it is now; the readiness is the last look's.
+    // shows it as it is now; the readiness is the last look's. Where the readiness is shown,
+    // the badge names only what is missing: its text is empty while the desktop is ready or
+    // the first look runs, and the hint is always empty (the badge says it already).
     enum class Tone { pending, success, warning };
     struct Badge {
         std::string text;
@@ -128,9 +162,11 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
                  std::function<void()> onCheckUpdates, ViewServices services);
 
     void watchSettings();
-    void finishConnect();
+    void finishConnect(const std::string& name, const ReconnectResult& result);
     void finishDiscovery(const TaskOutcome<OutputDiscovery>& outcome);
     void clearStatus();
+    void setStatus(std::string text, StatusKind kind);
+    void editedFallbacks(bool edited);
     std::string localized(const LocalizedText& text) const;
     void changed();
 
@@ -145,7 +181,11 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
 
     bool isConnecting_ = false;
     std::optional<std::string> statusMessage_;
+    StatusKind statusKind_ = StatusKind::notice;
+    // Counts the messages, so a clearing that is due removes only the one it was meant for.
+    std::uint64_t statusGeneration_ = 0;
     std::vector<std::string> availableDevices_;
+    FallbackListEditor fallbacks_;
     bool isDiscovering_ = false;
 
     ObserverList<> changes_;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -141,6 +142,25 @@ TEST_F(OnboardingWidgetTest, TheSpeakerPageShowsItsStateAndNamesLiterally) {
     EXPECT_TRUE(settings->hasCompletedOnboarding());
     EXPECT_EQ(finishCalls, 1);
     EXPECT_EQ(widget, nullptr);
+}
+
+// On a Linux desktop (the readiness in place of the permission) the last page holds five found
+// outputs without scrolling, and shows no picture of another system's menu bar.
+TEST_F(OnboardingWidgetTest, TheOutputPageFitsFiveFoundOutputsWithoutScrolling) {
+    readiness = std::make_shared<ScriptedDesktopReadiness>();
+    SoundMenuScene::build(*menu, {"Wohnzimmer", "Büro", "Küche", "Bluetooth-Box", "USB Audio"});
+    open();
+    press(Qt::Key_Return);
+    press(Qt::Key_Return);
+    child<PillButton>("searchDevices").click();
+    settle();
+    view->chooseDevice("Büro");
+    time->advanceBy(0s);
+    // The page gets all the height it asks for: nothing squeezed, nothing to scroll.
+    auto& scroll = child<QScrollArea>("pageScrollArea");
+    EXPECT_LE(scroll.widget()->sizeHint().height(), scroll.viewport()->height());
+    EXPECT_EQ(child("foundOutputs").findChildren<PillButton*>("applyDevice").size(), 5U);
+    EXPECT_FALSE(shown("soundMenuPicture"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -64,7 +65,10 @@ struct SettingsWidgetTest : ::testing::Test, SettingsViewHarness {
             if (!listed) {
                 EXPECT_TRUE(frame->rect().contains(area)) << widget->objectName().toStdString();
             }
-            if (auto* label = qobject_cast<QLabel*>(widget); label && label->pixmap().isNull()) {
+            if (auto* label = qobject_cast<QLabel*>(widget); label && label->wordWrap()) {
+                EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                    << label->text().toStdString();
+            } else if (label && label->pixmap().isNull()) {
                 EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
                           label->contentsRect().width())
                     << label->text().toStdString();
@@ -95,7 +99,7 @@ TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
     EXPECT_EQ(text("version"), "Version 1.2.3");
     EXPECT_EQ(text("quit"), "Quit && Close");
     EXPECT_TRUE(child("appIcon")->isVisible());
-    EXPECT_FALSE(child("status")->isVisible());
+    EXPECT_EQ(text("status"), "");
     EXPECT_FALSE(child("deviceList")->isVisible());
     expectNothingCutOff();
 
@@ -174,6 +178,29 @@ TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
     EXPECT_FALSE(workspace->opened().empty());
     EXPECT_TRUE(connect->isEnabled());
     EXPECT_TRUE(find->isEnabled());
+}
+
+TEST_F(SettingsWidgetTest, TheFallbackListTakesTypedNamesAndMovesByButtonsAndKeys) {
+    open();
+    auto* field = child<QLineEdit>("fallbackName");
+    for (const char* name : {"Garten", "Bad", "Flur"}) {
+        QTest::keyClicks(field, name);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    QTest::keyClicks(field, "Bad");
+    EXPECT_EQ(child("addFallback")->toolTip().toStdString(), "This output is in the list already.");
+    auto* list = child<QListWidget>("fallbackList");
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_FALSE(child("moveFallbackDown")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);  // moves Flur
+    QTest::keyClick(list, Qt::Key_Up);                   // only selects Garten
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_FALSE(child("moveFallbackUp")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
+    child<QAbstractButton>("moveFallbackUp")->click();
+    child<QAbstractButton>("removeFallback")->click();
+    EXPECT_THAT(settings->fallbackOutputs(), ::testing::ElementsAre("Bad"));
+    EXPECT_EQ(list->count(), 1);
 }
 
 }  // namespace

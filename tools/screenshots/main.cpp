@@ -32,6 +32,16 @@ class ResourceLocalizer final : public Localizer {
         return translated.isEmpty() ? std::string(text.source) : translated.toStdString();
     }
 
+    std::string localizedPlural(const LocalizedText& text, int count) const override {
+        const char* comment =
+            text.comment != nullptr && *text.comment != '\0' ? text.comment : nullptr;
+        QString translated = translator_.translate(text.context, text.source, comment, count);
+        if (translated.isEmpty()) {
+            translated = QString::fromUtf8(text.source);
+        }
+        return translated.replace(QStringLiteral("%n"), QString::number(count)).toStdString();
+    }
+
   private:
     QTranslator translator_;
 };

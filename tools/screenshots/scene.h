@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/localizer.h"
+#include "platform/process_launcher.h"
 
 namespace tonvera::screenshots {
 
@@ -31,6 +32,11 @@ struct Scene {
 // The application's own translations, as a Linux desktop in English or German shows them.
 std::shared_ptr<Localizer> englishLocalizer();
 std::shared_ptr<Localizer> germanLocalizer();
+
+// What the script route meets on Linux, where no script runner is installed.
+[[noreturn]] inline ProcessResult withoutScriptRunner() {
+    throw ProcessLaunchError("Could not start /usr/bin/osascript: No such file or directory");
+}
 
 // Each window contributes its scenes from its own source file.
 std::vector<Scene> settingsScenes();

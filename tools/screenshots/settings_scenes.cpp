@@ -79,15 +79,26 @@ std::vector<Scene> settingsScenes() {
                 world.view->startConnect();
             },
             true),
+        // A search without a sound server: the badge tells why, and only the badge.
         settingsScene("sound-server-missing", {},
                       [](SettingsWorld& world) {
                           world.readiness->soundServer = false;
+                          world.launcher->answer = withoutScriptRunner;
                           world.view->windowActivated();
-                          world.launcher->answer = [] {
-                              return exited(1, "", "Connection refused");
-                          };
                           world.view->startDiscovery();
                           world.settle();
+                          world.settle();
+                      }),
+        // The list for while the preferred output is away, its second entry selected, and a
+        // found output about to be added.
+        settingsScene("fallbacks", outputs,
+                      [](SettingsWorld& world) {
+                          world.settings->setFallbackOutputs(
+                              {"Küche", "Bluetooth-Box", "Built-in Audio Analog Stereo"});
+                          world.view->startDiscovery();
+                          world.settle();
+                          world.view->selectFallback(1);
+                          world.view->setFallbackDraft("Büro & Bibliothek");
                       }),
     };
 }

@@ -12,6 +12,11 @@ std::string QtLocalizer::localized(const LocalizedText& text) const {
     return QCoreApplication::translate(text.context, text.source, comment).toStdString();
 }
 
+std::string QtLocalizer::localizedPlural(const LocalizedText& text, int count) const {
+    const char* comment = text.comment != nullptr && *text.comment != '\0' ? text.comment : nullptr;
+    return QCoreApplication::translate(text.context, text.source, comment, count).toStdString();
+}
+
 void installTranslations(const QString& resourceFolder) {
     auto* english = new QTranslator(QCoreApplication::instance());
     if (english->load(QStringLiteral("tonvera_en"), resourceFolder)) {

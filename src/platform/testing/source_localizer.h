@@ -16,6 +16,17 @@ class SourceLocalizer final : public Localizer {
         return found != translations_.end() ? found->second : std::string(text.source);
     }
 
+    // The source (or the translation set for it) with each "%n" replaced by `count`.
+    std::string localizedPlural(const LocalizedText& text, int count) const override {
+        std::string result = localized(text);
+        const std::string number = std::to_string(count);
+        for (auto at = result.find("%n"); at != std::string::npos; at = result.find("%n", at)) {
+            result.replace(at, 2, number);
+            at += number.size();
+        }
+        return result;
+    }
+
     void translate(std::string source, std::string comment, std::string translation) {
         translations_[{std::move(source), std::move(comment)}] = std::move(translation);
     }

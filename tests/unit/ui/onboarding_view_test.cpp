@@ -126,8 +126,7 @@ TEST_F(OnboardingViewTest, NamesAreUsedAsTypedAndBlankNamesCannotFinish) {
     EXPECT_THAT(view->statusMessage(), Optional(std::string("Testing connection to  Büro …")));
     settle();
     EXPECT_EQ(menu->selectedOutput(), " Büro ");
-    EXPECT_THAT(view->statusMessage(),
-                Optional(std::string("Done — audio should now play via “ Büro ”.")));
+    EXPECT_THAT(view->statusMessage(), Optional(std::string("The sound now plays on “ Büro ”.")));
 
     log->clear();
     view->completeOnboarding();
@@ -224,6 +223,20 @@ TEST_F(OnboardingViewTest, TheDesktopStepLooksOnEntryAndActivationAndNeverBlocks
     EXPECT_EQ(readiness->looks, 2);
     view->nextStep();
     EXPECT_EQ(view->currentStep(), OnboardingView::speaker);
+
+    // Without a sound server the card says so; a failed search then adds no second error.
+    launcher->answer = [] { return exited(1, "", "Connection refused"); };
+    view->startDiscovery();
+    settle();
+    EXPECT_EQ(view->soundMenuFound(), false);
+    EXPECT_EQ(view->statusMessage(), "Error: Connection refused");
+    EXPECT_EQ(view->statusLine(), std::nullopt);
+    EXPECT_FALSE(view->showsSoundItemPicture());
+    SoundMenuScene::build(*menu, {"Küche"});
+    view->checkSoundMenu();
+    EXPECT_EQ(view->statusLine(), std::nullopt);  // while the look runs
+    settle();
+    EXPECT_EQ(view->statusLine(), (StatusLine{"Error: Connection refused", StatusKind::error}));
 }
 
 }  // namespace

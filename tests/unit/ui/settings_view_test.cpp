@@ -59,7 +59,7 @@ TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFail
     }
 }
 
-TEST_F(SettingsViewTest, ConnectShowsItsStatusAndClearsItThreeSecondsAfterTheRun) {
+TEST_F(SettingsViewTest, ConnectShowsItsOutcomeAndTheGoodNewsGoesThreeSecondsLater) {
     SoundMenuScene::build(*menu, {"Küche", "Wohnzimmer"});
     settings->setDeviceName("Wohnzimmer");
     sourceTexts->translate("Connecting to %@…", "Settings: connect status", "Verbinde mit %@ …");
@@ -75,19 +75,29 @@ TEST_F(SettingsViewTest, ConnectShowsItsStatusAndClearsItThreeSecondsAfterTheRun
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
     EXPECT_FALSE(view->isConnecting());
     EXPECT_TRUE(view->canConnect());
-    EXPECT_EQ(view->statusMessage(), "Done — see log for details.");
-
-    // A discovery message set meanwhile goes with the connect's clearing.
-    time->advanceBy(1s);
-    launcher->answer = [] { return exited(1, "", "kaputt"); };
-    menu->setTrusted(false);
-    view->startDiscovery();
-    settle();
-    EXPECT_EQ(view->statusMessage(), "Error: kaputt");
-    time->advanceBy(1999ms);
+    EXPECT_EQ(view->statusLine(),
+              (StatusLine{"The sound now plays on “Wohnzimmer”.", StatusKind::done}));
+    time->advanceBy(2999ms);
     EXPECT_TRUE(view->statusMessage().has_value());
     time->advanceBy(1ms);
     EXPECT_EQ(view->statusMessage(), std::nullopt);
+
+    // A failure is no success and stays; so does a discovery message that replaced good news.
+    launcher->answer = [] { return exited(1, "", "kaputt"); };
+    settings->setDeviceName("Bad");
+    view->startConnect();
+    settle();
+    EXPECT_EQ(view->statusLine(),
+              (StatusLine{"Could not switch to “Bad”. Is it on and connected? The log says more.",
+                          StatusKind::error}));
+    settings->setDeviceName("Küche");
+    view->startConnect();
+    settle();
+    menu->setTrusted(false);
+    view->startDiscovery();
+    settle();
+    time->advanceBy(10s);
+    EXPECT_EQ(view->statusMessage(), "Error: kaputt");
 }
 
 TEST_F(SettingsViewTest, AnEmptyNameDisablesConnectWhileBlanksReachTheOrchestratorAsStored) {
@@ -99,10 +109,9 @@ TEST_F(SettingsViewTest, AnEmptyNameDisablesConnectWhileBlanksReachTheOrchestrat
     view->startConnect();
     EXPECT_EQ(view->statusMessage(), "Connecting to   …");
     settle();
-    // A refused run ends with the same line as a successful one: the outcome is in the log.
     EXPECT_THAT(log->lines(),
                 Contains("error: [AirPlay] No device configured — skipping reconnect"));
-    EXPECT_EQ(view->statusMessage(), "Done — see log for details.");
+    EXPECT_EQ(view->statusMessage(), "Enter the name of an output first.");
 }
 
 TEST_F(SettingsViewTest, ResultsArrivingAfterTheWindowClosedChangeNothing) {
@@ -133,7 +142,7 @@ TEST_F(SettingsViewTest, WithoutAnOrchestratorOrAnUpdateCallbackPressesDoNothing
     alone->startConnect();
     EXPECT_EQ(alone->statusMessage(), "Connecting to Arbeitszimmer…");
     time->advanceBy(0ns);
-    EXPECT_EQ(alone->statusMessage(), "Done — see log for details.");
+    EXPECT_EQ(alone->statusMessage(), std::nullopt);  // nothing was tried
     EXPECT_EQ(tasks->pendingCount(), 0U);
 }
 
@@ -156,33 +165,94 @@ TEST_F(SettingsViewTest, ControlsWriteTheSettingsAndTheViewRedrawsWithTheNewValu
     EXPECT_EQ(view->deviceRowText("Version %@"), "• Version %@");
 }
 
-// Where no permission can be missing, the badge names what the desktop lacks instead.
+// Where no permission can be missing, the badge names what the desktop lacks instead, and a
+// failed discovery that it explains is not told twice.
 TEST_F(SettingsViewTest, TheBadgeNamesTheMissingPartAndItsButtonOpensSoundSettings) {
     readiness = std::make_shared<ScriptedDesktopReadiness>();
     view = makeView(orchestrator);
-    EXPECT_EQ(view->badge().text, "Checking…");
-    EXPECT_EQ(view->badge().tone, SettingsView::Tone::pending);
+    EXPECT_EQ(view->badge().text, "");  // nothing while the first look runs, or when ready
     view->windowShown();
     settle();
-    EXPECT_EQ(view->badge().text, "Ready");
+    EXPECT_EQ(view->badge().text, "");
     EXPECT_EQ(view->badge().tone, SettingsView::Tone::success);
-    EXPECT_EQ(view->discoveryHint(), "");
 
     readiness->soundServer = false;
     readiness->systemBus = false;
-    view->windowActivated();
+    launcher->answer = [] { return exited(1, "", "Connection refused"); };
+    view->startDiscovery();
+    settle();  // the failure asks for a fresh look at the desktop
+    EXPECT_EQ(view->statusMessage(), "Error: Connection refused");
+    EXPECT_EQ(view->statusLine(), std::nullopt);
     settle();
+    EXPECT_EQ(view->statusLine(), std::nullopt);
     EXPECT_EQ(view->badge().text, "Sound server not answering");
     EXPECT_EQ(view->badge().tone, SettingsView::Tone::warning);
-    EXPECT_EQ(view->discoveryHint(), "Sound server not answering");
+    EXPECT_EQ(view->discoveryHint(), "");
     readiness->soundServer = true;
     view->windowActivated();
     settle();
     EXPECT_EQ(view->badge().text, "No wake signals");
+    EXPECT_EQ(view->statusLine(), (StatusLine{"Error: Connection refused", StatusKind::error}));
 
     view->openSettingsPane();
     settle();
     EXPECT_THAT(workspace->opened(), ElementsAre(std::string(kSoundSettingsAddress)));
+}
+
+// The list for while the preferred output is away: what can be added, what the buttons may do,
+// and that only an edit writes it (cleaned) back.
+TEST_F(SettingsViewTest, TheFallbackListAddsMovesAndRemovesByItsRulesAndWritesOnlyEdits) {
+    settings->setDeviceName("Wohnzimmer");
+    defaults->preload(AppSettings::kFallbackOutputsKey,
+                      DefaultsStringList{"Küche", " ", "Wohnzimmer", "Küche", "Bad"});
+    settings = std::make_shared<AppSettings>(defaults);
+    view = makeView(orchestrator);
+    const auto& list = view->fallbackList();
+    const std::size_t writes = defaults->writes().size();
+    EXPECT_THAT(list.entries(), ElementsAre("Küche", "Bad"));
+    EXPECT_FALSE(list.canRemove() || list.canMoveUp() || list.canMoveDown());
+    using Refusal = FallbackListEditor::Refusal;
+    for (const auto& [name, refusal] :
+         std::vector<std::pair<std::string, Refusal>>{{" \t", Refusal::blank},
+                                                      {"Wohnzimmer", Refusal::preferred},
+                                                      {"Ku\u0308che", Refusal::repeated},
+                                                      {"küche", Refusal::none}}) {
+        view->setFallbackDraft(name);
+        EXPECT_EQ(list.draftRefusal(), refusal) << name;
+        EXPECT_EQ(list.canAdd(), refusal == Refusal::none) << name;
+    }
+    EXPECT_EQ(defaults->writes().size(), writes);  // nothing edited yet: the file stays
+
+    view->addFallback();
+    EXPECT_THAT(settings->fallbackOutputs(), ElementsAre("Küche", "Bad", "küche"));
+    EXPECT_EQ(list.draft(), "");
+    EXPECT_EQ(list.selected(), 2U);
+    EXPECT_TRUE(list.canMoveUp() && !list.canMoveDown());
+    view->moveFallbackUp();
+    view->moveFallbackUp();
+    view->moveFallbackUp();  // already first
+    EXPECT_THAT(settings->fallbackOutputs(), ElementsAre("küche", "Küche", "Bad"));
+    view->selectFallback(2);
+    view->removeFallback();  // the last goes: its neighbour before it is selected
+    EXPECT_EQ(list.selected(), 1U);
+    view->removeFallback();
+    view->removeFallback();
+    EXPECT_THAT(settings->fallbackOutputs(), IsEmpty());
+    EXPECT_FALSE(list.selected().has_value());
+
+    // Sixteen at most; the found outputs offered are the ones that could still be added.
+    for (int i = 0; i < 16; ++i) {
+        view->setFallbackDraft("Ausgabe " + std::to_string(i));
+        view->addFallback();
+    }
+    view->setFallbackDraft("Noch eine");
+    EXPECT_EQ(view->fallbackRefusal(), "The list holds at most 16 outputs.");
+    view->selectFallback(0);
+    view->removeFallback();
+    SoundMenuScene::build(*menu, {"Wohnzimmer", "Ausgabe 3", "Garten", "Garten"});
+    view->startDiscovery();
+    settle();
+    EXPECT_THAT(view->fallbackCandidates(), ElementsAre("Garten"));
 }
 
 }  // namespace

@@ -53,4 +53,22 @@ int symbolSizeFor(TextStyle style) {
     return QFontMetrics(Palette::font(style)).height();
 }
 
+void styleTextField(QLineEdit& field, const Palette& palette) {
+    const QString style =
+        QStringLiteral(
+            "QLineEdit { border: 1px solid %1; border-radius: 6px; padding: 4px 8px;"
+            " background: %2; color: %3; }"
+            "QLineEdit:focus { border: 2px solid %4; padding: 3px 7px; }")
+            .arg(palette.controlEdge().name(), palette.fieldBackground().name(),
+                 palette.primaryText().name(), palette.color(NamedColor::accent).name());
+    if (field.styleSheet() != style) {
+        field.setStyleSheet(style);
+    }
+    QPalette colors = field.palette();
+    if (colors.color(QPalette::PlaceholderText) != palette.color(NamedColor::gray)) {
+        colors.setColor(QPalette::PlaceholderText, palette.color(NamedColor::gray));
+        field.setPalette(colors);
+    }
+}
+
 }  // namespace tonvera

@@ -3,7 +3,7 @@
 #include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/pill_button.h"
 #include "platform/qt/widgets/rounded_card.h"
-#include "platform/qt/widgets/status_dot.h"
+#include "platform/qt/widgets/status_mark.h"
 #include "platform/qt/widgets/symbol_badge.h"
 #include "ui/onboarding_view.h"
 
@@ -34,8 +34,9 @@ OnboardingReadinessPage::OnboardingReadinessPage(OnboardingView& view, QWidget* 
         auto* row = makeRow(10);
         row->setContentsMargins(metrics::kCardPadding, metrics::kCardPadding, metrics::kCardPadding,
                                 metrics::kCardPadding);
-        part.dot = new StatusDot(false);
-        row->addWidget(part.dot, 0, Qt::AlignTop);
+        part.mark = new StatusMark(symbolSizeFor(TextStyle::callout));
+        part.mark->setObjectName(QString::fromLatin1(kPartNames.at(i)) + QStringLiteral("Mark"));
+        row->addWidget(part.mark, 0, Qt::AlignTop);
         auto* text = makeColumn(2);
         part.title = makeLabel(TextStyle::callout, QFont::Bold);
         part.state = makeLabel(TextStyle::caption, QFont::Normal, true);
@@ -97,13 +98,12 @@ void OnboardingReadinessPage::render(const OnboardingView& view) {
     for (std::size_t i = 0; i < parts_.size(); ++i) {
         const Part& part = parts_.at(i);
         const Shown& state = shown.at(i);
-        const NamedColor tone = !report       ? NamedColor::gray
-                                : state.ready ? NamedColor::success
-                                              : NamedColor::warning;
         part.card->setColors(palette.color(NamedColor::cardBackground),
                              report && !state.ready ? palette.color(NamedColor::warning, 0.6)
                                                     : QColor(Qt::transparent));
-        part.dot->setColor(palette.color(tone));
+        part.mark->setState(!report       ? StatusMark::State::pending
+                            : state.ready ? StatusMark::State::success
+                                          : StatusMark::State::warning);
         setLabelText(*part.title, *state.title);
         setLabelText(*part.state, !report       ? texts.checking
                                   : state.ready ? *state.readyText

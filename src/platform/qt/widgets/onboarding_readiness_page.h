@@ -9,7 +9,7 @@ namespace tonvera {
 class OnboardingView;
 class PillButton;
 class RoundedCard;
-class StatusDot;
+class StatusMark;
 class SymbolBadge;
 
 // The second onboarding page where no permission can be missing: each part of the desktop
@@ -25,7 +25,7 @@ class OnboardingReadinessPage final : public QWidget {
   private:
     struct Part {
         RoundedCard* card = nullptr;
-        StatusDot* dot = nullptr;
+        StatusMark* mark = nullptr;
         QLabel* title = nullptr;
         QLabel* state = nullptr;
     };

@@ -5,33 +5,27 @@
 #include <QImageReader>
 #include <utility>
 
+#include "platform/qt/widgets/elided_label.h"
 #include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/picture_view.h"
 #include "platform/qt/widgets/pill_button.h"
 #include "platform/qt/widgets/rounded_card.h"
-#include "platform/qt/widgets/status_dot.h"
+#include "platform/qt/widgets/status_mark.h"
 #include "platform/qt/widgets/symbol_badge.h"
 #include "ui/onboarding_view.h"
 
 namespace tonvera {
 namespace {
 
-void setCardLayout(RoundedCard& card, QBoxLayout* layout, int padding) {
-    layout->setContentsMargins(padding, padding, padding, padding);
+void setCardLayout(RoundedCard& card, QBoxLayout* layout, int vertical, int horizontal) {
+    layout->setContentsMargins(horizontal, vertical, horizontal, vertical);
     card.setLayout(layout);
 }
 
-QString nameFieldStyle(const Palette& palette) {
-    const QColor border = palette.color(NamedColor::gray, palette.isDark() ? 0.5 : 0.4);
-    const QColor focus = palette.color(NamedColor::accent);
-    const QColor background = palette.isDark() ? QColor(0x1F, 0x1F, 0x22) : QColor(Qt::white);
-    return QStringLiteral(
-               "QLineEdit { border: 1px solid %1; border-radius: 6px; padding: 4px 8px;"
-               " background: %2; color: %3; }"
-               "QLineEdit:focus { border: 2px solid %4; padding: 3px 7px; }")
-        .arg(border.name(QColor::HexArgb), background.name(), palette.primaryText().name(),
-             focus.name());
-}
+// The page is drawn compact: with five found outputs it fits the window without scrolling.
+constexpr int kTightSpacing = 4;
+constexpr int kCardPaddingVertical = 8;
+constexpr int kFoundRowPadding = 1;
 
 }  // namespace
 
@@ -41,23 +35,25 @@ OnboardingSpeakerPage::OnboardingSpeakerPage(OnboardingView& view, QString pictu
     page_ = makeColumn(metrics::kOnboardingSpeakerSpacing);
     setLayout(page_);
 
+    auto* heading = makeColumn(kTightSpacing);
     title_ = makeLabel(TextStyle::headline);
     introduction_ = makeLabel(TextStyle::callout, QFont::Normal, true);
-    page_->addWidget(title_);
-    page_->addWidget(introduction_);
+    heading->addWidget(title_);
+    heading->addWidget(introduction_);
+    page_->addLayout(heading);
 
     buildSoundCard(view);
     buildNameSection(view);
     buildSearch(view);
 
     closingNote_ = new RoundedCard(metrics::kCardRadius);
-    auto* closing = makeRow(12);
+    auto* closing = makeRow(8);
     const int captionSymbol = symbolSizeFor(TextStyle::caption);
-    closingSymbol_ = new SymbolBadge(QSize(symbolSizeFor(TextStyle::body), captionSymbol + 2));
+    closingSymbol_ = new SymbolBadge(QSize(captionSymbol, captionSymbol));
     closingText_ = makeLabel(TextStyle::caption, QFont::Normal, true);
     closing->addWidget(closingSymbol_, 0, Qt::AlignTop);
     closing->addWidget(closingText_, 1, Qt::AlignTop);
-    setCardLayout(*closingNote_, closing, metrics::kNotePadding);
+    setCardLayout(*closingNote_, closing, metrics::kNotePadding / 2, metrics::kNotePadding);
     page_->addWidget(closingNote_);
 }
 
@@ -67,20 +63,20 @@ void OnboardingSpeakerPage::buildSoundCard(OnboardingView& view) {
     auto* card = makeColumn(8);
 
     auto* header = makeRow(8);
-    soundDot_ = new StatusDot(false);
-    soundDot_->setObjectName(QStringLiteral("soundMenuDot"));
+    soundDot_ = new StatusMark(symbolSizeFor(TextStyle::caption));
+    soundDot_->setObjectName(QStringLiteral("soundMenuMark"));
     soundHeading_ = makeLabel(TextStyle::caption, QFont::Bold);
     checkAgain_ = new PillButton(PillButton::Kind::bordered, PillButton::Size::mini);
     checkAgain_->setObjectName(QStringLiteral("checkSoundMenuAgain"));
+    // Found, the result fits beside the heading; missing, the steps follow below it.
+    soundFound_ = makeLabel(TextStyle::caption);
+    soundFound_->setObjectName(QStringLiteral("soundMenuFound"));
     header->addWidget(soundDot_, 0, Qt::AlignVCenter);
     header->addWidget(soundHeading_, 0, Qt::AlignVCenter);
+    header->addWidget(soundFound_, 0, Qt::AlignVCenter);
     header->addStretch();
     header->addWidget(checkAgain_, 0, Qt::AlignVCenter);
     card->addLayout(header);
-
-    soundFound_ = makeLabel(TextStyle::caption, QFont::Normal, true);
-    soundFound_->setObjectName(QStringLiteral("soundMenuFound"));
-    card->addWidget(soundFound_);
 
     soundMissing_ = new QWidget;
     soundMissing_->setObjectName(QStringLiteral("soundMenuMissing"));
@@ -105,7 +101,7 @@ void OnboardingSpeakerPage::buildSoundCard(OnboardingView& view) {
     soundMissing_->setLayout(missing);
     card->addWidget(soundMissing_);
 
-    setCardLayout(*soundCard_, card, metrics::kCardPadding);
+    setCardLayout(*soundCard_, card, kCardPaddingVertical, metrics::kCardPadding);
     page_->addWidget(soundCard_);
 
     connect(checkAgain_, &PillButton::clicked, this, [&view] { view.checkSoundMenu(); });
@@ -114,7 +110,7 @@ void OnboardingSpeakerPage::buildSoundCard(OnboardingView& view) {
 }
 
 void OnboardingSpeakerPage::buildNameSection(OnboardingView& view) {
-    auto* section = makeColumn(6);
+    auto* section = makeColumn(kTightSpacing);
     nameHeading_ = makeLabel(TextStyle::caption, QFont::Bold);
     section->addWidget(nameHeading_);
 
@@ -128,12 +124,17 @@ void OnboardingSpeakerPage::buildNameSection(OnboardingView& view) {
     row->addWidget(test_, 0, Qt::AlignVCenter);
     section->addLayout(row);
 
-    status_ = makeLabel(TextStyle::caption, QFont::Normal, true);
+    // One line under the field: the hint on how to write the name, replaced by the status
+    // while there is one; it keeps its room, so nothing below it moves.
+    auto* statusRow = makeRow(6);
+    statusMark_ = new StatusMark(symbolSizeFor(TextStyle::caption));
+    statusMark_->setObjectName(QStringLiteral("statusMark"));
+    status_ = new ElidedLabel(TextStyle::caption);
     status_->setObjectName(QStringLiteral("statusMessage"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    nameHint_ = makeLabel(TextStyle::caption2, QFont::Normal, true);
-    section->addWidget(status_);
-    section->addWidget(nameHint_);
+    statusRow->addWidget(statusMark_, 0, Qt::AlignVCenter);
+    statusRow->addWidget(status_, 1);
+    section->addLayout(statusRow);
     page_->addLayout(section);
 
     // textEdited() comes from typing only, so a redraw that sets the text writes nothing.
@@ -167,11 +168,11 @@ void OnboardingSpeakerPage::buildSearch(OnboardingView& view) {
 
     found_ = new QWidget;
     found_->setObjectName(QStringLiteral("foundOutputs"));
-    auto* found = makeColumn(6);
+    auto* found = makeColumn(kTightSpacing);
     foundHeading_ = makeLabel(TextStyle::caption, QFont::Bold);
     foundCard_ = new RoundedCard(metrics::kCardRadius);
-    foundRowsLayout_ = makeColumn(4);
-    setCardLayout(*foundCard_, foundRowsLayout_, 8);
+    foundRowsLayout_ = makeColumn(2);
+    setCardLayout(*foundCard_, foundRowsLayout_, kTightSpacing, kTightSpacing);
     found->addWidget(foundHeading_);
     found->addWidget(foundCard_);
     found_->setLayout(found);
@@ -192,11 +193,7 @@ void OnboardingSpeakerPage::render(const OnboardingView& view) {
     renderSoundCard(view);
 
     setLabelText(*nameHeading_, texts.speakerName);
-    const QString style = nameFieldStyle(palette);
-    if (style != nameFieldStyle_) {
-        nameFieldStyle_ = style;
-        nameField_->setStyleSheet(style);
-    }
+    styleTextField(*nameField_, palette);
     nameField_->setPlaceholderText(qText(texts.namePlaceholder));
     const QString name = qText(view.deviceName());
     if (nameField_->text() != name) {
@@ -205,11 +202,11 @@ void OnboardingSpeakerPage::render(const OnboardingView& view) {
     test_->setLabel(qText(texts.test));
     test_->setBusy(view.isConnecting(), true);
     test_->setEnabled(view.canTest());
-    status_->setVisible(view.statusMessage().has_value());
-    setLabelText(*status_, view.statusMessage().value_or(std::string()));
+    const auto status = view.statusLine();
+    statusMark_->setState(markFor(status));
+    statusMark_->setVisible(status.has_value());
+    status_->setFullText(qText(status ? status->text : texts.nameHint));
     setTextColor(*status_, gray);
-    setLabelText(*nameHint_, texts.nameHint);
-    setTextColor(*nameHint_, gray);
 
     search_->setLabel(qText(texts.search));
     search_->setBusy(view.isDiscovering());
@@ -236,9 +233,10 @@ void OnboardingSpeakerPage::renderSoundCard(const OnboardingView& view) {
     const std::optional<bool> found = view.soundMenuFound();
 
     soundCard_->setColors(palette.color(NamedColor::cardBackground));
-    soundDot_->setColor(!found.has_value() ? palette.color(NamedColor::gray)
-                        : *found           ? palette.color(NamedColor::success)
-                                           : palette.color(NamedColor::warning));
+    soundDot_->setState(view.isCheckingSoundMenu() ? StatusMark::State::pending
+                        : !found.has_value()       ? StatusMark::State::none
+                        : *found                   ? StatusMark::State::success
+                                                   : StatusMark::State::warning);
     setLabelText(*soundHeading_, texts.soundIconHeading);
     checkAgain_->setLabel(qText(texts.checkAgain));
 
@@ -253,13 +251,13 @@ void OnboardingSpeakerPage::renderSoundCard(const OnboardingView& view) {
     setTextColor(*soundPath_, palette.color(NamedColor::gray));
     setLabelText(*pictureCaption_, texts.pictureCaption);
     setTextColor(*pictureCaption_, palette.color(NamedColor::gray));
-    renderPicture();
+    renderPicture(view.showsSoundItemPicture());
     openControlCenter_->setLabel(qText(texts.openControlCenter));
 }
 
-void OnboardingSpeakerPage::renderPicture() {
+void OnboardingSpeakerPage::renderPicture(bool wanted) {
     // Looked up on every redraw: without the image there is no picture block at all.
-    const bool exists = QFile::exists(picturePath_);
+    const bool exists = wanted && QFile::exists(picturePath_);
     pictureBlock_->setVisible(exists);
     if (!exists || shownPicture_ == picturePath_) {
         return;
@@ -305,7 +303,7 @@ void OnboardingSpeakerPage::rebuildFoundRows(const std::vector<std::string>& nam
         row.name = name;
         row.card = new RoundedCard(metrics::kRowRadius);
         auto* layout = makeRow(8);
-        layout->setContentsMargins(8, 3, 8, 3);
+        layout->setContentsMargins(8, kFoundRowPadding, 8, kFoundRowPadding);
         row.label = makeLabel(TextStyle::callout);
         row.label->setText(qText(name));  // literally: never trimmed, never markup
         row.label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -317,7 +315,7 @@ void OnboardingSpeakerPage::rebuildFoundRows(const std::vector<std::string>& nam
         layout->addWidget(row.apply, 0, Qt::AlignVCenter);
         row.card->setLayout(layout);
         // Rows with and without "Apply" are equally tall, so the list does not jump.
-        row.card->setMinimumHeight(row.apply->sizeHint().height() + 6);
+        row.card->setMinimumHeight(row.apply->sizeHint().height() + 2 * kFoundRowPadding);
         foundRowsLayout_->addWidget(row.card);
         connect(row.apply, &PillButton::clicked, this, [this, name] { view_.chooseDevice(name); });
         foundRows_.push_back(row);

@@ -14,7 +14,8 @@ class OnboardingView;
 class PictureView;
 class PillButton;
 class RoundedCard;
-class StatusDot;
+class ElidedLabel;
+class StatusMark;
 class SymbolBadge;
 
 // The last onboarding page: the Sound-item check, the speaker's name with its test, the
@@ -42,7 +43,7 @@ class OnboardingSpeakerPage final : public QWidget {
     void buildNameSection(OnboardingView& view);
     void buildSearch(OnboardingView& view);
     void renderSoundCard(const OnboardingView& view);
-    void renderPicture();
+    void renderPicture(bool wanted);
     void renderFoundList(const OnboardingView& view);
     void rebuildFoundRows(const std::vector<std::string>& names);
 
@@ -54,7 +55,7 @@ class OnboardingSpeakerPage final : public QWidget {
     QLabel* introduction_ = nullptr;
 
     RoundedCard* soundCard_ = nullptr;
-    StatusDot* soundDot_ = nullptr;
+    StatusMark* soundDot_ = nullptr;
     QLabel* soundHeading_ = nullptr;
     PillButton* checkAgain_ = nullptr;
     QLabel* soundFound_ = nullptr;
@@ -69,10 +70,9 @@ class OnboardingSpeakerPage final : public QWidget {
 
     QLabel* nameHeading_ = nullptr;
     QLineEdit* nameField_ = nullptr;
-    QString nameFieldStyle_;
     PillButton* test_ = nullptr;
-    QLabel* status_ = nullptr;
-    QLabel* nameHint_ = nullptr;
+    StatusMark* statusMark_ = nullptr;
+    ElidedLabel* status_ = nullptr;
 
     PillButton* search_ = nullptr;
     QLabel* permissionRequired_ = nullptr;

@@ -1,5 +1,6 @@
 #include "platform/qt/widgets/onboarding_welcome_page.h"
 
+#include "platform/qt/widgets/app_icon.h"
 #include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/rounded_card.h"
 #include "platform/qt/widgets/switch_toggle.h"
@@ -20,8 +21,12 @@ OnboardingWelcomePage::OnboardingWelcomePage(OnboardingView& view, QWidget* pare
     setLayout(page);
 
     auto* header = makeRow(12);
-    tile_ = new SymbolBadge(QSize(metrics::kAppIconTile, metrics::kAppIconTile),
-                            SymbolBadge::Shape::roundedSquare);
+    // The application's own icon, the picture its launcher and the Settings window show.
+    tile_ = new QLabel;
+    tile_->setObjectName(QStringLiteral("appIcon"));
+    tile_->setFixedSize(metrics::kAppIconTile, metrics::kAppIconTile);
+    tile_->setPixmap(appIconPixmap(metrics::kAppIconTile, metrics::kAppIconTileRadius,
+                                   tile_->devicePixelRatioF()));
     header->addWidget(tile_);
     auto* names = makeColumn(2);
     appName_ = makeLabel(TextStyle::title3, QFont::Bold);
@@ -93,8 +98,6 @@ void OnboardingWelcomePage::render(const OnboardingView& view) {
     const QColor gray = palette.color(NamedColor::gray);
     const QColor accent = palette.color(NamedColor::accent);
 
-    tile_->setBackground(palette.color(NamedColor::accent, 0.12), metrics::kAppIconTileRadius);
-    tile_->setSymbol("airplay.audio", symbolSizeFor(TextStyle::title), accent);
     setLabelText(*appName_, texts.appName);
     setLabelText(*tagline_, texts.tagline);
     setTextColor(*tagline_, gray);

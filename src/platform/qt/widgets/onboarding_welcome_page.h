@@ -27,7 +27,7 @@ class OnboardingWelcomePage final : public QWidget {
         QLabel* description = nullptr;
     };
 
-    SymbolBadge* tile_ = nullptr;
+    QLabel* tile_ = nullptr;
     QLabel* appName_ = nullptr;
     QLabel* tagline_ = nullptr;
     QLabel* introduction_ = nullptr;

@@ -66,8 +66,8 @@ OnboardingWidget::OnboardingWidget(std::shared_ptr<OnboardingView> view,
     auto* content = new QWidget;
     content->setObjectName(QStringLiteral("pageArea"));
     auto* pages = makeColumn(0);
-    pages->setContentsMargins(metrics::kPagePadding, metrics::kPagePadding, metrics::kPagePadding,
-                              metrics::kPagePadding);
+    pages->setContentsMargins(metrics::kPagePadding, metrics::kPagePaddingVertical,
+                              metrics::kPagePadding, metrics::kPagePaddingVertical);
     welcomePage_ = new OnboardingWelcomePage(*view_);
     welcomePage_->setObjectName(QStringLiteral("welcomePage"));
     permissionPage_ = new OnboardingPermissionPage(*view_);
@@ -187,6 +187,13 @@ void OnboardingWidget::render() {
     permissionPage_->setVisible(page == OnboardingView::permission && !readiness);
     readinessPage_->setVisible(page == OnboardingView::permission && readiness);
     speakerPage_->setVisible(page == OnboardingView::speaker);
+    // At the usual font sizes every page fits the window. A larger desktop font makes a page
+    // taller: it then scrolls, rather than squeezing wrapped text below the height it needs.
+    QWidget* content = scrollArea_->widget();
+    const int width = scrollArea_->viewport()->width();
+    content->setMinimumHeight(content->layout()->hasHeightForWidth()
+                                  ? content->layout()->totalHeightForWidth(width)
+                                  : content->layout()->totalSizeHint().height());
     if (view_->currentStep() != shownStep_) {
         shownStep_ = view_->currentStep();
         scrollArea_->verticalScrollBar()->setValue(0);  // a new page starts at its top

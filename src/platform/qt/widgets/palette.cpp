@@ -84,6 +84,10 @@ QColor Palette::controlEdge() const {
     return {dark_ ? qRgb(0x85, 0x85, 0x8D) : qRgb(0x7C, 0x7C, 0x84)};
 }
 
+QColor Palette::fieldBackground() const {
+    return dark_ ? QColor(0x1F, 0x1F, 0x22) : QColor(Qt::white);
+}
+
 QColor Palette::prominentFill() const {
     return dark_ ? QColor(0x2F, 0x6F, 0xD0) : color(NamedColor::accent);
 }

@@ -48,6 +48,8 @@ class Palette {
     // The outline of a control (bordered button, text field, switch off): 3:1 against the
     // backgrounds it sits on.
     QColor controlEdge() const;
+    // The inside of text fields and lists.
+    QColor fieldBackground() const;
     // The fill of prominent buttons and current-step marks, with white text 4.5:1 on it.
     QColor prominentFill() const;
     // The outline around that fill: on dark backgrounds no fill can carry white text and also
@@ -64,17 +66,21 @@ class Palette {
 
 // Sizes in device-independent pixels, shared by both windows.
 namespace metrics {
-inline constexpr int kSettingsWidth = 480;
-inline constexpr int kSettingsHeight = 600;
 inline constexpr int kOnboardingWidth = 560;
 inline constexpr int kOnboardingHeight = 540;
 inline constexpr int kCardRadius = 8;
 inline constexpr int kCardPadding = 12;
 inline constexpr int kStatusDot = 10;
+// Every control a pointer can press is at least this tall and wide (WCAG 2.2, 2.5.8).
+inline constexpr int kMinTarget = 24;
 
 // The Settings window: outer padding, the gap between its sections and the gaps inside them.
 inline constexpr int kSettingsPadding = 20;
-inline constexpr int kSettingsSectionSpacing = 8;
+inline constexpr int kSettingsSectionSpacing = 12;
+inline constexpr int kSettingsColumnSpacing = 24;
+// The switches' labels are longer than anything in the outputs' column.
+inline constexpr int kSettingsLeftColumnStretch = 4;
+inline constexpr int kSettingsRightColumnStretch = 5;
 inline constexpr int kSettingsHeaderSpacing = 10;
 inline constexpr int kSettingsGroupSpacing = 6;
 inline constexpr int kSettingsSwitchSpacing = 4;
@@ -97,12 +103,13 @@ namespace metrics {
 inline constexpr int kStepMarker = 26;
 inline constexpr int kStepBarWidth = 36;
 inline constexpr int kStepBarHeight = 2;
-inline constexpr int kStepIndicatorPadding = 16;
+inline constexpr int kStepIndicatorPadding = 12;
 inline constexpr int kPagePadding = 24;
+inline constexpr int kPagePaddingVertical = 18;
 inline constexpr int kButtonBarPaddingHorizontal = 20;
-inline constexpr int kButtonBarPaddingVertical = 14;
+inline constexpr int kButtonBarPaddingVertical = 10;
 inline constexpr int kOnboardingPageSpacing = 16;
-inline constexpr int kOnboardingSpeakerSpacing = 12;
+inline constexpr int kOnboardingSpeakerSpacing = 10;
 inline constexpr int kStatusCardRadius = 10;
 inline constexpr int kStatusCardPadding = 14;
 inline constexpr int kStatusIcon = 44;

@@ -81,15 +81,19 @@ QFont PillButton::labelFont() const {
 
 int PillButton::controlHeight() const {
     const int text = QFontMetrics(labelFont()).height();
+    int height = text + 12;
     switch (size_) {
         case Size::regular:
-            return text + 12;
+            break;
         case Size::small:
-            return text + 9;
+            height = text + 9;
+            break;
         case Size::mini:
-            return text + 6;
+            height = text + 6;
+            break;
     }
-    return text + 12;
+    // Small text keeps a target a finger can hit.
+    return std::max(height, metrics::kMinTarget);
 }
 
 int PillButton::horizontalPadding() const {
@@ -117,7 +121,7 @@ QSize PillButton::sizeHint() const {
     if (busy_ && !busyReplacesText_) {
         width += symbolSize() + kGap;
     }
-    return {width, controlHeight()};
+    return {std::max(width, metrics::kMinTarget), controlHeight()};
 }
 
 void PillButton::paintEvent(QPaintEvent* /*event*/) {

@@ -14,40 +14,20 @@
 #include <utility>
 #include <vector>
 
+#include "platform/qt/widgets/app_icon.h"
+#include "platform/qt/widgets/elided_label.h"
+#include "platform/qt/widgets/fallback_list_widget.h"
 #include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/palette.h"
 #include "platform/qt/widgets/pill_button.h"
 #include "platform/qt/widgets/rounded_card.h"
-#include "platform/qt/widgets/status_dot.h"
+#include "platform/qt/widgets/status_mark.h"
 #include "platform/qt/widgets/switch_toggle.h"
 #include "settings/subscription.h"
 #include "ui/settings_view.h"
 
 namespace tonvera {
 namespace {
-
-// The application icon at `size`, clipped to a rounded square; null when there is no icon.
-QPixmap appIconPixmap(int size, qreal ratio) {
-    const QString ownIcon = QStringLiteral(":/icons/tonvera.svg");
-    const QIcon icon = QIcon::fromTheme(QStringLiteral("tonvera"),
-                                        QFile::exists(ownIcon) ? QIcon(ownIcon) : QIcon());
-    const QPixmap source = icon.pixmap(QSize(size, size), ratio);
-    if (source.isNull()) {
-        return {};
-    }
-    QPixmap clipped(QSize(size, size) * ratio);
-    clipped.setDevicePixelRatio(ratio);
-    clipped.fill(Qt::transparent);
-    QPainter painter(&clipped);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(0, 0, size, size), metrics::kAppIconRadius,
-                         metrics::kAppIconRadius);
-    painter.setClipPath(shape);
-    painter.drawPixmap(QRect(0, 0, size, size), source);
-    return clipped;
-}
 
 QLabel* namedLabel(const char* name, TextStyle style, QFont::Weight weight = QFont::Normal) {
     QLabel* label = makeLabel(style, weight);
@@ -76,9 +56,6 @@ PillButton* makeButton(const char* name, PillButton::Kind kind, PillButton::Size
 
 constexpr int kListedRows = 5;
 
-// A label that shows as much of its one line as fits and the whole text as a tool tip.
-const char* const kFullTextProperty = "tonveraFullText";
-
 // The same language as the onboarding window: drawn buttons, switches in a card, the found
 // outputs in a card, in the palette's colours on every desktop style.
 class SettingsWidget final : public QWidget {
@@ -104,20 +81,11 @@ class SettingsWidget final : public QWidget {
 
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
-        if (event->type() == QEvent::PaletteChange && dot_ != nullptr) {
+        if (event->type() == QEvent::PaletteChange && badgeMark_ != nullptr) {
             render();
         } else if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
             view_->windowActivated();
         }
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Resize) {
-            if (auto* label = qobject_cast<QLabel*>(watched)) {
-                elide(*label);
-            }
-        }
-        return QWidget::eventFilter(watched, event);
     }
 
   private:
@@ -129,11 +97,20 @@ class SettingsWidget final : public QWidget {
 
         root_->addLayout(buildHeader());
         root_->addWidget(new Divider);
-        root_->addLayout(buildDeviceSection());
-        root_->addWidget(buildSwitches());
-        root_->addWidget(new Divider);
-        root_->addLayout(buildDiscoverySection());
-        root_->addStretch(1);
+        // Two columns: which output plays (the preferred one, then the list for while it is
+        // away), and what Tonvera does on its own (the switches, finding outputs).
+        auto* columns = makeRow(metrics::kSettingsColumnSpacing);
+        auto* outputs = makeColumn(metrics::kSettingsSectionSpacing);
+        outputs->addLayout(buildDeviceSection());
+        outputs->addLayout(buildFallbackSection());
+        outputs->addStretch(1);
+        auto* behaviour = makeColumn(metrics::kSettingsSectionSpacing);
+        behaviour->addWidget(buildSwitches());
+        behaviour->addLayout(buildDiscoverySection());
+        behaviour->addStretch(1);
+        columns->addLayout(outputs, metrics::kSettingsLeftColumnStretch);
+        columns->addLayout(behaviour, metrics::kSettingsRightColumnStretch);
+        root_->addLayout(columns, 1);
         root_->addWidget(new Divider);
         root_->addLayout(buildFooter());
     }
@@ -142,7 +119,8 @@ class SettingsWidget final : public QWidget {
         const SettingsTexts& texts = view_->texts();
         auto* row = makeRow(metrics::kSettingsHeaderSpacing);
         icon_ = namedLabel("appIcon", TextStyle::body);
-        const QPixmap pixmap = appIconPixmap(metrics::kAppIconSize, devicePixelRatioF());
+        const QPixmap pixmap =
+            appIconPixmap(metrics::kAppIconSize, metrics::kAppIconRadius, devicePixelRatioF());
         icon_->setFixedSize(metrics::kAppIconSize, metrics::kAppIconSize);
         icon_->setPixmap(pixmap);
         icon_->setVisible(!pixmap.isNull());
@@ -159,9 +137,9 @@ class SettingsWidget final : public QWidget {
         row->setAlignment(titles, Qt::AlignVCenter);
         row->addStretch(1);
 
-        dot_ = new StatusDot(false);
-        dot_->setObjectName(QStringLiteral("permissionDot"));
-        row->addWidget(dot_, 0, Qt::AlignVCenter);
+        badgeMark_ = new StatusMark(symbolSizeFor(TextStyle::caption));
+        badgeMark_->setObjectName(QStringLiteral("permissionMark"));
+        row->addWidget(badgeMark_, 0, Qt::AlignVCenter);
         row->addSpacing(metrics::kBadgeSpacing - metrics::kSettingsHeaderSpacing);
         badge_ = namedLabel("permission", TextStyle::caption);
         row->addWidget(badge_, 0, Qt::AlignVCenter);
@@ -189,8 +167,25 @@ class SettingsWidget final : public QWidget {
         row->addWidget(connect_);
         section->addLayout(row);
 
+        // The status line keeps its room while empty, so nothing below it moves.
+        auto* statusRow = makeRow(metrics::kBadgeSpacing);
+        statusMark_ = new StatusMark(symbolSizeFor(TextStyle::caption));
+        statusMark_->setObjectName(QStringLiteral("statusMark"));
         status_ = makeElidedLabel("status", TextStyle::caption);
-        section->addWidget(status_);
+        statusRow->addWidget(statusMark_, 0, Qt::AlignVCenter);
+        statusRow->addWidget(status_, 1);
+        section->addLayout(statusRow);
+        return section;
+    }
+
+    QLayout* buildFallbackSection() {
+        auto* section = makeColumn(metrics::kSettingsGroupSpacing);
+        auto* heading = namedLabel("fallbackHeading", TextStyle::subheadline, QFont::Bold);
+        setLabelText(*heading, view_->texts().fallbackHeading);
+        section->addWidget(heading);
+        fallbacks_ = new FallbackListWidget(*view_);
+        fallbacks_->setObjectName(QStringLiteral("fallbacks"));
+        section->addWidget(fallbacks_);
         return section;
     }
 
@@ -215,6 +210,8 @@ class SettingsWidget final : public QWidget {
         launch_ = add("launchAtLogin", texts.launchAtLogin, &SettingsView::setLaunchAtLogin);
         follow_ = add("connectWhenSpeakerAppears", texts.connectWhenSpeakerAppears,
                       &SettingsView::setConnectWhenSpeakerAppears);
+        keepSound_ = add("keepSoundFromNewOutputs", texts.keepSoundFromNewOutputs,
+                         &SettingsView::setKeepSoundFromNewOutputs);
         notify_ = add("notifyWhenSpeakerStaysAway", texts.notifyWhenSpeakerStaysAway,
                       &SettingsView::setNotifyWhenSpeakerStaysAway);
         switchCard_->setLayout(column);
@@ -260,72 +257,49 @@ class SettingsWidget final : public QWidget {
 
     QLayout* buildFooter() {
         const SettingsTexts& texts = view_->texts();
-        auto* footer = makeColumn(metrics::kSettingsGroupSpacing);
-        auto* versionRow = makeRow(metrics::kSettingsRowSpacing);
+        auto* footer = makeRow(metrics::kSettingsRowSpacing);
         version_ = namedLabel("version", TextStyle::caption);
         setLabelText(*version_, view_->versionText());
-        versionRow->addWidget(version_);
-        versionRow->addStretch(1);
+        footer->addWidget(version_);
         auto* updates = makeButton("checkForUpdates", PillButton::Kind::bordered,
                                    PillButton::Size::small, texts.checkForUpdates);
         connect(updates, &PillButton::clicked, this, [this] { view_->checkForUpdates(); });
-        versionRow->addWidget(updates);
-        footer->addLayout(versionRow);
-
-        auto* buttons = makeRow(metrics::kSettingsRowSpacing);
+        footer->addWidget(updates);
+        footer->addStretch(1);
         auto* pane = makeButton("openAccessibilitySettings", PillButton::Kind::bordered,
                                 PillButton::Size::regular, texts.openAccessibilitySettings);
         pane->setSymbol("gearshape.2");
         connect(pane, &PillButton::clicked, this, [this] { view_->openSettingsPane(); });
-        buttons->addWidget(pane);
-        buttons->addStretch(1);
+        footer->addWidget(pane);
         auto* quit =
             makeButton("quit", PillButton::Kind::bordered, PillButton::Size::regular, texts.quit);
         connect(quit, &PillButton::clicked, this, [this] { view_->quit(); });
-        buttons->addWidget(quit);
-        footer->addLayout(buttons);
+        footer->addWidget(quit);
         return footer;
     }
 
-    QLabel* makeElidedLabel(const char* name, TextStyle style) {
-        QLabel* label = namedLabel(name, style);
-        // The layout decides the width; the text then shows what fits of it.
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        label->setMinimumHeight(label->fontMetrics().height());
-        label->installEventFilter(this);
+    static ElidedLabel* makeElidedLabel(const char* name, TextStyle style) {
+        auto* label = new ElidedLabel(style);
+        label->setObjectName(QString::fromLatin1(name));
         return label;
-    }
-
-    static void setElidedText(QLabel& label, const QString& text) {
-        if (label.property(kFullTextProperty).toString() != text || label.text().isEmpty()) {
-            label.setProperty(kFullTextProperty, text);
-            elide(label);
-        }
-    }
-
-    static void elide(QLabel& label) {
-        const QString full = label.property(kFullTextProperty).toString();
-        const QString shown =
-            label.fontMetrics().elidedText(full, Qt::ElideRight, std::max(label.width(), 1));
-        label.setText(shown);
-        label.setToolTip(shown == full ? QString() : full);
     }
 
     void render() {
         const Palette palette = Palette::current();
         const QColor gray = palette.color(NamedColor::gray);
         const SettingsView::Badge badge = view_->badge();
-        dot_->setColor(badge.tone == SettingsView::Tone::pending ? gray
-                       : badge.tone == SettingsView::Tone::success
-                           ? palette.color(NamedColor::success)
-                           : palette.color(NamedColor::warning));
+        badgeMark_->setState(
+            badge.text.empty()                          ? StatusMark::State::none
+            : badge.tone == SettingsView::Tone::pending ? StatusMark::State::pending
+            : badge.tone == SettingsView::Tone::success ? StatusMark::State::success
+                                                        : StatusMark::State::warning);
         setLabelText(*badge_, badge.text);
         setLabelText(*hint_, view_->discoveryHint());
-        for (QLabel* label : {tagline_, badge_, status_, version_}) {
+        for (QLabel* label : std::initializer_list<QLabel*>{tagline_, badge_, status_, version_}) {
             setTextColor(*label, gray);
         }
         setTextColor(*hint_, palette.color(NamedColor::warning));
-        name_->setStyleSheet(lineEditStyle(palette));
+        styleTextField(*name_, palette);
         switchCard_->setColors(palette.color(NamedColor::cardBackground));
         listCard_->setColors(palette.color(NamedColor::cardBackground));
 
@@ -336,16 +310,16 @@ class SettingsWidget final : public QWidget {
         }
         connect_->setEnabled(view_->canConnect());
 
-        const auto& status = view_->statusMessage();
-        status_->setVisible(status.has_value());
-        if (status) {
-            setElidedText(*status_, qText(*status));
-        }
+        const auto status = view_->statusLine();
+        statusMark_->setState(markFor(status));
+        status_->setFullText(status ? qText(status->text) : QString());
 
         onWake_->setChecked(view_->connectOnWake());
         atLogin_->setChecked(view_->connectAtLogin());
         launch_->setChecked(view_->launchAtLogin());
         follow_->setChecked(view_->connectWhenSpeakerAppears());
+        keepSound_->setChecked(view_->keepSoundFromNewOutputs());
+        fallbacks_->render();
         notify_->setChecked(view_->notifyWhenSpeakerStaysAway());
 
         find_->setEnabled(view_->canDiscover());
@@ -377,10 +351,10 @@ class SettingsWidget final : public QWidget {
         int index = 0;
         for (const std::string& device : devices) {
             auto* row = makeRow(metrics::kSettingsRowSpacing);
-            QLabel* label = makeElidedLabel("deviceRow", TextStyle::callout);
+            ElidedLabel* label = makeElidedLabel("deviceRow", TextStyle::callout);
             label->setParent(listCard_);
             label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            setElidedText(*label, qText(view_->deviceRowText(device)));
+            label->setFullText(qText(view_->deviceRowText(device)));
             row->addWidget(label, 1);
             auto* use = makeButton("useDevice", PillButton::Kind::bordered, PillButton::Size::mini,
                                    view_->texts().use);
@@ -403,27 +377,23 @@ class SettingsWidget final : public QWidget {
         list_->setVisible(listed);
     }
 
-    static QString lineEditStyle(const Palette& palette) {
-        return QStringLiteral(
-                   "QLineEdit { border: 1px solid %1; border-radius: 6px; padding: 4px 8px; }"
-                   "QLineEdit:focus { border: 2px solid %2; padding: 3px 7px; }")
-            .arg(palette.controlEdge().name(), palette.color(NamedColor::accent).name());
-    }
-
     std::shared_ptr<SettingsView> view_;
     QVBoxLayout* root_ = nullptr;
     QLabel* icon_ = nullptr;
     QLabel* tagline_ = nullptr;
-    StatusDot* dot_ = nullptr;
+    StatusMark* badgeMark_ = nullptr;
     QLabel* badge_ = nullptr;
     QLineEdit* name_ = nullptr;
     PillButton* connect_ = nullptr;
-    QLabel* status_ = nullptr;
+    StatusMark* statusMark_ = nullptr;
+    ElidedLabel* status_ = nullptr;
+    FallbackListWidget* fallbacks_ = nullptr;
     RoundedCard* switchCard_ = nullptr;
     SwitchToggle* onWake_ = nullptr;
     SwitchToggle* atLogin_ = nullptr;
     SwitchToggle* launch_ = nullptr;
     SwitchToggle* follow_ = nullptr;
+    SwitchToggle* keepSound_ = nullptr;
     SwitchToggle* notify_ = nullptr;
     PillButton* find_ = nullptr;
     QLabel* hint_ = nullptr;

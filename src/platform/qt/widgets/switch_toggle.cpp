@@ -1,6 +1,7 @@
 #include "platform/qt/widgets/switch_toggle.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/qt/widgets/palette.h"
 
@@ -20,9 +21,9 @@ SwitchToggle::SwitchToggle(QWidget* parent) : LabelledButton(parent) {
 }
 
 QSize SwitchToggle::sizeHint() const {
-    const QFontMetrics metrics(Palette::font(TextStyle::body));
-    return {metrics.horizontalAdvance(label()) + kLabelGap + kTrackWidth,
-            std::max(kTrackHeight + 2, metrics.height() + 2)};
+    const QFontMetrics text(Palette::font(TextStyle::body));
+    return {text.horizontalAdvance(label()) + kLabelGap + kTrackWidth,
+            std::max({kTrackHeight + 2, text.height() + 2, metrics::kMinTarget})};
 }
 
 QSize SwitchToggle::minimumSizeHint() const {
