@@ -678,5 +678,10 @@
         <comment>Window: connect refused, no name</comment>
         <translation>Gib zuerst den Namen einer Ausgabe ein.</translation>
     </message>
+    <message>
+        <source>“%@” is not there; the sound now plays on “%@”.</source>
+        <comment>Window: connect selected an entry of the list</comment>
+        <translation>„%@“ ist nicht da; der Ton läuft jetzt über „%@“.</translation>
+    </message>
 </context>
 </TS>

@@ -678,5 +678,10 @@
         <comment>Window: connect refused, no name</comment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>“%@” is not there; the sound now plays on “%@”.</source>
+        <comment>Window: connect selected an entry of the list</comment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -12,6 +12,14 @@ std::optional<StatusLine> reconnectStatusLine(const Localizer& localizer, const 
     };
     switch (result.status) {
         case Status::selected:
+            if (result.listPlace > 0) {
+                return StatusLine{
+                    formatText(localizer.localized(TONVERA_TRANSLATE(
+                                   "Tonvera", "“%@” is not there; the sound now plays on “%@”.",
+                                   "Window: connect selected an entry of the list")),
+                               {name, result.output}),
+                    StatusKind::done};
+            }
             return line(TONVERA_TRANSLATE("Tonvera", "The sound now plays on “%@”.",
                                           "Window: connect selected"),
                         StatusKind::done);

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "platform/task_runner.h"
+#include "reconnect/output_ranking.h"
 #include "selection/error_description.h"
 #include "ui/reconnect_status.h"
 #include "ui/settings_redraw.h"
@@ -129,9 +130,10 @@ void SettingsView::startConnect() {
         // The run is not tied to the window: closing it must not cancel a started reconnect.
         const bool queued = submitWithCompletion(
             *services_.tasks, services_.mainQueue,
-            [orchestrator = orchestrator_, name](const std::stop_token& stop) {
-                return orchestrator->reconnect(name, stop);
-            },
+            // Connect now asks for the preferred output, and the list's when it is not there.
+            [orchestrator = orchestrator_,
+             ranking = OutputRanking(name, settings_->fallbackOutputs())](
+                const std::stop_token& stop) { return orchestrator->reconnectBest(ranking, stop); },
             [weak = weak_from_this(), name](const TaskOutcome<ReconnectResult>& outcome) {
                 if (const auto self = weak.lock()) {
                     self->finishConnect(name,

@@ -90,6 +90,14 @@ TEST_F(SettingsViewTest, ConnectShowsItsOutcomeAndTheGoodNewsGoesThreeSecondsLat
     EXPECT_EQ(view->statusLine(),
               (StatusLine{"Could not switch to “Bad”. Is it on and connected? The log says more.",
                           StatusKind::error}));
+    // Connect now takes the list's first present entry when the preferred output gives up.
+    settings->setFallbackOutputs({"Küche"});
+    orchestrator->setPresentOutputs([] {
+        return SoundOutputs::List(std::vector<SoundOutput>{{"Küche", "k", false}});
+    });
+    view->startConnect();
+    settle();
+    EXPECT_EQ(view->statusMessage(), "“Bad” is not there; the sound now plays on “Küche”.");
     settings->setDeviceName("Küche");
     view->startConnect();
     settle();
