@@ -14,7 +14,8 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake --preset release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DTONVERA_BUILD_TESTS=OFF -DTONVERA_BUILD_BENCHMARKS=OFF \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build --preset release --target tonvera tonvera_desktop_files
 
 rm -f build/package/tonvera_*.deb
