@@ -176,9 +176,9 @@ std::variant<OutputDiscovery, std::string> discover(const Localizer& localizer,
                                                     const SoundServices& services) {
     try {
         PulseConnection connection(std::nullopt, kServerAnswerWait);
-        const std::string selected = connection.defaultSinkName();
+        const auto [sinks, selected] = connection.sinksAndDefault();
         OutputDiscovery found;
-        for (const auto& sink : connection.sinks()) {
+        for (const auto& sink : sinks) {
             found.outputs.push_back(DiscoveredOutput{sink.description, sink.name == selected});
         }
         return found;
