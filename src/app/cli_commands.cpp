@@ -8,7 +8,6 @@
 #include <variant>
 #include <vector>
 
-#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
