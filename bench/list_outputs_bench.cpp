@@ -1,6 +1,8 @@
 // `tonvera --list-outputs` beside `pactl list short sinks`, both run for real against the same
-// private sound server, one after the other in each round: wall time from start to exit and
-// the CPU time the child used, so start-up of the whole program is what is compared.
+// private sound server, alternately, 30 runs each: wall time from start to exit and the CPU
+// time the child used, so start-up of the whole program is what is compared. Medians, which a
+// busy machine disturbs less than means.
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -28,6 +30,7 @@ struct Run {
 Run runOnce(std::vector<std::string> command, std::vector<std::string> environment) {
     const auto pointers = [](std::vector<std::string>& strings) {
         std::vector<char*> result;
+        result.reserve(strings.size() + 1);
         for (auto& string : strings) {
             result.push_back(string.data());
         }
@@ -65,27 +68,38 @@ void listOutputsBesidePactl(benchmark::State& state) {
     const std::vector<std::string> environment = session.environment();
     const std::vector<std::string> pactl{"/usr/bin/pactl", "list", "short", "sinks"};
     const std::vector<std::string> tonvera{TONVERA_BINARY, "--list-outputs"};
-    Run pactlTotal;
-    Run tonveraTotal;
+    std::vector<Run> pactlRuns;
+    std::vector<Run> tonveraRuns;
     for (auto _ : state) {
-        const Run pactlRun = runOnce(pactl, environment);
-        const Run tonveraRun = runOnce(tonvera, environment);
-        if (pactlRun.status != 0 || tonveraRun.status != 0) {
+        pactlRuns.push_back(runOnce(pactl, environment));
+        tonveraRuns.push_back(runOnce(tonvera, environment));
+        if (pactlRuns.back().status != 0 || tonveraRuns.back().status != 0) {
             state.SkipWithError("a listing failed");
             return;
         }
-        pactlTotal.wallSeconds += pactlRun.wallSeconds;
-        pactlTotal.cpuSeconds += pactlRun.cpuSeconds;
-        tonveraTotal.wallSeconds += tonveraRun.wallSeconds;
-        tonveraTotal.cpuSeconds += tonveraRun.cpuSeconds;
-        state.SetIterationTime(tonveraRun.wallSeconds);
+        state.SetIterationTime(tonveraRuns.back().wallSeconds);
     }
-    const auto runs = static_cast<double>(state.iterations());
-    state.counters["pactl_ms"] = 1000 * pactlTotal.wallSeconds / runs;
-    state.counters["pactl_cpu_ms"] = 1000 * pactlTotal.cpuSeconds / runs;
-    state.counters["tonvera_ms"] = 1000 * tonveraTotal.wallSeconds / runs;
-    state.counters["tonvera_cpu_ms"] = 1000 * tonveraTotal.cpuSeconds / runs;
-    state.counters["ratio"] = tonveraTotal.wallSeconds / pactlTotal.wallSeconds;
+    const auto median = [](const std::vector<Run>& runs, double Run::*field) {
+        std::vector<double> values;
+        values.reserve(runs.size());
+        for (const auto& run : runs) {
+            values.push_back(run.*field);
+        }
+        std::sort(values.begin(), values.end());
+        const std::size_t middle = values.size() / 2;
+        return 1000 * (values.size() % 2 == 1 ? values[middle]
+                                              : (values[middle - 1] + values[middle]) / 2);
+    };
+    const double pactlWall = median(pactlRuns, &Run::wallSeconds);
+    const double pactlCpu = median(pactlRuns, &Run::cpuSeconds);
+    const double tonveraWall = median(tonveraRuns, &Run::wallSeconds);
+    const double tonveraCpu = median(tonveraRuns, &Run::cpuSeconds);
+    state.counters["pactl_ms"] = pactlWall;
+    state.counters["pactl_cpu_ms"] = pactlCpu;
+    state.counters["tonvera_ms"] = tonveraWall;
+    state.counters["tonvera_cpu_ms"] = tonveraCpu;
+    state.counters["ratio"] = tonveraWall / pactlWall;
+    state.counters["cpu_ratio"] = tonveraCpu / pactlCpu;
 }
 
 BENCHMARK(listOutputsBesidePactl)
@@ -93,7 +107,7 @@ BENCHMARK(listOutputsBesidePactl)
     ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
     ->Arg(static_cast<int>(SoundServerKind::pipeWire))
     ->UseManualTime()
-    ->Iterations(20)
+    ->Iterations(30)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,14 +7,17 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh package
 # Built with the hardening of Debian's own packages (fortified functions, stack protector,
-# read-only relocations bound at start). Only what the package holds is built: the preset's
-# tests and benchmarks are not needed for it, nor configured (their libraries are in the test
-# group of install-deps.sh, not in the package group).
+# read-only relocations bound at start), for the prefix /usr, so the tray application's module
+# goes where Debian keeps a package's private libraries (/usr/lib/<triplet>/tonvera, where no
+# ldconfig run is needed). Only what the package holds is built: the preset's tests and
+# benchmarks are not needed for it, nor configured (their libraries are in the test group of
+# install-deps.sh, not in the package group).
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake --preset release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+cmake --preset release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DCMAKE_INSTALL_PREFIX=/usr \
     -DTONVERA_BUILD_TESTS=OFF -DTONVERA_BUILD_BENCHMARKS=OFF \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build --preset release --target tonvera tonvera_desktop_files
 
 rm -f build/package/tonvera_*.deb

@@ -683,5 +683,282 @@
         <comment>Window: connect selected an entry of the list</comment>
         <translation>„%@“ ist nicht da; der Ton läuft jetzt über „%@“.</translation>
     </message>
+    <message>
+        <source>no sound server answers (is PulseAudio or PipeWire running in this session?)</source>
+        <comment>Command line: no sound server</comment>
+        <translation>kein Sound-Server antwortet (laufen PulseAudio oder PipeWire in dieser Sitzung?)</translation>
+    </message>
+    <message>
+        <source>cannot reach the running Tonvera: %@</source>
+        <comment>Command line: instance unreachable</comment>
+        <translation>das laufende Tonvera ist nicht erreichbar: %@</translation>
+    </message>
+    <message>
+        <source>the running Tonvera did not answer within %@ s</source>
+        <comment>Command line: instance silent</comment>
+        <translation>das laufende Tonvera hat nicht innerhalb von %@ s geantwortet</translation>
+    </message>
+    <message>
+        <source>the running Tonvera closed the connection without an answer</source>
+        <comment>Command line: instance hung up</comment>
+        <translation>das laufende Tonvera hat die Verbindung ohne Antwort geschlossen</translation>
+    </message>
+    <message>
+        <source>the running Tonvera answered with something it should not</source>
+        <comment>Command line: instance answered nonsense</comment>
+        <translation>das laufende Tonvera hat etwas Unerwartetes geantwortet</translation>
+    </message>
+    <message>
+        <source>cannot make sure that only one reconnect runs: %@</source>
+        <comment>Command line: no lock for the run</comment>
+        <translation>kann nicht sicherstellen, dass nur eine Verbindung auf einmal läuft: %@</translation>
+    </message>
+    <message>
+        <source>the session has no private runtime folder (XDG_RUNTIME_DIR)</source>
+        <comment>Command line: no runtime folder</comment>
+        <translation>die Sitzung hat keinen privaten Laufzeitordner (XDG_RUNTIME_DIR)</translation>
+    </message>
+    <message>
+        <source>cannot list the outputs: %@</source>
+        <comment>Command line: listing failed</comment>
+        <translation>kann die Ausgaben nicht auflisten: %@</translation>
+    </message>
+    <message>
+        <source>an output name has no line breaks</source>
+        <comment>Command line: connect to a name with a line break</comment>
+        <translation>ein Ausgabename enthält keine Zeilenumbrüche</translation>
+    </message>
+    <message>
+        <source>the running Tonvera refused: %@</source>
+        <comment>Command line: instance refused</comment>
+        <translation>das laufende Tonvera hat abgelehnt: %@</translation>
+    </message>
+    <message>
+        <source>none selected</source>
+        <comment>Command line: status, no current output</comment>
+        <translation>keine ausgewählt</translation>
+    </message>
+    <message>
+        <source>unknown: %@</source>
+        <comment>Command line: status, output unknown</comment>
+        <translation>unbekannt: %@</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <comment>Command line: status, Tonvera not running</comment>
+        <translation>nein</translation>
+    </message>
+    <message>
+        <source>yes (process %@)</source>
+        <comment>Command line: status, Tonvera running</comment>
+        <translation>ja (Prozess %@)</translation>
+    </message>
+    <message>
+        <source>yes, but %@</source>
+        <comment>Command line: status, Tonvera not answering</comment>
+        <translation>ja, aber %@</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <comment>Command line: status, switch on</comment>
+        <translation>an</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <comment>Command line: status, switch off</comment>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>Preferred output:</source>
+        <comment>Command line: status label</comment>
+        <translation>Bevorzugte Ausgabe:</translation>
+    </message>
+    <message>
+        <source>When it is away:</source>
+        <comment>Command line: status label, the outputs that stand in</comment>
+        <translation>Wenn sie fehlt:</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <comment>Command line: status, no stand-in outputs</comment>
+        <translation>(keine)</translation>
+    </message>
+    <message>
+        <source>Current output:</source>
+        <comment>Command line: status label</comment>
+        <translation>Aktuelle Ausgabe:</translation>
+    </message>
+    <message>
+        <source>Connect on wake:</source>
+        <comment>Command line: status label</comment>
+        <translation>Nach dem Aufwachen verbinden:</translation>
+    </message>
+    <message>
+        <source>Connect at login:</source>
+        <comment>Command line: status label</comment>
+        <translation>Bei der Anmeldung verbinden:</translation>
+    </message>
+    <message>
+        <source>Connect whenever it appears:</source>
+        <comment>Command line: status label</comment>
+        <translation>Verbinden, sobald sie erscheint:</translation>
+    </message>
+    <message>
+        <source>Notify when it stays away:</source>
+        <comment>Command line: status label</comment>
+        <translation>Melden, wenn sie ausbleibt:</translation>
+    </message>
+    <message>
+        <source>Tonvera running:</source>
+        <comment>Command line: status label</comment>
+        <translation>Tonvera läuft:</translation>
+    </message>
+    <message>
+        <source>choose one of --list-outputs, --connect and --status</source>
+        <comment>Command line: two commands given</comment>
+        <translation>wähle eines von --list-outputs, --connect und --status</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%@&apos;</source>
+        <comment>Command line: a word that is no option</comment>
+        <translation>unerwartetes Argument &apos;%@&apos;</translation>
+    </message>
+    <message>
+        <source>option &apos;%@&apos; needs a value</source>
+        <comment>Command line: option without its value</comment>
+        <translation>Option &apos;%@&apos; braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%@&apos;</source>
+        <comment>Command line: unknown option</comment>
+        <translation>unbekannte Option &apos;%@&apos;</translation>
+    </message>
+    <message>
+        <source>--json goes with --list-outputs or --status</source>
+        <comment>Command line: --json with another command</comment>
+        <translation>--json gehört zu --list-outputs oder --status</translation>
+    </message>
+    <message>
+        <source>Usage: tonvera [--help] [--version]
+       tonvera --list-outputs [--json]
+       tonvera --connect [NAME]
+       tonvera --status [--json]
+
+Keeps your computer&apos;s sound on your preferred speaker: Tonvera remembers the
+output&apos;s name and selects it again after every wake and, if you want, at login.
+It lives in the system tray; start it again to open its settings.
+
+  -h, --help        show this help and exit
+  -v, --version     show the version and exit
+  --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
+                    selected now, two spaces the others
+  --connect [NAME]  select NAME (default: the preferred output) now, with the
+                    usual retries; a running Tonvera does it, else this command.
+                    The preferred output stays as it is
+  --status          the preferred and the current output, the automatic
+                    switches and whether Tonvera runs
+  --json            --list-outputs and --status as JSON
+
+Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
+server, output not selected, the running Tonvera did not answer); 2 wrong usage;
+3 --connect refused because a reconnect is already under way.
+
+Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
+</source>
+        <comment>Command line: --help</comment>
+        <translation>Aufruf: tonvera [--help] [--version]
+        tonvera --list-outputs [--json]
+        tonvera --connect [NAME]
+        tonvera --status [--json]
+
+Hält den Ton deines Rechners auf deinem bevorzugten Lautsprecher: Tonvera merkt
+sich den Namen der Ausgabe und wählt sie nach jedem Aufwachen und, wenn du
+willst, bei der Anmeldung wieder aus. Es lebt im Systembereich; starte es
+erneut, um seine Einstellungen zu öffnen.
+
+  -h, --help        diese Hilfe zeigen und beenden
+  -v, --version     die Version zeigen und beenden
+  --list-outputs    die Ausgaben mit Namen auflisten, eine je Zeile; &apos;* &apos;
+                    markiert die gerade ausgewählte, zwei Leerzeichen die
+                    anderen
+  --connect [NAME]  NAME (ohne Namen: die bevorzugte Ausgabe) jetzt auswählen,
+                    mit den üblichen Wiederholungen; ein laufendes Tonvera
+                    erledigt das, sonst dieser Befehl. Die bevorzugte Ausgabe
+                    bleibt, wie sie ist
+  --status          die bevorzugte und die aktuelle Ausgabe, die automatischen
+                    Schalter und ob Tonvera läuft
+  --json            --list-outputs und --status als JSON
+
+Exit-Status: 0 erledigt (bei --connect: die Ausgabe ist ausgewählt); 1 fehl-
+geschlagen (kein Sound-Server, Ausgabe nicht ausgewählt, das laufende Tonvera
+hat nicht geantwortet); 2 falscher Aufruf; 3 --connect abgelehnt, weil bereits
+eine Verbindung läuft.
+
+Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
+</translation>
+    </message>
+    <message>
+        <source>Could not select %@</source>
+        <comment>Command line: connect failed</comment>
+        <translation>%@ konnte nicht ausgewählt werden</translation>
+    </message>
+    <message>
+        <source>Could not select %1$@: %2$@</source>
+        <comment>Command line: connect failed, reason</comment>
+        <translation>%1$@ konnte nicht ausgewählt werden: %2$@</translation>
+    </message>
+    <message>
+        <source>Selected %@</source>
+        <comment>Command line: connect done</comment>
+        <translation>%@ ausgewählt</translation>
+    </message>
+    <message>
+        <source>the permission to switch outputs is missing</source>
+        <comment>Command line: connect failed for want of permission</comment>
+        <translation>die Berechtigung zum Wechseln der Ausgabe fehlt</translation>
+    </message>
+    <message>
+        <source>Not now: a reconnect is already under way; try again when it is over</source>
+        <comment>Command line: connect refused</comment>
+        <translation>Gerade nicht: Es läuft bereits eine Verbindung; versuche es erneut, wenn sie fertig ist</translation>
+    </message>
+    <message>
+        <source>No output to select: give a name or choose a preferred output in the settings</source>
+        <comment>Command line: connect without a name</comment>
+        <translation>Keine Ausgabe zum Auswählen: Gib einen Namen an oder wähle in den Einstellungen eine bevorzugte Ausgabe</translation>
+    </message>
+    <message>
+        <source>Tonvera is quitting; nothing was selected</source>
+        <comment>Command line: connect cancelled</comment>
+        <translation>Tonvera wird beendet; es wurde nichts ausgewählt</translation>
+    </message>
+    <message>
+        <source>tonvera: no display found (DISPLAY and WAYLAND_DISPLAY are unset). Start Tonvera in a desktop session, or run scripts/run.sh, which provides a display of its own.
+</source>
+        <comment>Command line: tray application without a display</comment>
+        <translation>tonvera: keine Anzeige gefunden (DISPLAY und WAYLAND_DISPLAY sind nicht gesetzt). Starte Tonvera in einer Desktop-Sitzung, oder führe scripts/run.sh aus, das eine eigene Anzeige mitbringt.
+</translation>
+    </message>
+    <message>
+        <source>tonvera: cannot load the tray application: %@
+</source>
+        <comment>Command line: the tray application&apos;s module is broken</comment>
+        <translation>tonvera: kann die Anwendung für den Systembereich nicht laden: %@
+</translation>
+    </message>
+    <message>
+        <source>(no version)</source>
+        <comment>Command line: --version</comment>
+        <translation>(keine Version)</translation>
+    </message>
+    <message>
+        <source>tonvera: %@
+Try &apos;tonvera --help&apos; for more information.
+</source>
+        <comment>Command line: wrong usage</comment>
+        <translation>tonvera: %@
+„tonvera --help“ zeigt mehr dazu.
+</translation>
+    </message>
 </context>
 </TS>

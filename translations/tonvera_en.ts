@@ -683,5 +683,274 @@
         <comment>Window: connect selected an entry of the list</comment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Tonvera tries again at the next wake.</source>
+        <comment>Notification: speaker stayed away, no other output</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sound plays on %@ for now. Tonvera tries again at the next wake.</source>
+        <comment>Notification: speaker stayed away, sound elsewhere</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@ did not come back</source>
+        <comment>Notification: speaker stayed away</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not open the download page.</source>
+        <comment>Update: open failed title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open this address in your web browser: %@</source>
+        <comment>Update: open failed body</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no sound server answers (is PulseAudio or PipeWire running in this session?)</source>
+        <comment>Command line: no sound server</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot reach the running Tonvera: %@</source>
+        <comment>Command line: instance unreachable</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the running Tonvera did not answer within %@ s</source>
+        <comment>Command line: instance silent</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the running Tonvera closed the connection without an answer</source>
+        <comment>Command line: instance hung up</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the running Tonvera answered with something it should not</source>
+        <comment>Command line: instance answered nonsense</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot make sure that only one reconnect runs: %@</source>
+        <comment>Command line: no lock for the run</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the session has no private runtime folder (XDG_RUNTIME_DIR)</source>
+        <comment>Command line: no runtime folder</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot list the outputs: %@</source>
+        <comment>Command line: listing failed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an output name has no line breaks</source>
+        <comment>Command line: connect to a name with a line break</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the running Tonvera refused: %@</source>
+        <comment>Command line: instance refused</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none selected</source>
+        <comment>Command line: status, no current output</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown: %@</source>
+        <comment>Command line: status, output unknown</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no</source>
+        <comment>Command line: status, Tonvera not running</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>yes (process %@)</source>
+        <comment>Command line: status, Tonvera running</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>yes, but %@</source>
+        <comment>Command line: status, Tonvera not answering</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>on</source>
+        <comment>Command line: status, switch on</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>off</source>
+        <comment>Command line: status, switch off</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preferred output:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When it is away:</source>
+        <comment>Command line: status label, the outputs that stand in</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <comment>Command line: status, no stand-in outputs</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current output:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect on wake:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect at login:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect whenever it appears:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify when it stays away:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tonvera running:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>choose one of --list-outputs, --connect and --status</source>
+        <comment>Command line: two commands given</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%@&apos;</source>
+        <comment>Command line: a word that is no option</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>option &apos;%@&apos; needs a value</source>
+        <comment>Command line: option without its value</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%@&apos;</source>
+        <comment>Command line: unknown option</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--json goes with --list-outputs or --status</source>
+        <comment>Command line: --json with another command</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: tonvera [--help] [--version]
+       tonvera --list-outputs [--json]
+       tonvera --connect [NAME]
+       tonvera --status [--json]
+
+Keeps your computer&apos;s sound on your preferred speaker: Tonvera remembers the
+output&apos;s name and selects it again after every wake and, if you want, at login.
+It lives in the system tray; start it again to open its settings.
+
+  -h, --help        show this help and exit
+  -v, --version     show the version and exit
+  --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
+                    selected now, two spaces the others
+  --connect [NAME]  select NAME (default: the preferred output) now, with the
+                    usual retries; a running Tonvera does it, else this command.
+                    The preferred output stays as it is
+  --status          the preferred and the current output, the automatic
+                    switches and whether Tonvera runs
+  --json            --list-outputs and --status as JSON
+
+Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
+server, output not selected, the running Tonvera did not answer); 2 wrong usage;
+3 --connect refused because a reconnect is already under way.
+
+Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
+</source>
+        <comment>Command line: --help</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not select %@</source>
+        <comment>Command line: connect failed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not select %1$@: %2$@</source>
+        <comment>Command line: connect failed, reason</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selected %@</source>
+        <comment>Command line: connect done</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the permission to switch outputs is missing</source>
+        <comment>Command line: connect failed for want of permission</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not now: a reconnect is already under way; try again when it is over</source>
+        <comment>Command line: connect refused</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No output to select: give a name or choose a preferred output in the settings</source>
+        <comment>Command line: connect without a name</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tonvera is quitting; nothing was selected</source>
+        <comment>Command line: connect cancelled</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tonvera: no display found (DISPLAY and WAYLAND_DISPLAY are unset). Start Tonvera in a desktop session, or run scripts/run.sh, which provides a display of its own.
+</source>
+        <comment>Command line: tray application without a display</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tonvera: cannot load the tray application: %@
+</source>
+        <comment>Command line: the tray application&apos;s module is broken</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(no version)</source>
+        <comment>Command line: --version</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tonvera: %@
+Try &apos;tonvera --help&apos; for more information.
+</source>
+        <comment>Command line: wrong usage</comment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

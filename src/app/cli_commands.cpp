@@ -1,5 +1,6 @@
 #include "app/cli_commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -7,15 +8,18 @@
 #include <variant>
 #include <vector>
 
-#include <fmt/format.h>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include "app/build_config.h"
+#include "app/cli_localizer.h"
 #include "app/command_line.h"
 #include "app/connect_outcome.h"
 #include "app/tee_log_sink.h"
+#include "app/terminal_text.h"
 #include "platform/linux/desktop_workspace.h"
+#include "platform/linux/errno_text.h"
+#include "platform/linux/file_lock.h"
+#include "platform/linux/instance_client.h"
 #include "platform/linux/json_file_user_defaults.h"
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/linux/posix_shell_script_runner.h"
@@ -24,11 +28,11 @@
 #include "platform/linux/stderr_log_sink.h"
 #include "platform/linux/steady_clock.h"
 #include "platform/linux/system_log_sink.h"
-#include "platform/qt/single_instance.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "selection/error_description.h"
 #include "selection/output_discovery.h"
 #include "settings/app_settings.h"
+#include "ui/text_format.h"
 
 namespace tonvera::cli {
 namespace {
@@ -86,10 +90,12 @@ struct SoundServices {
           } {}
 
     // The reason a discovery failed, in the words a terminal user needs.
-    std::string failure(const std::exception_ptr& error) const {
+    std::string failure(const Localizer& localizer, const std::exception_ptr& error) const {
         if (soundMenu->runningApplications().empty()) {
-            return "no sound server answers (is PulseAudio or PipeWire running in this "
-                   "session?)";
+            return localizer.localized(TONVERA_TRANSLATE(
+                "Tonvera",
+                "no sound server answers (is PulseAudio or PipeWire running in this session?)",
+                "Command line: no sound server"));
         }
         return describeError(error);
     }
@@ -117,16 +123,63 @@ int fail(const std::string& message) {
     return CommandLine::kExitFailure;
 }
 
+std::string localizedFormat(const Localizer& localizer, const LocalizedText& format,
+                            std::initializer_list<std::string_view> arguments) {
+    return formatText(localizer.localized(format), arguments);
+}
+
+// Why the running Tonvera could not be asked, in the user's language.
+std::string instanceTrouble(const Localizer& localizer, const InstanceClient::Exchange& exchange,
+                            std::chrono::seconds limit) {
+    using Failure = InstanceClient::Exchange::Failure;
+    switch (exchange.failure) {
+        case Failure::unreachable:
+            return localizedFormat(
+                localizer,
+                TONVERA_TRANSLATE("Tonvera", "cannot reach the running Tonvera: %@",
+                                  "Command line: instance unreachable"),
+                {exchange.detail});
+        case Failure::notAnswering:
+            return localizedFormat(
+                localizer,
+                TONVERA_TRANSLATE("Tonvera", "the running Tonvera did not answer within %@ s",
+                                  "Command line: instance silent"),
+                {std::to_string(limit.count())});
+        case Failure::closedEarly:
+            return localizer.localized(TONVERA_TRANSLATE(
+                "Tonvera", "the running Tonvera closed the connection without an answer",
+                "Command line: instance hung up"));
+        case Failure::none:
+        case Failure::unexpectedAnswer:
+            break;
+    }
+    return localizer.localized(
+        TONVERA_TRANSLATE("Tonvera", "the running Tonvera answered with something it should not",
+                          "Command line: instance answered nonsense"));
+}
+
+// The outcome line of a connect: on standard output when the output is selected, else as an
+// error.
+int report(ReconnectResult::Status status, const std::string& line) {
+    if (status == ReconnectResult::Status::selected) {
+        printLine(stdout, terminalText(line));
+    } else {
+        printLine(stderr, "tonvera: " + terminalText(line));
+    }
+    return connect_outcome::exitStatus(status);
+}
+
 // The outputs the Sound menu would list, read straight from the sound server: the same names
 // in the same order with the same default, without the menu's open and close waits (most of a
 // second) that a script calling this in a loop would pay each time. The menu's own discovery
 // stands in when the direct read fails, so what works in the windows works here.
-std::variant<OutputDiscovery, std::string> discover(const SoundServices& services) {
+std::variant<OutputDiscovery, std::string> discover(const Localizer& localizer,
+                                                    const SoundServices& services) {
     try {
         PulseConnection connection(std::nullopt, kServerAnswerWait);
-        const std::string selected = connection.defaultSinkName();
+        const auto [sinks, selected] = connection.sinksAndDefault();
         OutputDiscovery found;
-        for (const auto& sink : connection.sinks()) {
+        for (const auto& sink : sinks) {
             found.outputs.push_back(DiscoveredOutput{sink.description, sink.name == selected});
         }
         return found;
@@ -136,11 +189,37 @@ std::variant<OutputDiscovery, std::string> discover(const SoundServices& service
     try {
         return discoverOutputs(services.selectors, {});
     } catch (...) {
-        return services.failure(std::current_exception());
+        return services.failure(localizer, std::current_exception());
     }
 }
 
-int connectHere(const std::optional<std::string>& name) {
+// A reconnect run by this process, while no Tonvera runs: one at a time per session, as in
+// the running Tonvera, by a lock held for the run and dropped by the kernel if we die.
+int connectHere(const Localizer& localizer, const std::optional<std::string>& name) {
+    const auto noLock = [&localizer](const std::string& reason) {
+        return fail(localizedFormat(
+            localizer,
+            TONVERA_TRANSLATE("Tonvera", "cannot make sure that only one reconnect runs: %@",
+                              "Command line: no lock for the run"),
+            {reason}));
+    };
+    const auto folder = InstanceClient::defaultFolder();
+    if (!folder) {
+        return noLock(localizer.localized(TONVERA_TRANSLATE(
+            "Tonvera", "the session has no private runtime folder (XDG_RUNTIME_DIR)",
+            "Command line: no runtime folder")));
+    }
+    if (::mkdir(folder->c_str(), S_IRWXU) != 0 && errno != EEXIST) {
+        return noLock(errnoText(errno));
+    }
+    const FileLock lock = FileLock::tryTake(*folder / "connect.lock");
+    if (lock.state() == FileLock::State::heldByOther) {
+        const ReconnectResult busy{ReconnectResult::Status::alreadyRunning, {}};
+        return report(busy.status, connect_outcome::describe(localizer, name.value_or(""), busy));
+    }
+    if (lock.state() == FileLock::State::failed) {
+        return noLock(lock.error().message());
+    }
     const SoundServices services(logSink(true));
     const AppSettings settings = readSettings(services.logSink);
     const std::string target = name.value_or(settings.deviceName());
@@ -149,22 +228,19 @@ int connectHere(const std::optional<std::string>& name) {
                                        services.clock, services.logSink);
     orchestrator.updateRetryDelays(settings.retryDelays());
     const ReconnectResult result = orchestrator.reconnect(target);
-    const std::string line = connect_outcome::describe(target, result);
-    if (result.selected()) {
-        printLine(stdout, line);
-    } else {
-        printLine(stderr, "tonvera: " + line);
-    }
-    return connect_outcome::exitStatus(result.status);
+    return report(result.status, connect_outcome::describe(localizer, target, result));
 }
 
 }  // namespace
 
-int listOutputs(bool json) {
+int listOutputs(const Localizer& localizer, bool json) {
     const SoundServices services(logSink(false));
-    const auto found = discover(services);
+    const auto found = discover(localizer, services);
     if (const auto* reason = std::get_if<std::string>(&found)) {
-        return fail("cannot list the outputs: " + *reason);
+        return fail(localizedFormat(localizer,
+                                    TONVERA_TRANSLATE("Tonvera", "cannot list the outputs: %@",
+                                                      "Command line: listing failed"),
+                                    {*reason}));
     }
     const auto& outputs = std::get<OutputDiscovery>(found).outputs;
     if (json) {
@@ -177,82 +253,100 @@ int listOutputs(bool json) {
         return CommandLine::kExitSuccess;
     }
     for (const auto& output : outputs) {
-        printLine(stdout, (output.selected ? "* " : "  ") + output.name);
+        printLine(stdout, (output.selected ? "* " : "  ") + terminalText(output.name));
     }
     return CommandLine::kExitSuccess;
 }
 
-int connect(const std::optional<std::string>& name) {
+int connect(const Localizer& localizer, const std::optional<std::string>& name) {
     if (name && name->find('\n') != std::string::npos) {
-        printLine(stderr, "tonvera: an output name has no line breaks");
+        printLine(stderr, "tonvera: " + localizer.localized(TONVERA_TRANSLATE(
+                                            "Tonvera", "an output name has no line breaks",
+                                            "Command line: connect to a name with a line break")));
         return CommandLine::kExitUsage;
     }
-    const SingleInstance instance(SingleInstance::defaultFolder());
+    const InstanceClient instance(InstanceClient::defaultFolder().value_or(""));
     const auto exchange =
         instance.request(name ? "connect " + *name : std::string("connect"), kConnectAnswerWait);
     switch (exchange.outcome) {
-        case SingleInstance::Exchange::Outcome::nobodyListens:
-            return connectHere(name);
-        case SingleInstance::Exchange::Outcome::failed:
-            return fail(exchange.error);
-        case SingleInstance::Exchange::Outcome::answered:
+        case InstanceClient::Exchange::Outcome::nobodyListens:
+            return connectHere(localizer, name);
+        case InstanceClient::Exchange::Outcome::failed:
+            return fail(instanceTrouble(localizer, exchange, kConnectAnswerWait));
+        case InstanceClient::Exchange::Outcome::answered:
             break;
     }
     const auto space = exchange.answer.find(' ');
     const auto outcome = connect_outcome::fromWord(exchange.answer.substr(0, space));
     const std::string text = space == std::string::npos ? "" : exchange.answer.substr(space + 1);
     if (!outcome) {
-        return fail("the running Tonvera refused: " + (text.empty() ? exchange.answer : text));
+        return fail(localizedFormat(localizer,
+                                    TONVERA_TRANSLATE("Tonvera", "the running Tonvera refused: %@",
+                                                      "Command line: instance refused"),
+                                    {terminalText(text.empty() ? exchange.answer : text)}));
     }
-    if (*outcome == ReconnectResult::Status::selected) {
-        printLine(stdout, text);
-    } else {
-        printLine(stderr, "tonvera: " + text);
-    }
-    return connect_outcome::exitStatus(*outcome);
+    return report(*outcome, text);
 }
 
-int status(bool json) {
+int status(const Localizer& localizer, bool json) {
+    const auto text = [&localizer](const LocalizedText& format, std::string_view argument = {}) {
+        return formatText(localizer.localized(format), {argument});
+    };
     const SoundServices services(logSink(false));
     const AppSettings settings = readSettings(services.logSink);
+    bool answered = true;
 
     nlohmann::json current = nullptr;
-    std::string currentText = "none selected";
-    const auto found = discover(services);
+    std::string currentText = text(
+        TONVERA_TRANSLATE("Tonvera", "none selected", "Command line: status, no current output"));
+    const auto found = discover(localizer, services);
     if (const auto* reason = std::get_if<std::string>(&found)) {
-        currentText = "unknown: " + *reason;
+        answered = false;
+        currentText = text(
+            TONVERA_TRANSLATE("Tonvera", "unknown: %@", "Command line: status, output unknown"),
+            *reason);
     } else {
         for (const auto& output : std::get<OutputDiscovery>(found).outputs) {
             if (output.selected) {
                 current = output.name;
-                currentText = output.name;
+                currentText = terminalText(output.name);
             }
         }
     }
 
-    const SingleInstance instance(SingleInstance::defaultFolder());
+    const InstanceClient instance(InstanceClient::defaultFolder().value_or(""));
     const auto exchange = instance.request("status", kStatusAnswerWait);
     nlohmann::json running = nullptr;
-    std::string runningText = "no";
-    std::string trouble;
-    if (exchange.outcome == SingleInstance::Exchange::Outcome::answered) {
+    std::string runningText =
+        text(TONVERA_TRANSLATE("Tonvera", "no", "Command line: status, Tonvera not running"));
+    // Why it did not answer: in the user's language, and in English for scripts.
+    std::optional<InstanceClient::Exchange> trouble;
+    if (exchange.outcome == InstanceClient::Exchange::Outcome::answered) {
         running = nlohmann::json::parse(exchange.answer, nullptr, false);
         if (running.is_object()) {
-            runningText = "yes (process " + running.value("pid", nlohmann::json()).dump() + ")";
+            runningText = text(TONVERA_TRANSLATE("Tonvera", "yes (process %@)",
+                                                 "Command line: status, Tonvera running"),
+                               running.value("pid", nlohmann::json()).dump());
         } else {
-            trouble = "the running Tonvera answered with something it should not";
+            trouble = InstanceClient::Exchange{};
         }
-    } else if (exchange.outcome == SingleInstance::Exchange::Outcome::failed) {
-        trouble = exchange.error;
+    } else if (exchange.outcome == InstanceClient::Exchange::Outcome::failed) {
+        trouble = exchange;
     }
-    if (!trouble.empty()) {
-        running = {{"error", trouble}};
-        runningText = "yes, but " + trouble;
+    if (trouble) {
+        answered = false;
+        const CliLocalizer english(CliLocalizer::Language::english);
+        running = {{"error", instanceTrouble(english, *trouble, kStatusAnswerWait)}};
+        runningText = text(TONVERA_TRANSLATE("Tonvera", "yes, but %@",
+                                             "Command line: status, Tonvera not answering"),
+                           instanceTrouble(localizer, *trouble, kStatusAnswerWait));
     }
+    const int exitStatus = answered ? CommandLine::kExitSuccess : CommandLine::kExitFailure;
 
     if (json) {
         const nlohmann::ordered_json answer = {
             {"preferredOutput", settings.deviceName()},
+            {"fallbackOutputs", settings.fallbackOutputs()},
             {"currentOutput", current},
             {"connectOnWake", settings.connectOnWake()},
             {"connectAtLogin", settings.connectAtLogin()},
@@ -262,30 +356,54 @@ int status(bool json) {
             {"instance", running},
         };
         printLine(stdout, answer.dump(2, ' ', false, nlohmann::json::error_handler_t::replace));
-        return CommandLine::kExitSuccess;
+        return exitStatus;
     }
-    const auto row = [](std::string_view label, const std::string& value) {
-        printLine(stdout, fmt::format("{:<29}{}", label, value));
+    const auto onOff = [&text](bool on) {
+        return on ? text(TONVERA_TRANSLATE("Tonvera", "on", "Command line: status, switch on"))
+                  : text(TONVERA_TRANSLATE("Tonvera", "off", "Command line: status, switch off"));
     };
-    const auto onOff = [](bool on) { return std::string(on ? "on" : "off"); };
-    row("Preferred output:", settings.deviceName());
-    row("Current output:", currentText);
-    row("Connect on wake:", onOff(settings.connectOnWake()));
-    row("Connect at login:", onOff(settings.connectAtLogin()));
-    row("Connect whenever it appears:", onOff(settings.connectWhenSpeakerAppears()));
-    row("Notify when it stays away:", onOff(settings.notifyWhenSpeakerStaysAway()));
-    row("Tonvera running:", runningText);
-    return CommandLine::kExitSuccess;
-}
-
-std::string instanceStatus(bool reconnecting) {
-    return nlohmann::json{
-        {"pid", ::getpid()},
-        {"version", build_config::kVersion ? nlohmann::json(std::string(*build_config::kVersion))
-                                           : nlohmann::json(nullptr)},
-        {"reconnecting", reconnecting},
+    std::string standIns;
+    for (const auto& name : settings.fallbackOutputs()) {
+        standIns.append(standIns.empty() ? "" : ", ").append(terminalText(name));
     }
-        .dump();
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {text(TONVERA_TRANSLATE("Tonvera", "Preferred output:", "Command line: status label")),
+         terminalText(settings.deviceName())},
+        {text(TONVERA_TRANSLATE("Tonvera", "When it is away:",
+                                "Command line: status label, the outputs that stand in")),
+         standIns.empty() ? text(TONVERA_TRANSLATE("Tonvera", "(none)",
+                                                   "Command line: status, no stand-in outputs"))
+                          : standIns},
+        {text(TONVERA_TRANSLATE("Tonvera", "Current output:", "Command line: status label")),
+         currentText},
+        {text(TONVERA_TRANSLATE("Tonvera", "Connect on wake:", "Command line: status label")),
+         onOff(settings.connectOnWake())},
+        {text(TONVERA_TRANSLATE("Tonvera", "Connect at login:", "Command line: status label")),
+         onOff(settings.connectAtLogin())},
+        {text(TONVERA_TRANSLATE("Tonvera",
+                                "Connect whenever it appears:", "Command line: status label")),
+         onOff(settings.connectWhenSpeakerAppears())},
+        {text(TONVERA_TRANSLATE("Tonvera",
+                                "Notify when it stays away:", "Command line: status label")),
+         onOff(settings.notifyWhenSpeakerStaysAway())},
+        {text(TONVERA_TRANSLATE("Tonvera", "Tonvera running:", "Command line: status label")),
+         runningText},
+    };
+    // Characters, not bytes: German labels have umlauts.
+    const auto width = [](const std::string& label) {
+        return std::count_if(label.begin(), label.end(),
+                             [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; });
+    };
+    std::ptrdiff_t column = 0;
+    for (const auto& [label, value] : rows) {
+        column = std::max(column, width(label) + 1);
+    }
+    for (const auto& [label, value] : rows) {
+        std::string line = label;
+        line.append(static_cast<std::size_t>(column - width(label)), ' ').append(value);
+        printLine(stdout, line);
+    }
+    return exitStatus;
 }
 
 }  // namespace tonvera::cli

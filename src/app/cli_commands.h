@@ -3,24 +3,28 @@
 #include <optional>
 #include <string>
 
+#include "platform/localizer.h"
+
 namespace tonvera::cli {
 
 // The commands that answer in the terminal and end: no display, no application object, no
-// tray. Settings are read, never written. Each returns the process's exit status.
+// tray, no GUI library. Settings are read, never written. Texts come in the user's language
+// from `localizer`; names are shown with terminalText, JSON exactly. Each returns the
+// process's exit status.
 
 // The outputs as the windows list them, one a line: "* " before the one selected now, two
 // spaces before the others. With `json`: {"outputs": [{"name": …, "default": …}, …]}.
-int listOutputs(bool json);
+int listOutputs(const Localizer& localizer, bool json);
 
 // Selects `name` (nothing: the preferred output) now. A Tonvera running in this session does
-// it and answers when its run is over; otherwise this process runs the reconnect itself.
-int connect(const std::optional<std::string>& name);
+// it and answers when its run is over; otherwise this process runs the reconnect itself,
+// holding a lock in the session's runtime folder for the run, so a second command refuses
+// meanwhile as the running Tonvera would.
+int connect(const Localizer& localizer, const std::optional<std::string>& name);
 
-// The preferred and current output, the automatic switches and the running Tonvera.
-int status(bool json);
-
-// What the running application answers to a status request: its process, version and
-// whether a reconnect is under way, as one JSON object.
-std::string instanceStatus(bool reconnecting);
+// The preferred output and its stand-ins, the current output, the automatic switches and the
+// running Tonvera; fails (still printing all it knows) when the sound server or the running
+// Tonvera does not answer.
+int status(const Localizer& localizer, bool json);
 
 }  // namespace tonvera::cli

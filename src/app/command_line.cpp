@@ -4,6 +4,9 @@
 #include <string_view>
 #include <utility>
 
+#include "app/terminal_text.h"
+#include "ui/text_format.h"
+
 namespace tonvera {
 namespace {
 
@@ -25,11 +28,18 @@ bool contains(const std::array<std::string_view, N>& names, std::string_view nam
     return false;
 }
 
-CommandLine refusal(std::string error) {
+CommandLine refusal(LocalizedText error, std::string argument = {}) {
     CommandLine refused;
     refused.action = CommandLine::Action::refuse;
-    refused.error = std::move(error);
+    refused.error = error;
+    refused.errorArgument = std::move(argument);
     return refused;
+}
+
+CommandLine oneCommandOnly() {
+    return refusal(TONVERA_TRANSLATE("Tonvera",
+                                     "choose one of --list-outputs, --connect and --status",
+                                     "Command line: two commands given"));
 }
 
 }  // namespace
@@ -50,13 +60,13 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         }
         if (argument == "--list-outputs" || argument == "--status") {
             if (!command(argument == "--status" ? Action::status : Action::listOutputs)) {
-                return refusal("choose one of --list-outputs, --connect and --status");
+                return oneCommandOnly();
             }
             continue;
         }
         if (argument == "--connect" || argument.starts_with("--connect=")) {
             if (!command(Action::connect)) {
-                return refusal("choose one of --list-outputs, --connect and --status");
+                return oneCommandOnly();
             }
             if (argument.size() > std::string_view("--connect").size()) {
                 result.outputName = argument.substr(std::string_view("--connect=").size());
@@ -75,7 +85,9 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         } else if (name.starts_with('-')) {
             name.remove_prefix(1);
         } else {
-            return refusal("unexpected argument '" + argument + "'");
+            return refusal(TONVERA_TRANSLATE("Tonvera", "unexpected argument '%@'",
+                                             "Command line: a word that is no option"),
+                           argument);
         }
         if (const auto equals = name.find('='); equals != std::string_view::npos) {
             name = name.substr(0, equals);
@@ -84,47 +96,59 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             }
         } else if (contains(kToolkitOptionsWithValue, name)) {
             if (i + 1 >= arguments.size()) {
-                return refusal("option '" + argument + "' needs a value");
+                return refusal(TONVERA_TRANSLATE("Tonvera", "option '%@' needs a value",
+                                                 "Command line: option without its value"),
+                               argument);
             }
             ++i;
             continue;
         } else if (contains(kToolkitFlags, name)) {
             continue;
         }
-        return refusal("unknown option '" + argument + "'");
+        return refusal(
+            TONVERA_TRANSLATE("Tonvera", "unknown option '%@'", "Command line: unknown option"),
+            argument);
     }
     if (result.json && result.action != Action::listOutputs && result.action != Action::status) {
-        return refusal("--json goes with --list-outputs or --status");
+        return refusal(TONVERA_TRANSLATE("Tonvera", "--json goes with --list-outputs or --status",
+                                         "Command line: --json with another command"));
     }
     return result;
 }
 
-std::string CommandLine::helpText() {
-    return "Usage: tonvera [--help] [--version]\n"
-           "       tonvera --list-outputs [--json]\n"
-           "       tonvera --connect [NAME]\n"
-           "       tonvera --status [--json]\n"
-           "\n"
-           "Keeps your computer's sound on your preferred speaker: Tonvera remembers the\n"
-           "output's name and selects it again after every wake and, if you want, at login.\n"
-           "It lives in the system tray; start it again to open its settings.\n"
-           "\n"
-           "  -h, --help        show this help and exit\n"
-           "  -v, --version     show the version and exit\n"
-           "  --list-outputs    list the outputs by name, one a line; '* ' marks the one\n"
-           "                    selected now, two spaces the others\n"
-           "  --connect [NAME]  select NAME (default: the preferred output) now, with the\n"
-           "                    usual retries; a running Tonvera does it, else this command.\n"
-           "                    The preferred output stays as it is\n"
-           "  --status          the preferred and the current output, the automatic\n"
-           "                    switches and whether Tonvera runs\n"
-           "  --json            --list-outputs and --status as JSON\n"
-           "\n"
-           "Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound\n"
-           "server, output not selected, the running Tonvera did not answer); 2 wrong usage;\n"
-           "3 --connect refused because a reconnect is already under way.\n"
-           "\n"
-           "Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)\n";
+std::string CommandLine::errorMessage(const Localizer& localizer) const {
+    return formatText(localizer.localized(error), {terminalText(errorArgument)});
+}
+
+std::string CommandLine::helpText(const Localizer& localizer) {
+    return localizer.localized(TONVERA_TRANSLATE(
+        "Tonvera",
+        "Usage: tonvera [--help] [--version]\n"
+        "       tonvera --list-outputs [--json]\n"
+        "       tonvera --connect [NAME]\n"
+        "       tonvera --status [--json]\n"
+        "\n"
+        "Keeps your computer's sound on your preferred speaker: Tonvera remembers the\n"
+        "output's name and selects it again after every wake and, if you want, at login.\n"
+        "It lives in the system tray; start it again to open its settings.\n"
+        "\n"
+        "  -h, --help        show this help and exit\n"
+        "  -v, --version     show the version and exit\n"
+        "  --list-outputs    list the outputs by name, one a line; '* ' marks the one\n"
+        "                    selected now, two spaces the others\n"
+        "  --connect [NAME]  select NAME (default: the preferred output) now, with the\n"
+        "                    usual retries; a running Tonvera does it, else this command.\n"
+        "                    The preferred output stays as it is\n"
+        "  --status          the preferred and the current output, the automatic\n"
+        "                    switches and whether Tonvera runs\n"
+        "  --json            --list-outputs and --status as JSON\n"
+        "\n"
+        "Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound\n"
+        "server, output not selected, the running Tonvera did not answer); 2 wrong usage;\n"
+        "3 --connect refused because a reconnect is already under way.\n"
+        "\n"
+        "Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)\n",
+        "Command line: --help"));
 }
 
 }  // namespace tonvera

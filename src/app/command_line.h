@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/localizer.h"
+
 namespace tonvera {
 
 // What the command line asks for. Qt's own options (-platform, -display, …) pass through to
@@ -18,13 +20,16 @@ struct CommandLine {
     static constexpr int kExitBusy = 3;
 
     Action action = Action::run;
-    std::string error;                      // for refuse
+    LocalizedText error;  // for refuse; "%@" stands for `errorArgument`
+    std::string errorArgument;
     std::optional<std::string> outputName;  // for connect; nothing means the preferred output
     bool json = false;                      // for listOutputs and status
 
     static CommandLine parse(const std::vector<std::string>& arguments);
 
-    static std::string helpText();
+    // The refusal, or the help, in the user's language.
+    std::string errorMessage(const Localizer& localizer) const;
+    static std::string helpText(const Localizer& localizer);
 };
 
 }  // namespace tonvera

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/command_line.h"
+#include "ui/text_format.h"
 
 namespace tonvera::connect_outcome {
 namespace {
@@ -39,25 +40,44 @@ std::optional<Status> fromWord(std::string_view text) {
     return std::nullopt;
 }
 
-std::string describe(const std::string& name, const ReconnectResult& result) {
-    const std::string reason = result.error.empty() ? "" : ": " + result.error;
+std::string describe(const Localizer& localizer, const std::string& name,
+                     const ReconnectResult& result) {
+    const auto text = [&localizer, &name](const LocalizedText& format,
+                                          const std::string& detail = {}) {
+        return formatText(localizer.localized(format), {name, detail});
+    };
+    const auto couldNot = [&](const std::string& reason) {
+        return reason.empty() ? text(TONVERA_TRANSLATE("Tonvera", "Could not select %@",
+                                                       "Command line: connect failed"))
+                              : text(TONVERA_TRANSLATE("Tonvera", "Could not select %1$@: %2$@",
+                                                       "Command line: connect failed, reason"),
+                                     reason);
+    };
     switch (result.status) {
         case Status::selected:
-            return "Selected " + name;
+            return text(TONVERA_TRANSLATE("Tonvera", "Selected %@", "Command line: connect done"));
         case Status::notAvailable:
-            return "Could not select " + name + reason;
+            return couldNot(result.error);
         case Status::permissionMissing:
-            return "Could not select " + name + ": " +
-                   (result.error.empty() ? "the permission to work the Sound menu is missing"
-                                         : result.error);
+            return couldNot(!result.error.empty()
+                                ? result.error
+                                : localizer.localized(TONVERA_TRANSLATE(
+                                      "Tonvera", "the permission to switch outputs is missing",
+                                      "Command line: connect failed for want of permission")));
         case Status::alreadyRunning:
-            return "Not now: a reconnect is already under way; try again when it is over";
+            return text(TONVERA_TRANSLATE(
+                "Tonvera", "Not now: a reconnect is already under way; try again when it is over",
+                "Command line: connect refused"));
         case Status::noDevice:
-            return "No output to select: give a name or choose a preferred output in the settings";
+            return text(TONVERA_TRANSLATE(
+                "Tonvera",
+                "No output to select: give a name or choose a preferred output in the settings",
+                "Command line: connect without a name"));
         case Status::cancelled:
-            return "Tonvera is quitting; nothing was selected";
+            return text(TONVERA_TRANSLATE("Tonvera", "Tonvera is quitting; nothing was selected",
+                                          "Command line: connect cancelled"));
     }
-    return "Could not select " + name + reason;
+    return couldNot(result.error);
 }
 
 int exitStatus(Status status) {

@@ -2,17 +2,13 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include <unistd.h>
 
 #include "app/app_delegate.h"
 #include "app/build_config.h"
-#include "app/cli_commands.h"
-#include "app/command_line.h"
 #include "app/instance_requests.h"
 #include "app/tee_log_sink.h"
 #include "platform/linux/dbus_status_notifier_watch.h"
@@ -63,16 +59,6 @@ std::string environmentValue(const char* name) {
     return value != nullptr ? value : "";
 }
 
-bool hasDisplay(const std::vector<std::string>& arguments) {
-    for (const auto& argument : arguments) {
-        if (argument.find("platform") != std::string::npos) {
-            return true;
-        }
-    }
-    return !environmentValue("DISPLAY").empty() || !environmentValue("WAYLAND_DISPLAY").empty() ||
-           !environmentValue("QT_QPA_PLATFORM").empty();
-}
-
 std::shared_ptr<LogSink> makeLogSink() {
     auto system = makeSystemLogSink();
     // Someone who started Tonvera in a terminal sees its log there as well.
@@ -99,36 +85,6 @@ QIcon applicationIcon() {
 }  // namespace
 
 int TonveraApp::run(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv, argv + argc);
-    const CommandLine commandLine = CommandLine::parse(arguments);
-    switch (commandLine.action) {
-        case CommandLine::Action::showHelp:
-            std::fputs(CommandLine::helpText().c_str(), stdout);
-            return 0;
-        case CommandLine::Action::showVersion:
-            std::printf("Tonvera %s\n",
-                        std::string(build_config::kVersion.value_or("(no version)")).c_str());
-            return 0;
-        case CommandLine::Action::refuse:
-            std::fprintf(stderr, "tonvera: %s\nTry 'tonvera --help' for more information.\n",
-                         commandLine.error.c_str());
-            return CommandLine::kExitUsage;
-        case CommandLine::Action::listOutputs:
-            return cli::listOutputs(commandLine.json);
-        case CommandLine::Action::connect:
-            return cli::connect(commandLine.outputName);
-        case CommandLine::Action::status:
-            return cli::status(commandLine.json);
-        case CommandLine::Action::run:
-            break;
-    }
-    if (!hasDisplay(arguments)) {
-        std::fputs(
-            "tonvera: no display found (DISPLAY and WAYLAND_DISPLAY are unset). Start Tonvera in "
-            "a desktop session, or run scripts/run.sh, which provides a display of its own.\n",
-            stderr);
-        return 1;
-    }
     resetInheritedSignalDispositions();
 
     QApplication application(argc, argv);
@@ -159,6 +115,10 @@ int TonveraApp::run(int argc, char** argv) {
     if (claim.outcome == SingleInstance::Claim::Outcome::unusable) {
         logger.error("Cannot make sure that only one Tonvera runs: {}", claim.error);
         return 1;
+    }
+    if (!claim.error.empty()) {
+        logger.error("Later starts and the command line cannot reach this Tonvera: {}",
+                     claim.error);
     }
     installTranslations();
 

@@ -1,3 +1,5 @@
+#include <sstream>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -18,28 +20,52 @@ class CliProcessTest : public AppSession {
         std::string output;
     };
 
-    // Standard output only, or with standard error mixed in.
-    Ran run(std::vector<std::string> arguments, bool withErrors = false) {
+    // Standard output only, or with standard error mixed in; `first` goes before the session's
+    // environment and wins over it. Every run is checked for the libraries it mapped, as the
+    // dynamic loader lists them: a command line loads no GUI library.
+    Ran run(std::vector<std::string> arguments, bool withErrors = false,
+            std::vector<std::string> first = {}) {
         arguments.insert(arguments.begin(), TONVERA_BINARY);
         auto environment = this->environment();
         std::erase(environment, "QT_QPA_PLATFORM=offscreen");
+        first.insert(first.end(),
+                     {"LD_DEBUG=libs", "LD_DEBUG_OUTPUT=" + (home.path() / "ld").string()});
+        environment.insert(environment.begin(), first.begin(), first.end());
         ChildProcess command(arguments, environment, withErrors);
         Ran ran;
         while (auto line = command.nextLine()) {
             ran.output += *line + "\n";
         }
         ran.status = command.wait(30s).value_or(-1);
+        for (const auto& file : std::filesystem::directory_iterator(home.path())) {
+            if (file.path().stem() == "ld") {
+                std::istringstream loaded(readFile(file.path()));
+                std::string line;
+                std::string gui;
+                while (std::getline(loaded, line)) {
+                    gui += line.find("init: ") != std::string::npos &&
+                                   line.find("libQt6") != std::string::npos
+                               ? line + "\n"
+                               : "";
+                }
+                EXPECT_EQ(gui, "") << arguments[1];
+                std::filesystem::remove(file.path());
+            }
+        }
         return ran;
     }
 };
 
 TEST_F(CliProcessTest, ListsTheOutputsByTheirNamesWithTheCurrentOneMarked) {
     ASSERT_TRUE(pulse.loadSink("odd", "Bäd & Böse Box"));
+    ASSERT_TRUE(pulse.loadSink("forger", "Box\n* Forged"));
     const auto listed = run({"--list-outputs"});
     EXPECT_EQ(listed.status, 0);
-    EXPECT_EQ(listed.output, "  Arbeitszimmer\n* Wohnzimmer\n  Küche Radio\n  Bäd & Böse Box\n");
+    EXPECT_EQ(listed.output,
+              "  Arbeitszimmer\n* Wohnzimmer\n  Küche Radio\n  Bäd & Böse Box\n  Box\\n* Forged\n");
     const auto json = nlohmann::json::parse(run({"--list-outputs", "--json"}).output);
     EXPECT_EQ(json["outputs"][3], (nlohmann::json{{"name", "Bäd & Böse Box"}, {"default", false}}));
+    EXPECT_EQ(json["outputs"][4]["name"], "Box\n* Forged");
     EXPECT_EQ(json["outputs"][1]["default"], true);
     // Only read: no settings folder appears.
     EXPECT_FALSE(std::filesystem::exists(settingsFile().parent_path()));
@@ -49,6 +75,13 @@ TEST_F(CliProcessTest, ListsTheOutputsByTheirNamesWithTheCurrentOneMarked) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_THAT(failed.output, HasSubstr("no sound server answers"));
     EXPECT_EQ(run({"--list-outputs", "--bogus"}).status, 2);
+    // The status says what it knows, and that it is not all.
+    const auto status = run({"--status"}, true);
+    EXPECT_EQ(status.status, 1);
+    EXPECT_THAT(status.output, HasSubstr("Connect on wake:             on\n"));
+    const auto german = run({"--status"}, true, {"LANG=de_DE.UTF-8"});
+    EXPECT_EQ(german.status, 1);
+    EXPECT_THAT(german.output, HasSubstr("unbekannt: kein Sound-Server antwortet"));
 }
 
 TEST_F(CliProcessTest, ConnectsByItselfWhenNoTonveraRuns) {
@@ -64,6 +97,22 @@ TEST_F(CliProcessTest, ConnectsByItselfWhenNoTonveraRuns) {
     EXPECT_THAT(missing.output, HasSubstr("attempt 2"));  // the run's own log
     EXPECT_THAT(missing.output, HasSubstr("tonvera: Could not select Nowhere: "));
     EXPECT_EQ(readFile(settingsFile()), settings);
+}
+
+TEST_F(CliProcessTest, WithoutTonveraOneConnectRunsAtATimeUntilItsProcessEnds) {
+    writeSettings(R"({"retryAttempts": 2, "retryInterval": 1.0})");
+    auto environment = this->environment();
+    std::erase(environment, "QT_QPA_PLATFORM=offscreen");
+    ChildProcess first({TONVERA_BINARY, "--connect", "Nowhere"}, environment, true);
+    while (first.nextLine().value_or("Reconnect requested").find("Reconnect requested") ==
+           std::string::npos) {
+    }
+    const auto refused = run({"--connect", "Küche Radio"}, true);
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_THAT(refused.output, HasSubstr("already under way"));
+    first.signal(SIGKILL);
+    first.wait(5s);
+    EXPECT_EQ(run({"--connect", "Küche Radio"}).status, 0);
 }
 
 TEST_F(CliProcessTest, ARunningTonveraDoesTheWorkRefusesASecondRunAndTellsItsStatus) {

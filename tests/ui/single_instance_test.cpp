@@ -56,12 +56,26 @@ TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedAndItsRequestsAreAnswered) 
             std::async(std::launch::async, [&] { return second.request(line, 2s); }));
     };
     const auto connected = ask("connect Küche & Radio");
-    EXPECT_EQ(connected.answer, "selected Selected Küche & Radio") << connected.error;
+    EXPECT_EQ(connected.answer, "selected Selected Küche & Radio") << connected.detail;
     EXPECT_EQ(askedFor, "Küche & Radio");
     // Asking without a name and for the status: the command line test, through the binary.
     EXPECT_EQ(ask("frobnicate").answer, "error unknown request");
     EXPECT_EQ(ask(std::string(SingleInstance::kMaxRequest + 10, 'x')).answer,
               "error request too long");
+}
+
+TEST(SingleInstanceTest, AFolderTooDeepForASocketAddressStillReachesTheRunningOne) {
+    TemporaryDirectory folder;
+    const auto path = QString::fromStdString((folder.path() / std::string(120, 'd')).string());
+    SingleInstance running(path);
+    const auto claim = running.claim({.status = [] { return std::string("{}"); }});
+    ASSERT_EQ(claim.outcome, SingleInstance::Claim::Outcome::claimed);
+    EXPECT_EQ(claim.error, "");
+    const SingleInstance second(path);
+    EXPECT_EQ(
+        whileServing(std::async(std::launch::async, [&] { return second.request("status", 2s); }))
+            .answer,
+        "{}");
 }
 
 TEST(SingleInstanceTest, AnUnusableFolderIsReportedAsSuchNotAsARunningInstance) {

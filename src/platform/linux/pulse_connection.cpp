@@ -241,6 +241,19 @@ std::string PulseConnection::currentDefaultSinkName() const {
     return PulseConnection(server_, timeout_).defaultSinkName();
 }
 
+std::pair<std::vector<PulseConnection::Sink>, std::string> PulseConnection::sinksAndDefault() {
+    Request request{this};
+    request.outstanding = 2;
+    std::vector<pa_operation*> operations;
+    {
+        LoopLock lock(mainloop_);
+        operations = {pa_context_get_sink_info_list(context_, &onSink, &request),
+                      pa_context_get_server_info(context_, &onServerInfo, &request)};
+    }
+    waitFor(request, operations, "list the outputs");
+    return {std::move(request.sinks), std::move(request.defaultSink)};
+}
+
 // Which streams follow the selection. A stream on the previous default was following the
 // default, or was put there by the server when its own sink vanished; both belong on the new
 // default. A stream on any other sink was routed there by hand and stays. Both servers move the

@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <pulse/context.h>
@@ -53,6 +54,9 @@ class PulseConnection {
     // client connected: it then reports the default of its first moments for good, while a new
     // client always reads the current one. Throws PulseError.
     std::string currentDefaultSinkName() const;
+
+    // Both at once, in one round trip: the sinks and the default sink's name.
+    std::pair<std::vector<Sink>, std::string> sinksAndDefault();
 
     // Makes `sinkName` the default and moves to it the playing streams that were on the
     // previous default; streams on any other sink stay where they are.

@@ -118,6 +118,13 @@ QtStatusItem::~QtStatusItem() {
     if (tray_) {
         tray_->hide();
     }
+    // The entries go while the icon, whose exported menu holds their D-Bus counterparts, is
+    // still there: once it is gone, nothing would delete those any more.
+    for (QMenu* menu : {panelMenu_.get(), popupMenu_.get()}) {
+        if (menu != nullptr) {
+            menu->clear();
+        }
+    }
 }
 
 void QtStatusItem::showInTray(bool overDBus) {

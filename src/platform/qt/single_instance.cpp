@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 #include <array>
@@ -15,64 +14,24 @@
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
+
+#include "platform/linux/unix_socket_path.h"
 
 namespace tonvera {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A status answer is a small JSON object; anything longer is not ours.
-constexpr std::size_t kMaxAnswer = std::size_t{64} * 1024;
 constexpr std::chrono::milliseconds kConnectRetry{50};
 
 std::string errorText(int number) {
     return std::generic_category().message(number);
 }
 
-// The socket's address, or nothing when the path does not fit one.
-std::optional<sockaddr_un> addressOf(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) {
-        return std::nullopt;
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return address;
-}
-
 int remainingMilliseconds(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, INT32_MAX));
-}
-
-// Waits for `events` on `fd` until `deadline`, riding out interruptions.
-bool waitFor(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        pollfd watched{fd, events, 0};
-        const int ready = ::poll(&watched, 1, remainingMilliseconds(deadline));
-        if (ready > 0) {
-            return true;
-        }
-        if (ready == 0 || errno != EINTR) {
-            return false;
-        }
-    }
-}
-
-// Closes a descriptor when it goes out of scope.
-struct ScopedFd {
-    int fd;
-    ~ScopedFd() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
-SingleInstance::Exchange failed(std::string error) {
-    return {SingleInstance::Exchange::Outcome::failed, {}, std::move(error)};
 }
 
 }  // namespace
@@ -103,9 +62,9 @@ struct SingleInstance::Client {
 
 SingleInstance::SingleInstance(QString folder)
     : folder_(std::move(folder)),
-      socketPath_(folder_.isEmpty()
-                      ? std::string()
-                      : (folder_ + QStringLiteral("/instance.socket")).toStdString()) {}
+      socketPath_(folder_.isEmpty() ? std::filesystem::path()
+                                    : std::filesystem::path(folder_.toStdString()) /
+                                          InstanceClient::kSocketName) {}
 
 SingleInstance::~SingleInstance() {
     for (auto& [id, client] : clients_) {
@@ -121,9 +80,8 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::defaultFolder() {
-    // Empty when XDG_RUNTIME_DIR is unset and the fallback folder is not ours.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QString() : runtime + QStringLiteral("/tonvera");
+    const auto folder = InstanceClient::defaultFolder();
+    return folder ? QString::fromStdString(folder->string()) : QString();
 }
 
 SingleInstance::Claim SingleInstance::claim(Handlers handlers) {
@@ -159,18 +117,20 @@ SingleInstance::Claim SingleInstance::claim(Handlers handlers) {
                                                      : std::string("unknown error"))};
     }
     handlers_ = std::move(handlers);
-    const auto address = addressOf(socketPath_);
     listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     ::unlink(socketPath_.c_str());  // left behind by a crashed run; the lock says it is ours
-    if (!address || listener_ < 0 ||
-        ::bind(listener_, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
-        ::listen(listener_, 8) != 0) {
+    int cause = listener_ < 0 ? errno : bindUnixSocket(listener_, socketPath_);
+    if (cause == 0 && ::listen(listener_, 8) != 0) {
+        cause = errno;
+    }
+    if (cause != 0) {
         // Still the only instance; later starts just cannot reach it.
         if (listener_ >= 0) {
             ::close(listener_);
             listener_ = -1;
         }
-        return {Outcome::claimed, {}};
+        return {Outcome::claimed,
+                "cannot listen on " + socketPath_.string() + ": " + errorText(cause)};
     }
     listening_ = std::make_unique<QSocketNotifier>(listener_, QSocketNotifier::Read);
     QObject::connect(listening_.get(), &QSocketNotifier::activated, [this] { acceptClients(); });
@@ -276,57 +236,8 @@ void SingleInstance::answer(std::uint64_t id, const std::string& line) {
 
 SingleInstance::Exchange SingleInstance::request(const std::string& line,
                                                  std::chrono::milliseconds limit) const {
-    using Outcome = Exchange::Outcome;
-    const auto deadline = Clock::now() + limit;
-    const auto address = addressOf(socketPath_);
-    if (!address) {
-        return {Outcome::nobodyListens, {}, "no runtime folder to look in"};
-    }
-    const ScopedFd socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)};
-    if (socket.fd < 0) {
-        return failed("cannot make a socket: " + errorText(errno));
-    }
-    if (::connect(socket.fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
-        const int cause = errno;
-        if (cause == ENOENT || cause == ENOTDIR || cause == ECONNREFUSED) {
-            return {Outcome::nobodyListens, {}, errorText(cause)};
-        }
-        return failed("cannot reach the running Tonvera at " + socketPath_ + ": " +
-                      errorText(cause));
-    }
-    const std::string message = line + "\n";
-    std::size_t written = 0;
-    while (written < message.size()) {
-        if (!waitFor(socket.fd, POLLOUT, deadline)) {
-            return failed("the running Tonvera does not take requests");
-        }
-        const ssize_t sent =
-            ::send(socket.fd, message.data() + written, message.size() - written, MSG_NOSIGNAL);
-        if (sent < 0 && errno != EAGAIN && errno != EINTR) {
-            return failed("the running Tonvera closed the connection: " + errorText(errno));
-        }
-        written += sent > 0 ? static_cast<std::size_t>(sent) : 0;
-    }
-    std::string answer;
-    std::array<char, 1024> buffer{};
-    for (;;) {
-        if (const auto end = answer.find('\n'); end != std::string::npos) {
-            answer.resize(end);
-            return {Outcome::answered, answer, {}};
-        }
-        if (answer.size() > kMaxAnswer) {
-            return failed("the running Tonvera answered with something it should not");
-        }
-        if (!waitFor(socket.fd, POLLIN, deadline)) {
-            return failed("the running Tonvera did not answer within " +
-                          std::to_string(limit.count() / 1000) + " s");
-        }
-        const ssize_t got = ::read(socket.fd, buffer.data(), buffer.size());
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
-            return failed("the running Tonvera closed the connection without an answer");
-        }
-        answer.append(buffer.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-    }
+    return InstanceClient(socketPath_.empty() ? std::filesystem::path() : socketPath_.parent_path())
+        .request(line, limit);
 }
 
 bool SingleInstance::askRunningInstanceToReopen(std::chrono::milliseconds limit,

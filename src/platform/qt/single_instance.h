@@ -3,11 +3,14 @@
 #include <QString>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/linux/instance_client.h"
 
 class QLockFile;
 class QSocketNotifier;
@@ -20,7 +23,8 @@ namespace tonvera {
 // atomically, so two starts at the same moment still leave exactly one running; a lock left
 // by a crashed process is recognised by its process number and taken over.
 //
-// The socket carries one request line and one answer line per connection:
+// The socket carries one request line and one answer line per connection (InstanceClient is
+// the asking side):
 //   "reopen" or "reopen <activation token>"  →  "ok"
 //   "connect" (the preferred output) or "connect <name>"  →  "<status> <text>", once the
 //       run is over
@@ -45,7 +49,8 @@ class SingleInstance {
 
     struct Claim {
         enum class Outcome {
-            claimed,      // this process is the running instance now
+            claimed,      // this process is the running instance now; a non-empty `error`
+                          // says why later starts cannot reach it
             heldByOther,  // a running Tonvera holds the lock
             unusable,     // the folder or lock cannot be made or taken; `error` says why
         };
@@ -53,17 +58,7 @@ class SingleInstance {
         std::string error;
     };
 
-    // How one request from the command line went.
-    struct Exchange {
-        enum class Outcome {
-            answered,       // `answer` holds the answer line, without its line feed
-            nobodyListens,  // no Tonvera runs in this session
-            failed,         // one runs but did not answer in time, or not in the protocol
-        };
-        Outcome outcome = Outcome::failed;
-        std::string answer;
-        std::string error;
-    };
+    using Exchange = InstanceClient::Exchange;
 
     // How long a request line may take to arrive before the connection is dropped.
     static constexpr std::chrono::seconds kRequestWait{5};
@@ -86,11 +81,9 @@ class SingleInstance {
                                     const std::string& activationToken = {}) const;
 
     // Sends one request line (without line feed) and waits at most `limit` for the answer.
-    // Needs no application object: the command line uses it.
     Exchange request(const std::string& line, std::chrono::milliseconds limit) const;
 
-    // The session's folder for it: $XDG_RUNTIME_DIR/tonvera, or the like where that is unset;
-    // empty when there is none usable.
+    // The session's folder for it (InstanceClient::defaultFolder); empty when there is none.
     static QString defaultFolder();
 
   private:
@@ -102,7 +95,7 @@ class SingleInstance {
     void answer(std::uint64_t id, const std::string& line);
 
     QString folder_;
-    std::string socketPath_;
+    std::filesystem::path socketPath_;
     std::unique_ptr<QLockFile> lock_;
     int listener_ = -1;
     std::unique_ptr<QSocketNotifier> listening_;
