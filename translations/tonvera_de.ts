@@ -960,5 +960,20 @@ Try &apos;tonvera --help&apos; for more information.
 „tonvera --help“ zeigt mehr dazu.
 </translation>
     </message>
+    <message>
+        <source>%1$@ (entry %2$@ of the list)</source>
+        <comment>Command line: status, current output from the list</comment>
+        <translation>%1$@ (Eintrag %2$@ der Liste)</translation>
+    </message>
+    <message>
+        <source>Keep new outputs from taking the sound:</source>
+        <comment>Command line: status label</comment>
+        <translation>Neue Ausgaben übernehmen den Ton nicht:</translation>
+    </message>
+    <message>
+        <source>%1$@ is not there: selected %2$@ (entry %3$@ of the list)</source>
+        <comment>Command line: connect selected an entry of the list</comment>
+        <translation>%1$@ ist nicht da: %2$@ gewählt (Eintrag %3$@ der Liste)</translation>
+    </message>
 </context>
 </TS>

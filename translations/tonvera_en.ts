@@ -684,31 +684,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Tonvera tries again at the next wake.</source>
-        <comment>Notification: speaker stayed away, no other output</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The sound plays on %@ for now. Tonvera tries again at the next wake.</source>
-        <comment>Notification: speaker stayed away, sound elsewhere</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%@ did not come back</source>
-        <comment>Notification: speaker stayed away</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Could not open the download page.</source>
-        <comment>Update: open failed title</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Open this address in your web browser: %@</source>
-        <comment>Update: open failed body</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>no sound server answers (is PulseAudio or PipeWire running in this session?)</source>
         <comment>Command line: no sound server</comment>
         <translation type="unfinished"></translation>
@@ -950,6 +925,21 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
 Try &apos;tonvera --help&apos; for more information.
 </source>
         <comment>Command line: wrong usage</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1$@ (entry %2$@ of the list)</source>
+        <comment>Command line: status, current output from the list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep new outputs from taking the sound:</source>
+        <comment>Command line: status label</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1$@ is not there: selected %2$@ (entry %3$@ of the list)</source>
+        <comment>Command line: connect selected an entry of the list</comment>
         <translation type="unfinished"></translation>
     </message>
 </context>

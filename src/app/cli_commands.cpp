@@ -28,6 +28,7 @@
 #include "platform/linux/stderr_log_sink.h"
 #include "platform/linux/steady_clock.h"
 #include "platform/linux/system_log_sink.h"
+#include "reconnect/output_ranking.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "selection/error_description.h"
 #include "selection/output_discovery.h"
@@ -193,6 +194,23 @@ std::variant<OutputDiscovery, std::string> discover(const Localizer& localizer,
     }
 }
 
+// The outputs there are, read once, for the list's step after the preferred output gave up.
+SoundOutputs::List presentOutputs() {
+    try {
+        PulseConnection connection(std::nullopt, kServerAnswerWait);
+        auto [sinks, selected] = connection.sinksAndDefault();
+        std::vector<SoundOutput> outputs;
+        for (auto& sink : sinks) {
+            const bool isDefault = sink.name == selected;
+            outputs.push_back(
+                SoundOutput{std::move(sink.description), std::move(sink.name), isDefault});
+        }
+        return outputs;
+    } catch (const PulseError&) {
+        return std::nullopt;
+    }
+}
+
 // A reconnect run by this process, while no Tonvera runs: one at a time per session, as in
 // the running Tonvera, by a lock held for the run and dropped by the kernel if we die.
 int connectHere(const Localizer& localizer, const std::optional<std::string>& name) {
@@ -227,7 +245,11 @@ int connectHere(const Localizer& localizer, const std::optional<std::string>& na
                                        services.selectors.makeScript(), services.soundMenu,
                                        services.clock, services.logSink);
     orchestrator.updateRetryDelays(settings.retryDelays());
-    const ReconnectResult result = orchestrator.reconnect(target);
+    orchestrator.setPresentOutputs(presentOutputs);
+    // Without a name: the preferred output, and the list when it is not there.
+    const ReconnectResult result =
+        name ? orchestrator.reconnect(target)
+             : orchestrator.reconnectBest(OutputRanking(target, settings.fallbackOutputs()));
     return report(result.status, connect_outcome::describe(localizer, target, result));
 }
 
@@ -305,11 +327,23 @@ int status(const Localizer& localizer, bool json) {
         currentText = text(
             TONVERA_TRANSLATE("Tonvera", "unknown: %@", "Command line: status, output unknown"),
             *reason);
-    } else {
+    }
+    const OutputRanking ranking(settings.deviceName(), settings.fallbackOutputs());
+    nlohmann::json playingFromList = nullptr;
+    if (std::holds_alternative<OutputDiscovery>(found)) {
         for (const auto& output : std::get<OutputDiscovery>(found).outputs) {
-            if (output.selected) {
-                current = output.name;
-                currentText = terminalText(output.name);
+            if (!output.selected) {
+                continue;
+            }
+            current = output.name;
+            currentText = terminalText(output.name);
+            const auto place = ranking.rankOf(output.name);
+            if (place && *place > 0) {
+                playingFromList = *place;
+                currentText = formatText(localizer.localized(TONVERA_TRANSLATE(
+                                             "Tonvera", "%1$@ (entry %2$@ of the list)",
+                                             "Command line: status, current output from the list")),
+                                         {currentText, std::to_string(*place)});
             }
         }
     }
@@ -346,12 +380,14 @@ int status(const Localizer& localizer, bool json) {
     if (json) {
         const nlohmann::ordered_json answer = {
             {"preferredOutput", settings.deviceName()},
-            {"fallbackOutputs", settings.fallbackOutputs()},
+            {"fallbackOutputs", ranking.fallbacks()},
             {"currentOutput", current},
+            {"playingFromList", playingFromList},
             {"connectOnWake", settings.connectOnWake()},
             {"connectAtLogin", settings.connectAtLogin()},
             {"connectWhenSpeakerAppears", settings.connectWhenSpeakerAppears()},
             {"notifyWhenSpeakerStaysAway", settings.notifyWhenSpeakerStaysAway()},
+            {"keepSoundFromNewOutputs", settings.keepSoundFromNewOutputs()},
             {"running", !running.is_null()},
             {"instance", running},
         };
@@ -363,7 +399,7 @@ int status(const Localizer& localizer, bool json) {
                   : text(TONVERA_TRANSLATE("Tonvera", "off", "Command line: status, switch off"));
     };
     std::string standIns;
-    for (const auto& name : settings.fallbackOutputs()) {
+    for (const auto& name : ranking.fallbacks()) {
         standIns.append(standIns.empty() ? "" : ", ").append(terminalText(name));
     }
     const std::vector<std::pair<std::string, std::string>> rows = {
@@ -386,6 +422,9 @@ int status(const Localizer& localizer, bool json) {
         {text(TONVERA_TRANSLATE("Tonvera",
                                 "Notify when it stays away:", "Command line: status label")),
          onOff(settings.notifyWhenSpeakerStaysAway())},
+        {text(TONVERA_TRANSLATE(
+             "Tonvera", "Keep new outputs from taking the sound:", "Command line: status label")),
+         onOff(settings.keepSoundFromNewOutputs())},
         {text(TONVERA_TRANSLATE("Tonvera", "Tonvera running:", "Command line: status label")),
          runningText},
     };

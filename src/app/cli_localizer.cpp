@@ -53,6 +53,16 @@ std::string CliLocalizer::localized(const LocalizedText& text) const {
     return text.source;
 }
 
+std::string CliLocalizer::localizedPlural(const LocalizedText& text, int count) const {
+    std::string filled = text.source;
+    for (auto at = filled.find("%n"); at != std::string::npos; at = filled.find("%n", at)) {
+        const std::string number = std::to_string(count);
+        filled.replace(at, 2, number);
+        at += number.size();
+    }
+    return filled;
+}
+
 CliLocalizer::Language CliLocalizer::sessionLanguage(
     const std::function<std::string(const char*)>& variable) {
     std::string locale = variable("LC_ALL");

@@ -17,6 +17,8 @@ class CliLocalizer final : public Localizer {
     explicit CliLocalizer(Language language) : language_(language) {}
 
     std::string localized(const LocalizedText& text) const override;
+    // No command prints a count: the English source, filled.
+    std::string localizedPlural(const LocalizedText& text, int count) const override;
 
     // The language the windows choose for the same environment (`variable` reads one; empty
     // when unset): LC_ALL, LC_MESSAGES or LANG, the first one set, names the locale; "C" and

@@ -55,6 +55,13 @@ std::string describe(const Localizer& localizer, const std::string& name,
     };
     switch (result.status) {
         case Status::selected:
+            if (result.listPlace > 0) {
+                return formatText(
+                    localizer.localized(TONVERA_TRANSLATE(
+                        "Tonvera", "%1$@ is not there: selected %2$@ (entry %3$@ of the list)",
+                        "Command line: connect selected an entry of the list")),
+                    {name, result.output, std::to_string(result.listPlace)});
+            }
             return text(TONVERA_TRANSLATE("Tonvera", "Selected %@", "Command line: connect done"));
         case Status::notAvailable:
             return couldNot(result.error);

@@ -78,19 +78,23 @@ TEST_F(CliProcessTest, ListsTheOutputsByTheirNamesWithTheCurrentOneMarked) {
     // The status says what it knows, and that it is not all.
     const auto status = run({"--status"}, true);
     EXPECT_EQ(status.status, 1);
-    EXPECT_THAT(status.output, HasSubstr("Connect on wake:             on\n"));
+    EXPECT_THAT(status.output, HasSubstr("\nConnect on wake:" + std::string(24, ' ') + "on\n"));
     const auto german = run({"--status"}, true, {"LANG=de_DE.UTF-8"});
     EXPECT_EQ(german.status, 1);
     EXPECT_THAT(german.output, HasSubstr("unbekannt: kein Sound-Server antwortet"));
 }
 
 TEST_F(CliProcessTest, ConnectsByItselfWhenNoTonveraRuns) {
-    const std::string settings = R"({"retryAttempts": 2, "retryInterval": 0.1})";
+    const std::string settings = R"({"retryAttempts": 2, "retryInterval": 0.1,
+        "preferredAudioOutput": "Nowhere", "fallbackAudioOutputs": ["Gone", "Küche Radio"]})";
     writeSettings(settings);
-    const auto selected = run({"--connect", "Küche Radio"});
+    // Without a name: the preferred output, and the list's first entry there when it is not.
+    const auto selected = run({"--connect"});
     EXPECT_EQ(selected.status, 0);
-    EXPECT_EQ(selected.output, "Selected Küche Radio\n");
+    EXPECT_EQ(selected.output,
+              "Nowhere is not there: selected Küche Radio (entry 2 of the list)\n");
     EXPECT_EQ(pulse.defaultSink(), "kueche");
+    EXPECT_EQ(nlohmann::json::parse(run({"--status", "--json"}).output)["playingFromList"], 2);
 
     const auto missing = run({"--connect", "Nowhere"}, true);
     EXPECT_EQ(missing.status, 1);
