@@ -839,65 +839,6 @@
         <translation>--json gehört zu --list-outputs oder --status</translation>
     </message>
     <message>
-        <source>Usage: tonvera [--help] [--version]
-       tonvera --list-outputs [--json]
-       tonvera --connect [NAME]
-       tonvera --status [--json]
-
-Keeps your computer&apos;s sound on your preferred speaker: Tonvera remembers the
-output&apos;s name and selects it again after every wake and, if you want, at login.
-It lives in the system tray; start it again to open its settings.
-
-  -h, --help        show this help and exit
-  -v, --version     show the version and exit
-  --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
-                    selected now, two spaces the others
-  --connect [NAME]  select NAME (default: the preferred output) now, with the
-                    usual retries; a running Tonvera does it, else this command.
-                    The preferred output stays as it is
-  --status          the preferred and the current output, the automatic
-                    switches and whether Tonvera runs
-  --json            --list-outputs and --status as JSON
-
-Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
-server, output not selected, the running Tonvera did not answer); 2 wrong usage;
-3 --connect refused because a reconnect is already under way.
-
-Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
-</source>
-        <comment>Command line: --help</comment>
-        <translation>Aufruf: tonvera [--help] [--version]
-        tonvera --list-outputs [--json]
-        tonvera --connect [NAME]
-        tonvera --status [--json]
-
-Hält den Ton deines Rechners auf deinem bevorzugten Lautsprecher: Tonvera merkt
-sich den Namen der Ausgabe und wählt sie nach jedem Aufwachen und, wenn du
-willst, bei der Anmeldung wieder aus. Es lebt im Systembereich; starte es
-erneut, um seine Einstellungen zu öffnen.
-
-  -h, --help        diese Hilfe zeigen und beenden
-  -v, --version     die Version zeigen und beenden
-  --list-outputs    die Ausgaben mit Namen auflisten, eine je Zeile; &apos;* &apos;
-                    markiert die gerade ausgewählte, zwei Leerzeichen die
-                    anderen
-  --connect [NAME]  NAME (ohne Namen: die bevorzugte Ausgabe) jetzt auswählen,
-                    mit den üblichen Wiederholungen; ein laufendes Tonvera
-                    erledigt das, sonst dieser Befehl. Die bevorzugte Ausgabe
-                    bleibt, wie sie ist
-  --status          die bevorzugte und die aktuelle Ausgabe, die automatischen
-                    Schalter und ob Tonvera läuft
-  --json            --list-outputs und --status als JSON
-
-Exit-Status: 0 erledigt (bei --connect: die Ausgabe ist ausgewählt); 1 fehl-
-geschlagen (kein Sound-Server, Ausgabe nicht ausgewählt, das laufende Tonvera
-hat nicht geantwortet); 2 falscher Aufruf; 3 --connect abgelehnt, weil bereits
-eine Verbindung läuft.
-
-Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
-</translation>
-    </message>
-    <message>
         <source>Could not select %@</source>
         <comment>Command line: connect failed</comment>
         <translation>%@ konnte nicht ausgewählt werden</translation>
@@ -974,6 +915,67 @@ Try &apos;tonvera --help&apos; for more information.
         <source>%1$@ is not there: selected %2$@ (entry %3$@ of the list)</source>
         <comment>Command line: connect selected an entry of the list</comment>
         <translation>%1$@ ist nicht da: %2$@ gewählt (Eintrag %3$@ der Liste)</translation>
+    </message>
+    <message>
+        <source>Usage: tonvera [--help] [--version]
+       tonvera --list-outputs [--json]
+       tonvera --connect [NAME]
+       tonvera --status [--json]
+
+Keeps your computer&apos;s sound on your preferred output: Tonvera remembers the
+output&apos;s name and selects it again after every wake and, if you want, at login.
+It lives in the system tray; start it again to open its settings.
+
+  -h, --help        show this help and exit
+  -v, --version     show the version and exit
+  --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
+                    selected now, two spaces the others
+  --connect [NAME]  select NAME (default: the preferred output, or the first
+                    output of its list that is there) now, with the usual
+                    retries; a running Tonvera does it, else this command.
+                    The preferred output stays as it is
+  --status          the preferred output and its list, the current output, the
+                    automatic switches and whether Tonvera runs
+  --json            --list-outputs and --status as JSON
+
+Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
+server, output not selected, the running Tonvera did not answer); 2 wrong usage;
+3 --connect refused because a reconnect is already under way.
+
+Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
+</source>
+        <comment>Command line: --help</comment>
+        <translation>Aufruf: tonvera [--help] [--version]
+        tonvera --list-outputs [--json]
+        tonvera --connect [NAME]
+        tonvera --status [--json]
+
+Hält den Ton deines Rechners auf deiner bevorzugten Ausgabe: Tonvera merkt sich
+den Namen der Ausgabe und wählt sie nach jedem Aufwachen und, wenn du willst,
+bei der Anmeldung wieder aus. Es lebt im Systembereich; starte es erneut, um
+seine Einstellungen zu öffnen.
+
+  -h, --help        diese Hilfe zeigen und beenden
+  -v, --version     die Version zeigen und beenden
+  --list-outputs    die Ausgaben mit Namen auflisten, eine je Zeile; &apos;* &apos;
+                    markiert die gerade ausgewählte, zwei Leerzeichen die
+                    anderen
+  --connect [NAME]  NAME (ohne Namen: die bevorzugte Ausgabe oder die erste
+                    Ausgabe ihrer Liste, die da ist) jetzt auswählen, mit den
+                    üblichen Wiederholungen; ein laufendes Tonvera erledigt
+                    das, sonst dieser Befehl. Die bevorzugte Ausgabe bleibt,
+                    wie sie ist
+  --status          die bevorzugte Ausgabe und ihre Liste, die aktuelle
+                    Ausgabe, die automatischen Schalter und ob Tonvera läuft
+  --json            --list-outputs und --status als JSON
+
+Exit-Status: 0 erledigt (bei --connect: die Ausgabe ist ausgewählt); 1 fehl-
+geschlagen (kein Sound-Server, Ausgabe nicht ausgewählt, das laufende Tonvera
+hat nicht geantwortet); 2 falscher Aufruf; 3 --connect abgelehnt, weil bereits
+eine Verbindung läuft.
+
+Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
+</translation>
     </message>
 </context>
 </TS>

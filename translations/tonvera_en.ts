@@ -839,36 +839,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Usage: tonvera [--help] [--version]
-       tonvera --list-outputs [--json]
-       tonvera --connect [NAME]
-       tonvera --status [--json]
-
-Keeps your computer&apos;s sound on your preferred speaker: Tonvera remembers the
-output&apos;s name and selects it again after every wake and, if you want, at login.
-It lives in the system tray; start it again to open its settings.
-
-  -h, --help        show this help and exit
-  -v, --version     show the version and exit
-  --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
-                    selected now, two spaces the others
-  --connect [NAME]  select NAME (default: the preferred output) now, with the
-                    usual retries; a running Tonvera does it, else this command.
-                    The preferred output stays as it is
-  --status          the preferred and the current output, the automatic
-                    switches and whether Tonvera runs
-  --json            --list-outputs and --status as JSON
-
-Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
-server, output not selected, the running Tonvera did not answer); 2 wrong usage;
-3 --connect refused because a reconnect is already under way.
-
-Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
-</source>
-        <comment>Command line: --help</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Could not select %@</source>
         <comment>Command line: connect failed</comment>
         <translation type="unfinished"></translation>
@@ -940,6 +910,37 @@ Try &apos;tonvera --help&apos; for more information.
     <message>
         <source>%1$@ is not there: selected %2$@ (entry %3$@ of the list)</source>
         <comment>Command line: connect selected an entry of the list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: tonvera [--help] [--version]
+       tonvera --list-outputs [--json]
+       tonvera --connect [NAME]
+       tonvera --status [--json]
+
+Keeps your computer&apos;s sound on your preferred output: Tonvera remembers the
+output&apos;s name and selects it again after every wake and, if you want, at login.
+It lives in the system tray; start it again to open its settings.
+
+  -h, --help        show this help and exit
+  -v, --version     show the version and exit
+  --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
+                    selected now, two spaces the others
+  --connect [NAME]  select NAME (default: the preferred output, or the first
+                    output of its list that is there) now, with the usual
+                    retries; a running Tonvera does it, else this command.
+                    The preferred output stays as it is
+  --status          the preferred output and its list, the current output, the
+                    automatic switches and whether Tonvera runs
+  --json            --list-outputs and --status as JSON
+
+Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
+server, output not selected, the running Tonvera did not answer); 2 wrong usage;
+3 --connect refused because a reconnect is already under way.
+
+Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
+</source>
+        <comment>Command line: --help</comment>
         <translation type="unfinished"></translation>
     </message>
 </context>
