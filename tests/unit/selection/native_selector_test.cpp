@@ -16,8 +16,8 @@ namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::Property;
 using ::testing::Throws;
 
 // The call throws exactly this AccessibilityError.
@@ -36,7 +36,7 @@ struct NativeSelectorFixture : ::testing::Test {
     NativeSelectorFixture() { time->setAutoAdvance(true); }
 };
 
-TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
+TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenuWhereItCan) {
     SoundMenuScene::build(*menu, outputs);
     menu->selectOutput("Arbeitszimmer");
 
@@ -57,6 +57,13 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
     EXPECT_FALSE(menu->isMenuOpen());
     EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 500ms, 200ms));
+
+    // An Escape that cannot be made is not posted, and the selection still succeeds.
+    menu->setKeyEventCreationFails(true);
+    selector.selectDevice("Wohnzimmer", {});
+    EXPECT_EQ(menu->postedKeys().size(), 2U);
+    EXPECT_TRUE(menu->isMenuOpen());
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
 }
 
 // An output already selected is left alone, the menu closed: the Pulse sound menu test.
@@ -67,12 +74,9 @@ TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
 
     selector.selectDevice("Wohnzimmer", {});
 
-    const auto lines = log->lines();
-    EXPECT_EQ(
-        lines[lines.size() - 2],
-        "info: [AirPlay] Selecting device executed; immediate AXValue check was inconclusive, "
-        "assuming success for Wohnzimmer");
-    EXPECT_EQ(lines.back(), "info: [AirPlay] Successfully selected AirPlay output: Wohnzimmer");
+    EXPECT_THAT(log->lines(),
+                Contains("info: [AirPlay] Selecting device executed; immediate AXValue check was "
+                         "inconclusive, assuming success for Wohnzimmer"));
     time->advanceBy(1s);
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
 }
@@ -108,8 +112,7 @@ TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscovery) {
     SoundMenuScene::build(*menu, {});
 
     EXPECT_THAT([&] { selector.selectDevice("Wohnzimmer", {}); },
-                Throws<AccessibilityError>(Property(&AccessibilityError::errorCase,
-                                                    AccessibilityError::Case::deviceNotFound)));
+                fails(AccessibilityError::deviceNotFound("Wohnzimmer")));
     EXPECT_EQ(log->lines().back(), "error: [AirPlay] No checkboxes found in ControlCenter window");
     EXPECT_FALSE(menu->isMenuOpen());
     // The press wait, then ten passes each followed by a pause.
@@ -145,9 +148,9 @@ TEST_F(NativeSelectorFixture, DuplicatesAndOtherCheckboxesKeepTreeOrder) {
 
     selector.selectDevice("Wohnzimmer", {});  // takes the first in tree order
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
-    EXPECT_THAT(log->lines(),
-                ::testing::Contains(
-                    "info: [AirPlay] Searching for sound-device-Wohnzimmer among 4 checkboxes"));
+    EXPECT_THAT(
+        log->lines(),
+        Contains("info: [AirPlay] Searching for sound-device-Wohnzimmer among 4 checkboxes"));
 }
 
 TEST_F(NativeSelectorFixture, SoundItemInSystemUIServerWithoutControlCenter) {
@@ -241,15 +244,6 @@ TEST_F(NativeSelectorFixture, ACancelledWaitFailsTheCallAndLeavesTheMenuOpen) {
     call.join();
     EXPECT_TRUE(menu->isMenuOpen());
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] Opening sound menu");
-}
-
-TEST_F(NativeSelectorFixture, EscapeThatCannotBeMadeIsNotPostedAndNothingFails) {
-    SoundMenuScene::build(*menu, outputs);
-    menu->setKeyEventCreationFails(true);
-    selector.selectDevice("Wohnzimmer", {});
-    EXPECT_TRUE(menu->postedKeys().empty());
-    EXPECT_TRUE(menu->isMenuOpen());
-    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
 }
 
 TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
