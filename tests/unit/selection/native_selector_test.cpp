@@ -1,4 +1,5 @@
 #include <chrono>
+#include <limits>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "selection/accessibility_error.h"
 #include "selection/cancellation_error.h"
 #include "selection/native_accessibility_audio_output_selector.h"
+#include "selection/unicode_text.h"
 
 namespace tonvera::testing {
 namespace {
@@ -257,6 +259,40 @@ TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
     // The benchmark's figure: about two requests per element of the open menu's 212, plus a
     // handful for finding the Sound item and reading the match.
     EXPECT_LE(menu->counters().attributeReads(), 2U * 212U + 16U);
+}
+
+TEST(AccessibilityErrorTest, DescriptionsAreTheFixedGermanTexts) {
+    // The texts not already seen whole in the orchestrator's, selectors' and views' tests. Which
+    // case a factory makes matters only for "already selected" and "permission missing"; the
+    // orchestrator's tests pin both.
+    const std::vector<std::pair<AccessibilityError, std::string>> rows = {
+        {AccessibilityError::processNotFound("ControlCenter"),
+         "Prozess nicht gefunden: ControlCenter"},
+        {AccessibilityError::elementNotFound("com.apple.x"), "Element nicht gefunden: com.apple.x"},
+        {AccessibilityError::deviceNotFound("Büro"),
+         "AirPlay-Gerät nicht gefunden: Büro (sound-device-Büro)"},
+        {AccessibilityError::actionFailed("AXPress", std::numeric_limits<AXError>::min()),
+         "Aktion AXPress fehlgeschlagen: -2147483648"},
+        {AccessibilityError::unknown("  Device not found: X\n"), "  Device not found: X\n"},
+        {AccessibilityError::permissionMissing(), "Bedienungshilfen-Zugriff fehlt."},
+    };
+    for (const auto& [error, description] : rows) {
+        EXPECT_EQ(error.errorDescription(), description);
+        EXPECT_EQ(std::string(error.what()), description);
+    }
+}
+
+// Composition, case and blanks as names meet them: the native selector's and the
+// orchestrator's tests. Here what those never feed in.
+TEST(UnicodeTextTest, MarksBadBytesAndEmbeddedNulsCount) {
+    EXPECT_FALSE(unicode_text::canonicallyEqual("Kuche", "Küche"));  // marks are not dropped
+    EXPECT_FALSE(unicode_text::canonicallyEqual(std::string("a\0b", 3), std::string("a\0c", 3)));
+    EXPECT_TRUE(unicode_text::canonicallyEqual("\xff", "\xff"));
+    EXPECT_FALSE(unicode_text::canonicallyEqual("\xff", "\xfe"));
+    EXPECT_EQ(unicode_text::lowercased("KEINE BERECHTIGUNG für ÄÖÜ"), "keine berechtigung für äöü");
+    EXPECT_EQ(unicode_text::lowercased("A\xffZ"), "a\xffz");
+    EXPECT_FALSE(unicode_text::isBlank("\n"));  // a line break is content here
+    EXPECT_FALSE(unicode_text::isBlank("\xff"));
 }
 
 }  // namespace
