@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/stat.h>
 
 #include "platform/testing/memory_log_sink.h"
 #include "settings/app_settings.h"
@@ -74,11 +73,10 @@ TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
     EXPECT_THAT(reloaded.fallbackOutputs(), ElementsAre("Küche Radio", "Wohnzimmer"));
     EXPECT_TRUE(reloaded.keepSoundFromNewOutputs());
 
-    struct stat info {};
-    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700U);
-    ASSERT_EQ(::stat((folder / "settings.json").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600U);
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), perms::owner_all);
+    EXPECT_EQ(std::filesystem::status(folder / "settings.json").permissions(),
+              perms::owner_read | perms::owner_write);
     EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
     EXPECT_TRUE(log->lines().empty());
 }
