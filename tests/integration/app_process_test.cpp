@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include <gmock/gmock.h>
@@ -21,27 +20,19 @@ TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOne
     AppProcess first(TONVERA_BINARY, environment());
     AppProcess second(TONVERA_BINARY, environment());
     // Exactly one of the two ends at once, handing over to the other.
-    AppProcess* ended = nullptr;
-    AppProcess* runningOne = nullptr;
-    for (int i = 0; i < 200 && ended == nullptr; ++i) {
+    AppProcess* running = nullptr;
+    for (int i = 0; i < 200 && running == nullptr; ++i) {
         if (first.wait(10ms)) {
-            ended = &first;
-            runningOne = &second;
+            running = &second;
         } else if (second.wait(10ms)) {
-            ended = &second;
-            runningOne = &first;
+            running = &first;
         }
     }
-    ASSERT_NE(ended, nullptr) << first.output() << "\n---\n" << second.output();
-    EXPECT_EQ(ended->wait(0ms), 0);
-    EXPECT_FALSE(runningOne->wait(300ms).has_value()) << runningOne->output();
-    AppProcess& running = *runningOne;
-
-    ASSERT_TRUE(
-        running.waitForLine("Connect at login enabled — starting initial reconnect for "
-                            "Arbeitszimmer",
-                            5s))
-        << running.output();
+    ASSERT_NE(running, nullptr) << first.output() << "\n---\n" << second.output();
+    EXPECT_EQ((running == &first ? second : first).wait(0ms), 0);
+    EXPECT_FALSE(running->wait(300ms).has_value()) << running->output();
+    ASSERT_TRUE(running->waitForLine("starting initial reconnect for Arbeitszimmer", 5s))
+        << running->output();
     std::vector<std::filesystem::path> kept;
     for (const auto& entry : std::filesystem::directory_iterator(settingsFile().parent_path())) {
         if (entry.path().filename().string().starts_with("settings.json.unreadable-")) {
@@ -50,21 +41,19 @@ TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOne
     }
     ASSERT_EQ(kept.size(), 1U);
     EXPECT_EQ(readFile(kept[0]), unreadable);
-    running.signal(SIGTERM);
-    EXPECT_EQ(running.wait(5s), 0);
+    running->signal(SIGTERM);
+    EXPECT_EQ(running->wait(5s), 0);
 }
 
 TEST_F(SettingsFileTest, QuittingWhileTheLoginQuestionIsOpenAnswersNothing) {
-    const auto folder = home.path() / "config" / "tonvera";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "settings.json") << R"({"hasCompletedOnboarding": true})";
+    writeSettings(R"({"hasCompletedOnboarding": true})");
     const auto app = start();
     ASSERT_TRUE(app->waitForLine("Registered as login item", 5s)) << app->output();
     std::this_thread::sleep_for(2500ms);  // the question opens 1.5 s after start
     app->signal(SIGTERM);
     EXPECT_EQ(app->wait(5s), 0);
     EXPECT_EQ(app->countLines("Launch at login"), 0U) << app->output();
-    EXPECT_EQ(readFile(folder / "settings.json").find("launchAtLoginAsked"), std::string::npos);
+    EXPECT_EQ(readFile(settingsFile()).find("launchAtLoginAsked"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(home.path() / "config/autostart/tonvera.desktop"));
 }
 

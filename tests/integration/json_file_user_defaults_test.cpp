@@ -1,13 +1,15 @@
 #include "platform/linux/json_file_user_defaults.h"
 
 #include <fstream>
+#include <random>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <nlohmann/json.hpp>
 
 #include "platform/testing/memory_log_sink.h"
 #include "settings/app_settings.h"
+#include "support/child_process.h"
 #include "support/temporary_directory.h"
 
 namespace tonvera {
@@ -62,7 +64,6 @@ TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
         "connectAutomaticallyAtLogin": false, "retryAttempts": -2, "retryInterval": 2.5,
         "hasCompletedOnboarding": true, "launchAtLogin": false, "launchAtLoginAsked": true,
         "fallbackAudioOutputs": ["Küche Radio", "Wohnzimmer"], "keepSoundFromNewOutputs": true})"));
-    EXPECT_TRUE(json.at("retryInterval").is_number_float());
 
     const AppSettings reloaded(open());
     EXPECT_EQ(reloaded.deviceName(), " Küche \"Radio\" ");
@@ -72,11 +73,10 @@ TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
     EXPECT_THAT(reloaded.fallbackOutputs(), ElementsAre("Küche Radio", "Wohnzimmer"));
     EXPECT_TRUE(reloaded.keepSoundFromNewOutputs());
 
-    struct stat info {};
-    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700U);
-    ASSERT_EQ(::stat((folder / "settings.json").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600U);
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), perms::owner_all);
+    EXPECT_EQ(std::filesystem::status(folder / "settings.json").permissions(),
+              perms::owner_read | perms::owner_write);
     EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
     EXPECT_TRUE(log->lines().empty());
 }
@@ -163,6 +163,39 @@ TEST_F(JsonDefaultsTest, AFailedWriteIsLoggedLeavesNoDebrisAndKeepsTheValueInMem
     EXPECT_EQ(defaults->object("preferredAudioOutput"), DefaultsValue(std::string("Küche")));
     EXPECT_THAT(log->lines().back(), HasSubstr("Could not write"));
     EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
+}
+
+TEST_F(JsonDefaultsTest, AKilledWriterAlwaysLeavesAFileWithAWrittenValue) {
+    const auto file = folder / "settings.json";
+    std::mt19937 random(20261206);  // fixed seed: the same kill points on every run
+    std::uniform_int_distribution<int> reports(1, 12);
+
+    for (int round = 0; round < 25; ++round) {
+        const long first = round * 1000000L;
+        // It reports each completed pair of assignments on a line of its own.
+        testing::ChildProcess writer(
+            {TONVERA_SETTINGS_WRITER, folder.string(), std::to_string(first)});
+        long lastReported = -1;
+        for (int left = reports(random); left > 0; --left) {
+            lastReported = std::stol(writer.readLine());
+        }
+        writer.signal(SIGKILL);
+        ASSERT_EQ(writer.wait(std::chrono::seconds(10)), 128 + SIGKILL)
+            << "the writer ended on its own in round " << round;
+        ASSERT_GE(lastReported, first);
+
+        const std::string contents = readFile(file);
+        const auto json = nlohmann::json::parse(contents, nullptr, false);
+        ASSERT_TRUE(json.is_object()) << "round " << round << ": " << contents;
+        const std::string name = json.at("preferredAudioOutput").get<std::string>();
+        ASSERT_TRUE(name.starts_with("name-")) << name;
+        const long stored = std::stol(name.substr(5));
+        // At least what was reported, and never something from the future.
+        EXPECT_GE(stored, lastReported);
+        EXPECT_LT(stored, first + 100000);
+        const auto attempts = json.at("retryAttempts").get<long>();
+        EXPECT_TRUE(attempts == stored || attempts == stored - 1) << attempts << " vs " << stored;
+    }
 }
 
 }  // namespace

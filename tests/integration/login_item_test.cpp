@@ -9,7 +9,7 @@
 namespace tonvera::testing {
 namespace {
 
-TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathAndUnregisters) {
+TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathUnregistersAndSaysWhatFailed) {
     TemporaryDirectory home;
     const auto folder = home.path() / "autostart";  // made on first registration
     XdgAutostartLoginItem item(folder, "/opt/My Apps/100% \"sound\"/tonvera");
@@ -25,6 +25,14 @@ TEST(XdgAutostartLoginItemTest, RegistersWithAQuotedPathAndUnregisters) {
     item.unregisterItem();
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
     EXPECT_NO_THROW(item.unregisterItem());
+
+    // Failures say what went wrong.
+    std::ofstream(home.path() / "blocked") << "a file where the folder should be";
+    XdgAutostartLoginItem blocked(home.path() / "blocked" / "autostart", "/usr/bin/tonvera");
+    EXPECT_THAT([&] { blocked.registerItem(); },
+                ::testing::ThrowsMessage<LoginItemError>(::testing::HasSubstr("autostart")));
+    XdgAutostartLoginItem unknownProgram(home.path() / "elsewhere", "");
+    EXPECT_THROW(unknownProgram.registerItem(), LoginItemError);
 }
 
 // An entry the desktop would not start is no registration: registering writes ours again.
@@ -67,16 +75,6 @@ TEST(XdgAutostartLoginItemTest, ALinkedEntryIsWrittenThroughTheLink) {
     item.unregisterItem();
     EXPECT_TRUE(std::filesystem::is_symlink(item.entryPath()));
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
-}
-
-TEST(XdgAutostartLoginItemTest, FailuresSayWhatWentWrong) {
-    TemporaryDirectory home;
-    std::ofstream(home.path() / "autostart") << "a file where the folder should be";
-    XdgAutostartLoginItem blocked(home.path() / "autostart", "/usr/bin/tonvera");
-    EXPECT_THAT([&] { blocked.registerItem(); },
-                ::testing::ThrowsMessage<LoginItemError>(::testing::HasSubstr("autostart")));
-    XdgAutostartLoginItem unknownProgram(home.path() / "elsewhere", "");
-    EXPECT_THROW(unknownProgram.registerItem(), LoginItemError);
 }
 
 }  // namespace

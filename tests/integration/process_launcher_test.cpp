@@ -59,7 +59,7 @@ struct LauncherTest : ::testing::Test {
     }
 };
 
-TEST_F(LauncherTest, ArgumentsStatusAndBothOutputsPassByteForByte) {
+TEST_F(LauncherTest, ArgumentsStatusAndBothOutputsPassByteForByteUpToTheCap) {
     const std::string argument = "Bob's \"Big\" \\ Küche\nRadio 🎵 \xff\xfe\xc3";
     const auto result = run("printf %s \"$1\"; printf warn >&2; exit 3",
                             std::chrono::milliseconds::max(), {}, argument);  // no overflow
@@ -67,15 +67,14 @@ TEST_F(LauncherTest, ArgumentsStatusAndBothOutputsPassByteForByte) {
     EXPECT_EQ(result.exitStatus, 3);
     EXPECT_EQ(result.standardOutput, argument);
     EXPECT_EQ(result.standardError, "warn");
-}
 
-TEST_F(LauncherTest, AFloodOnBothStreamsIsDrainedAndCutAtTheCap) {
+    // A flood on both streams is drained and cut at the cap.
     PosixProcessLauncher capped(200ms, 100'000);
-    const auto result =
+    const auto flood =
         capped.run("/bin/sh", {"-c", "head -c 4194304 /dev/zero | tee /dev/stderr"}, 10s, {});
-    EXPECT_EQ(result.ending, ProcessResult::Ending::exited);
-    EXPECT_EQ(result.standardOutput.size(), 100'000U);
-    EXPECT_EQ(result.standardError.size(), 100'000U);
+    EXPECT_EQ(flood.ending, ProcessResult::Ending::exited);
+    EXPECT_EQ(flood.standardOutput.size(), 100'000U);
+    EXPECT_EQ(flood.standardError.size(), 100'000U);
 }
 
 TEST_F(LauncherTest, AHangIsEndedByTheBoundEvenWhenTerminationIsIgnored) {
@@ -151,13 +150,9 @@ TEST_F(LauncherTest, AWatchThatFailsWhileTheChildRunsIsALaunchError) {
 }
 
 TEST_F(LauncherTest, ALaunchFailureSaysWhatAndWhy) {
-    EXPECT_THAT(
-        [&] {
-            launcher.run("/usr/bin/osascript-does-not-exist", {"-e", "x"}, 1s, {});
-        },
-        ::testing::ThrowsMessage<ProcessLaunchError>(
-            ::testing::AllOf(HasSubstr("/usr/bin/osascript-does-not-exist"),
-                             HasSubstr("No such file or directory"))));
+    EXPECT_THAT([&] { launcher.run("/nonexistent/tool", {}, 1s, {}); },
+                ::testing::ThrowsMessage<ProcessLaunchError>(::testing::AllOf(
+                    HasSubstr("/nonexistent/tool"), HasSubstr("No such file or directory"))));
     EXPECT_THROW(launcher.run("/etc/hostname", {}, 1s, {}), ProcessLaunchError);  // not executable
 }
 

@@ -104,14 +104,11 @@ TEST_P(PulseSoundMenuTest, TheMenuListsTheSinksAndSelectingMovesTheStreamsThatFo
     // stream on the default.
     ASSERT_TRUE(server.loadSink("terrasse", "Terrasse"));
     const auto orphan = player("orphan");
-    ASSERT_TRUE(streamsAre({{"orphan", "wohnzimmer"}}));
     ASSERT_TRUE(move("orphan", "terrasse"));
     server.unloadSink("terrasse");
     // Routed by hand to Küche Radio, a stream no longer follows the default.
     const auto follower = player("follower");
     const auto routed = player("routed");
-    ASSERT_TRUE(streamsAre(
-        {{"orphan", "wohnzimmer"}, {"follower", "wohnzimmer"}, {"routed", "wohnzimmer"}}));
     ASSERT_TRUE(move("routed", "kueche"));
     ASSERT_TRUE(
         streamsAre({{"orphan", "wohnzimmer"}, {"follower", "wohnzimmer"}, {"routed", "kueche"}}));
@@ -131,10 +128,9 @@ TEST_P(PulseSoundMenuTest, TheMenuListsTheSinksAndSelectingMovesTheStreamsThatFo
     selector->selectDevice("Arbeitszimmer", {});
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] Output already selected: Arbeitszimmer");
     EXPECT_FALSE(menu->isMenuOpen());
-}
 
-TEST_P(PulseSoundMenuTest, OfTwoOutputsWithOneNameTheSameOneIsChosenEveryTime) {
-    // A network speaker announced over IPv6 first, then over IPv4.
+    // Of two outputs with one name, the same is chosen every time: a network speaker announced
+    // over IPv6 first, then over IPv4.
     ASSERT_TRUE(server.loadSink("terrasse_v6", "Terrasse"));
     ASSERT_TRUE(server.loadSink("terrasse_v4", "Terrasse"));
     selector->selectDevice("Terrasse", {});

@@ -71,14 +71,7 @@ class PulseServer {
             };
             launch("pipewire");
             // WirePlumber gives up at once when PipeWire does not answer yet.
-            std::vector<std::string> ask = environment();
-            ask.insert(ask.begin(), "-i");
-            ask.insert(ask.end(), {"/usr/bin/pw-cli", "info", "0"});
-            if (!poll([&] {
-                    return PosixProcessLauncher()
-                               .run("/usr/bin/env", ask, std::chrono::seconds(10), {})
-                               .exitStatus == 0;
-                })) {
+            if (!poll([&] { return pipeWireCli({"info", "0"}); })) {
                 throw std::runtime_error("the private PipeWire did not start");
             }
             launch("wireplumber");
@@ -134,16 +127,11 @@ class PulseServer {
         if (kind_ == SoundServerKind::pulseAudio) {  // a quote is escaped in module arguments
             return loadSink(name, std::regex_replace(description, std::regex("\""), "\\\""));
         }
-        auto command = environment();
-        command.insert(command.begin(), "-i");
-        command.insert(command.end(), {"/usr/bin/pw-cli", "create-node", "adapter",
-                                       "{ factory.name=support.null-audio-sink media.class=Audio/"
-                                       "Sink object.linger=true audio.position=[FL FR] node.name=" +
-                                           name + " node.description=" +
-                                           nlohmann::json(description).dump() + " }"});
-        return PosixProcessLauncher()
-                   .run("/usr/bin/env", command, std::chrono::seconds(10), {})
-                   .exitStatus == 0;
+        return pipeWireCli({"create-node", "adapter",
+                            "{ factory.name=support.null-audio-sink media.class=Audio/Sink "
+                            "object.linger=true audio.position=[FL FR] node.name=" +
+                                name + " node.description=" + nlohmann::json(description).dump() +
+                                " }"});
     }
 
     std::string runtimeDirectory() const { return (directory_.path() / "runtime").string(); }
@@ -195,6 +183,17 @@ class PulseServer {
         return (directory_.path() /
                 (kind_ == SoundServerKind::pulseAudio ? "native" : "runtime/pulse/native"))
             .string();
+    }
+
+    // PipeWire's pw-cli in the server's environment; true when it succeeded.
+    bool pipeWireCli(const std::vector<std::string>& arguments) const {
+        auto command = environment();
+        command.insert(command.begin(), "-i");
+        command.emplace_back("/usr/bin/pw-cli");
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return PosixProcessLauncher()
+                   .run("/usr/bin/env", command, std::chrono::seconds(10), {})
+                   .exitStatus == 0;
     }
 
     // The command with its standard error in a log file beside the server's folders.

@@ -17,6 +17,8 @@
 #include "platform/testing/virtual_time.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "settings/app_settings.h"
+#include "ui/onboarding_view.h"
+#include "ui/settings_view.h"
 #include "ui/view_services.h"
 
 namespace tonvera::testing {
@@ -57,6 +59,20 @@ struct ViewHarness {
     void settle() {
         tasks->runPending();
         time->advanceBy(std::chrono::nanoseconds::zero());
+    }
+};
+
+struct SettingsViewHarness : ViewHarness {
+    std::shared_ptr<SettingsView> makeView(std::shared_ptr<ReconnectOrchestrator> target) {
+        return SettingsView::create(
+            settings, std::move(target), [this] { ++updateChecks; }, services());
+    }
+};
+
+struct OnboardingHarness : ViewHarness {
+    std::shared_ptr<OnboardingView> makeView() {
+        return OnboardingView::create(
+            settings, orchestrator, [this] { ++finishCalls; }, services());
     }
 };
 

@@ -21,8 +21,7 @@
 #include "platform/qt/widgets/settings_widget.h"
 #include "platform/qt/widgets/switch_toggle.h"
 #include "support/dark_palette.h"
-#include "support/onboarding_harness.h"
-#include "support/settings_view_harness.h"
+#include "support/view_harness.h"
 
 namespace tonvera::testing {
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/qt/widgets/pill_button.h"
 #include "platform/qt/widgets/switch_toggle.h"
 #include "platform/testing/sound_menu_scene.h"
-#include "support/onboarding_harness.h"
+#include "support/view_harness.h"
 
 namespace tonvera::testing {
 namespace {

@@ -160,7 +160,7 @@ TEST(QtWindowHostTest, WindowsHaveTheirSizeAndStyleAndCloseOnceReleasingTheirCon
 
 // Qt draws its own menu unless a StatusNotifier host was registered when the first icon was
 // made; that choice holds for the process, so the spelling follows it.
-TEST(TrayHostWatcherTest, ShowsTheItemOnlyWhereAPanelHostsItAndSpellsForQtsChoice) {
+TEST(TrayHostWatcherTest, ShowsTheItemOnlyWhereAPanelHostsItLooksForOneAndSpellsForQtsChoice) {
     const auto firstEntry = [](const QtStatusItem& item) {
         return item.trayIcon()->contextMenu()->actions().at(0)->text();
     };
@@ -182,9 +182,7 @@ TEST(TrayHostWatcherTest, ShowsTheItemOnlyWhereAPanelHostsItAndSpellsForQtsChoic
         EXPECT_EQ(item->trayIcon() == shown, xembedTray);
         EXPECT_EQ(firstEntry(*item), xembedTray ? "Wohn_zimmer" : "Wohn__zimmer");
     }
-}
-
-TEST(TrayHostWatcherTest, LooksForAnXEmbedTraySoonAtFirstAndThenAboutOnceAMinute) {
+    // Without a host it looks for an XEmbed tray soon at first, then about once a minute.
     std::vector<std::chrono::milliseconds> waits{0ms};
     while (waits.size() < 9) {
         waits.push_back(TrayHostWatcher::nextXEmbedLook(waits.back()));

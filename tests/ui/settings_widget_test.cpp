@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/widgets/switch_toggle.h"
-#include "support/settings_view_harness.h"
+#include "support/view_harness.h"
 
 namespace tonvera::testing {
 namespace {

@@ -1,6 +1,6 @@
 #include "platform/qt/widgets/onboarding_widget.h"
 #include "platform/testing/sound_menu_scene.h"
-#include "support/onboarding_harness.h"
+#include "support/view_harness.h"
 #include "tools/screenshots/scene.h"
 
 namespace tonvera::screenshots {

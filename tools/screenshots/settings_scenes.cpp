@@ -7,7 +7,7 @@
 
 #include "app/build_config.h"
 #include "platform/qt/widgets/settings_widget.h"
-#include "support/settings_view_harness.h"
+#include "support/view_harness.h"
 #include "tools/screenshots/scene.h"
 #include "ui/settings_view.h"
 

@@ -15,8 +15,6 @@ using ::testing::IsEmpty;
 
 struct MenuBarControllerTest : AppFixture {
     AppEnvironment env = environment();
-    std::shared_ptr<ReconnectOrchestrator> orchestrator = std::make_shared<ReconnectOrchestrator>(
-        env.view.selectors.makeNative(), env.view.selectors.makeScript(), soundMenu, time, log);
     std::shared_ptr<MenuBarController> controller =
         MenuBarController::create(env.settings, orchestrator, env);
 
@@ -35,32 +33,39 @@ struct MenuBarControllerTest : AppFixture {
 };
 
 // The entries, their states and shortcuts as a panel reads them: the desktop tray menu test.
-TEST_F(MenuBarControllerTest, TheMenuFollowsChangesMadeElsewhereOneHopLater) {
+TEST_F(MenuBarControllerTest, TheMenuFollowsTheSettingsOneHopLaterAndItsEntriesReachTheirTargets) {
     env.settings->setDeviceName("  Küche & Bad ");
-    env.settings->setConnectOnWake(false);
     EXPECT_EQ(menuLines()[3], "✓ Arbeitszimmer||||");
     time->advanceBy({});
     EXPECT_EQ(menuLines()[3], "✓   Küche & Bad ||||");
-    EXPECT_EQ(menuLines()[8], "Reconnect after sleep|e|t||");
 
     env.settings->setDeviceName("");
     time->advanceBy({});
     EXPECT_EQ(menuLines()[3], "✓ (not configured)||||");
-}
-
-TEST_F(MenuBarControllerTest, ConnectNowHandsEvenAnEmptyNameToTheOrchestrator) {
-    env.settings->setDeviceName("");
+    // "Connect now" hands even an empty name to the orchestrator, which says why it refuses.
     log->clear();
     ASSERT_TRUE(statusItem->choose("Connect now"));
     settle();
     EXPECT_THAT(log->lines(),
                 ElementsAre("info: [AirPlay] Manual connect triggered for ",
                             "error: [AirPlay] No device configured — skipping reconnect"));
+
+    // A toggle chosen in the menu is stored; entries without a handler do nothing.
+    statusItem->choose("Connect at login");
+    EXPECT_EQ(std::get<bool>(*defaults->object(AppSettings::kConnectAtLoginKey)), false);
+    EXPECT_EQ(menuLines()[9], "Connect at login|e|t||");
+    EXPECT_TRUE(statusItem->choose("Show Welcome / Onboarding…"));
+    EXPECT_TRUE(statusItem->choose("Check for Updates…"));
+    int calls = 0;
+    controller->onCheckUpdates = [&] { ++calls; };
+    statusItem->choose("Check for Updates…");
+    EXPECT_EQ(calls, 1);
+    EXPECT_THAT(windows->windows(), IsEmpty());
 }
 
 TEST_F(MenuBarControllerTest, ThePickerListsEveryOutputButOffersFiveAndStoresThePick) {
     for (const char* name : {"Bad", "Flur", "Garten", "Keller"}) {
-        soundMenu->addOutput(scene.scrollArea, name);
+        menu->addOutput(scene.scrollArea, name);
     }
     alerts->answerNext(kAlertFirstButtonReturn + 5);  // "Cancel"
     statusItem->choose("Find AirPlay devices…");
@@ -85,7 +90,7 @@ TEST_F(MenuBarControllerTest, ThePickerListsEveryOutputButOffersFiveAndStoresThe
 }
 
 TEST_F(MenuBarControllerTest, AFailedDiscoveryOffersToOpenSettings) {
-    soundMenu->setTrusted(false);
+    menu->setTrusted(false);
     alerts->answerNext(kAlertFirstButtonReturn);  // "OK"
     statusItem->choose("Find AirPlay devices…");
     settle();
@@ -120,20 +125,6 @@ TEST_F(MenuBarControllerTest, SettingsOpensOnceWhileVisibleAndAnewAfterCloseOrMi
     EXPECT_EQ(controller->settingsWindow(), nullptr);
     statusItem->choose("Open Settings…");
     EXPECT_EQ(windows->windows().size(), 3U);
-}
-
-TEST_F(MenuBarControllerTest, TheLoginToggleIsStoredAndEmptyCallbacksDoNothing) {
-    statusItem->choose("Connect at login");
-    EXPECT_EQ(std::get<bool>(*defaults->object(AppSettings::kConnectAtLoginKey)), false);
-    EXPECT_EQ(menuLines()[9], "Connect at login|e|t||");
-
-    EXPECT_TRUE(statusItem->choose("Show Welcome / Onboarding…"));
-    EXPECT_TRUE(statusItem->choose("Check for Updates…"));
-    int calls = 0;
-    controller->onCheckUpdates = [&] { ++calls; };
-    statusItem->choose("Check for Updates…");
-    EXPECT_EQ(calls, 1);
-    EXPECT_THAT(windows->windows(), IsEmpty());
 }
 
 }  // namespace

