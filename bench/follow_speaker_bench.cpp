@@ -91,6 +91,8 @@ void measure(benchmark::State& state, const Scenario& scenario) {
         const auto selected = whenDefault(events, session.pulse, sink);
         if (!selected) {
             std::fputs(app.output().c_str(), stderr);
+            std::fprintf(stderr, "the default is %s, not %s\n", session.pulse.defaultSink().c_str(),
+                         sink.c_str());
             state.SkipWithError("the output was not selected within 10 s");
             return;
         }
@@ -118,7 +120,7 @@ std::string roundName(const char* prefix, std::size_t round) {
 
 // The speaker comes back; the round ends when it is selected.
 std::string speakerBack(AppBenchSession& session, std::size_t round, Clock::time_point& from) {
-    const std::string name = roundName("raop_sink.round", round);
+    std::string name = roundName("raop_sink.round", round);
     session.pulse.loadSink(name, "Arbeitszimmer");
     from = Clock::now();
     return name;

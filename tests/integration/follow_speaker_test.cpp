@@ -1,8 +1,8 @@
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include "support/app_session.h"
 

@@ -76,6 +76,7 @@ TEST_P(PulseSoundOutputsTest, FollowsOutputsAndTheDefaultAcrossARestartWhileWatc
 
     // Ten outputs at once: events that come while a read is under way are read too.
     std::vector<std::unique_ptr<testing::ChildProcess>> loads;
+    loads.reserve(10);
     for (int i = 0; i < 10; ++i) {
         loads.push_back(std::make_unique<testing::ChildProcess>(std::vector<std::string>{
             "/usr/bin/pactl", "--server=" + server.address(), "load-module", "module-null-sink",

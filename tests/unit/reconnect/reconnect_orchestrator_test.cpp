@@ -223,7 +223,7 @@ TEST_F(ReconnectOrchestratorTest, NewDelaysApplyFromTheNextRunAndOddOnesNeitherH
 TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWithoutBlame) {
     using Status = ReconnectResult::Status;
     native->thenThrow(AccessibilityError::soundMenuNotFound())
-        .then([this](const std::string&, std::stop_token) {
+        .then([this](const std::string&, const std::stop_token&) {
             orchestrator.hurry();  // the speaker appeared while this attempt read the menu
             throw AccessibilityError::soundMenuNotFound();
         })
@@ -256,7 +256,7 @@ TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPres
     orchestrator.updateRetryDelays({0, 1});
     std::vector<SoundOutput> present = {{"Wohnzimmer", "room", true}, {"Küche Radio", "k", false}};
     orchestrator.setPresentOutputs([&] { return SoundOutputs::List(present); });
-    native->then([](const std::string& name, std::stop_token) {
+    native->then([](const std::string& name, const std::stop_token&) {
         if (name != "Küche Radio") {
             throw AccessibilityError::deviceNotFound(name);
         }

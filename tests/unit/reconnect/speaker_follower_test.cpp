@@ -22,10 +22,13 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const std::map<std::string, std::string> kNames = {
-    {"raop1", "Arbeitszimmer"}, {"raop2", "Arbeitszimmer"}, {"room", "Wohnzimmer"},
-    {"kitchen", "Küche Radio"}, {"hdmi", "HDMI"},
-};
+std::string visibleName(const std::string& identifier) {
+    static const std::map<std::string, std::string> names = {
+        {"raop1", "Arbeitszimmer"}, {"raop2", "Arbeitszimmer"}, {"room", "Wohnzimmer"},
+        {"kitchen", "Küche Radio"}, {"hdmi", "HDMI"},
+    };
+    return names.at(identifier);
+}
 
 // What the server offers, by internal name; the one with a star plays.
 std::vector<SoundOutput> offer(std::initializer_list<std::string> identifiers) {
@@ -35,7 +38,7 @@ std::vector<SoundOutput> offer(std::initializer_list<std::string> identifiers) {
         if (playing) {
             identifier.pop_back();
         }
-        list.push_back(SoundOutput{kNames.at(identifier), identifier, playing});
+        list.push_back(SoundOutput{visibleName(identifier), identifier, playing});
     }
     return list;
 }
@@ -64,7 +67,7 @@ struct SpeakerFollowerTest : ::testing::Test {
         outputs->set(offer({"room*", "kitchen"}));
         script->thenThrow(AccessibilityError::unknown("no"));
         // Pressing an output in the menu makes it the default, as the server does.
-        native->then([this](const std::string& name, std::stop_token) { press(name); });
+        native->then([this](const std::string& name, const std::stop_token&) { press(name); });
     }
     ~SpeakerFollowerTest() override { time->stopMainQueue(); }
 
@@ -239,12 +242,12 @@ TEST_F(SpeakerFollowerTest, ARunThatFailsDespiteTheAppearanceGetsExactlyOneMore)
     orchestrator->updateRetryDelays({0});
     settings->setFallbackOutputs({});
     native->restart()
-        .then([&](const std::string& name, std::stop_token) {
+        .then([&](const std::string& name, const std::stop_token&) {
             outputs->set(offer({"room*", "raop1"}));  // appears while the attempt reads the menu
             time->advanceBy({});
             throw AccessibilityError::deviceNotFound(name);
         })
-        .then([this](const std::string& name, std::stop_token) { press(name); });
+        .then([this](const std::string& name, const std::stop_token&) { press(name); });
     follower->followForAWhile();
     show(offer({"room*"}));
     follower->selectBest();
@@ -261,7 +264,7 @@ TEST_F(SpeakerFollowerTest, ARunThatFailsDespiteTheAppearanceGetsExactlyOneMore)
 }
 
 TEST_F(SpeakerFollowerTest, TheWindowsEndWaitsForTheRunUnderWayAndAWakeDuringARunGetsItsOwn) {
-    native->restart().then([this](const std::string& name, std::stop_token stop) {
+    native->restart().then([this](const std::string& name, const std::stop_token& stop) {
         time->sleepFor(700ms, stop);  // the Sound menu's own wait
         press(name);
     });

@@ -52,7 +52,7 @@ TEST_F(WakeMonitorTest, SleepIsOnlyLoggedAndAStoppedDroppedOrQuittingMonitorRuns
     time->advanceBy(2s);
     EXPECT_EQ(tasks->runPending(), 0U);
     monitor = WakeMonitor::create(events, tasks, time, log,
-                                  [this](const std::stop_token&) { callbacks.push_back({}); });
+                                  [this](const std::stop_token&) { callbacks.emplace_back(); });
     monitor->start();
     events->post(SystemEvent::didWake);
     time->stopMainQueue();
