@@ -18,8 +18,6 @@ using namespace std::chrono_literals;
 
 constexpr std::chrono::milliseconds kFirstPause = 500ms;
 constexpr std::chrono::milliseconds kLongestPause = 30s;
-// How long a new client may take to tell the default before this connection's word is taken.
-constexpr std::chrono::milliseconds kProbeWait = 2s;
 
 timeval after(std::chrono::milliseconds pause) {
     // The loop's time events take a wall-clock time.
@@ -78,7 +76,6 @@ PulseOutputsSubscription::~PulseOutputsSubscription() {
         if (retry_ != nullptr) {
             pa_threaded_mainloop_get_api(loop_)->time_free(retry_);
         }
-        dropProbe();
         dropContext();
     }
     pa_threaded_mainloop_stop(loop_);
@@ -87,7 +84,17 @@ PulseOutputsSubscription::~PulseOutputsSubscription() {
 
 void PulseOutputsSubscription::refresh() {
     LoopLock lock(loop_);
-    read();
+    if (!connected_) {
+        return;  // the connection under way, or the next attempt, reads everything anyway
+    }
+    // pipewire-pulse can stop telling a long-lived client that the default changed (see
+    // PulseConnection::currentDefaultSinkName): a new connection reads the truth and is told
+    // again. The listener hears nothing in between; the list read on it follows.
+    dropContext();
+    connected_ = false;
+    reading_ = false;
+    readAgain_ = false;
+    connect();
 }
 
 void PulseOutputsSubscription::connect() {
@@ -133,7 +140,6 @@ void PulseOutputsSubscription::lost() {
     connected_ = false;
     reading_ = false;
     readAgain_ = false;
-    silenceProbe();
     listener_(std::nullopt);
 
     // The context is dropped when the pause ends, outside its own callbacks.
@@ -201,97 +207,10 @@ void PulseOutputsSubscription::read() {
     defaultSink_.clear();
     outputs_.clear();
     // A refused request means the context is failing; its state callback follows.
-    if (!started(pa_context_get_sink_info_list(context_, &onSink, this))) {
-        reading_ = false;
-        return;
-    }
-    readDefault();
-}
-
-void PulseOutputsSubscription::readDefault() {
-    dropProbe();
-    // Both the new client's making and its connecting read libpulse's settings from the
-    // environment.
-    const std::shared_lock environment(environmentLock());
-    auto* api = pa_threaded_mainloop_get_api(loop_);
-    probe_ = pa_context_new(api, "Tonvera");
-    if (probe_ == nullptr) {
-        readDefaultHere();
-        return;
-    }
-    pa_context_set_state_callback(probe_, &onProbeState, this);
-    if (pa_context_connect(probe_, server_ ? server_->c_str() : nullptr, PA_CONTEXT_NOAUTOSPAWN,
-                           nullptr) < 0) {
-        silenceProbe();
-        readDefaultHere();
-        return;
-    }
-    const timeval when = after(kProbeWait);
-    probeTimeout_ = api->time_new(api, &when, &onProbeTimeout, this);
-}
-
-void PulseOutputsSubscription::readDefaultHere() {
-    if (!started(pa_context_get_server_info(context_, &onServerInfo, this))) {
+    if (!started(pa_context_get_sink_info_list(context_, &onSink, this)) ||
+        !started(pa_context_get_server_info(context_, &onServerInfo, this))) {
         reading_ = false;  // the context is failing; its state callback follows
     }
-}
-
-// Ends the probe's part in this read: no callback of it runs again. It is freed at the next
-// read, outside its own callbacks.
-void PulseOutputsSubscription::silenceProbe() {
-    if (probeTimeout_ != nullptr) {
-        pa_threaded_mainloop_get_api(loop_)->time_free(probeTimeout_);
-        probeTimeout_ = nullptr;
-    }
-    if (probe_ != nullptr && pa_context_get_state(probe_) != PA_CONTEXT_TERMINATED) {
-        pa_context_set_state_callback(probe_, nullptr, nullptr);
-        pa_context_disconnect(probe_);
-    }
-}
-
-void PulseOutputsSubscription::dropProbe() {
-    silenceProbe();
-    if (probe_ != nullptr) {
-        pa_context_unref(probe_);
-        probe_ = nullptr;
-    }
-}
-
-void PulseOutputsSubscription::onProbeState(pa_context* probe, void* user) {
-    auto* self = static_cast<PulseOutputsSubscription*>(user);
-    switch (pa_context_get_state(probe)) {
-        case PA_CONTEXT_READY:
-            if (!started(pa_context_get_server_info(probe, &onProbeInfo, self))) {
-                self->silenceProbe();
-                self->readDefaultHere();
-            }
-            break;
-        case PA_CONTEXT_FAILED:
-        case PA_CONTEXT_TERMINATED:
-            self->silenceProbe();
-            self->readDefaultHere();
-            break;
-        default:
-            break;
-    }
-}
-
-void PulseOutputsSubscription::onProbeInfo(pa_context* /*probe*/, const pa_server_info* info,
-                                           void* user) {
-    auto* self = static_cast<PulseOutputsSubscription*>(user);
-    self->silenceProbe();
-    if (info == nullptr) {
-        self->readDefaultHere();
-        return;
-    }
-    onServerInfo(nullptr, info, user);
-}
-
-void PulseOutputsSubscription::onProbeTimeout(pa_mainloop_api* /*api*/, pa_time_event* /*event*/,
-                                              const struct timeval* /*time*/, void* user) {
-    auto* self = static_cast<PulseOutputsSubscription*>(user);
-    self->silenceProbe();
-    self->readDefaultHere();
 }
 
 void PulseOutputsSubscription::onServerInfo(pa_context* /*context*/, const pa_server_info* info,
@@ -315,7 +234,6 @@ void PulseOutputsSubscription::onSink(pa_context* /*context*/, const pa_sink_inf
     }
     if (last < 0) {
         self->reading_ = false;  // the context is failing; its state callback follows
-        self->silenceProbe();
         return;
     }
     self->sinksRead_ = true;

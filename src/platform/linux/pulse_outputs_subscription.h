@@ -34,7 +34,7 @@ class PulseOutputsSubscription {
     // Disconnects and waits for the loop thread to end; the listener is not called afterwards.
     ~PulseOutputsSubscription();
 
-    // Reads the list again now. Any thread but the loop's.
+    // Reads the list again now on a new connection. Any thread but the loop's.
     void refresh();
 
     PulseOutputsSubscription(const PulseOutputsSubscription&) = delete;
@@ -49,19 +49,11 @@ class PulseOutputsSubscription {
     static void onSink(pa_context* context, const pa_sink_info* info, int last, void* user);
     static void onRetry(pa_mainloop_api* api, pa_time_event* event, const struct timeval* time,
                         void* user);
-    static void onProbeState(pa_context* probe, void* user);
-    static void onProbeInfo(pa_context* probe, const pa_server_info* info, void* user);
-    static void onProbeTimeout(pa_mainloop_api* api, pa_time_event* event,
-                               const struct timeval* time, void* user);
 
     void connect();
     void dropContext();
     void lost();
     void read();
-    void readDefault();
-    void readDefaultHere();
-    void silenceProbe();
-    void dropProbe();
     void finishIfRead();
     void finishRead();
 
@@ -78,16 +70,13 @@ class PulseOutputsSubscription {
     // connect refused at once, then the state callback), which must not double the pause twice.
     bool failed_ = false;
 
-    // The read in flight: the sink list on this connection, the default from a new client
-    // (see PulseConnection::currentDefaultSinkName), or from this one when none can be made.
+    // The read in flight: the sink list and the default.
     bool reading_ = false;
     bool readAgain_ = false;
     bool sinksRead_ = false;
     bool defaultRead_ = false;
     std::string defaultSink_;
     std::vector<SoundOutput> outputs_;
-    pa_context* probe_ = nullptr;
-    pa_time_event* probeTimeout_ = nullptr;
 };
 
 }  // namespace tonvera
