@@ -25,6 +25,7 @@
 #include "platform/linux/posix_shell_script_runner.h"
 #include "platform/linux/pulse_connection.h"
 #include "platform/linux/pulse_sound_menu.h"
+#include "platform/linux/pulse_sound_outputs.h"
 #include "platform/linux/stderr_log_sink.h"
 #include "platform/linux/steady_clock.h"
 #include "platform/linux/system_log_sink.h"
@@ -196,19 +197,7 @@ std::variant<OutputDiscovery, std::string> discover(const Localizer& localizer,
 
 // The outputs there are, read once, for the list's step after the preferred output gave up.
 SoundOutputs::List presentOutputs() {
-    try {
-        PulseConnection connection(std::nullopt, kServerAnswerWait);
-        auto [sinks, selected] = connection.sinksAndDefault();
-        std::vector<SoundOutput> outputs;
-        for (auto& sink : sinks) {
-            const bool isDefault = sink.name == selected;
-            outputs.push_back(
-                SoundOutput{std::move(sink.description), std::move(sink.name), isDefault});
-        }
-        return outputs;
-    } catch (const PulseError&) {
-        return std::nullopt;
-    }
+    return PulseSoundOutputs::readOnce(std::nullopt, kServerAnswerWait);
 }
 
 // A reconnect run by this process, while no Tonvera runs: one at a time per session, as in

@@ -133,11 +133,17 @@ std::unique_ptr<SoundOutputsWatch> PulseSoundOutputs::watch(Handler handler) {
 }
 
 SoundOutputs::List PulseSoundOutputs::read(std::chrono::milliseconds timeout) {
+    return readOnce(server_, timeout);
+}
+
+SoundOutputs::List PulseSoundOutputs::readOnce(const std::optional<std::string>& server,
+                                               std::chrono::milliseconds timeout) {
     try {
-        PulseConnection connection(server_, timeout);
-        const std::string selected = connection.defaultSinkName();
+        PulseConnection connection(server, timeout);
+        auto [sinks, selected] = connection.sinksAndDefault();
         std::vector<SoundOutput> outputs;
-        for (auto& sink : connection.sinks()) {
+        outputs.reserve(sinks.size());
+        for (auto& sink : sinks) {
             const bool isDefault = sink.name == selected;
             outputs.push_back(
                 SoundOutput{std::move(sink.description), std::move(sink.name), isDefault});

@@ -31,6 +31,11 @@ class PulseSoundOutputs final : public SoundOutputs {
     std::unique_ptr<SoundOutputsWatch> watch(Handler handler) override;
     List read(std::chrono::milliseconds timeout) override;
 
+    // The outputs and the default as one new client sees them, or nothing when no server
+    // answers within `timeout`. For callers without a main queue, such as the command line.
+    static List readOnce(const std::optional<std::string>& server,
+                         std::chrono::milliseconds timeout);
+
   private:
     std::optional<std::string> server_;
     // The watches and the connection; a watch keeps it alive, so it may outlive this object.
