@@ -977,5 +977,20 @@ eine Verbindung läuft.
 Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
 </translation>
     </message>
+    <message>
+        <source>Stopped before selecting %@: the best output was asked for meanwhile</source>
+        <comment>Command line: connect ended by Connect now or a wake</comment>
+        <translation>Abgebrochen, bevor %@ ausgewählt wurde: Inzwischen wurde die beste Ausgabe verlangt</translation>
+    </message>
+    <message>
+        <source>Stopped before selecting %1$@: %2$@ was chosen meanwhile</source>
+        <comment>Command line: connect ended by a pick</comment>
+        <translation>Abgebrochen, bevor %1$@ ausgewählt wurde: Inzwischen wurde %2$@ gewählt</translation>
+    </message>
+    <message>
+        <source>Stopped: another output was chosen meanwhile.</source>
+        <comment>Window: connect ended by a pick</comment>
+        <translation>Abgebrochen: Inzwischen wurde eine andere Ausgabe gewählt.</translation>
+    </message>
 </context>
 </TS>

@@ -943,5 +943,20 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
         <comment>Command line: --help</comment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Stopped before selecting %@: the best output was asked for meanwhile</source>
+        <comment>Command line: connect ended by Connect now or a wake</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped before selecting %1$@: %2$@ was chosen meanwhile</source>
+        <comment>Command line: connect ended by a pick</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped: another output was chosen meanwhile.</source>
+        <comment>Window: connect ended by a pick</comment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -72,7 +72,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     orchestrator_ = std::make_shared<ReconnectOrchestrator>(
         services.selectors.makeNative(), services.selectors.makeScript(),
-        services.selectors.accessibility, services.clock, services.logSink);
+        services.selectors.accessibility, services.clock, services.logSink,
+        std::make_shared<SoundIntent>());
     services.mainQueue->post(
         [orchestrator = std::weak_ptr(orchestrator_), delays = settings_->retryDelays()] {
             if (const auto alive = orchestrator.lock()) {
@@ -133,7 +134,7 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (settings->connectOnWake()) {
                 mainQueue->post([weak] {
                     if (const auto self = weak.lock()) {
-                        self->reconnectAutomatically();
+                        self->reconnectAutomatically(Intent::Source::wake);
                     }
                 });
             } else {
@@ -147,7 +148,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                      settings_->deviceName());
         services.mainQueue->postAfter(kConnectAtLoginDelay, [weak] {
             if (const auto self = weak.lock()) {
-                self->reconnectAutomatically();
+                self->reconnectAutomatically(Intent::Source::login);
             }
         });
     } else {
@@ -163,17 +164,20 @@ void AppDelegate::applicationDidFinishLaunching() {
     services.application->becomeAccessory();
 }
 
-void AppDelegate::startReconnect(const std::string& deviceName) const {
+void AppDelegate::startReconnect() const {
+    // The first connect with the name just chosen: the ranking decides.
     environment_.view.tasks->submit(
-        [orchestrator = orchestrator_, deviceName](const std::stop_token& stop) {
-            orchestrator->reconnect(deviceName, stop);
-        });
+        [orchestrator = orchestrator_, ranking = OutputRanking::of(*settings_),
+         serves = askForRanking(orchestrator_->intent(), Intent::Source::connectNow)](
+            const std::stop_token& stop) { orchestrator->reconnectBest(ranking, stop, serves); });
 }
 
-void AppDelegate::reconnectAutomatically() {
+void AppDelegate::reconnectAutomatically(Intent::Source source) {
     // Without the permission every run is refused; following would only repeat the refusal.
     if (helper_.isTrusted()) {
-        follower_->followForAWhile();
+        follower_->followForAWhile(source);
+    } else {
+        orchestrator_->intent()->followRanking(source);
     }
     follower_->selectBest();
 }
@@ -218,16 +222,18 @@ void AppDelegate::connectOnRequest(
         return;
     }
     orchestrator_->updateRetryDelays(settings_->retryDelays());
-    // Without a name: the preferred output, and the list when it is not there.
+    // Without a name: Connect now, the ranking decides. With one: the person's pick, made
+    // through Tonvera, which holds until the next wake, login or Connect now.
     const std::optional<OutputRanking> ranking =
-        name ? std::nullopt
-             : std::optional<OutputRanking>(std::in_place, settings_->deviceName(),
-                                            settings_->fallbackOutputs());
+        name ? std::nullopt : std::optional<OutputRanking>(OutputRanking::of(*settings_));
+    const auto serves =
+        name ? askForOutput(orchestrator_->intent(), *name, Intent::Source::namedConnect)
+             : askForRanking(orchestrator_->intent(), Intent::Source::connectNow);
     const bool queued = submitWithCompletion(
         *environment_.view.tasks, environment_.view.mainQueue,
-        [orchestrator = orchestrator_, target, ranking](const std::stop_token& stop) {
-            return ranking ? orchestrator->reconnectBest(*ranking, stop)
-                           : orchestrator->reconnect(target, stop);
+        [orchestrator = orchestrator_, target, ranking, serves](const std::stop_token& stop) {
+            return ranking ? orchestrator->reconnectBest(*ranking, stop, serves)
+                           : orchestrator->reconnect(target, stop, serves);
         },
         [done, target](const TaskOutcome<ReconnectResult>& outcome) {
             done(target, outcome.succeeded()
@@ -298,7 +304,7 @@ void AppDelegate::finishOnboarding() {
     }
     const std::string deviceName = settings_->deviceName();
     if (helper_.isTrusted() && !deviceName.empty()) {
-        startReconnect(deviceName);
+        startReconnect();
     }
     askLaunchAtLogin();
 }

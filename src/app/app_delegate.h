@@ -67,8 +67,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
   private:
     std::string text(const LocalizedText& localizedText) const;
-    void startReconnect(const std::string& deviceName) const;
-    void reconnectAutomatically();
+    void startReconnect() const;
+    void reconnectAutomatically(Intent::Source source);
     void openDownload(const std::string& address);
     void tellSpeakerStayedAway(const std::string& speaker, const std::string& currentOutput);
 

@@ -236,9 +236,8 @@ int connectHere(const Localizer& localizer, const std::optional<std::string>& na
     orchestrator.updateRetryDelays(settings.retryDelays());
     orchestrator.setPresentOutputs(presentOutputs);
     // Without a name: the preferred output, and the list when it is not there.
-    const ReconnectResult result =
-        name ? orchestrator.reconnect(target)
-             : orchestrator.reconnectBest(OutputRanking(target, settings.fallbackOutputs()));
+    const ReconnectResult result = name ? orchestrator.reconnect(target)
+                                        : orchestrator.reconnectBest(OutputRanking::of(settings));
     return report(result.status, connect_outcome::describe(localizer, target, result));
 }
 
@@ -317,7 +316,7 @@ int status(const Localizer& localizer, bool json) {
             TONVERA_TRANSLATE("Tonvera", "unknown: %@", "Command line: status, output unknown"),
             *reason);
     }
-    const OutputRanking ranking(settings.deviceName(), settings.fallbackOutputs());
+    const OutputRanking ranking = OutputRanking::of(settings);
     nlohmann::json playingFromList = nullptr;
     if (std::holds_alternative<OutputDiscovery>(found)) {
         for (const auto& output : std::get<OutputDiscovery>(found).outputs) {
@@ -326,13 +325,13 @@ int status(const Localizer& localizer, bool json) {
             }
             current = output.name;
             currentText = terminalText(output.name);
-            const auto place = ranking.rankOf(output.name);
-            if (place && *place > 0) {
-                playingFromList = *place;
+            const auto place = ranking.placeOf(output.name);
+            if (place && place->section == RankPlace::Section::below) {
+                playingFromList = place->number;
                 currentText = formatText(localizer.localized(TONVERA_TRANSLATE(
                                              "Tonvera", "%1$@ (entry %2$@ of the list)",
                                              "Command line: status, current output from the list")),
-                                         {currentText, std::to_string(*place)});
+                                         {currentText, std::to_string(place->number)});
             }
         }
     }

@@ -18,6 +18,8 @@ struct CommandLine {
     static constexpr int kExitFailure = 1;
     static constexpr int kExitUsage = 2;
     static constexpr int kExitBusy = 3;
+    // --connect ended unfinished: the person chose something else while it ran.
+    static constexpr int kExitSuperseded = 4;
 
     Action action = Action::run;
     LocalizedText error;  // for refuse; "%@" stands for `errorArgument`

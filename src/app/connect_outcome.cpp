@@ -11,13 +11,14 @@ namespace {
 
 using Status = ReconnectResult::Status;
 
-constexpr std::array<std::pair<Status, std::string_view>, 6> kWords = {{
+constexpr std::array<std::pair<Status, std::string_view>, 7> kWords = {{
     {Status::selected, "selected"},
     {Status::notAvailable, "not-available"},
     {Status::permissionMissing, "permission-missing"},
     {Status::alreadyRunning, "already-running"},
     {Status::noDevice, "no-device"},
     {Status::cancelled, "cancelled"},
+    {Status::superseded, "superseded"},
 }};
 
 }  // namespace
@@ -55,12 +56,12 @@ std::string describe(const Localizer& localizer, const std::string& name,
     };
     switch (result.status) {
         case Status::selected:
-            if (result.listPlace > 0) {
+            if (result.fromList()) {
                 return formatText(
                     localizer.localized(TONVERA_TRANSLATE(
                         "Tonvera", "%1$@ is not there: selected %2$@ (entry %3$@ of the list)",
                         "Command line: connect selected an entry of the list")),
-                    {name, result.output, std::to_string(result.listPlace)});
+                    {name, result.output, std::to_string(result.place.number)});
             }
             return text(TONVERA_TRANSLATE("Tonvera", "Selected %@", "Command line: connect done"));
         case Status::notAvailable:
@@ -83,6 +84,17 @@ std::string describe(const Localizer& localizer, const std::string& name,
         case Status::cancelled:
             return text(TONVERA_TRANSLATE("Tonvera", "Tonvera is quitting; nothing was selected",
                                           "Command line: connect cancelled"));
+        case Status::superseded:
+            return result.output.empty()
+                       ? text(TONVERA_TRANSLATE(
+                             "Tonvera",
+                             "Stopped before selecting %@: the best output was asked for meanwhile",
+                             "Command line: connect ended by Connect now or a wake"))
+                       : formatText(localizer.localized(TONVERA_TRANSLATE(
+                                        "Tonvera",
+                                        "Stopped before selecting %1$@: %2$@ was chosen meanwhile",
+                                        "Command line: connect ended by a pick")),
+                                    {name, result.output});
     }
     return couldNot(result.error);
 }
@@ -93,6 +105,8 @@ int exitStatus(Status status) {
             return CommandLine::kExitSuccess;
         case Status::alreadyRunning:
             return CommandLine::kExitBusy;
+        case Status::superseded:
+            return CommandLine::kExitSuperseded;
         default:
             return CommandLine::kExitFailure;
     }

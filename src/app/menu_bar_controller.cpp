@@ -133,12 +133,13 @@ MenuModel MenuBarController::menuModel() {
 void MenuBarController::connectNow() {
     logger_.info("[AirPlay] Manual connect triggered for {}", settings_->deviceName());
     const std::weak_ptr<MenuBarController> weak = weak_from_this();
+    // An earlier pick by hand no longer holds: the ranking decides again.
+    const auto serves = askForRanking(orchestrator_->intent(), Intent::Source::connectNow);
     submitWithCompletion(
         *environment_.view.tasks, environment_.view.mainQueue,
-        [settings = settings_, orchestrator = orchestrator_](const std::stop_token& stop) {
+        [settings = settings_, orchestrator = orchestrator_, serves](const std::stop_token& stop) {
             // Read again here: the name may have changed since the entry was chosen.
-            orchestrator->reconnectBest(
-                OutputRanking(settings->deviceName(), settings->fallbackOutputs()), stop);
+            orchestrator->reconnectBest(OutputRanking::of(*settings), stop, serves);
             return std::monostate{};
         },
         [weak](const TaskOutcome<std::monostate>&) {

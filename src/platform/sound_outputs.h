@@ -14,6 +14,9 @@ struct SoundOutput {
     std::string name;        // the name people see; what the preferred output is compared with
     std::string identifier;  // the server's internal name; a returning device may get a new one
     bool isDefault = false;  // where new sound goes now
+    // The device's Bluetooth address ("AA:BB:CC:DD:EE:FF") when the output is a Bluetooth
+    // device; empty otherwise.
+    std::string bluetoothAddress;
 
     bool operator==(const SoundOutput&) const = default;
 };

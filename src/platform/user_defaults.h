@@ -13,8 +13,12 @@ namespace tonvera {
 // An ordered list of names, as stored; entries that were not strings are not in it.
 using DefaultsStringList = std::vector<std::string>;
 
+// Names mapped to texts, as stored; members that were not strings are not in it.
+using DefaultsStringMap = std::map<std::string, std::string, std::less<>>;
+
 // One stored preference value. The order of the alternatives is part of no format.
-using DefaultsValue = std::variant<std::string, bool, std::int64_t, double, DefaultsStringList>;
+using DefaultsValue =
+    std::variant<std::string, bool, std::int64_t, double, DefaultsStringList, DefaultsStringMap>;
 
 // The user's persistent preferences, with a volatile layer of registered defaults underneath.
 class UserDefaults {

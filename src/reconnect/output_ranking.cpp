@@ -9,48 +9,105 @@
 #include "settings/app_settings.h"
 
 namespace tonvera {
+namespace {
 
-std::vector<std::string> OutputRanking::usableFallbacks(const std::string& preferred,
-                                                        const std::vector<std::string>& stored) {
-    std::vector<std::string> usable;
-    for (const auto& name : stored) {
-        if (usable.size() == AppSettings::kMaxFallbackOutputs) {
-            break;
-        }
-        const auto same = [&name](const std::string& other) {
-            return unicode_text::canonicallyEqual(name, other);
-        };
-        if (unicode_text::trimmedOfWhitespaceAndNewlines(name).empty() || same(preferred) ||
-            std::ranges::any_of(usable, same)) {
-            continue;
-        }
-        usable.push_back(name);
+// The form in which canonically equal names are equal bytes.
+std::string canonicalKey(std::string_view name) {
+    return unicode_text::decomposed(name);
+}
+
+}  // namespace
+
+OutputRanking::Lists OutputRanking::usableLists(std::string_view preferred,
+                                                const std::vector<std::string>& above,
+                                                const std::vector<std::string>& below) {
+    Lists usable;
+    // Each stored name is put in canonical form once, and compared with at most this many
+    // others: a list of a hundred thousand repeats costs one pass.
+    std::vector<std::string> taken;
+    if (!unicode_text::isBlank(preferred)) {
+        taken.push_back(canonicalKey(preferred));
     }
+    const auto take = [&taken](const std::vector<std::string>& stored,
+                               std::vector<std::string>& into, std::size_t room) {
+        for (const auto& name : stored) {
+            if (into.size() == room) {
+                return;
+            }
+            if (unicode_text::trimmedOfWhitespaceAndNewlines(name).empty()) {
+                continue;
+            }
+            std::string key = canonicalKey(name);
+            if (std::ranges::find(taken, key) != taken.end()) {
+                continue;
+            }
+            taken.push_back(std::move(key));
+            into.push_back(name);
+        }
+    };
+    take(above, usable.above, AppSettings::kMaxRankedOutputs);
+    take(below, usable.below, AppSettings::kMaxRankedOutputs - usable.above.size());
     return usable;
 }
 
-OutputRanking::OutputRanking(std::string preferred, const std::vector<std::string>& storedFallbacks)
-    : preferred_(std::move(preferred)), fallbacks_(usableFallbacks(preferred_, storedFallbacks)) {}
-
-std::optional<std::size_t> OutputRanking::rankOf(const std::string& name) const {
-    if (!unicode_text::isBlank(preferred_) && unicode_text::canonicallyEqual(name, preferred_)) {
-        return 0;
-    }
-    for (std::size_t index = 0; index < fallbacks_.size(); ++index) {
-        if (unicode_text::canonicallyEqual(name, fallbacks_[index])) {
-            return index + 1;
-        }
-    }
-    return std::nullopt;
+OutputRanking OutputRanking::of(const AppSettings& settings) {
+    return {settings.deviceName(), settings.priorityOutputs(), settings.fallbackOutputs()};
 }
 
-const SoundOutput* OutputRanking::bestFrom(const std::vector<SoundOutput>& outputs,
-                                           std::size_t first) const {
+OutputRanking::OutputRanking(std::string preferred, const std::vector<std::string>& storedAbove,
+                             const std::vector<std::string>& storedBelow)
+    : preferred_(std::move(preferred)) {
+    Lists usable = usableLists(preferred_, storedAbove, storedBelow);
+    above_ = std::move(usable.above);
+    below_ = std::move(usable.below);
+    keys_.reserve(above_.size() + 1 + below_.size());
+    for (const auto& name : above_) {
+        keys_.push_back(canonicalKey(name));
+    }
+    keys_.push_back(unicode_text::isBlank(preferred_) ? std::string() : canonicalKey(preferred_));
+    for (const auto& name : below_) {
+        keys_.push_back(canonicalKey(name));
+    }
+}
+
+std::optional<std::size_t> OutputRanking::rankOf(std::string_view name) const {
+    if (unicode_text::isBlank(name)) {
+        return std::nullopt;
+    }
+    const std::string key = canonicalKey(name);
+    const auto found = std::ranges::find(keys_, key);
+    if (found == keys_.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(found - keys_.begin());
+}
+
+std::optional<RankPlace> OutputRanking::placeOf(std::string_view name) const {
+    const auto rank = rankOf(name);
+    if (!rank) {
+        return std::nullopt;
+    }
+    if (*rank < above_.size()) {
+        return RankPlace{RankPlace::Section::above, *rank + 1};
+    }
+    if (*rank == above_.size()) {
+        return RankPlace{RankPlace::Section::preferred, 0};
+    }
+    return RankPlace{RankPlace::Section::below, *rank - above_.size()};
+}
+
+bool OutputRanking::ranksAbovePreferred(std::string_view name) const {
+    const auto rank = rankOf(name);
+    return rank && *rank < preferredRank();
+}
+
+const SoundOutput* OutputRanking::bestBetween(const std::vector<SoundOutput>& outputs,
+                                              std::size_t first, std::size_t last) const {
     const SoundOutput* best = nullptr;
     std::size_t bestRank = 0;
     for (const auto& output : outputs) {
         const auto rank = rankOf(output.name);
-        if (!rank || *rank < first) {
+        if (!rank || *rank < first || *rank >= last) {
             continue;
         }
         if (best == nullptr || *rank < bestRank ||
@@ -63,12 +120,16 @@ const SoundOutput* OutputRanking::bestFrom(const std::vector<SoundOutput>& outpu
 }
 
 const SoundOutput* OutputRanking::bestPresent(const std::vector<SoundOutput>& outputs) const {
-    return bestFrom(outputs, 0);
+    return bestBetween(outputs, 0, keys_.size());
+}
+
+const SoundOutput* OutputRanking::bestPresentAbove(const std::vector<SoundOutput>& outputs) const {
+    return bestBetween(outputs, 0, preferredRank());
 }
 
 const SoundOutput* OutputRanking::bestPresentFallback(
     const std::vector<SoundOutput>& outputs) const {
-    return bestFrom(outputs, 1);
+    return bestBetween(outputs, preferredRank() + 1, keys_.size());
 }
 
 std::string ordinal(std::size_t place) {

@@ -30,12 +30,42 @@ ReconnectOrchestrator::ReconnectOrchestrator(std::shared_ptr<AudioOutputSelector
                                              std::shared_ptr<AudioOutputSelector> fallbackSelector,
                                              std::shared_ptr<const AccessibilityTrust> trust,
                                              std::shared_ptr<Clock> clock,
-                                             std::shared_ptr<LogSink> logSink)
+                                             std::shared_ptr<LogSink> logSink,
+                                             std::shared_ptr<SoundIntent> intent)
     : logger_(makeAirPlayLogger(std::move(logSink))),
       primarySelector_(std::move(primarySelector)),
       fallbackSelector_(std::move(fallbackSelector)),
       trust_(std::move(trust)),
-      clock_(std::move(clock)) {}
+      clock_(std::move(clock)),
+      intent_(std::move(intent)) {
+    if (intent_) {
+        intentSubscription_ = intent_->observe([this](const Intent& now) { intentChanged(now); });
+    }
+}
+
+ReconnectOrchestrator::~ReconnectOrchestrator() = default;
+
+void ReconnectOrchestrator::intentChanged(const Intent& now) {
+    std::lock_guard lock(mutex_);
+    if (isRunning_ && serving_ && serving_->generation != now.generation) {
+        runCut_.request_stop();
+    }
+}
+
+std::optional<ReconnectResult> ReconnectOrchestrator::endIfSuperseded(
+    const std::string& deviceName) {
+    std::optional<Intent> serving;
+    {
+        std::lock_guard lock(mutex_);
+        serving = serving_;
+    }
+    if (!serving || !intent_ || intent_->holds(*serving)) {
+        return std::nullopt;
+    }
+    const Intent now = intent_->current();
+    logger_.info("[AirPlay] Reconnect for {} stopped — {}", deviceName, describe(now));
+    return ReconnectResult{ReconnectResult::Status::superseded, {}, now.output};
+}
 
 void ReconnectOrchestrator::updateRetryDelays(std::vector<double> delays) {
     std::lock_guard lock(mutex_);
@@ -100,15 +130,28 @@ bool ReconnectOrchestrator::isQuitting() const {
 }
 
 std::optional<ReconnectResult> ReconnectOrchestrator::beginRun(const std::string& deviceName,
+                                                               const std::optional<Intent>& serves,
                                                                std::vector<double>& delays) {
     using Status = ReconnectResult::Status;
     if (unicode_text::isBlank(deviceName)) {
         logger_.error("[AirPlay] No device configured — skipping reconnect");
         return ReconnectResult{Status::noDevice, {}};
     }
+    // Queued before the person asked for something else: nothing to do any more.
+    if (serves && intent_ && !intent_->holds(*serves)) {
+        const Intent now = intent_->current();
+        logger_.info("[AirPlay] Reconnect for {} stopped — {}", deviceName, describe(now));
+        return ReconnectResult{Status::superseded, {}, now.output};
+    }
     // The refusals and the start of the run form one step, so two racing requests can never
     // both start a run.
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    // A run whose intent no longer holds ends at its next step, which its cut waits bring
+    // near: the run for the newer intent waits for that instead of being refused.
+    const auto replaced = [this] { return serving_ && intent_ && !intent_->holds(*serving_); };
+    if (isRunning_ && serves && replaced()) {
+        runFinished_.wait_for(lock, kTakeOverWait, [this] { return !isRunning_ || quitting_; });
+    }
     if (quitting_) {
         return ReconnectResult{Status::cancelled, {}};
     }
@@ -124,6 +167,8 @@ std::optional<ReconnectResult> ReconnectOrchestrator::beginRun(const std::string
     }
     isRunning_ = true;
     hurried_ = false;
+    serving_ = serves;
+    runCut_ = std::stop_source();
     delays = retryDelays_;
     logger_.info("[AirPlay] Reconnect requested for {} with {} attempts", deviceName,
                  delays.size());
@@ -131,25 +176,32 @@ std::optional<ReconnectResult> ReconnectOrchestrator::beginRun(const std::string
 }
 
 void ReconnectOrchestrator::endRun() {
-    std::lock_guard lock(mutex_);
-    isRunning_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        isRunning_ = false;
+        serving_.reset();
+    }
+    runFinished_.notify_all();
 }
 
 ReconnectResult ReconnectOrchestrator::reconnect(const std::string& deviceName,
-                                                 const std::stop_token& stop) {
-    return reconnectWith(deviceName, nullptr, stop);
+                                                 const std::stop_token& stop,
+                                                 const std::optional<Intent>& serves) {
+    return reconnectWith(deviceName, nullptr, stop, serves);
 }
 
 ReconnectResult ReconnectOrchestrator::reconnectBest(const OutputRanking& ranking,
-                                                     const std::stop_token& stop) {
-    return reconnectWith(ranking.preferred(), &ranking, stop);
+                                                     const std::stop_token& stop,
+                                                     const std::optional<Intent>& serves) {
+    return reconnectWith(ranking.preferred(), &ranking, stop, serves);
 }
 
 ReconnectResult ReconnectOrchestrator::reconnectWith(const std::string& deviceName,
                                                      const OutputRanking* ranking,
-                                                     const std::stop_token& stop) {
+                                                     const std::stop_token& stop,
+                                                     const std::optional<Intent>& serves) {
     std::vector<double> delays;
-    if (auto refused = beginRun(deviceName, delays)) {
+    if (auto refused = beginRun(deviceName, serves, delays)) {
         return *refused;
     }
     ReconnectResult result;
@@ -159,13 +211,34 @@ ReconnectResult ReconnectOrchestrator::reconnectWith(const std::string& deviceNa
             ReconnectOrchestrator* owner;
             ~RunEnd() { owner->endRun(); }
         } runEnd{this};
-        announceSelecting(deviceName);
-        result = run(deviceName, delays, stop);
+        std::stop_token cut;
+        {
+            std::lock_guard lock(mutex_);
+            cut = runCut_.get_token();
+        }
+        // The caller's stop and a change of the intent both cut the run's waits short.
+        std::stop_source runStop;
+        const std::stop_callback forwardStop(stop, [runStop]() mutable { runStop.request_stop(); });
+        const std::stop_callback forwardCut(cut, [runStop]() mutable { runStop.request_stop(); });
+        const std::stop_token token = runStop.get_token();
+
+        std::optional<ReconnectResult> above;
+        if (ranking != nullptr && !ranking->above().empty()) {
+            above = selectAbove(*ranking, token);
+        }
+        if (above) {
+            result = std::move(*above);
+        } else {
+            announceSelecting(deviceName);
+            result = run(deviceName, delays, token);
+        }
         // Only a run that gave up turns to the list: a missing permission or quitting stops
         // every output alike.
         if (ranking != nullptr && result.status == ReconnectResult::Status::notAvailable &&
             !ranking->fallbacks().empty() && !isQuitting()) {
-            if (auto fromList = selectFromList(*ranking, stop)) {
+            if (auto superseded = endIfSuperseded(deviceName)) {
+                result = std::move(*superseded);
+            } else if (auto fromList = selectFromList(*ranking, token)) {
                 result = std::move(*fromList);
             }
         }
@@ -195,41 +268,83 @@ ReconnectResult ReconnectOrchestrator::run(const std::string& deviceName,
             logger_.info("[AirPlay] Reconnect for {} stopped — app terminating", deviceName);
             return ReconnectResult{ReconnectResult::Status::cancelled, {}};
         }
+        if (auto superseded = endIfSuperseded(deviceName)) {
+            return *superseded;
+        }
         if (auto ended = attempt(deviceName, number, attempts, stop, lastError)) {
             return *ended;
         }
     }
+    if (attempts > 0) {
+        logger_.error(
+            "[AirPlay] AirPlay device \"{}\" not available after {} attempts. Waiting for next "
+            "wake event.",
+            deviceName, attempts);
+    }
     return ReconnectResult{ReconnectResult::Status::notAvailable, lastError};
 }
 
-std::optional<ReconnectResult> ReconnectOrchestrator::selectFromList(const OutputRanking& ranking,
-                                                                     const std::stop_token& stop) {
+SoundOutputs::List ReconnectOrchestrator::presentOutputs() const {
     std::function<SoundOutputs::List()> read;
     {
         std::lock_guard lock(mutex_);
         read = presentOutputs_;
     }
-    const SoundOutputs::List outputs = read ? read() : std::nullopt;
+    return read ? read() : std::nullopt;
+}
+
+std::optional<ReconnectResult> ReconnectOrchestrator::selectAbove(const OutputRanking& ranking,
+                                                                  const std::stop_token& stop) {
+    const SoundOutputs::List outputs = presentOutputs();
+    const SoundOutput* best = outputs ? ranking.bestPresentAbove(*outputs) : nullptr;
+    if (best == nullptr) {
+        return std::nullopt;
+    }
+    const std::string name = best->name;
+    const RankPlace place = ranking.placeOf(name).value_or(RankPlace{});
+    if (best->isDefault) {
+        logger_.info("[AirPlay] {} plays — it ranks above {}", name, ranking.preferred());
+        return ReconnectResult{ReconnectResult::Status::selected, {}, name, place};
+    }
+    logger_.info("[AirPlay] {} is there — selecting it (ranked above {})", name,
+                 ranking.preferred());
+    auto result = selectOnce(name, place, stop);
+    // When it cannot be selected, the preferred output is next.
+    if (result && result->status == ReconnectResult::Status::notAvailable) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<ReconnectResult> ReconnectOrchestrator::selectFromList(const OutputRanking& ranking,
+                                                                     const std::stop_token& stop) {
+    const SoundOutputs::List outputs = presentOutputs();
     const SoundOutput* best = outputs ? ranking.bestPresentFallback(*outputs) : nullptr;
     if (best == nullptr) {
         logger_.info("[AirPlay] No output of the list is there either");
         return std::nullopt;
     }
     const std::string name = best->name;
-    const std::size_t place = ranking.rankOf(name).value_or(0);
+    const RankPlace place = ranking.placeOf(name).value_or(RankPlace{});
     if (best->isDefault) {
         logger_.info("[AirPlay] {} is not there — {} plays ({} in the list)", ranking.preferred(),
-                     name, ordinal(place));
+                     name, ordinal(place.number));
         return ReconnectResult{ReconnectResult::Status::selected, {}, name, place};
     }
     logger_.info("[AirPlay] {} is not there — selecting {} ({} in the list)", ranking.preferred(),
-                 name, ordinal(place));
+                 name, ordinal(place.number));
+    return selectOnce(name, place, stop);
+}
+
+std::optional<ReconnectResult> ReconnectOrchestrator::selectOnce(const std::string& name,
+                                                                 RankPlace place,
+                                                                 const std::stop_token& stop) {
     announceSelecting(name);
     std::string lastError;
     auto result = attempt(name, 1, 1, stop, lastError)
                       .value_or(ReconnectResult{ReconnectResult::Status::notAvailable, lastError});
     if (result.selected()) {
-        result.listPlace = place;
+        result.place = place;
     }
     return result;
 }
@@ -277,6 +392,9 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string&
             logger_.info("[AirPlay] Output already selected: {}", deviceName);
             return selected;
         }
+        if (auto superseded = endIfSuperseded(deviceName)) {
+            return superseded;
+        }
         logger_.error("[AirPlay] Native attempt {} failed: {} — trying AppleScript fallback",
                       attempt, error.errorDescription());
         nativeError = std::current_exception();
@@ -300,18 +418,16 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attemptFailed(const std::e
                                                                     std::size_t attempt,
                                                                     std::size_t attempts,
                                                                     std::string& lastError) {
+    // A failure that came from the cut is no failure of the output.
+    if (auto superseded = endIfSuperseded(deviceName)) {
+        return superseded;
+    }
     const std::string message = describeError(error);
     lastError = message;
     logger_.error("[AirPlay] Attempt {}/{} failed: {}", attempt, attempts, message);
     if (isPermissionError(asAccessibilityError(error), unicode_text::lowercased(message))) {
         logger_.error("[AirPlay] Accessibility permission missing — aborting retries");
         return ReconnectResult{ReconnectResult::Status::permissionMissing, message};
-    }
-    if (attempt == attempts) {
-        logger_.error(
-            "[AirPlay] AirPlay device \"{}\" not available after {} attempts. Waiting for next "
-            "wake event.",
-            deviceName, attempts);
     }
     return std::nullopt;
 }

@@ -11,7 +11,7 @@
 namespace tonvera {
 namespace {
 
-constexpr std::size_t kUnlisted = std::numeric_limits<std::size_t>::max();
+constexpr std::size_t kUnranked = std::numeric_limits<std::size_t>::max();
 
 // "3 minutes", or "20 seconds" for a window set shorter in the settings file.
 std::string describe(std::chrono::milliseconds window) {
@@ -22,21 +22,18 @@ std::string describe(std::chrono::milliseconds window) {
     return seconds == 60 ? std::string("1 minute") : fmt::format("{} minutes", seconds / 60);
 }
 
-const SoundOutput* byIdentifier(const std::vector<SoundOutput>& outputs,
-                                const std::string& identifier) {
-    const auto found = std::ranges::find(outputs, identifier, &SoundOutput::identifier);
-    return found != outputs.end() ? &*found : nullptr;
+// " (1st in the list)", " (1st above Arbeitszimmer)", or nothing for the preferred output.
+std::string placeText(const OutputRanking& ranking, const std::string& name) {
+    const auto place = ranking.placeOf(name);
+    if (!place || place->section == RankPlace::Section::preferred) {
+        return {};
+    }
+    return place->section == RankPlace::Section::below
+               ? fmt::format(" ({} in the list)", ordinal(place->number))
+               : fmt::format(" ({} above {})", ordinal(place->number), ranking.preferred());
 }
 
 }  // namespace
-
-struct SpeakerFollower::Change {
-    std::vector<SoundOutput> appeared;
-    std::optional<SoundOutput> previousDefault;
-    bool previousDefaultGone = false;
-    // The default now, when it is another output than before.
-    std::optional<SoundOutput> newDefault;
-};
 
 std::shared_ptr<SpeakerFollower> SpeakerFollower::create(
     std::shared_ptr<SoundOutputs> outputs, std::shared_ptr<AppSettings> settings,
@@ -58,9 +55,11 @@ SpeakerFollower::SpeakerFollower(Private, std::shared_ptr<SoundOutputs> outputs,
       outputs_(std::move(outputs)),
       settings_(std::move(settings)),
       orchestrator_(std::move(orchestrator)),
+      intent_(orchestrator_->intent() ? orchestrator_->intent() : std::make_shared<SoundIntent>()),
       tasks_(std::move(tasks)),
       mainQueue_(std::move(mainQueue)),
-      clock_(std::move(clock)) {}
+      clock_(std::move(clock)),
+      ranking_(OutputRanking::of(*settings_)) {}
 
 void SpeakerFollower::start(StayedAwayHandler onStayedAway) {
     onStayedAway_ = std::move(onStayedAway);
@@ -78,32 +77,55 @@ void SpeakerFollower::start(StayedAwayHandler onStayedAway) {
     // output is Tonvera's own, and decisions put off during the run are taken after it.
     orchestrator_->setSelectingHandler(onMain(&SpeakerFollower::selecting));
     orchestrator_->setRunEndedHandler(onMain(&SpeakerFollower::runEnded));
+    subscriptions_.push_back(intent_->observe([weak](const Intent& now) {
+        if (const auto self = weak.lock()) {
+            self->intentChanged(now);
+        }
+    }));
 
     // Observers hear of a change before the settings hold it: keep the values given.
-    subscriptions_.push_back(settings_->observeConnectWhenSpeakerAppears([weak](const bool& on) {
-        if (const auto self = weak.lock()) {
-            self->followAlways_ = on;
-            if (on) {
-                self->logger_.info("[AirPlay] Switching to {} whenever it appears",
-                                   self->settings_->deviceName());
+    const auto bound = [weak](auto&& action) {
+        return [weak, action](const auto& value) {
+            if (const auto alive = weak.lock()) {
+                action(*alive, value);
             }
-            self->updateWatch();
-        }
-    }));
-    subscriptions_.push_back(settings_->observeKeepSoundFromNewOutputs([weak](const bool& on) {
-        if (const auto self = weak.lock()) {
-            self->keepSound_ = on;
-            self->updateWatch();
-        }
-    }));
+        };
+    };
+    subscriptions_.push_back(settings_->observeConnectWhenSpeakerAppears(
+        bound([](SpeakerFollower& follower, const bool& on) {
+            follower.followAlways_ = on;
+            if (on) {
+                follower.logger_.info("[AirPlay] Switching to {} whenever it appears",
+                                      follower.settings_->deviceName());
+            }
+            follower.updateWatch();
+        })));
+    subscriptions_.push_back(settings_->observeKeepSoundFromNewOutputs(
+        bound([](SpeakerFollower& follower, const bool& on) {
+            follower.keepSound_ = on;
+            follower.updateWatch();
+        })));
     // A new name is no appearance: what counts is a change of the outputs themselves.
     subscriptions_.push_back(settings_->observeDeviceName(
-        [weak](const std::string&) {
-            if (const auto self = weak.lock()) {
-                self->pendingCandidate_.reset();
-            }
-        },
+        bound([](SpeakerFollower& follower, const std::string& name) {
+            follower.pending_.reset();
+            follower.rankingChanged(OutputRanking(name, follower.settings_->priorityOutputs(),
+                                                  follower.settings_->fallbackOutputs()));
+        }),
         Observation::skipCurrent));
+    subscriptions_.push_back(settings_->observePriorityOutputs(
+        bound([](SpeakerFollower& follower, const std::vector<std::string>& above) {
+            follower.rankingChanged(OutputRanking(follower.settings_->deviceName(), above,
+                                                  follower.settings_->fallbackOutputs()));
+        }),
+        Observation::skipCurrent));
+    subscriptions_.push_back(settings_->observeFallbackOutputs(
+        bound([](SpeakerFollower& follower, const std::vector<std::string>& below) {
+            follower.rankingChanged(OutputRanking(follower.settings_->deviceName(),
+                                                  follower.settings_->priorityOutputs(), below));
+        }),
+        Observation::skipCurrent));
+    updateWatch();
 }
 
 void SpeakerFollower::stop() {
@@ -113,19 +135,31 @@ void SpeakerFollower::stop() {
     updateWatch();
 }
 
-OutputRanking SpeakerFollower::ranking() const {
-    return {settings_->deviceName(), settings_->fallbackOutputs()};
+void SpeakerFollower::rankingChanged(OutputRanking ranking) {
+    ranking_ = std::move(ranking);
+    updateWatch();
 }
 
 bool SpeakerFollower::busy() const {
     return ownRuns_ > 0 || orchestrator_->isRunning();
 }
 
-void SpeakerFollower::followForAWhile() {
+std::size_t SpeakerFollower::rankOf(const SoundOutput* output) const {
+    return output != nullptr ? ranking_.rankOf(output->name).value_or(kUnranked) : kUnranked;
+}
+
+bool SpeakerFollower::bestPlays() const {
+    // The preferred output, or one ranked above it: nothing better is to be waited for.
+    const SoundOutput* playing = tracker_.defaultOutput();
+    return playing != nullptr && !unicode_text::isBlank(ranking_.preferred()) &&
+           rankOf(playing) <= ranking_.preferredRank();
+}
+
+void SpeakerFollower::followForAWhile(Intent::Source source) {
     if (stopped_ || unicode_text::isBlank(settings_->deviceName())) {
         return;
     }
-    handPick_.reset();
+    intent_->followRanking(source);
     if (!windowOpen_) {
         logger_.info("[AirPlay] Following {} for up to {}", settings_->deviceName(),
                      describe(settings_->followWindow()));
@@ -151,14 +185,14 @@ void SpeakerFollower::selectBest() {
         bestRunPending_ = true;
         return;
     }
-    select(settings_->deviceName(), true);
+    select(ranking_.preferred(), intent_->current());
 }
 
 void SpeakerFollower::updateWatch() {
-    const bool wanted = outputs_ && !stopped_ && (windowOpen_ || followAlways_ || keepSound_);
+    const bool wanted = outputs_ && !stopped_ &&
+                        (windowOpen_ || followAlways_ || keepSound_ || !ranking_.above().empty());
     if (wanted && !watch_) {
-        latest_.reset();
-        appearedAt_.clear();
+        tracker_.forget();
         watch_ = outputs_->watch([weak = weak_from_this()](const SoundOutputs::List& list) {
             if (const auto self = weak.lock()) {
                 self->outputsChanged(list);
@@ -166,147 +200,129 @@ void SpeakerFollower::updateWatch() {
         });
     } else if (!wanted && watch_) {
         watch_.reset();
-        latest_.reset();
+        tracker_.forget();
     }
-}
-
-const SoundOutput* SpeakerFollower::defaultOutput() const {
-    if (!latest_) {
-        return nullptr;
-    }
-    const auto found = std::ranges::find_if(*latest_, &SoundOutput::isDefault);
-    return found != latest_->end() ? &*found : nullptr;
-}
-
-const SoundOutput* SpeakerFollower::named(const std::string& name) const {
-    if (!latest_) {
-        return nullptr;
-    }
-    const auto found = std::ranges::find_if(*latest_, [&name](const SoundOutput& output) {
-        return unicode_text::canonicallyEqual(output.name, name);
-    });
-    return found != latest_->end() ? &*found : nullptr;
-}
-
-bool SpeakerFollower::preferredPlays() const {
-    const SoundOutput* playing = defaultOutput();
-    return playing != nullptr &&
-           unicode_text::canonicallyEqual(playing->name, settings_->deviceName());
 }
 
 bool SpeakerFollower::isOwnSelection(const SoundOutput& output) const {
-    // Until the run has said it ended, and a moment after: the server's word on the switch
-    // and the run's end reach the main thread in either order.
     return selecting_ && unicode_text::canonicallyEqual(output.name, *selecting_) &&
            (!selectingUntil_ || clock_->now() <= *selectingUntil_);
 }
 
-SpeakerFollower::Change SpeakerFollower::compare(const std::vector<SoundOutput>& before,
-                                                 const std::vector<SoundOutput>& now) {
-    const auto time = clock_->now();
-    std::erase_if(appearedAt_, [&](const auto& entry) {
-        return time - entry.second > kSwitchOnAppearance || !byIdentifier(now, entry.first);
-    });
-    Change change;
-    // By internal name: a device back under a new one has appeared, even when no list without
-    // it came in between.
-    for (const auto& output : now) {
-        if (!byIdentifier(before, output.identifier)) {
-            change.appeared.push_back(output);
-            appearedAt_[output.identifier] = time;
-        }
+SpeakerFollower::Switch SpeakerFollower::classify(const OutputsChange& change) const {
+    if (!change.newDefault) {
+        return Switch::none;
     }
-    const auto previous = std::ranges::find_if(before, &SoundOutput::isDefault);
-    const auto current = std::ranges::find_if(now, &SoundOutput::isDefault);
-    if (previous != before.end()) {
-        change.previousDefault = *previous;
-        change.previousDefaultGone = !byIdentifier(now, previous->identifier);
+    if (isOwnSelection(*change.newDefault)) {
+        return Switch::own;
     }
-    if (current != now.end() &&
-        (previous == before.end() || previous->identifier != current->identifier)) {
-        change.newDefault = *current;
+    if (tracker_.appearedJustNow(*change.newDefault)) {
+        return Switch::serverOnAppearance;
     }
-    return change;
+    // The playing output went away (in this very list: the server's fallback lands in the read
+    // that reports the loss), or nothing played: the server chose.
+    if (!change.previousDefault || change.previousDefaultGone) {
+        return Switch::serverFallback;
+    }
+    return Switch::person;
 }
 
 void SpeakerFollower::outputsChanged(const SoundOutputs::List& list) {
-    if (!list) {
-        // A lost server is no news about the outputs; its next list is taken as it is.
-        latest_.reset();
-        appearedAt_.clear();
-        return;
-    }
-    if (!latest_) {
-        // The first list tells what is there, not what appeared.
-        latest_ = *list;
-        endWindowIfPreferredPlays();
-        return;
-    }
-    const std::vector<SoundOutput> before = std::exchange(*latest_, *list);
-    const Change change = compare(before, *latest_);
-    if (handPick_ && named(*handPick_) == nullptr) {
-        handPick_.reset();  // the person's pick is gone: the ranking applies again
-    }
-
-    bool serverTookIt = false;
-    if (change.newDefault && !isOwnSelection(*change.newDefault)) {
-        if (appearedAt_.contains(change.newDefault->identifier)) {
-            serverTookIt = true;
-        } else if (change.previousDefault && !change.previousDefaultGone) {
-            handPick_ = change.newDefault->name;
-            pendingCandidate_.reset();
+    const auto change = tracker_.update(list, clock_->now());
+    if (change) {
+        const Switch kind = classify(*change);
+        if (kind == Switch::person) {
             logger_.info("[AirPlay] {} was picked by hand — left as it is until the next wake",
-                         change.newDefault->name);
+                         change->newDefault->name);
+            intent_->pick(change->newDefault->name, Intent::Source::handPick);
+        } else {
+            const Intent intent = intent_->current();
+            if (intent.isRanking()) {
+                followRanking(*change, kind, intent);
+            } else {
+                keepPick(*change, kind, intent);
+            }
         }
     }
-    if (!(serverTookIt && keepSound_ && keepSoundFromNewOutput(change)) && !handPick_ &&
-        following()) {
-        switchUp(change);
-    }
-    endWindowIfPreferredPlays();
+    endWindowIfBestPlays();
 }
 
-bool SpeakerFollower::keepSoundFromNewOutput(const Change& change) {
+void SpeakerFollower::keepPick(const OutputsChange& change, Switch kind, const Intent& intent) {
+    const SoundOutput* picked = tracker_.named(intent.output);
+    // Away: the server's choice is left alone until it comes back.
+    if (picked == nullptr || picked->isDefault) {
+        return;
+    }
+    const std::string& name = picked->name;
+    if (kind == Switch::serverOnAppearance) {
+        if (!keepSound_) {
+            return;
+        }
+        logger_.info("[AirPlay] {} took the sound when it appeared — back to {}",
+                     change.newDefault->name, name);
+    } else if (change.appearedNamed(name)) {
+        logger_.info("[AirPlay] {} is back — selecting it again", name);
+    } else if (kind == Switch::own) {
+        // A run that the pick ended still pressed its output: the pick wins.
+        logger_.info("[AirPlay] {} was picked — back to it", name);
+    } else {
+        return;
+    }
+    if (busy()) {
+        pending_ = Pending{name, intent.generation};
+        return;
+    }
+    select(name, intent);
+}
+
+void SpeakerFollower::followRanking(const OutputsChange& change, Switch kind,
+                                    const Intent& intent) {
+    if (kind == Switch::serverOnAppearance && keepSound_ &&
+        keepSoundFromNewOutput(change, intent)) {
+        return;
+    }
+    switchUp(change, intent);
+}
+
+bool SpeakerFollower::keepSoundFromNewOutput(const OutputsChange& change, const Intent& intent) {
     const SoundOutput& taker = *change.newDefault;
-    const OutputRanking ranking = this->ranking();
-    const SoundOutput* target = handPick_ ? named(*handPick_) : nullptr;
-    if (target == nullptr) {
-        target = ranking.bestPresent(*latest_);
-    }
+    const SoundOutput* target = ranking_.bestPresent(tracker_.outputs());
     if (target == nullptr && change.previousDefault) {
-        target = byIdentifier(*latest_, change.previousDefault->identifier);
+        target = tracker_.byIdentifier(change.previousDefault->identifier);
     }
-    // A listed output that appears keeps the sound when it ranks best.
+    // A ranked output that appears keeps the sound when it ranks best.
     if (target == nullptr || target->identifier == taker.identifier) {
         return false;
     }
     logger_.info("[AirPlay] {} took the sound when it appeared — back to {}", taker.name,
                  target->name);
     if (busy()) {
-        pendingCandidate_ = target->name;
+        pending_ = Pending{target->name, intent.generation};
     } else {
-        select(target->name, ranking.rankOf(target->name) == std::optional<std::size_t>(0));
+        select(target->name, intent);
     }
     return true;
 }
 
-void SpeakerFollower::switchUp(const Change& change) {
-    const OutputRanking ranking = this->ranking();
-    const auto rankOf = [&ranking](const SoundOutput* output) {
-        return output != nullptr ? ranking.rankOf(output->name).value_or(kUnlisted) : kUnlisted;
-    };
-    const SoundOutput* playing = defaultOutput();
+void SpeakerFollower::switchUp(const OutputsChange& change, const Intent& intent) {
+    const SoundOutput* playing = tracker_.defaultOutput();
     const SoundOutput* candidate = nullptr;
-    // An output that appears takes the sound when it ranks above the one playing. One that
-    // was there all along and does not play was put aside by someone: it starts nothing.
+    // An output that appears takes the sound when it ranks above the one playing: any ranked
+    // output while following, one ranked above the preferred output at any time. One that was
+    // there all along and does not play was put aside by someone: it starts nothing.
     for (const auto& output : change.appeared) {
-        const SoundOutput* present = byIdentifier(*latest_, output.identifier);
-        if (rankOf(present) < std::min(rankOf(playing), rankOf(candidate))) {
+        const SoundOutput* present = tracker_.byIdentifier(output.identifier);
+        const bool watched = following() || ranking_.ranksAbovePreferred(output.name);
+        if (watched && rankOf(present) < std::min(rankOf(playing), rankOf(candidate))) {
             candidate = present;
         }
     }
-    // The playing output went away: the best one left takes over.
-    const SoundOutput* best = change.previousDefaultGone ? ranking.bestPresent(*latest_) : nullptr;
+    // The playing output went away: the best one left takes over, while following, or at any
+    // time when the one that went was ranked above the preferred output.
+    const bool takeOverWatched =
+        change.previousDefaultGone &&
+        (following() || ranking_.ranksAbovePreferred(change.previousDefault->name));
+    const SoundOutput* best = takeOverWatched ? ranking_.bestPresent(tracker_.outputs()) : nullptr;
     const bool takeOver = best != nullptr && rankOf(best) < rankOf(candidate);
     if (takeOver) {
         candidate = best;
@@ -315,11 +331,8 @@ void SpeakerFollower::switchUp(const Change& change) {
         return;
     }
     const std::string name = candidate->name;
-    const std::size_t rank = rankOf(candidate);
-    const std::string place =
-        rank == 0 ? std::string() : fmt::format(" ({} in the list)", ordinal(rank));
     if (busy()) {
-        pendingCandidate_ = name;
+        pending_ = Pending{name, intent.generation};
         if (selecting_ && unicode_text::canonicallyEqual(*selecting_, name)) {
             logger_.info("[AirPlay] {} appeared — next attempt starts now", name);
             orchestrator_->hurry();
@@ -328,23 +341,27 @@ void SpeakerFollower::switchUp(const Change& change) {
     }
     if (takeOver) {
         logger_.info("[AirPlay] {} went away — selecting {}{}", change.previousDefault->name, name,
-                     place);
-    } else if (rank == 0 && rankOf(playing) != kUnlisted) {
+                     placeText(ranking_, name));
+    } else if (rankOf(candidate) == ranking_.preferredRank() && rankOf(playing) != kUnranked) {
         logger_.info("[AirPlay] {} appeared — switching back from {}", name, playing->name);
     } else {
-        logger_.info("[AirPlay] {} appeared — selecting it{}", name, place);
+        logger_.info("[AirPlay] {} appeared — selecting it{}", name, placeText(ranking_, name));
     }
-    select(name, rank == 0);
+    select(name, intent);
 }
 
-void SpeakerFollower::select(const std::string& name, bool best) {
+void SpeakerFollower::select(const std::string& name, const Intent& intent) {
+    // For the ranking, the preferred output is selected as the ranking says (an output above
+    // it that is there, the list when it stays away); any other output as itself.
+    const bool best =
+        intent.isRanking() && unicode_text::canonicallyEqual(name, ranking_.preferred());
     ++ownRuns_;
     const bool queued = submitWithCompletion(
         *tasks_, mainQueue_,
-        [orchestrator = orchestrator_, ranking = ranking(), name,
-         best](const std::stop_token& stop) {
-            return best ? orchestrator->reconnectBest(ranking, stop)
-                        : orchestrator->reconnect(name, stop);
+        [orchestrator = orchestrator_, ranking = ranking_, name, best,
+         intent](const std::stop_token& stop) {
+            return best ? orchestrator->reconnectBest(ranking, stop, intent)
+                        : orchestrator->reconnect(name, stop, intent);
         },
         [weak = weak_from_this()](const TaskOutcome<ReconnectResult>&) {
             if (const auto self = weak.lock()) {
@@ -357,6 +374,16 @@ void SpeakerFollower::select(const std::string& name, bool best) {
     }
 }
 
+void SpeakerFollower::intentChanged(const Intent& now) {
+    // Decisions put off for an earlier intent are void; a wake's run comes after its change.
+    if (pending_ && pending_->generation != now.generation) {
+        pending_.reset();
+    }
+    if (!now.isRanking()) {
+        bestRunPending_ = false;
+    }
+}
+
 void SpeakerFollower::selecting(const std::string& name) {
     selecting_ = name;
     selectingUntil_.reset();
@@ -365,13 +392,13 @@ void SpeakerFollower::selecting(const std::string& name) {
 void SpeakerFollower::runEnded(const ReconnectResult& result) {
     // The server's word on the switch may come a moment after the run, or not at all from a
     // connection the server stopped telling: read the list again.
-    selectingUntil_ = clock_->now() + kSwitchOnAppearance;
+    selectingUntil_ = clock_->now() + kOwnSwitchGrace;
     if (result.selected() && watch_) {
         watch_->refresh();
     }
     if (result.status == ReconnectResult::Status::cancelled) {
         bestRunPending_ = false;
-        pendingCandidate_.reset();
+        pending_.reset();
     }
     settle();
 }
@@ -380,19 +407,20 @@ void SpeakerFollower::settle() {
     if (stopped_ || busy()) {
         return;
     }
-    if (std::exchange(bestRunPending_, false)) {
-        pendingCandidate_.reset();
-        if (!preferredPlays()) {
-            select(settings_->deviceName(), true);
+    const Intent intent = intent_->current();
+    if (std::exchange(bestRunPending_, false) && intent.isRanking()) {
+        pending_.reset();
+        if (!bestPlays()) {
+            select(ranking_.preferred(), intent);
             return;
         }
     }
-    if (const auto candidate = std::exchange(pendingCandidate_, std::nullopt)) {
-        const SoundOutput* present = named(*candidate);
-        if (present != nullptr && !present->isDefault &&
-            (!handPick_ || unicode_text::canonicallyEqual(*handPick_, *candidate))) {
-            logger_.info("[AirPlay] {} is there now — selecting it", *candidate);
-            select(*candidate, unicode_text::canonicallyEqual(*candidate, settings_->deviceName()));
+    if (const auto pending = std::exchange(pending_, std::nullopt);
+        pending && pending->generation == intent.generation) {
+        const SoundOutput* present = tracker_.named(pending->output);
+        if (present != nullptr && !present->isDefault) {
+            logger_.info("[AirPlay] {} is there now — selecting it", pending->output);
+            select(pending->output, intent);
             return;
         }
     }
@@ -400,7 +428,7 @@ void SpeakerFollower::settle() {
         decideWindowEnd();
         return;
     }
-    endWindowIfPreferredPlays();
+    endWindowIfBestPlays();
 }
 
 void SpeakerFollower::windowEnded(std::uint64_t window) {
@@ -419,15 +447,22 @@ void SpeakerFollower::decideWindowEnd() {
     if (!windowOpen_) {
         return;
     }
-    const std::string speaker = settings_->deviceName();
-    if (preferredPlays()) {
-        logger_.info("[AirPlay] {} is selected — following ends", speaker);
+    const std::string speaker = ranking_.preferred();
+    const Intent intent = intent_->current();
+    if (!intent.isRanking()) {
+        // The person chose meanwhile: nothing stayed away that they still wait for.
+        logger_.info("[AirPlay] Following {} ends — {}", speaker, tonvera::describe(intent));
+        endWindow();
+        return;
+    }
+    if (bestPlays()) {
+        logger_.info("[AirPlay] {} is selected — following ends", tracker_.defaultOutput()->name);
         endWindow();
         return;
     }
     logger_.info("[AirPlay] {} did not come back within {} — stopped following", speaker,
                  describe(settings_->followWindow()));
-    const SoundOutput* playing = defaultOutput();
+    const SoundOutput* playing = tracker_.defaultOutput();
     const std::string current = playing != nullptr ? playing->name : "";
     endWindow();
     if (onStayedAway_) {
@@ -435,9 +470,9 @@ void SpeakerFollower::decideWindowEnd() {
     }
 }
 
-void SpeakerFollower::endWindowIfPreferredPlays() {
-    if (windowOpen_ && !windowExpired_ && !bestRunPending_ && !busy() && preferredPlays()) {
-        logger_.info("[AirPlay] {} is selected — following ends", settings_->deviceName());
+void SpeakerFollower::endWindowIfBestPlays() {
+    if (windowOpen_ && !windowExpired_ && !bestRunPending_ && !busy() && bestPlays()) {
+        logger_.info("[AirPlay] {} is selected — following ends", tracker_.defaultOutput()->name);
         endWindow();
     }
 }

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,28 +14,36 @@
 #include "platform/sound_outputs.h"
 #include "platform/task_runner.h"
 #include "reconnect/output_ranking.h"
+#include "reconnect/outputs_tracker.h"
 #include "reconnect/reconnect_orchestrator.h"
+#include "reconnect/sound_intent.h"
 #include "settings/app_settings.h"
 #include "settings/subscription.h"
 
 namespace tonvera {
 
-// Keeps the sound on the best output there is, by the person's ranking: the preferred output,
-// then the list for while it is away. After a wake or the login run it watches the sound
-// server's outputs for a while (the follow window): an output that ranks above the one playing
-// appears, and it gets the sound at once; the playing one goes away, and the best one left
-// gets it. With "switch whenever it appears" on, that holds all the time; with "keep new
-// outputs from taking the sound" on, an output the server makes the default as it appears is
-// overruled, at any time.
+// Keeps the sound where the person wants it, as the outputs come and go. What the person asked
+// for last (the orchestrator's intent) decides, read at the moment of each decision:
 //
-// Only appearances and disappearances start anything, and never against the person: a default
-// picked by hand (an output that was already there, while the one before stays) is left alone
-// until the next wake or login. A switch is the person's unless Tonvera was selecting that
-// output, the output appeared within the last two seconds (the server's switch-on-connect), or
-// the output playing before went away (the server's own fallback).
+// - The ranking (after a wake, at login, on Connect now): an output that ranks above the one
+//   playing gets the sound as it appears, and when the playing output goes away the best one
+//   left gets it. During the follow window after a wake or login that holds for every ranked
+//   output, all the time with "switch whenever it appears", and always for the outputs ranked
+//   above the preferred one (headphones at the desk).
+// - One output (picked by hand, or named to --connect): nothing switches away from it. While it
+//   is away the server's choice is left alone; when it comes back without getting the sound,
+//   it gets it again.
 //
-// Nothing is watched (no connection to the sound server, no timer) while no window runs and
-// both settings are off. Main thread only.
+// With "keep new outputs from taking the sound" on, an output the server makes the default as
+// it appears is overruled in favour of what the intent asks for.
+//
+// A switch of the default is Tonvera's own when it goes to the output Tonvera is selecting
+// (until a moment after that run ended), the server's when the output appeared just before or
+// the one playing went away, and otherwise the person's: a pick by hand, which becomes the
+// intent and ends any run under way at its next step.
+//
+// Nothing is watched (no connection to the sound server, no timer) while no window runs, both
+// switches are off and nothing is ranked above the preferred output. Main thread only.
 class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
   public:
     // Told once when a follow window ends without the preferred output: its name and the name
@@ -44,8 +51,9 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     using StayedAwayHandler =
         std::function<void(const std::string& speaker, const std::string& currentOutput)>;
 
-    // How long after an output appears a server's switch to it counts as the server's.
-    static constexpr std::chrono::seconds kSwitchOnAppearance{2};
+    // How long after Tonvera's own run ended a switch to the output it selected is still its
+    // own: the server's word on it and the run's end reach the main thread in either order.
+    static constexpr std::chrono::seconds kOwnSwitchGrace{2};
 
     static std::shared_ptr<SpeakerFollower> create(
         std::shared_ptr<SoundOutputs> outputs, std::shared_ptr<AppSettings> settings,
@@ -56,22 +64,24 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     SpeakerFollower(const SpeakerFollower&) = delete;
     SpeakerFollower& operator=(const SpeakerFollower&) = delete;
 
-    // Follows the settings from now on; watches at once when one of them asks for it.
+    // Follows the settings and the intent from now on; watches at once when they ask for it.
     void start(StayedAwayHandler onStayedAway);
 
-    // A wake or the login run: hand picks are forgotten and the preferred output is watched for
-    // during the follow window (three minutes unless the settings file says otherwise). Opens
-    // the window or extends it.
-    void followForAWhile();
+    // A wake or the login run: the ranking is asked for again (an earlier pick no longer
+    // holds) and the preferred output is watched for during the follow window (three minutes
+    // unless the settings file says otherwise). Opens the window or extends it.
+    void followForAWhile(Intent::Source source);
 
-    // Selects the best output: the preferred one with the usual retries, then the list. When a
-    // run is under way, this run comes after it.
+    // Selects the best output: one ranked above the preferred one that is there, else the
+    // preferred one with the usual retries, then the list. When a run is under way, this run
+    // comes after it.
     void selectBest();
 
     // Stops watching for good (at quit).
     void stop();
 
     bool isWatching() const { return watch_ != nullptr; }
+    const OutputRanking& ranking() const { return ranking_; }
 
   private:
     struct Private {};
@@ -84,66 +94,71 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
                     std::shared_ptr<Clock> clock, std::shared_ptr<LogSink> logSink);
 
   private:
-    // What one new list changed against the one before.
-    struct Change;
+    // Who moved the default in one change.
+    enum class Switch { none, own, serverOnAppearance, serverFallback, person };
+    // A decision put off while a run is under way, taken after it if the intent still holds.
+    struct Pending {
+        std::string output;
+        std::uint64_t generation = 0;
+    };
 
-    OutputRanking ranking() const;
     bool following() const { return windowOpen_ || followAlways_; }
     bool busy() const;
+    std::size_t rankOf(const SoundOutput* output) const;
+    bool bestPlays() const;
 
     void outputsChanged(const SoundOutputs::List& list);
-    Change compare(const std::vector<SoundOutput>& before, const std::vector<SoundOutput>& now);
-    bool keepSoundFromNewOutput(const Change& change);
-    void switchUp(const Change& change);
-    void takeOverFromGoneOutput(const Change& change);
-    void select(const std::string& name, bool best);
+    Switch classify(const OutputsChange& change) const;
+    void keepPick(const OutputsChange& change, Switch kind, const Intent& intent);
+    void followRanking(const OutputsChange& change, Switch kind, const Intent& intent);
+    bool keepSoundFromNewOutput(const OutputsChange& change, const Intent& intent);
+    void switchUp(const OutputsChange& change, const Intent& intent);
+    void select(const std::string& name, const Intent& intent);
+    void intentChanged(const Intent& now);
+    void rankingChanged(OutputRanking ranking);
+
     void selecting(const std::string& name);
     void runEnded(const ReconnectResult& result);
     void settle();
     void windowEnded(std::uint64_t window);
     void decideWindowEnd();
-    void endWindowIfPreferredPlays();
+    void endWindowIfBestPlays();
     void endWindow();
     void updateWatch();
 
-    const SoundOutput* defaultOutput() const;
-    const SoundOutput* named(const std::string& name) const;
-    bool preferredPlays() const;
     bool isOwnSelection(const SoundOutput& output) const;
 
     Logger logger_;
     std::shared_ptr<SoundOutputs> outputs_;
     std::shared_ptr<AppSettings> settings_;
     std::shared_ptr<ReconnectOrchestrator> orchestrator_;
+    std::shared_ptr<SoundIntent> intent_;
     std::shared_ptr<TaskRunner> tasks_;
     std::shared_ptr<MainQueue> mainQueue_;
     std::shared_ptr<Clock> clock_;
     StayedAwayHandler onStayedAway_;
     std::vector<Subscription> subscriptions_;
 
+    // Worked out once per change of the settings: what a file holds beyond the usable entries
+    // costs no event anything.
+    OutputRanking ranking_;
     std::unique_ptr<SoundOutputsWatch> watch_;
-    // The latest list; nothing until the watch delivered one and while no server answers.
-    SoundOutputs::List latest_;
-    // When each output (by internal name) appeared, for the last few seconds.
-    std::map<std::string, Clock::TimePoint> appearedAt_;
+    OutputsTracker tracker_;
     bool followAlways_ = false;
     bool keepSound_ = false;
     bool windowOpen_ = false;
     std::uint64_t window_ = 0;
     // The window's time ran out during a run; its end is decided on the run's outcome.
     bool windowExpired_ = false;
-    // The output the person picked by hand; left alone until the next wake or login.
-    std::optional<std::string> handPick_;
     // The output Tonvera selects or last selected, and until when a switch to it is Tonvera's
     // (nothing while the run has not ended).
     std::optional<std::string> selecting_;
     std::optional<Clock::TimePoint> selectingUntil_;
     // Runs this object queued that have not reported back yet.
     int ownRuns_ = 0;
-    // Something happened during a run that wants a decision once it is over: a wake asked for
-    // a run of its own, or an output appeared that outranks the one playing.
+    // A wake asked for a run of its own during a run; taken once it is over.
     bool bestRunPending_ = false;
-    std::optional<std::string> pendingCandidate_;
+    std::optional<Pending> pending_;
     bool stopped_ = false;
 };
 

@@ -24,6 +24,9 @@ std::shared_ptr<UserDefaults> registered(std::shared_ptr<UserDefaults> defaults)
         {AppSettings::kNotifyWhenSpeakerStaysAwayKey, true},
         {AppSettings::kFallbackOutputsKey, DefaultsStringList{}},
         {AppSettings::kKeepSoundFromNewOutputsKey, false},
+        {AppSettings::kPriorityOutputsKey, DefaultsStringList{}},
+        {AppSettings::kBluetoothOutputsKey, DefaultsStringMap{}},
+        {AppSettings::kReconnectBluetoothKey, true},
     });
     return defaults;
 }
@@ -76,6 +79,13 @@ AppSettings::AppSettings(std::shared_ptr<UserDefaults> defaults)
       keepSoundFromNewOutputs_(
           kKeepSoundFromNewOutputsKey,
           read::booleanObject(defaults_->object(kKeepSoundFromNewOutputsKey)).value_or(false)),
+      priorityOutputs_(kPriorityOutputsKey,
+                       read::stringList(defaults_->object(kPriorityOutputsKey))),
+      bluetoothOutputs_(kBluetoothOutputsKey,
+                        read::stringMap(defaults_->object(kBluetoothOutputsKey))),
+      reconnectBluetoothOutputs_(
+          kReconnectBluetoothKey,
+          read::booleanObject(defaults_->object(kReconnectBluetoothKey)).value_or(true)),
       followWindow_(readFollowWindow(*defaults_)) {}
 
 template <typename T>
@@ -121,6 +131,17 @@ void AppSettings::setFallbackOutputs(const std::vector<std::string>& value) {
 }
 void AppSettings::setKeepSoundFromNewOutputs(bool value) {
     assign(keepSoundFromNewOutputs_, value, DefaultsValue(value));
+}
+
+void AppSettings::setPriorityOutputs(const std::vector<std::string>& value) {
+    assign(priorityOutputs_, value, DefaultsValue(value));
+}
+void AppSettings::setBluetoothOutputs(
+    const std::map<std::string, std::string, std::less<>>& value) {
+    assign(bluetoothOutputs_, value, DefaultsValue(value));
+}
+void AppSettings::setReconnectBluetoothOutputs(bool value) {
+    assign(reconnectBluetoothOutputs_, value, DefaultsValue(value));
 }
 
 std::vector<double> AppSettings::retryDelays() const {
@@ -188,6 +209,20 @@ Subscription AppSettings::observeFallbackOutputs(
 Subscription AppSettings::observeKeepSoundFromNewOutputs(std::function<void(const bool&)> observer,
                                                          Observation start) {
     return keepSoundFromNewOutputs_.observe(std::move(observer), start);
+}
+
+Subscription AppSettings::observePriorityOutputs(
+    std::function<void(const std::vector<std::string>&)> observer, Observation start) {
+    return priorityOutputs_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeBluetoothOutputs(
+    std::function<void(const std::map<std::string, std::string, std::less<>>&)> observer,
+    Observation start) {
+    return bluetoothOutputs_.observe(std::move(observer), start);
+}
+Subscription AppSettings::observeReconnectBluetoothOutputs(
+    std::function<void(const bool&)> observer, Observation start) {
+    return reconnectBluetoothOutputs_.observe(std::move(observer), start);
 }
 
 }  // namespace tonvera

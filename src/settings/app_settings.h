@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ class AppSettings {
     static constexpr const char* kNotifyWhenSpeakerStaysAwayKey = "notifyWhenSpeakerStaysAway";
     static constexpr const char* kFallbackOutputsKey = "fallbackAudioOutputs";
     static constexpr const char* kKeepSoundFromNewOutputsKey = "keepSoundFromNewOutputs";
+    // Outputs ranked above the preferred one: headphones at the desk, say.
+    static constexpr const char* kPriorityOutputsKey = "priorityAudioOutputs";
+    // Visible name → Bluetooth address of every ranked output seen as a Bluetooth device.
+    static constexpr const char* kBluetoothOutputsKey = "bluetoothOutputAddresses";
+    static constexpr const char* kReconnectBluetoothKey = "reconnectBluetoothOutputs";
     // How long the speaker is watched for after a wake or login; only in the settings file.
     static constexpr const char* kFollowSecondsKey = "followSpeakerSeconds";
     static constexpr double kDefaultFollowSeconds = 180.0;
@@ -37,8 +43,8 @@ class AppSettings {
     static constexpr std::int64_t kDefaultRetryAttempts = 4;
     static constexpr double kDefaultRetryInterval = 1.0;
 
-    // The list of outputs to use while the preferred one is away holds at most this many.
-    static constexpr std::size_t kMaxFallbackOutputs = 16;
+    // The outputs ranked above and below the preferred one are at most this many in all.
+    static constexpr std::size_t kMaxRankedOutputs = 16;
 
     // More attempts than this make no sense (the doubling pauses outgrow any wait long before)
     // and an unbounded count would let one stored number exhaust memory.
@@ -65,6 +71,17 @@ class AppSettings {
     // Move the sound back when the server hands it to an output that just appeared and is
     // on neither the preferred place nor the list.
     bool keepSoundFromNewOutputs() const { return keepSoundFromNewOutputs_.get(); }
+    // The outputs ranked above the preferred one, in order, as stored (what is not a name is
+    // left out): while one of them is there, the sound belongs on it.
+    std::vector<std::string> priorityOutputs() const { return priorityOutputs_.get(); }
+    // The Bluetooth address of each ranked output (by visible name) once seen as a Bluetooth
+    // device: a device that is not connected has no output to read it from.
+    std::map<std::string, std::string, std::less<>> bluetoothOutputs() const {
+        return bluetoothOutputs_.get();
+    }
+    // Ask Bluetooth to connect the best-ranked Bluetooth output after a wake, at login and on
+    // Connect now.
+    bool reconnectBluetoothOutputs() const { return reconnectBluetoothOutputs_.get(); }
     // Between a second and an hour; anything else stored reads as the default.
     std::chrono::milliseconds followWindow() const { return followWindow_; }
 
@@ -80,6 +97,9 @@ class AppSettings {
     void setNotifyWhenSpeakerStaysAway(bool value);
     void setFallbackOutputs(const std::vector<std::string>& value);
     void setKeepSoundFromNewOutputs(bool value);
+    void setPriorityOutputs(const std::vector<std::string>& value);
+    void setBluetoothOutputs(const std::map<std::string, std::string, std::less<>>& value);
+    void setReconnectBluetoothOutputs(bool value);
 
     // The pause before each attempt of a reconnect run: 0, then retryInterval doubling after
     // each entry, with one entry per attempt. A stored count below 1 counts as 1.
@@ -113,6 +133,14 @@ class AppSettings {
         Observation start = Observation::includeCurrent);
     Subscription observeKeepSoundFromNewOutputs(std::function<void(const bool&)> observer,
                                                 Observation start = Observation::includeCurrent);
+    Subscription observePriorityOutputs(
+        std::function<void(const std::vector<std::string>&)> observer,
+        Observation start = Observation::includeCurrent);
+    Subscription observeBluetoothOutputs(
+        std::function<void(const std::map<std::string, std::string, std::less<>>&)> observer,
+        Observation start = Observation::includeCurrent);
+    Subscription observeReconnectBluetoothOutputs(std::function<void(const bool&)> observer,
+                                                  Observation start = Observation::includeCurrent);
 
   private:
     template <typename T>
@@ -132,6 +160,9 @@ class AppSettings {
     ObservableProperty<bool> notifyWhenSpeakerStaysAway_;
     ObservableProperty<std::vector<std::string>> fallbackOutputs_;
     ObservableProperty<bool> keepSoundFromNewOutputs_;
+    ObservableProperty<std::vector<std::string>> priorityOutputs_;
+    ObservableProperty<std::map<std::string, std::string, std::less<>>> bluetoothOutputs_;
+    ObservableProperty<bool> reconnectBluetoothOutputs_;
     std::chrono::milliseconds followWindow_;
 };
 

@@ -75,6 +75,15 @@ DefaultsStringList stringList(const std::optional<DefaultsValue>& value) {
     return {};
 }
 
+DefaultsStringMap stringMap(const std::optional<DefaultsValue>& value) {
+    if (value) {
+        if (const auto* members = std::get_if<DefaultsStringMap>(&*value)) {
+            return *members;
+        }
+    }
+    return {};
+}
+
 std::optional<bool> booleanObject(const std::optional<DefaultsValue>& value) {
     if (value) {
         if (const auto* flag = std::get_if<bool>(&*value)) {
@@ -108,6 +117,7 @@ std::int64_t integerValue(const std::optional<DefaultsValue>& value) {
                           [](std::int64_t number) { return number; },
                           [](double number) { return clampToInteger(number); },
                           [](const DefaultsStringList&) -> std::int64_t { return 0; },
+                          [](const DefaultsStringMap&) -> std::int64_t { return 0; },
                       },
                       *value);
 }
@@ -125,6 +135,7 @@ bool boolValue(const std::optional<DefaultsValue>& value) {
                           [](std::int64_t number) { return number != 0; },
                           [](double number) { return number != 0.0; },
                           [](const DefaultsStringList&) { return false; },
+                          [](const DefaultsStringMap&) { return false; },
                       },
                       *value);
 }

@@ -18,6 +18,9 @@ std::optional<std::string> stringValue(const std::optional<DefaultsValue>& value
 // The value when it is a list of names; an empty list for anything else or nothing.
 DefaultsStringList stringList(const std::optional<DefaultsValue>& value);
 
+// The value when it is a map of names to texts; an empty map for anything else or nothing.
+DefaultsStringMap stringMap(const std::optional<DefaultsValue>& value);
+
 // The value when it is a boolean (a number or a string is not a boolean object).
 std::optional<bool> booleanObject(const std::optional<DefaultsValue>& value);
 

@@ -12,7 +12,9 @@ FallbackListEditor::FallbackListEditor(std::shared_ptr<AppSettings> settings)
     : settings_(std::move(settings)) {}
 
 std::vector<std::string> FallbackListEditor::entries() const {
-    return OutputRanking::usableFallbacks(settings_->deviceName(), settings_->fallbackOutputs());
+    return OutputRanking::usableLists(settings_->deviceName(), settings_->priorityOutputs(),
+                                      settings_->fallbackOutputs())
+        .below;
 }
 
 std::optional<std::size_t> FallbackListEditor::selected() const {
@@ -38,7 +40,7 @@ FallbackListEditor::Refusal FallbackListEditor::refusalFor(const std::string& na
     if (std::ranges::any_of(current, same)) {
         return Refusal::repeated;
     }
-    if (current.size() >= AppSettings::kMaxFallbackOutputs) {
+    if (current.size() >= AppSettings::kMaxRankedOutputs) {
         return Refusal::full;
     }
     return Refusal::none;

@@ -15,7 +15,7 @@ namespace tonvera {
 // may do and what is written. Main thread only, like the settings.
 //
 // The entries shown are the ones the ranking uses (no blanks, no repeats, not the preferred
-// name, at most kMaxFallbackOutputs). A stored list with odd values is shown cleaned but left
+// name, at most kMaxRankedOutputs). A stored list with odd values is shown cleaned but left
 // as it is until the person edits the list; every edit then writes the cleaned list.
 class FallbackListEditor {
   public:

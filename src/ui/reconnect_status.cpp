@@ -12,7 +12,7 @@ std::optional<StatusLine> reconnectStatusLine(const Localizer& localizer, const 
     };
     switch (result.status) {
         case Status::selected:
-            if (result.listPlace > 0) {
+            if (result.fromList()) {
                 return StatusLine{
                     formatText(localizer.localized(TONVERA_TRANSLATE(
                                    "Tonvera", "“%@” is not there; the sound now plays on “%@”.",
@@ -44,6 +44,11 @@ std::optional<StatusLine> reconnectStatusLine(const Localizer& localizer, const 
             return line(TONVERA_TRANSLATE("Tonvera", "Enter the name of an output first.",
                                           "Window: connect refused, no name"),
                         StatusKind::notice);
+        case Status::superseded:
+            return line(
+                TONVERA_TRANSLATE("Tonvera", "Stopped: another output was chosen meanwhile.",
+                                  "Window: connect ended by a pick"),
+                StatusKind::notice);
         case Status::cancelled:
             break;
     }

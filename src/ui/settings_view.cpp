@@ -131,9 +131,12 @@ void SettingsView::startConnect() {
         const bool queued = submitWithCompletion(
             *services_.tasks, services_.mainQueue,
             // Connect now asks for the preferred output, and the list's when it is not there.
-            [orchestrator = orchestrator_,
-             ranking = OutputRanking(name, settings_->fallbackOutputs())](
-                const std::stop_token& stop) { return orchestrator->reconnectBest(ranking, stop); },
+            // An earlier pick by hand no longer holds: the ranking decides again.
+            [orchestrator = orchestrator_, ranking = OutputRanking::of(*settings_),
+             serves = askForRanking(orchestrator_->intent(), Intent::Source::connectNow)](
+                const std::stop_token& stop) {
+                return orchestrator->reconnectBest(ranking, stop, serves);
+            },
             [weak = weak_from_this(), name](const TaskOutcome<ReconnectResult>& outcome) {
                 if (const auto self = weak.lock()) {
                     self->finishConnect(name,
@@ -355,7 +358,7 @@ std::string SettingsView::fallbackRefusal() const {
             return services_.localizer->localizedPlural(
                 TONVERA_TRANSLATE_N("Tonvera", "The list holds at most %n outputs.",
                                     "Settings: fallback list, refused"),
-                static_cast<int>(AppSettings::kMaxFallbackOutputs));
+                static_cast<int>(AppSettings::kMaxRankedOutputs));
     }
     return {};
 }

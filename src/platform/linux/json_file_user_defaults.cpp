@@ -52,6 +52,16 @@ std::optional<DefaultsValue> fromJson(const nlohmann::json& value) {
             }
             return DefaultsValue(std::move(names));
         }
+        case nlohmann::json::value_t::object: {
+            // As with lists: members that are not texts are skipped and kept in the file.
+            DefaultsStringMap members;
+            for (const auto& [name, entry] : value.items()) {
+                if (entry.is_string()) {
+                    members.emplace(name, entry.get<std::string>());
+                }
+            }
+            return DefaultsValue(std::move(members));
+        }
         default:
             return std::nullopt;
     }

@@ -263,12 +263,13 @@ TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPres
     });
     script->thenThrow(AccessibilityError::unknown("no"));
     // The list as stored: the preferred name, a blank and a repeat do not count.
-    const OutputRanking ranking("Büro", {"Büro", "Terrasse", " ", "Küche Radio", "Küche Radio"});
+    const OutputRanking ranking("Büro", {},
+                                {"Büro", "Terrasse", " ", "Küche Radio", "Küche Radio"});
 
     const auto result = orchestrator.reconnectBest(ranking);
     EXPECT_EQ(result.status, Status::selected);
     EXPECT_EQ(result.output, "Küche Radio");
-    EXPECT_EQ(result.listPlace, 2U);
+    EXPECT_EQ(result.place, (RankPlace{RankPlace::Section::below, 2}));
     const auto lines = log->lines();
     EXPECT_THAT(std::vector(lines.end() - 3, lines.end()),
                 ElementsAre("info: [AirPlay] Büro is not there — selecting Küche Radio (2nd in "
@@ -309,7 +310,7 @@ TEST(OutputRankingTest, AtMostSixteenUsableNamesCountAndCanonicallyEqualNamesAre
     for (int i = 0; i < 20; ++i) {
         stored.push_back("Box " + std::to_string(i));
     }
-    const OutputRanking ranking("Küche", stored);
+    const OutputRanking ranking("Küche", {}, stored);
     ASSERT_EQ(ranking.fallbacks().size(), 16U);
     EXPECT_EQ(ranking.fallbacks().front(), "Box 0");
     EXPECT_EQ(ranking.rankOf("Ku\u0308che"), 0U);

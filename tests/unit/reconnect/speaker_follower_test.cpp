@@ -128,7 +128,7 @@ struct SpeakerFollowerTest : ::testing::Test {
 
 TEST_F(SpeakerFollowerTest, AwayAtWakeTheFirstPresentEntryPlaysAndTheSpeakerTakesOverWhenBack) {
     EXPECT_EQ(outputs->watchCount(), 0U);  // idle: no connection to the server
-    follower->followForAWhile();
+    follower->followForAWhile(Intent::Source::wake);
     follower->selectBest();
     drain();  // four attempts, seven seconds of pauses, then the list
     EXPECT_EQ(playing(), "kitchen");
@@ -177,7 +177,7 @@ TEST_F(SpeakerFollowerTest, APickByHandIsLeftAloneWhateverAppearsUntilTheNextWak
     time->advanceBy(10min);
     EXPECT_THAT(native->calls(), IsEmpty());
 
-    follower->followForAWhile();  // the next wake: the ranking holds again
+    follower->followForAWhile(Intent::Source::wake);  // the next wake: the ranking holds again
     follower->selectBest();
     drain();
     EXPECT_EQ(playing(), "raop2");
@@ -220,7 +220,7 @@ TEST_F(SpeakerFollowerTest, ALostServerIsNoListAndTheFirstListAfterItNoAppearanc
 }
 
 TEST_F(SpeakerFollowerTest, AnAppearanceDuringARetryPauseStartsTheNextAttemptNowAndNoSecondRun) {
-    follower->followForAWhile();
+    follower->followForAWhile(Intent::Source::wake);
     show(offer({"room*"}));
     follower->selectBest();
     time->advanceBy({});
@@ -248,7 +248,7 @@ TEST_F(SpeakerFollowerTest, ARunThatFailsDespiteTheAppearanceGetsExactlyOneMore)
             throw AccessibilityError::deviceNotFound(name);
         })
         .then([this](const std::string& name, const std::stop_token&) { press(name); });
-    follower->followForAWhile();
+    follower->followForAWhile(Intent::Source::wake);
     show(offer({"room*"}));
     follower->selectBest();
     drain();
@@ -268,7 +268,7 @@ TEST_F(SpeakerFollowerTest, TheWindowsEndWaitsForTheRunUnderWayAndAWakeDuringARu
         time->sleepFor(700ms, stop);  // the Sound menu's own wait
         press(name);
     });
-    follower->followForAWhile();
+    follower->followForAWhile(Intent::Source::wake);
     show(offer({"room*"}));
     time->advanceBy(3min - 100ms);
     show(offer({"room*", "raop1"}));  // in the window's last moment: selected after it
@@ -280,7 +280,7 @@ TEST_F(SpeakerFollowerTest, TheWindowsEndWaitsForTheRunUnderWayAndAWakeDuringARu
     show(offer({"room*", "kitchen"}));
     std::thread other([&] { orchestrator->reconnect("Wohnzimmer"); });
     time->waitForSleepers(1);
-    follower->followForAWhile();
+    follower->followForAWhile(Intent::Source::wake);
     follower->selectBest();
     time->advanceBy(700ms);
     other.join();
