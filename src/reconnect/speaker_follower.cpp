@@ -254,14 +254,17 @@ void SpeakerFollower::keepPick(const OutputsChange& change, Switch kind, const I
         return;
     }
     const std::string& name = picked->name;
-    if (kind == Switch::serverOnAppearance) {
+    if (change.appearedNamed(name)) {
+        // Back from a blink without the sound: the server did not give it back, Tonvera does.
+        logger_.info("[AirPlay] {} is back — selecting it again", name);
+    } else if (kind == Switch::serverOnAppearance) {
         if (!keepSound_) {
             return;
         }
         logger_.info("[AirPlay] {} took the sound when it appeared — back to {}",
                      change.newDefault->name, name);
-    } else if (change.appearedNamed(name)) {
-        logger_.info("[AirPlay] {} is back — selecting it again", name);
+    } else if (kind == Switch::serverFallback && change.previousDefaultGone) {
+        logger_.info("[AirPlay] {} went away — back to {}", change.previousDefault->name, name);
     } else if (kind == Switch::own) {
         // A run that the pick ended still pressed its output: the pick wins.
         logger_.info("[AirPlay] {} was picked — back to it", name);
