@@ -958,5 +958,15 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
         <comment>Window: connect ended by a pick</comment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>It is paired over Bluetooth but did not connect. Is it switched on and in reach?</source>
+        <comment>Notification: speaker stayed away, Bluetooth connect failed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It was not among the outputs.</source>
+        <comment>Notification: speaker stayed away, not there</comment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

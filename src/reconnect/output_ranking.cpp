@@ -75,6 +75,15 @@ OutputRanking::OutputRanking(std::string preferred, const std::vector<std::strin
     }
 }
 
+std::vector<std::string> OutputRanking::inOrder() const {
+    std::vector<std::string> names = above_;
+    if (!unicode_text::isBlank(preferred_)) {
+        names.push_back(preferred_);
+    }
+    names.insert(names.end(), below_.begin(), below_.end());
+    return names;
+}
+
 std::optional<std::size_t> OutputRanking::rankOf(std::string_view name) const {
     if (unicode_text::isBlank(name)) {
         return std::nullopt;

@@ -62,7 +62,7 @@ struct Scene {
     std::vector<std::pair<std::string, std::string>> stayedAway;
 
     Scene() {
-        follower->start([this](const std::string& speaker, const std::string& current) {
+        follower->start([this](const std::string& speaker, const std::string& current, bool) {
             stayedAway.emplace_back(speaker, current);
         });
         orchestrator->setPresentOutputs([this] { return outputs->read(1s); });
