@@ -1022,5 +1022,10 @@ verlangt wurde.
 Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
 </translation>
     </message>
+    <message>
+        <source>the preferred output</source>
+        <comment>Command line: status, 1st above … when no name is chosen</comment>
+        <translation>der bevorzugten Ausgabe</translation>
+    </message>
 </context>
 </TS>

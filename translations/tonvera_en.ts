@@ -983,5 +983,10 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
         <comment>Command line: --help</comment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>the preferred output</source>
+        <comment>Command line: status, 1st above … when no name is chosen</comment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

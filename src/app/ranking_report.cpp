@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/terminal_text.h"
+#include "selection/unicode_text.h"
 #include "ui/text_format.h"
 
 namespace tonvera::cli {
@@ -18,6 +19,16 @@ std::string_view sectionWord(RankPlace::Section section) {
             return "below";
     }
     return "below";
+}
+
+// The preferred output as the places above it name it, also when no name is chosen yet.
+std::string preferredName(const Localizer& localizer, const OutputRanking& ranking) {
+    if (unicode_text::isBlank(ranking.preferred())) {
+        return localizer.localized(
+            TONVERA_TRANSLATE("Tonvera", "the preferred output",
+                              "Command line: status, 1st above … when no name is chosen"));
+    }
+    return terminalText(ranking.preferred());
 }
 
 }  // namespace
@@ -59,7 +70,7 @@ std::string placeText(const Localizer& localizer, const OutputRanking& ranking,
                 localizer.localized(TONVERA_TRANSLATE(
                     "Tonvera", "%1$@ above %2$@",
                     "Command line: status, ranked above %2$@; %1$@ English ordinal, %3$@ number")),
-                {ordinal(place->number), terminalText(ranking.preferred()), number});
+                {ordinal(place->number), preferredName(localizer, ranking), number});
         case RankPlace::Section::preferred:
             return localizer.localized(TONVERA_TRANSLATE(
                 "Tonvera", "preferred", "Command line: status, the preferred output's place"));
