@@ -127,6 +127,46 @@ TEST_F(JsonDefaultsTest, ForeignMembersSurviveOddValuesFallBackAndLeftoversGo) {
     EXPECT_EQ(json.at("preferredAudioOutput"), "Büro\xef\xbf\xbd");
 }
 
+TEST_F(JsonDefaultsTest, ValuesItDoesNotReadAreRewrittenAsWrittenAndAHugeFileIsSetAside) {
+    std::filesystem::create_directories(folder);
+    const auto file = folder / "settings.json";
+    const std::string frame = R"("windowFrame": {"x": 1.50, "note": "K\u00fcche"})";
+    for (const std::size_t depth : {0UL, 5000UL, 100000UL}) {  // the deepest overflowed the writer
+        const std::string deep = std::string(depth, '[') + "0" + std::string(depth, ']');
+        std::ofstream(file) << "{" << frame << R"(, "preferredAudioOutput": "Büro", "deep": )"
+                            << deep << "}";
+        AppSettings settings(open());
+        settings.setConnectOnWake(false);
+        EXPECT_EQ(AppSettings(open()).deviceName(), "Büro");
+        const std::string written = readFile(file);
+        EXPECT_THAT(written, HasSubstr(frame));
+        EXPECT_THAT(written, HasSubstr("\"deep\": " + deep));
+        EXPECT_LT(written.size(), deep.size() + 200) << depth;
+    }
+    {  // far beyond any settings file: not read, as with a file that cannot be read
+        std::ofstream huge(file, std::ios::binary);
+        huge << R"({"preferredAudioOutput": "Büro", "x": ")";
+        const std::string megabyte(1 << 20, ' ');
+        for (int i = 0; i < 200; ++i) {
+            huge << megabyte;
+        }
+        huge << R"("})";
+    }
+    const auto size = std::filesystem::file_size(file);
+    const auto readOnly = JsonFileUserDefaults::Access::readOnly;  // as the command line reads
+    EXPECT_EQ(AppSettings(
+                  std::make_shared<JsonFileUserDefaults>(folder, Logger(nullptr, "", ""), readOnly))
+                  .deviceName(),
+              "Arbeitszimmer");
+    AppSettings settings(open());
+    EXPECT_EQ(settings.deviceName(), "Arbeitszimmer");
+    settings.setDeviceName("Küche");
+    const auto names = filesIn(folder);
+    ASSERT_THAT(names, ElementsAre("settings.json", ::testing::StartsWith("settings.json.unr")));
+    EXPECT_EQ(std::filesystem::file_size(folder / names[1]), size);
+    EXPECT_THAT(log->lines(), ElementsAre(HasSubstr("larger than 1 MiB")));
+}
+
 TEST_F(JsonDefaultsTest, ALinkedSettingsFileIsWrittenThroughTheLinkWhichStays) {
     // Kept in a dotfiles repository and linked into the configuration folder.
     const auto dotfiles = temporary.path() / "dotfiles";
