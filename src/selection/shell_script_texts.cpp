@@ -56,7 +56,7 @@ list_outputs() {
     if [ "$tools" = wpctl ]; then
         printf '%s' "$objects" | jq -r "$pipewire"'
             default_sink as $default | sinks | .info.props as $p
-            | [(.id | tostring), ($p["node.name"] | gsub("\t"; "%09") | gsub("\n"; "%0A")),
+            | [(.id | tostring), ($p["node.name"] // "" | gsub("\t"; "%09") | gsub("\n"; "%0A")),
                (if $p["node.name"] == $default then "*" else "-" end),
                (($p["node.description"] // $p["node.nick"] // $p["node.name"])
                 | gsub("%"; "%25") | gsub("\n"; "%0A"))]
