@@ -5,11 +5,15 @@
 namespace tonvera::shell_script {
 namespace {
 
-// Finds the server, and lists its outputs in `list_outputs`. pactl's JSON output drops
-// every text that is not ASCII (16.1), so its plain listing is read instead, in the C locale
-// for fixed English labels; a visible name runs from "Description: " to the "Driver: " line,
-// which keeps names with line breaks whole. PipeWire's objects come as JSON from pw-dump and
-// are read with jq: wpctl's own listing is laid out for people, not for reading back.
+// Finds the server, and lists its outputs in `list_outputs`. Outputs are read as JSON with
+// jq: PipeWire's objects from pw-dump (wpctl's own listing is laid out for people, not for
+// reading back), the sinks from pactl. pactl's JSON drops every text that is not ASCII
+// (16.1, "(null)" instead), so such a visible name is read from its plain listing, in the C
+// locale for fixed English labels, from "Description: " to the "Driver: " line. A name with
+// line breaks can copy the layout of that listing, so it is read only when its "Sink #" lines
+// are exactly the sinks of the JSON; a sink whose name is then unknown is left out. An
+// internal name is written with its line breaks and tabs encoded, or left out where pactl
+// must be given it as it is.
 constexpr const char* kPrelude = R"sh(
 export LC_ALL=C
 tab=$(printf '\t')
@@ -34,6 +38,10 @@ elif [ -z "$tools" ] && pw-dump >/dev/null 2>&1 </dev/null; then
     exit 1
 fi
 [ -n "$tools" ] || exit "$no_sound_server"
+if [ "$tools" = pactl ] && ! has jq; then
+    echo "PulseAudio answers, but jq is missing" >&2
+    exit 1
+fi
 
 pipewire='
 def default_sink: first(.[] | select(.type == "PipeWire:Interface:Metadata"
@@ -48,29 +56,33 @@ list_outputs() {
     if [ "$tools" = wpctl ]; then
         printf '%s' "$objects" | jq -r "$pipewire"'
             default_sink as $default | sinks | .info.props as $p
-            | [(.id | tostring), $p["node.name"],
+            | [(.id | tostring), ($p["node.name"] // "" | gsub("\t"; "%09") | gsub("\n"; "%0A")),
                (if $p["node.name"] == $default then "*" else "-" end),
                (($p["node.description"] // $p["node.nick"] // $p["node.name"])
                 | gsub("%"; "%25") | gsub("\n"; "%0A"))]
             | join("\t")'
     else
         default=$(printf '%s\n' "$server" | sed -n 's/^Default Sink: //p')
-        pactl list sinks </dev/null | DEFAULT_SINK=$default awk '
-            function flush() {
-                if (name != "") {
-                    gsub(/%/, "%25", text)
-                    gsub(/\n/, "%0A", text)
-                    flag = name == ENVIRON["DEFAULT_SINK"] ? "*" : "-"
-                    print name "\t" name "\t" flag "\t" text
-                }
-                name = ""; text = ""; inText = 0
-            }
-            /^Sink #/ { flush(); next }
-            inText && /^\tDriver: / { inText = 0 }
-            inText { text = text "\n" $0; next }
-            /^\tName: / { name = substr($0, 8); next }
-            /^\tDescription: / { text = substr($0, 15); inText = 1; next }
-            END { flush() }'
+        sinks=$(pactl --format=json list sinks </dev/null 2>/dev/null) &&
+            listing=$(pactl list sinks </dev/null) || return 1
+        printf '%s' "$listing" | DEFAULT_SINK=$default \
+            SINKS=$(printf '%s' "$sinks" | jq -c 'map([.index, .name, .description])') jq -Rrs '
+            def described: (map(startswith("\tDescription: ")) | index(true)) as $from
+                | (.[$from:] | map(startswith("\tDriver: ")) | index(true)) as $length
+                | if $from and $length then .[$from:$from + $length] | join("\n") | .[14:]
+                  else empty end;
+            (env.SINKS | fromjson) as $sinks
+            | reduce (split("\n")[]) as $line ([];
+                if $line | startswith("Sink #") then . + [{index: $line[6:], lines: []}]
+                elif length > 0 then .[length - 1].lines += [$line] else . end)
+            | . as $blocks | (map(.index) == ($sinks | map(.[0] | tostring))) as $whole
+            | range($sinks | length) as $i | $sinks[$i] as [$index, $name, $json]
+            | select($name | test("[\t\n]") | not)
+            | (if $json != "(null)" then $json
+               elif $whole then $blocks[$i].lines | described else empty end) as $text
+            | [$name, $name, (if $name == env.DEFAULT_SINK then "*" else "-" end),
+               ($text | gsub("%"; "%25") | gsub("\n"; "%0A"))]
+            | join("\t")'
     fi
 }
 )sh";
@@ -93,14 +105,17 @@ if [ -z "$matches" ]; then
     printf '%s\n' "$outputs"
     exit "$not_found"
 fi
-case $matches in *"$tab*"*) echo "the output was already selected ($tools)"; exit 0 ;; esac
-previous=$(printf '%s\n' "$outputs" | awk -F '\t' '$3 == "*" { print $2 }')
+if printf '%s\n' "$matches" | awk -F '\t' '$3 == "*" { found = 1 } END { exit !found }'; then
+    echo "the output was already selected ($tools)"
+    exit 0
+fi
+previous=$(printf '%s\n' "$outputs" | awk -F '\t' '$3 == "*" { print $1 }')
 selected=
 while IFS=$tab read -r name key flag; do
     if [ "$tools" = wpctl ]; then
         wpctl set-default "$key" </dev/null >&2 && selected=$name && break
     else
-        pactl set-default-sink "$key" </dev/null && selected=$name && break
+        pactl -- set-default-sink "$key" </dev/null && selected=$name && break
     fi
 done <<END
 $matches
@@ -108,7 +123,7 @@ END
 [ -n "$selected" ] || { echo "$tools could not select the output" >&2; exit 1; }
 if [ "$tools" = wpctl ]; then
     printf '%s' "$objects" | PREVIOUS=$previous jq -r "$pipewire"'
-        [sinks | select(.info.props["node.name"] == env.PREVIOUS) | .id] as $sinks
+        [sinks | select(.id | tostring == env.PREVIOUS) | .id] as $sinks
         | [.[] | select(.type == "PipeWire:Interface:Link") | .info
            | select(.["input-node-id"] as $i | $sinks | any(. == $i))
            | .["output-node-id"]] as $streams
@@ -121,11 +136,12 @@ if [ "$tools" = wpctl ]; then
         pw-metadata -n default -d "$stream" "$key" </dev/null >/dev/null 2>&1
     done
 elif [ -n "$previous" ]; then
-    index=$(pactl list short sinks </dev/null |
-        PREVIOUS=$previous awk '$2 == ENVIRON["PREVIOUS"] { print $1 }')
-    pactl list short sink-inputs </dev/null | INDEX=$index awk '$2 == ENVIRON["INDEX"] { print $1 }' |
+    index=$(pactl --format=json list sinks </dev/null 2>/dev/null |
+        PREVIOUS=$previous jq '.[] | select(.name == env.PREVIOUS) | .index')
+    pactl --format=json list sink-inputs </dev/null 2>/dev/null |
+        INDEX=$index jq '.[] | select(.sink | tostring == env.INDEX) | .index' |
     while read -r stream; do
-        pactl move-sink-input "$stream" "$selected" </dev/null >/dev/null 2>&1
+        pactl -- move-sink-input "$stream" "$selected" </dev/null >/dev/null 2>&1
     done
 fi
 echo "selected $selected with $tools"

@@ -15,6 +15,7 @@
 namespace tonvera {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::readFile;
@@ -125,6 +126,41 @@ TEST_F(JsonDefaultsTest, ForeignMembersSurviveOddValuesFallBackAndLeftoversGo) {
     EXPECT_EQ(json.at("fallbackAudioOutputs"),
               nlohmann::json::parse(R"(["Küche", 7, null, {"a": 1}, "Bad"])"));
     EXPECT_EQ(json.at("preferredAudioOutput"), "Büro\xef\xbf\xbd");
+}
+
+TEST_F(JsonDefaultsTest, ValuesItDoesNotReadAreRewrittenAsWrittenAndAHugeFileIsSetAside) {
+    std::filesystem::create_directories(folder);
+    const auto file = folder / "settings.json";
+    const std::string frame = R"("windowFrame": {"x": 1.50, "note": "K\u00fcche"})";
+    for (const std::size_t depth : {0UL, 5000UL, 100000UL}) {  // the deepest overflowed the writer
+        const std::string deep = std::string(depth, '[') + "0" + std::string(depth, ']');
+        std::ofstream(file) << "{" << frame << R"(, "preferredAudioOutput": "Büro", "deep": )"
+                            << deep << "}";
+        AppSettings(open()).setConnectOnWake(false);
+        EXPECT_EQ(AppSettings(open()).deviceName(), "Büro");
+        const std::string written = readFile(file);
+        EXPECT_THAT(written, AllOf(HasSubstr(frame), HasSubstr("\"deep\": " + deep)));
+        EXPECT_LT(written.size(), deep.size() + 200) << depth;
+    }
+    {  // far beyond any settings file: not read, as with a file that cannot be read
+        std::ofstream huge(file);
+        huge << R"({"preferredAudioOutput": "Büro", "x": ")";
+        const std::string megabyte(1 << 20, ' ');
+        for (int i = 0; i < 200; ++i) {
+            huge << megabyte;
+        }
+        huge << R"("})";
+    }
+    const auto size = std::filesystem::file_size(file);
+    // Neither the command line's look nor the application reads it; the application sets it aside.
+    const JsonFileUserDefaults look(folder, makeAirPlayLogger(log),
+                                    JsonFileUserDefaults::Access::readOnly);
+    EXPECT_EQ(look.object("preferredAudioOutput"), std::nullopt);
+    EXPECT_EQ(AppSettings(open()).deviceName(), "Arbeitszimmer");
+    const auto names = filesIn(folder);
+    ASSERT_THAT(names, ElementsAre(::testing::StartsWith("settings.json.unreadable-")));
+    EXPECT_EQ(std::filesystem::file_size(folder / names[0]), size);
+    EXPECT_THAT(log->lines(), ElementsAre(HasSubstr("larger than 8 MiB")));
 }
 
 TEST_F(JsonDefaultsTest, ALinkedSettingsFileIsWrittenThroughTheLinkWhichStays) {

@@ -202,6 +202,19 @@ TEST_P(PulseSoundMenuTest, TheScriptRouteSelectsOddNamesMovesStreamsAndNamesTheO
         "Küche \"Radio\" & $HOME, `id` Zweite Zeile");
 }
 
+TEST_P(PulseSoundMenuTest, NoOutputNamePassesForAnOptionOrForgesAnotherOutput) {
+    // "-h" is pactl's option for help; the visible name lays out `pactl list sinks` lines that
+    // would pass Wohnzimmer off as "Keller".
+    const std::string forged = "Flur\nSink #99\n\tName: wohnzimmer\n\tDescription: Keller";
+    ASSERT_TRUE(server.loadSink("-h", "Terrasse") && server.loadSink("forger", forged));
+    const auto script = shellRoute(10s);
+    script->selectDevice("Terrasse", {});
+    EXPECT_TRUE(testing::PulseServer::poll([&] { return server.defaultSink() == "-h"; }));
+    EXPECT_THROW(script->selectDevice("Keller", {}), OutputSelectionError);
+    EXPECT_THAT(script->discoverDevices({}), Contains(forged));
+    EXPECT_EQ(server.defaultSink(), "-h");
+}
+
 TEST_P(PulseSoundMenuTest, AStalledServerNeverHangsACall) {
     // Stalled before we connect, and stalled while the menu is open.
     ::kill(server.pid(), SIGSTOP);

@@ -1,28 +1,66 @@
 #include "platform/linux/json_file_user_defaults.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
 #include <fcntl.h>
 #include <fmt/chrono.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/linux/atomic_file.h"
 #include "platform/linux/errno_text.h"
-#include "platform/linux/unique_fd.h"
 
 namespace tonvera {
 namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".settings.json.";
+// A settings file holds a few kilobytes; one past this bound is not read, only kept.
+// Tonvera's own settings take a few kilobytes; a hand-edited list of many or long names may take
+// a few megabytes and is still read.
+constexpr std::size_t kMaxFileSize = std::size_t{8} << 20;
+constexpr std::string_view kTooLarge = "larger than 8 MiB";
+
+// Lists and maps are read one level deep: nothing deeper is a setting, so a value of any
+// depth is read without building its tree.
+nlohmann::json parseShallow(std::string_view text) {
+    using Event = nlohmann::json::parse_event_t;
+    return nlohmann::json::parse(
+        text,
+        [](int depth, Event event, const nlohmann::json&) {
+            return depth == 0 || (event != Event::array_start && event != Event::object_start);
+        },
+        /*allow_exceptions=*/false);
+}
+
+// Tonvera's own values are shallow, so they are laid out for people, nested in the object.
+std::string memberText(const nlohmann::json& value) {
+    std::string text = value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+        text.insert(at + 1, "  ");
+    }
+    return text;
+}
+
+// Values Tonvera does not read are written back as they were, so the file never grows beyond
+// its own values and what it held, and no value is walked deeper than one level.
+std::string documentText(const JsonMemberTexts& members) {
+    std::string text = "{";
+    for (const auto& [key, value] : members) {
+        text += text.size() == 1 ? "\n  " : ",\n  ";
+        text += nlohmann::json(key).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                ": " + value;
+    }
+    return text + "\n}\n";
+}
 
 std::optional<DefaultsValue> fromJson(const nlohmann::json& value) {
     switch (value.type()) {
@@ -102,7 +140,7 @@ void JsonFileUserDefaults::registerDefaults(const Registration& defaults) {
 std::optional<DefaultsValue> JsonFileUserDefaults::object(std::string_view key) const {
     std::lock_guard lock(mutex_);
     if (const auto member = stored_.find(key); member != stored_.end()) {
-        if (auto value = fromJson(*member)) {
+        if (auto value = fromJson(parseShallow(member->second))) {
             return value;
         }
     }
@@ -116,7 +154,7 @@ void JsonFileUserDefaults::set(std::string_view key, const DefaultsValue& value)
     std::lock_guard lock(mutex_);
     // The value stays in memory even when the disk refuses it, so nothing the user set is lost
     // while the program runs; the next successful write carries it.
-    stored_[std::string(key)] = toJson(value);
+    stored_.insert_or_assign(std::string(key), memberText(toJson(value)));
     if (access_ == Access::readOnly) {
         return;
     }
@@ -125,16 +163,16 @@ void JsonFileUserDefaults::set(std::string_view key, const DefaultsValue& value)
                       filePath_.string());
         return;
     }
-    writeFile(stored_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+    writeFile(documentText(stored_));
 }
 
 void JsonFileUserDefaults::load() {
     std::error_code error;
     if (access_ == Access::readOnly) {
-        std::ifstream file(filePath_, std::ios::binary);
-        auto parsed = nlohmann::json::parse(file, nullptr, /*allow_exceptions=*/false);
-        if (parsed.is_object()) {
-            stored_ = std::move(parsed);
+        // A look from the command line uses what it can read and leaves the rest alone.
+        std::string ignored;
+        if (const auto contents = read(ignored)) {
+            stored_ = splitJsonObject(*contents).members;
         }
         return;
     }
@@ -153,28 +191,44 @@ void JsonFileUserDefaults::load() {
         removeStaleTemporaries(target);
     }
 
-    std::ifstream file(filePath_, std::ios::binary);
-    if (!file) {
-        const int openError = errno;
-        if (std::filesystem::exists(filePath_, error)) {
-            moveAside(errnoText(openError));
+    std::string unread;
+    const auto contents = read(unread);
+    if (!contents) {
+        if (!unread.empty()) {
+            moveAside(unread);
         }
         return;
     }
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    file.close();
+    auto [members, problem] = splitJsonObject(*contents);
+    if (!problem.empty()) {
+        moveAside(problem);
+        return;
+    }
+    stored_ = std::move(members);
+}
 
-    auto parsed = nlohmann::json::parse(contents.str(), nullptr, /*allow_exceptions=*/false);
-    if (parsed.is_discarded()) {
-        moveAside("not valid JSON");
-        return;
+std::optional<std::string> JsonFileUserDefaults::read(std::string& problem) const {
+    std::ifstream file(filePath_, std::ios::binary);
+    if (!file) {
+        const int openError = errno;
+        std::error_code error;
+        if (std::filesystem::exists(filePath_, error)) {  // else a first start
+            problem = errnoText(openError);
+        }
+        return std::nullopt;
     }
-    if (!parsed.is_object()) {
-        moveAside("not a JSON object");
-        return;
+    // Read in pieces: a file too large is told without reading all of it.
+    std::string contents;
+    std::array<char, 64 * 1024> piece{};
+    while (file.read(piece.data(), static_cast<std::streamsize>(piece.size())) ||
+           file.gcount() > 0) {
+        contents.append(piece.data(), static_cast<std::size_t>(file.gcount()));
+        if (contents.size() > kMaxFileSize) {
+            problem = kTooLarge;
+            return std::nullopt;
+        }
     }
-    stored_ = std::move(parsed);
+    return contents;
 }
 
 void JsonFileUserDefaults::moveAside(std::string_view reason) {

@@ -2,9 +2,10 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
+#include <string>
 
-#include <nlohmann/json.hpp>
-
+#include "platform/linux/json_object_members.h"
 #include "platform/logger.h"
 #include "platform/user_defaults.h"
 
@@ -12,9 +13,9 @@ namespace tonvera {
 
 // Preferences in one JSON object file. Every write replaces the file atomically (temporary
 // file, flush, rename), so a crash leaves either the old or the new file. When the file is a
-// symbolic link, its target is replaced and the link stays. A file that is not
-// a JSON object is moved aside under a dated name and never overwritten. Members of types
-// this store does not read are kept as they are.
+// symbolic link, its target is replaced and the link stays. A file that is not a JSON object,
+// or larger than 8 MiB, is moved aside under a dated name and never overwritten. Members this
+// store does not read, and values deeper than it reads, are written back as they were.
 class JsonFileUserDefaults final : public UserDefaults {
   public:
     static constexpr const char* kFileName = "settings.json";
@@ -36,6 +37,8 @@ class JsonFileUserDefaults final : public UserDefaults {
 
   private:
     void load();
+    // The file's contents; nothing when it is missing or `problem` says why it was not read.
+    std::optional<std::string> read(std::string& problem) const;
     void moveAside(std::string_view reason);
     static void removeStaleTemporaries(const std::filesystem::path& folder);
     void writeFile(const std::string& contents) const;
@@ -44,7 +47,7 @@ class JsonFileUserDefaults final : public UserDefaults {
     std::filesystem::path filePath_;
     Logger logger_;
     mutable std::mutex mutex_;
-    nlohmann::json stored_ = nlohmann::json::object();
+    JsonMemberTexts stored_;
     Registration registered_;
     bool writesBlocked_ = false;
     Access access_;
