@@ -20,9 +20,12 @@ std::optional<StatusLine> reconnectStatusLine(const Localizer& localizer, const 
                                {name, result.output}),
                     StatusKind::done};
             }
-            return line(TONVERA_TRANSLATE("Tonvera", "The sound now plays on “%@”.",
-                                          "Window: connect selected"),
-                        StatusKind::done);
+            // An output ranked above the one asked for, when it is there.
+            return StatusLine{formatText(localizer.localized(TONVERA_TRANSLATE(
+                                             "Tonvera", "The sound now plays on “%@”.",
+                                             "Window: connect selected")),
+                                         {result.output.empty() ? name : result.output}),
+                              StatusKind::done};
         case Status::notAvailable:
             // The selectors' own texts name their inner workings; the log keeps them.
             return line(TONVERA_TRANSLATE(
