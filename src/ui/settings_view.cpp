@@ -32,7 +32,7 @@ WindowOptions SettingsView::windowOptions() {
         .miniaturizable = true,
         .resizable = false,
         .contentWidth = 840,
-        .contentHeight = 600,
+        .contentHeight = 580,
     };
 }
 
