@@ -208,6 +208,8 @@ TEST_F(SettingsWidgetTest, TheRankingTakesTypedNamesAndMovesByButtonsAndKeys) {
     QTest::keyClicks(child<QLineEdit>("deviceName"), "X");
     time->advanceBy(0ns);
     EXPECT_EQ(list->item(1)->text().toStdString(), "ArbeitszimmerX — preferred output");
+    EXPECT_EQ(list->item(0)->data(Qt::AccessibleTextRole).toString().toStdString(),
+              "Kopfhörer, above the preferred output");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(1)).center());
     EXPECT_EQ(list->currentRow(), 4);
