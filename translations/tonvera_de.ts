@@ -978,6 +978,16 @@ Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
         <translation>Abgebrochen: Inzwischen wurde eine andere Ausgabe gewählt.</translation>
     </message>
     <message>
+        <source>It is paired over Bluetooth but did not connect. Is it switched on and in reach?</source>
+        <comment>Notification: speaker stayed away, Bluetooth connect failed</comment>
+        <translation>Die Ausgabe ist per Bluetooth gekoppelt, hat sich aber nicht verbunden. Ist sie eingeschaltet und in Reichweite?</translation>
+    </message>
+    <message>
+        <source>It was not among the outputs.</source>
+        <comment>Notification: speaker stayed away, not there</comment>
+        <translation>Die Ausgabe war nicht vorhanden.</translation>
+    </message>
+    <message>
         <source>Reconnect Bluetooth outputs after wake</source>
         <comment>Settings: Bluetooth switch</comment>
         <translation>Bluetooth-Ausgaben nach dem Aufwachen neu verbinden</translation>

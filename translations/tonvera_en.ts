@@ -944,6 +944,16 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>It is paired over Bluetooth but did not connect. Is it switched on and in reach?</source>
+        <comment>Notification: speaker stayed away, Bluetooth connect failed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It was not among the outputs.</source>
+        <comment>Notification: speaker stayed away, not there</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Reconnect Bluetooth outputs after wake</source>
         <comment>Settings: Bluetooth switch</comment>
         <translation type="unfinished"></translation>

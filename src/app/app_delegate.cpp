@@ -113,14 +113,17 @@ void AppDelegate::applicationDidFinishLaunching() {
     orchestrator_->setPresentOutputs([outputs = environment_.soundOutputs] {
         return outputs ? outputs->read(kOutputsReadWait) : SoundOutputs::List();
     });
-    follower_ =
-        SpeakerFollower::create(environment_.soundOutputs, settings_, orchestrator_, services.tasks,
-                                services.mainQueue, services.clock, services.logSink);
-    follower_->start([weak](const std::string& speaker, const std::string& currentOutput) {
-        if (const auto self = weak.lock()) {
-            self->tellSpeakerStayedAway(speaker, currentOutput);
-        }
-    });
+    follower_ = SpeakerFollower::create(
+        environment_.soundOutputs, settings_, orchestrator_, services.tasks, services.mainQueue,
+        services.clock, services.logSink,
+        BluetoothRecall::create(environment_.bluetooth, settings_, orchestrator_->intent(),
+                                services.tasks, services.mainQueue, services.logSink));
+    follower_->start(
+        [weak](const std::string& speaker, const std::string& currentOutput, bool bluetoothFailed) {
+            if (const auto self = weak.lock()) {
+                self->tellSpeakerStayedAway(speaker, currentOutput, bluetoothFailed);
+            }
+        });
 
     // The callback runs on a background task; the run itself is the follower's, so a wake that
     // comes during a run is never lost: it gets a run of its own after that one.
@@ -183,11 +186,21 @@ void AppDelegate::reconnectAutomatically(Intent::Source source) {
 }
 
 void AppDelegate::tellSpeakerStayedAway(const std::string& speaker,
-                                        const std::string& currentOutput) {
+                                        const std::string& currentOutput, bool bluetoothFailed) {
     if (!settings_->notifyWhenSpeakerStaysAway() || !environment_.notifications) {
         return;
     }
-    const std::string body =
+    // Which case it was: a device that is not there at all wants other help than a paired
+    // Bluetooth device that was asked to connect and did not.
+    const std::string why =
+        bluetoothFailed
+            ? text(TONVERA_TRANSLATE("Tonvera",
+                                     "It is paired over Bluetooth but did not connect. Is it "
+                                     "switched on and in reach?",
+                                     "Notification: speaker stayed away, Bluetooth connect failed"))
+            : text(TONVERA_TRANSLATE("Tonvera", "It was not among the outputs.",
+                                     "Notification: speaker stayed away, not there"));
+    const std::string rest =
         currentOutput.empty()
             ? text(TONVERA_TRANSLATE("Tonvera", "Tonvera tries again at the next wake.",
                                      "Notification: speaker stayed away, no other output"))
@@ -196,6 +209,7 @@ void AppDelegate::tellSpeakerStayedAway(const std::string& speaker,
                              "The sound plays on %@ for now. Tonvera tries again at the next wake.",
                              "Notification: speaker stayed away, sound elsewhere")),
                          {currentOutput});
+    const std::string body = why + " " + rest;
     const std::weak_ptr<AppDelegate> weak = weak_from_this();
     environment_.notifications->show(
         Notification{

@@ -70,7 +70,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
     void startReconnect() const;
     void reconnectAutomatically(Intent::Source source);
     void openDownload(const std::string& address);
-    void tellSpeakerStayedAway(const std::string& speaker, const std::string& currentOutput);
+    void tellSpeakerStayedAway(const std::string& speaker, const std::string& currentOutput,
+                               bool bluetoothFailed);
 
     Logger logger_;
     std::shared_ptr<AppSettings> settings_;

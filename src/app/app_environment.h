@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/alerts.h"
+#include "platform/bluetooth_devices.h"
 #include "platform/login_item.h"
 #include "platform/notifications.h"
 #include "platform/sound_outputs.h"
@@ -30,6 +31,8 @@ struct AppEnvironment {
     std::shared_ptr<AppUpdateChecker> updateChecker;
     std::shared_ptr<SoundOutputs> soundOutputs;
     std::shared_ptr<Notifications> notifications;
+    // Null where the system has no Bluetooth service to ask.
+    std::shared_ptr<BluetoothDevices> bluetooth;
 };
 
 }  // namespace tonvera

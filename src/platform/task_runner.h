@@ -23,7 +23,7 @@ class TaskRunner {
     // stopped (a window's own stop source, say, for work that should end when it closes).
     // Returns false (and drops the task) once the runner is shutting down; a task still queued
     // at shutdown is dropped without running. Callable from any thread. A task holds weakly
-    // whatever its owner decides the life of; see docs/design-notes.md.
+    // whatever its owner decides the life of; see docs/design.md.
     virtual bool submit(Task task, std::stop_token callerStop = {}) = 0;
 };
 

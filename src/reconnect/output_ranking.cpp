@@ -22,25 +22,30 @@ OutputRanking::Lists OutputRanking::usableLists(std::string_view preferred,
                                                 const std::vector<std::string>& above,
                                                 const std::vector<std::string>& below) {
     Lists usable;
-    // Each stored name is put in canonical form once, and compared with at most this many
-    // others: a list of a hundred thousand repeats costs one pass.
+    // Each stored name is compared with at most kMaxRankedOutputs + 1 others, as stored first
+    // and in canonical form only when that finds no match: a hand-edited list of a hundred
+    // thousand repeats costs one quick pass.
+    std::vector<std::string_view> takenAsStored;
     std::vector<std::string> taken;
     if (!unicode_text::isBlank(preferred)) {
+        takenAsStored.push_back(preferred);
         taken.push_back(canonicalKey(preferred));
     }
-    const auto take = [&taken](const std::vector<std::string>& stored,
-                               std::vector<std::string>& into, std::size_t room) {
+    const auto take = [&](const std::vector<std::string>& stored, std::vector<std::string>& into,
+                          std::size_t room) {
         for (const auto& name : stored) {
             if (into.size() == room) {
                 return;
             }
-            if (unicode_text::trimmedOfWhitespaceAndNewlines(name).empty()) {
+            if (std::ranges::find(takenAsStored, name) != takenAsStored.end() ||
+                unicode_text::trimmedOfWhitespaceAndNewlines(name).empty()) {
                 continue;
             }
             std::string key = canonicalKey(name);
             if (std::ranges::find(taken, key) != taken.end()) {
                 continue;
             }
+            takenAsStored.push_back(name);
             taken.push_back(std::move(key));
             into.push_back(name);
         }
@@ -68,6 +73,15 @@ OutputRanking::OutputRanking(std::string preferred, const std::vector<std::strin
     for (const auto& name : below_) {
         keys_.push_back(canonicalKey(name));
     }
+}
+
+std::vector<std::string> OutputRanking::inOrder() const {
+    std::vector<std::string> names = above_;
+    if (!unicode_text::isBlank(preferred_)) {
+        names.push_back(preferred_);
+    }
+    names.insert(names.end(), below_.begin(), below_.end());
+    return names;
 }
 
 std::optional<std::size_t> OutputRanking::rankOf(std::string_view name) const {

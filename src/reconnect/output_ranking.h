@@ -53,6 +53,8 @@ class OutputRanking {
     const std::string& preferred() const { return preferred_; }
     const std::vector<std::string>& above() const { return above_; }
     const std::vector<std::string>& fallbacks() const { return below_; }
+    // Every ranked name, best first (the preferred one left out when its name is blank).
+    std::vector<std::string> inOrder() const;
 
     // The place in the whole ranking, 0 for the best: the entries above, then the preferred
     // output (at preferredRank(), unless its name is blank), then the list. Nothing for an

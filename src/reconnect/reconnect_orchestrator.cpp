@@ -236,9 +236,7 @@ ReconnectResult ReconnectOrchestrator::reconnectWith(const std::string& deviceNa
         // every output alike.
         if (ranking != nullptr && result.status == ReconnectResult::Status::notAvailable &&
             !ranking->fallbacks().empty() && !isQuitting()) {
-            if (auto superseded = endIfSuperseded(deviceName)) {
-                result = std::move(*superseded);
-            } else if (auto fromList = selectFromList(*ranking, token)) {
+            if (auto fromList = selectFromList(*ranking, token)) {
                 result = std::move(*fromList);
             }
         }
@@ -268,9 +266,6 @@ ReconnectResult ReconnectOrchestrator::run(const std::string& deviceName,
             logger_.info("[AirPlay] Reconnect for {} stopped — app terminating", deviceName);
             return ReconnectResult{ReconnectResult::Status::cancelled, {}};
         }
-        if (auto superseded = endIfSuperseded(deviceName)) {
-            return *superseded;
-        }
         if (auto ended = attempt(deviceName, number, attempts, stop, lastError)) {
             return *ended;
         }
@@ -295,6 +290,9 @@ SoundOutputs::List ReconnectOrchestrator::presentOutputs() const {
 
 std::optional<ReconnectResult> ReconnectOrchestrator::selectAbove(const OutputRanking& ranking,
                                                                   const std::stop_token& stop) {
+    if (auto superseded = endIfSuperseded(ranking.preferred())) {
+        return superseded;
+    }
     const SoundOutputs::List outputs = presentOutputs();
     const SoundOutput* best = outputs ? ranking.bestPresentAbove(*outputs) : nullptr;
     if (best == nullptr) {
@@ -318,6 +316,9 @@ std::optional<ReconnectResult> ReconnectOrchestrator::selectAbove(const OutputRa
 
 std::optional<ReconnectResult> ReconnectOrchestrator::selectFromList(const OutputRanking& ranking,
                                                                      const std::stop_token& stop) {
+    if (auto superseded = endIfSuperseded(ranking.preferred())) {
+        return superseded;
+    }
     const SoundOutputs::List outputs = presentOutputs();
     const SoundOutput* best = outputs ? ranking.bestPresentFallback(*outputs) : nullptr;
     if (best == nullptr) {
@@ -379,6 +380,9 @@ std::optional<ReconnectResult> ReconnectOrchestrator::attempt(const std::string&
                                                               std::size_t attempts,
                                                               const std::stop_token& stop,
                                                               std::string& lastError) {
+    if (auto superseded = endIfSuperseded(deviceName)) {
+        return superseded;
+    }
     const ReconnectResult selected{ReconnectResult::Status::selected, {}, deviceName};
     logger_.info("[AirPlay] Attempt {}/{} to select {}", attempt, attempts, deviceName);
     std::exception_ptr nativeError;

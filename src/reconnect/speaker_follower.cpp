@@ -39,10 +39,11 @@ std::shared_ptr<SpeakerFollower> SpeakerFollower::create(
     std::shared_ptr<SoundOutputs> outputs, std::shared_ptr<AppSettings> settings,
     std::shared_ptr<ReconnectOrchestrator> orchestrator, std::shared_ptr<TaskRunner> tasks,
     std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<Clock> clock,
-    std::shared_ptr<LogSink> logSink) {
-    return std::make_shared<SpeakerFollower>(
-        Private{}, std::move(outputs), std::move(settings), std::move(orchestrator),
-        std::move(tasks), std::move(mainQueue), std::move(clock), std::move(logSink));
+    std::shared_ptr<LogSink> logSink, std::shared_ptr<BluetoothRecall> recall) {
+    return std::make_shared<SpeakerFollower>(Private{}, std::move(outputs), std::move(settings),
+                                             std::move(orchestrator), std::move(tasks),
+                                             std::move(mainQueue), std::move(clock),
+                                             std::move(logSink), std::move(recall));
 }
 
 SpeakerFollower::SpeakerFollower(Private, std::shared_ptr<SoundOutputs> outputs,
@@ -50,7 +51,8 @@ SpeakerFollower::SpeakerFollower(Private, std::shared_ptr<SoundOutputs> outputs,
                                  std::shared_ptr<ReconnectOrchestrator> orchestrator,
                                  std::shared_ptr<TaskRunner> tasks,
                                  std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<Clock> clock,
-                                 std::shared_ptr<LogSink> logSink)
+                                 std::shared_ptr<LogSink> logSink,
+                                 std::shared_ptr<BluetoothRecall> recall)
     : logger_(makeAirPlayLogger(std::move(logSink))),
       outputs_(std::move(outputs)),
       settings_(std::move(settings)),
@@ -59,6 +61,7 @@ SpeakerFollower::SpeakerFollower(Private, std::shared_ptr<SoundOutputs> outputs,
       tasks_(std::move(tasks)),
       mainQueue_(std::move(mainQueue)),
       clock_(std::move(clock)),
+      recall_(std::move(recall)),
       ranking_(OutputRanking::of(*settings_)) {}
 
 void SpeakerFollower::start(StayedAwayHandler onStayedAway) {
@@ -130,6 +133,9 @@ void SpeakerFollower::start(StayedAwayHandler onStayedAway) {
 
 void SpeakerFollower::stop() {
     stopped_ = true;
+    if (recall_) {
+        recall_->stop();
+    }
     subscriptions_.clear();
     windowOpen_ = false;
     updateWatch();
@@ -166,6 +172,10 @@ void SpeakerFollower::followForAWhile(Intent::Source source) {
     }
     windowOpen_ = true;
     windowExpired_ = false;
+    // After a wake, Bluetooth reconnects what it reconnects by itself first.
+    recall(source == Intent::Source::wake ? BluetoothRecall::kResumeDelay
+                                          : std::chrono::seconds::zero(),
+           BluetoothRecall::kMaxTries);
     const std::uint64_t window = ++window_;
     mainQueue_->postAfter(settings_->followWindow(), [weak = weak_from_this(), window] {
         if (const auto self = weak.lock()) {
@@ -173,6 +183,20 @@ void SpeakerFollower::followForAWhile(Intent::Source source) {
         }
     });
     updateWatch();
+}
+
+void SpeakerFollower::recall(std::chrono::milliseconds delay, int tries) {
+    if (!recall_) {
+        return;
+    }
+    recall_->start(ranking_, delay, tries,
+                   [weak = weak_from_this()]() -> std::optional<std::vector<SoundOutput>> {
+                       const auto self = weak.lock();
+                       if (!self || !self->tracker_.known()) {
+                           return std::nullopt;
+                       }
+                       return self->tracker_.outputs();
+                   });
 }
 
 void SpeakerFollower::selectBest() {
@@ -229,6 +253,9 @@ SpeakerFollower::Switch SpeakerFollower::classify(const OutputsChange& change) c
 
 void SpeakerFollower::outputsChanged(const SoundOutputs::List& list) {
     const auto change = tracker_.update(list, clock_->now());
+    if (recall_ && tracker_.known()) {
+        recall_->learn(tracker_.outputs(), ranking_);
+    }
     if (change) {
         const Switch kind = classify(*change);
         if (kind == Switch::person) {
@@ -254,14 +281,17 @@ void SpeakerFollower::keepPick(const OutputsChange& change, Switch kind, const I
         return;
     }
     const std::string& name = picked->name;
-    if (kind == Switch::serverOnAppearance) {
+    if (change.appearedNamed(name)) {
+        // Back from a blink without the sound: the server did not give it back, Tonvera does.
+        logger_.info("[AirPlay] {} is back — selecting it again", name);
+    } else if (kind == Switch::serverOnAppearance) {
         if (!keepSound_) {
             return;
         }
         logger_.info("[AirPlay] {} took the sound when it appeared — back to {}",
                      change.newDefault->name, name);
-    } else if (change.appearedNamed(name)) {
-        logger_.info("[AirPlay] {} is back — selecting it again", name);
+    } else if (kind == Switch::serverFallback && change.previousDefaultGone) {
+        logger_.info("[AirPlay] {} went away — back to {}", change.previousDefault->name, name);
     } else if (kind == Switch::own) {
         // A run that the pick ended still pressed its output: the pick wins.
         logger_.info("[AirPlay] {} was picked — back to it", name);
@@ -375,6 +405,11 @@ void SpeakerFollower::select(const std::string& name, const Intent& intent) {
 }
 
 void SpeakerFollower::intentChanged(const Intent& now) {
+    // Connect now brings a Bluetooth output back too: once, or as often as a wake would while
+    // its window is open.
+    if (now.source == Intent::Source::connectNow) {
+        recall(std::chrono::seconds::zero(), windowOpen_ ? BluetoothRecall::kMaxTries : 1);
+    }
     // Decisions put off for an earlier intent are void; a wake's run comes after its change.
     if (pending_ && pending_->generation != now.generation) {
         pending_.reset();
@@ -464,9 +499,11 @@ void SpeakerFollower::decideWindowEnd() {
                  describe(settings_->followWindow()));
     const SoundOutput* playing = tracker_.defaultOutput();
     const std::string current = playing != nullptr ? playing->name : "";
+    const bool bluetoothFailed =
+        recall_ && recall_->outcomeFor(speaker) == BluetoothRecall::Outcome::didNotConnect;
     endWindow();
     if (onStayedAway_) {
-        onStayedAway_(speaker, current);
+        onStayedAway_(speaker, current, bluetoothFailed);
     }
 }
 
@@ -480,6 +517,9 @@ void SpeakerFollower::endWindowIfBestPlays() {
 void SpeakerFollower::endWindow() {
     windowOpen_ = false;
     windowExpired_ = false;
+    if (recall_) {
+        recall_->stop();
+    }
     updateWatch();
 }
 

@@ -13,6 +13,7 @@
 #include "platform/main_queue.h"
 #include "platform/sound_outputs.h"
 #include "platform/task_runner.h"
+#include "reconnect/bluetooth_recall.h"
 #include "reconnect/output_ranking.h"
 #include "reconnect/outputs_tracker.h"
 #include "reconnect/reconnect_orchestrator.h"
@@ -46,10 +47,11 @@ namespace tonvera {
 // switches are off and nothing is ranked above the preferred output. Main thread only.
 class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
   public:
-    // Told once when a follow window ends without the preferred output: its name and the name
-    // of the output the sound plays on now (empty when unknown).
-    using StayedAwayHandler =
-        std::function<void(const std::string& speaker, const std::string& currentOutput)>;
+    // Told once when a follow window ends without the preferred output: its name, the name of
+    // the output the sound plays on now (empty when unknown), and whether it is a Bluetooth
+    // device that was asked to connect and did not.
+    using StayedAwayHandler = std::function<void(
+        const std::string& speaker, const std::string& currentOutput, bool bluetoothFailed)>;
 
     // How long after Tonvera's own run ended a switch to the output it selected is still its
     // own: the server's word on it and the run's end reach the main thread in either order.
@@ -59,7 +61,7 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
         std::shared_ptr<SoundOutputs> outputs, std::shared_ptr<AppSettings> settings,
         std::shared_ptr<ReconnectOrchestrator> orchestrator, std::shared_ptr<TaskRunner> tasks,
         std::shared_ptr<MainQueue> mainQueue, std::shared_ptr<Clock> clock,
-        std::shared_ptr<LogSink> logSink);
+        std::shared_ptr<LogSink> logSink, std::shared_ptr<BluetoothRecall> recall = nullptr);
 
     SpeakerFollower(const SpeakerFollower&) = delete;
     SpeakerFollower& operator=(const SpeakerFollower&) = delete;
@@ -91,7 +93,8 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
                     std::shared_ptr<AppSettings> settings,
                     std::shared_ptr<ReconnectOrchestrator> orchestrator,
                     std::shared_ptr<TaskRunner> tasks, std::shared_ptr<MainQueue> mainQueue,
-                    std::shared_ptr<Clock> clock, std::shared_ptr<LogSink> logSink);
+                    std::shared_ptr<Clock> clock, std::shared_ptr<LogSink> logSink,
+                    std::shared_ptr<BluetoothRecall> recall);
 
   private:
     // Who moved the default in one change.
@@ -125,6 +128,7 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     void endWindowIfBestPlays();
     void endWindow();
     void updateWatch();
+    void recall(std::chrono::milliseconds delay, int tries);
 
     bool isOwnSelection(const SoundOutput& output) const;
 
@@ -136,6 +140,7 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     std::shared_ptr<TaskRunner> tasks_;
     std::shared_ptr<MainQueue> mainQueue_;
     std::shared_ptr<Clock> clock_;
+    std::shared_ptr<BluetoothRecall> recall_;
     StayedAwayHandler onStayedAway_;
     std::vector<Subscription> subscriptions_;
 

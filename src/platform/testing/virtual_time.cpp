@@ -18,6 +18,9 @@ bool VirtualTime::sleepFor(Duration duration, std::stop_token stop) {
     std::unique_lock lock(mutex_);
     requestedSleeps_.push_back(duration);
     const TimePoint deadline = now_ + std::max(duration, Duration::zero());
+    if (stop.stop_requested()) {
+        return false;  // cut short before it began: no time passes
+    }
     if (autoAdvance_) {
         now_ = std::max(now_, deadline);
         changed_.notify_all();

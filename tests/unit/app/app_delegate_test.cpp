@@ -206,7 +206,8 @@ TEST_F(AppDelegateTest, ASpeakerThatStaysAwayAfterAWakeIsToldOnceAndCanBeConnect
     const Notification& shown = notifications->shown()[0].notification;
     EXPECT_EQ(shown.title, "Bad did not come back");
     EXPECT_EQ(shown.body,
-              "The sound plays on Wohnzimmer for now. Tonvera tries again at the next wake.");
+              "It was not among the outputs. The sound plays on Wohnzimmer for now. Tonvera tries "
+              "again at the next wake.");
     EXPECT_EQ(shown.actionLabel, "Connect now");
     log->clear();
     notifications->shown()[0].onAction();

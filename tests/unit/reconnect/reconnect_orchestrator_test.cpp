@@ -15,6 +15,7 @@
 #include "platform/testing/virtual_time.h"
 #include "reconnect/failure_ranking.h"
 #include "selection/accessibility_error.h"
+#include "selection/cancellation_error.h"
 #include "selection/error_description.h"
 #include "selection/output_selection_error.h"
 #include "support/scripted_selector.h"
@@ -254,7 +255,9 @@ TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWith
 TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPresentEntryOnce) {
     using Status = ReconnectResult::Status;
     orchestrator.updateRetryDelays({0, 1});
-    std::vector<SoundOutput> present = {{"Wohnzimmer", "room", true}, {"Küche Radio", "k", false}};
+    // The preferred output is listed but cannot be selected: the list never picks it itself.
+    std::vector<SoundOutput> present = {
+        {"Wohnzimmer", "room", true}, {"Büro", "b", false}, {"Küche Radio", "k", false}};
     orchestrator.setPresentOutputs([&] { return SoundOutputs::List(present); });
     native->then([](const std::string& name, const std::stop_token&) {
         if (name != "Küche Radio") {
@@ -296,6 +299,67 @@ TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPres
     EXPECT_EQ(native->calls().size(), 8U);
 }
 
+TEST_F(ReconnectOrchestratorTest, APickEndsTheRunAtItsNextStepAndTheRunForItTakesOver) {
+    using Status = ReconnectResult::Status;
+    const auto intent = std::make_shared<SoundIntent>();
+    ReconnectOrchestrator serving{native, script, trust, time, log, intent};
+    const std::string stopped = "info: [AirPlay] Reconnect for A stopped — B was picked by hand";
+    const auto pick = [&] { intent->pick("B", Intent::Source::handPick); };
+    const auto ranking = [&] { return intent->followRanking(Intent::Source::wake); };
+
+    // Queued before the pick: nothing is tried.
+    auto ticket = ranking();
+    pick();
+    EXPECT_EQ(serving.reconnect("A", {}, ticket).status, Status::superseded);
+    EXPECT_THAT(log->lines(), ElementsAre(stopped));
+    EXPECT_THAT(native->calls(), IsEmpty());
+
+    // In the menu's wait of an attempt: nothing is pressed, no other route is tried.
+    native->then([&](const std::string&, const std::stop_token& stop) {
+        pick();
+        if (!time->sleepFor(700ms, stop)) {
+            throw CancellationError();
+        }
+    });
+    ticket = ranking();
+    log->clear();
+    EXPECT_EQ(serving.reconnect("A", {}, ticket).status, Status::superseded);
+    EXPECT_EQ(log->lines().back(), stopped);
+    EXPECT_THAT(script->calls(), IsEmpty());
+    EXPECT_EQ(time->elapsed(), 0s);
+
+    // Before the list: its first entry is not selected.
+    native->restart().thenThrow(AccessibilityError::deviceNotFound("A"));
+    script->then([&](const std::string&, const std::stop_token&) {
+        pick();
+        throw AccessibilityError::unknown("no");
+    });
+    serving.updateRetryDelays({0});
+    serving.setPresentOutputs([] { return SoundOutputs::List({{"C", "c", false}}); });
+    ticket = ranking();
+    log->clear();
+    EXPECT_EQ(serving.reconnectBest(OutputRanking("A", {}, {"C"}), {}, ticket).status,
+              Status::superseded);
+    EXPECT_EQ(log->lines().back(), stopped);
+    EXPECT_EQ(native->calls().size(), 2U);
+
+    // In a pause: no next attempt; the run for the pick takes over instead of being refused.
+    native->restart().thenThrow(AccessibilityError::deviceNotFound("A")).thenSucceed();
+    script->restart().thenThrow(AccessibilityError::unknown("no"));
+    serving.updateRetryDelays({0, 5});
+    time->setAutoAdvance(false);
+    ticket = ranking();
+    std::thread run([&] { serving.reconnect("A", {}, ticket); });
+    time->waitForSleepers(1);
+    pick();
+    const auto result = serving.reconnect("B", {}, intent->current());
+    run.join();
+    EXPECT_EQ(result.status, Status::selected);
+    EXPECT_EQ(native->calls().back().name, "B");
+    EXPECT_THAT(log->lines(), Contains(stopped));
+    EXPECT_EQ(serving.reconnect("B", {}, intent->current()).status, Status::selected);
+}
+
 TEST(OrdinalTest, EnglishSuffixes) {
     const std::vector<std::pair<std::size_t, std::string>> rows = {
         {1, "1st"},   {2, "2nd"},   {3, "3rd"},   {4, "4th"},   {11, "11th"},
@@ -305,17 +369,22 @@ TEST(OrdinalTest, EnglishSuffixes) {
     }
 }
 
-TEST(OutputRankingTest, AtMostSixteenUsableNamesCountAndCanonicallyEqualNamesAreOne) {
-    std::vector<std::string> stored = {"Ku\u0308che", "Küche", "", "\t\n"};
+TEST(OutputRankingTest, AtMostSixteenUsableNamesInAllCountAndCanonicallyEqualNamesAreOne) {
+    std::vector<std::string> stored = {"Ku\u0308che", "Küche", "", "\t\n", "Bo\u0308rse", "Börse"};
     for (int i = 0; i < 20; ++i) {
         stored.push_back("Box " + std::to_string(i));
     }
-    const OutputRanking ranking("Küche", {}, stored);
-    ASSERT_EQ(ranking.fallbacks().size(), 16U);
-    EXPECT_EQ(ranking.fallbacks().front(), "Box 0");
-    EXPECT_EQ(ranking.rankOf("Ku\u0308che"), 0U);
-    EXPECT_EQ(ranking.rankOf("Box 15"), 16U);
-    EXPECT_EQ(ranking.rankOf("Box 16"), std::nullopt);
+    // Above: a repeat of the preferred name, a name the list repeats in other bytes.
+    const OutputRanking ranking("Küche", {"Küche", "Börse", "Box 0"}, stored);
+    EXPECT_EQ(ranking.above(), (std::vector<std::string>{"Börse", "Box 0"}));
+    ASSERT_EQ(ranking.fallbacks().size(), 14U);
+    EXPECT_EQ(ranking.fallbacks().front(), "Box 1");
+    EXPECT_EQ(ranking.rankOf("Ku\u0308che"), 2U);
+    EXPECT_EQ(ranking.placeOf("Bo\u0308rse"), (RankPlace{RankPlace::Section::above, 1}));
+    EXPECT_EQ(ranking.placeOf("Box 14"), (RankPlace{RankPlace::Section::below, 14}));
+    EXPECT_EQ(ranking.rankOf("Box 15"), std::nullopt);
+    EXPECT_TRUE(ranking.ranksAbovePreferred("Box 0"));
+    EXPECT_FALSE(ranking.ranksAbovePreferred("Box 1"));
     // Of two outputs with one name, the playing one stands for it.
     const std::vector<SoundOutput> outputs = {
         {"HDMI", "h", true}, {"Box 3", "b3", false}, {"Box 1", "a", false}, {"Box 1", "b", true}};

@@ -1,0 +1,132 @@
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "support/app_session.h"
+
+namespace tonvera::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The real application on each sound server, with a person who picks outputs by hand at the
+// worst moments: what they did last decides every switch.
+class PersonIntentTest : public AppSession, public ::testing::WithParamInterface<SoundServerKind> {
+  protected:
+    PersonIntentTest() : AppSession(GetParam()) {}
+
+    void SetUp() override {
+        AppSession::SetUp();
+        if (!IsSkipped()) {
+            ASSERT_TRUE(pulse.loadSink("kopfhoerer", "Kopfhörer"));
+        }
+    }
+
+    void settings(const std::string& more) const {
+        writeSettings(R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                          "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+                          "retryAttempts": 2, "retryInterval": 0.5, )" +
+                      more + "}");
+    }
+    void wake(AppProcess& app) const {
+        ASSERT_TRUE(PulseServer::poll([&] {
+            wakeScreens();
+            return app.waitForLine("Wake detected", 200ms);
+        })) << app.output();
+    }
+    bool plays(const std::string& sink) const {
+        return PulseServer::poll([&] { return pulse.defaultSink() == sink; });
+    }
+    // Still playing a moment later, when anything Tonvera would do has long been done.
+    bool staysOn(const std::string& sink) const {
+        std::this_thread::sleep_for(1500ms);
+        return pulse.defaultSink() == sink;
+    }
+    int connect(const std::vector<std::string>& arguments) const {
+        std::vector<std::string> command{TONVERA_BINARY, "--connect"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        ChildProcess process(command, environment(), true);
+        while (process.nextLine()) {
+        }
+        return process.wait(30s).value_or(-1);
+    }
+};
+
+TEST_P(PersonIntentTest, APickByHandEndsTheRunConnectNowEndsThePickANamedConnectIsOne) {
+    settings(R"("keepSoundFromNewOutputs": true, "fallbackAudioOutputs": ["Küche Radio"])");
+    pulse.unloadSink("arbeitszimmer");
+    const auto app = start();
+    wake(*app);
+
+    // The speaker is missing at wake; during the run the person picks the headphones.
+    ASSERT_TRUE(app->waitForLine("Attempt 1/2 to select Arbeitszimmer", 5s)) << app->output();
+    pulse.pactl({"set-default-sink", "kopfhoerer"});
+    ASSERT_TRUE(
+        app->waitForLine("Reconnect for Arbeitszimmer stopped — Kopfhörer was picked by hand", 5s))
+        << app->output();
+    EXPECT_TRUE(staysOn("kopfhoerer")) << app->output();
+    EXPECT_EQ(app->countLines("selecting Küche Radio"), 0U) << app->output();
+
+    // Connect now: the ranking decides again, and the speaker's return counts.
+    EXPECT_EQ(connect({}), 0);
+    EXPECT_EQ(pulse.defaultSink(), "kueche");
+    ASSERT_TRUE(pulse.loadSink("raop_sink.fe80_2.7000", "Arbeitszimmer"));
+    ASSERT_TRUE(plays("raop_sink.fe80_2.7000")) << app->output();
+
+    // A named connect is the person's pick: a monitor that takes the sound gives it back to it.
+    EXPECT_EQ(connect({"Küche Radio"}), 0);
+    ASSERT_TRUE(pulse.loadSink("hdmi", "HDMI"));
+    pulse.pactl({"set-default-sink", "hdmi"});
+    ASSERT_TRUE(app->waitForLine("HDMI took the sound when it appeared — back to Küche Radio", 5s))
+        << app->output();
+    ASSERT_TRUE(plays("kueche")) << app->output();
+
+    // It drops out for a second and comes back as the default: still the person's.
+    pulse.unloadSink("kueche");
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(pulse.loadSink("kueche", "Küche Radio"));
+    pulse.pactl({"set-default-sink", "kueche"});
+    EXPECT_TRUE(staysOn("kueche")) << app->output();
+    EXPECT_EQ(app->countLines("took the sound when it appeared — back to Arbeitszimmer"), 0U)
+        << app->output();
+}
+
+TEST_P(PersonIntentTest, HeadphonesAboveTheSpeakerAndAPickRightAfterTheyAreUnplugged) {
+    settings(R"("priorityAudioOutputs": ["Kopfhörer"])");
+    // The speaker the newest sink, so that no server falls back to it by itself.
+    pulse.unloadSink("arbeitszimmer");
+    ASSERT_TRUE(pulse.loadSink("arbeitszimmer", "Arbeitszimmer"));
+    pulse.pactl({"set-default-sink", "kopfhoerer"});
+    const auto app = start();
+    wake(*app);
+    ASSERT_TRUE(app->waitForLine("Kopfhörer plays — it ranks above Arbeitszimmer", 5s))
+        << app->output();
+    EXPECT_TRUE(staysOn("kopfhoerer")) << app->output();
+
+    pulse.unloadSink("kopfhoerer");  // unplugged: the speaker gets the sound
+    ASSERT_TRUE(plays("arbeitszimmer")) << app->output();
+    ASSERT_TRUE(pulse.loadSink("kopfhoerer", "Kopfhörer"));  // plugged in: it takes the sound
+    ASSERT_TRUE(plays("kopfhoerer")) << app->output();
+    ASSERT_TRUE(staysOn("kopfhoerer")) << app->output();  // and its run is over
+
+    // Unplugged once more, and the person picks the kitchen radio while Tonvera takes over.
+    const std::size_t takeOvers = app->countLines("Kopfhörer went away — selecting Arbeitszimmer");
+    pulse.unloadSink("kopfhoerer");
+    ASSERT_TRUE(
+        app->waitForLine("Kopfhörer went away — selecting Arbeitszimmer", 5s, takeOvers + 1))
+        << app->output();
+    std::this_thread::sleep_for(300ms);
+    pulse.pactl({"set-default-sink", "kueche"});
+    ASSERT_TRUE(app->waitForLine(
+        "Reconnect for Arbeitszimmer stopped — Küche Radio was picked by hand", 5s))
+        << app->output();
+    EXPECT_TRUE(staysOn("kueche")) << app->output();
+}
+
+INSTANTIATE_TEST_SUITE_P(SoundServers, PersonIntentTest,
+                         ::testing::Values(SoundServerKind::pulseAudio, SoundServerKind::pipeWire),
+                         soundServerName);
+
+}  // namespace
+}  // namespace tonvera::testing
