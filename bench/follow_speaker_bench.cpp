@@ -4,7 +4,11 @@
 //   "connectWhenSpeakerAppears" on (so no wake run is in the way);
 // - the same while an entry of the list plays (switching up);
 // - an output that is on no list appearing and being made the default by the server, with
-//   "keepSoundFromNewOutputs" on (back to the list's entry).
+//   "keepSoundFromNewOutputs" on (back to the list's entry);
+// - headphones ranked above the speaker being plugged in;
+// - an output picked by hand coming back from a blink under a new internal name, which the
+//   server does not make the default again;
+// - a wake, with the speaker there and another output playing.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +24,7 @@
 
 #include "app_bench_session.h"
 #include "support/app_process.h"
+#include "support/bus_signal.h"
 
 namespace tonvera::bench {
 namespace {
@@ -29,6 +34,8 @@ using Clock = std::chrono::steady_clock;
 
 // The Sound menu is given this long to open before the press that switches the default.
 constexpr double kWaitBeforePressMs = 700;
+// A wake is followed by this pause before its run starts.
+constexpr double kWakePauseMs = 1000;
 
 // When the server reports `sink` as its default: the moment `pactl subscribe` prints the
 // server change that made it so (checked with `pactl get-default-sink`, after the time is
@@ -66,21 +73,31 @@ struct Scenario {
     std::function<std::string(AppBenchSession&, std::size_t, Clock::time_point&)> round;
     std::string done;  // the log line of the selection that ends a round
     std::function<void(AppBenchSession&, std::size_t)> undo;
+    // The waits the behaviour requires before the switch.
+    double mandatedMs = kWaitBeforePressMs;
+    bool speakerAway = true;  // gone while the computer slept
+    // What the application says when it is ready for the first round.
+    std::string ready = "Watching the sound outputs";
+    // Run once the application is ready, before the first round.
+    std::function<void(AppBenchSession&)> prepare = [](AppBenchSession&) {};
 };
 
 void measure(benchmark::State& state, const Scenario& scenario) {
     const auto kind = static_cast<SoundServerKind>(state.range(0));
     state.SetLabel(serverName(kind));
     AppBenchSession session(kind);
-    session.pulse.unloadSink("arbeitszimmer");  // gone while the computer slept
+    if (scenario.speakerAway) {
+        session.pulse.unloadSink("arbeitszimmer");
+    }
     session.writeSettings(scenario.settings);
     session.pulse.pactl({"set-default-sink", scenario.initialDefault});
     testing::AppProcess app(TONVERA_BINARY, session.environment());
-    if (!app.waitForLine("Watching the sound outputs", 10s)) {
-        state.SkipWithError("the application did not watch the outputs");
+    if (!app.waitForLine(scenario.ready, 10s)) {
+        state.SkipWithError("the application did not get ready");
         return;
     }
     std::this_thread::sleep_for(500ms);  // the first list, which is no appearance, is in
+    scenario.prepare(session);
     std::vector<double> samples;
     for (auto _ : state) {
         const testing::ChildProcess events(
@@ -110,8 +127,8 @@ void measure(benchmark::State& state, const Scenario& scenario) {
     state.counters["median_ms"] = median;
     state.counters["worst_ms"] = samples.back();
     state.counters["best_ms"] = samples.front();
-    state.counters["median_above_waits_ms"] = median - kWaitBeforePressMs;
-    state.counters["worst_above_waits_ms"] = samples.back() - kWaitBeforePressMs;
+    state.counters["median_above_waits_ms"] = median - scenario.mandatedMs;
+    state.counters["worst_above_waits_ms"] = samples.back() - scenario.mandatedMs;
 }
 
 std::string roundName(const char* prefix, std::size_t round) {
@@ -179,6 +196,100 @@ void newOutputToBack(benchmark::State& state) {
                        },
                    });
 }
+
+void aboveAppearsToSelected(benchmark::State& state) {
+    measure(state, Scenario{
+                       R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                           "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+                           "priorityAudioOutputs": ["Kopfhörer"]})",
+                       "wohnzimmer",
+                       [](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
+                           const std::string name = roundName("usb.headphones", round);
+                           session.pulse.loadSink(name, "Kopfhörer");
+                           from = Clock::now();
+                           return name;
+                       },
+                       "Successfully selected Kopfhörer on attempt",
+                       [](AppBenchSession& session, std::size_t round) {
+                           session.pulse.unloadSink(roundName("usb.headphones", round));
+                           std::this_thread::sleep_for(1s);
+                       },
+                   });
+}
+
+void pickedReturnsToSelected(benchmark::State& state) {
+    Scenario scenario{
+        R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+            "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+            "connectWhenSpeakerAppears": true})",
+        "wohnzimmer",
+        [](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
+            // A blink: gone for a second, back under a new internal name.
+            session.pulse.unloadSink(round == 0 ? "kueche" : roundName("kueche.round", round - 1));
+            std::this_thread::sleep_for(1s);
+            const std::string name = roundName("kueche.round", round);
+            session.pulse.loadSink(name, "Küche Radio");
+            from = Clock::now();
+            return name;
+        },
+        "Successfully selected Küche Radio on attempt",
+        [](AppBenchSession&, std::size_t) {},
+    };
+    // Picked by hand once the application watches.
+    scenario.prepare = [](AppBenchSession& session) {
+        session.pulse.pactl({"set-default-sink", "kueche"});
+        std::this_thread::sleep_for(500ms);
+    };
+    measure(state, scenario);
+}
+
+void wakeToSelected(benchmark::State& state) {
+    Scenario scenario{
+        R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+            "launchAtLogin": false, "connectAutomaticallyAtLogin": false})",
+        "wohnzimmer",
+        [](AppBenchSession& session, std::size_t, Clock::time_point& from) {
+            from = Clock::now();
+            testing::emitSignalAs(session.busAddress, "org.freedesktop.ScreenSaver",
+                                  "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver",
+                                  "ActiveChanged", false);
+            return std::string("arbeitszimmer");
+        },
+        "Successfully selected Arbeitszimmer on attempt",
+        [](AppBenchSession& session, std::size_t) {
+            std::this_thread::sleep_for(500ms);  // the run verifies and closes the menu
+            session.pulse.pactl({"set-default-sink", "wohnzimmer"});
+        },
+    };
+    scenario.mandatedMs = kWakePauseMs + kWaitBeforePressMs;
+    scenario.speakerAway = false;
+    scenario.ready = "Connect at login disabled";
+    measure(state, scenario);
+}
+
+BENCHMARK(wakeToSelected)
+    ->ArgName("server")
+    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
+    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(aboveAppearsToSelected)
+    ->ArgName("server")
+    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
+    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(pickedReturnsToSelected)
+    ->ArgName("server")
+    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
+    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(appearanceToSelected)
     ->ArgName("server")

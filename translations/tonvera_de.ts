@@ -759,16 +759,6 @@
         <translation>Bevorzugte Ausgabe:</translation>
     </message>
     <message>
-        <source>When it is away:</source>
-        <comment>Command line: status label, the outputs that stand in</comment>
-        <translation>Wenn sie fehlt:</translation>
-    </message>
-    <message>
-        <source>(none)</source>
-        <comment>Command line: status, no stand-in outputs</comment>
-        <translation>(keine)</translation>
-    </message>
-    <message>
         <source>Current output:</source>
         <comment>Command line: status label</comment>
         <translation>Aktuelle Ausgabe:</translation>
@@ -887,11 +877,6 @@ Try &apos;tonvera --help&apos; for more information.
 </translation>
     </message>
     <message>
-        <source>%1$@ (entry %2$@ of the list)</source>
-        <comment>Command line: status, current output from the list</comment>
-        <translation>%1$@ (Eintrag %2$@ der Liste)</translation>
-    </message>
-    <message>
         <source>Keep new outputs from taking the sound:</source>
         <comment>Command line: status label</comment>
         <translation>Neue Ausgaben übernehmen den Ton nicht:</translation>
@@ -900,6 +885,56 @@ Try &apos;tonvera --help&apos; for more information.
         <source>%1$@ is not there: selected %2$@ (entry %3$@ of the list)</source>
         <comment>Command line: connect selected an entry of the list</comment>
         <translation>%1$@ ist nicht da: %2$@ gewählt (Eintrag %3$@ der Liste)</translation>
+    </message>
+    <message>
+        <source>Stopped before selecting %1$@: %2$@ was chosen meanwhile</source>
+        <comment>Command line: connect ended by a pick</comment>
+        <translation>Abgebrochen, bevor %1$@ ausgewählt wurde: Inzwischen wurde %2$@ gewählt</translation>
+    </message>
+    <message>
+        <source>Stopped: another output was chosen meanwhile.</source>
+        <comment>Window: connect ended by a pick</comment>
+        <translation>Abgebrochen: Inzwischen wurde eine andere Ausgabe gewählt.</translation>
+    </message>
+    <message>
+        <source>Ranking, best first:</source>
+        <comment>Command line: status label, the ranked outputs</comment>
+        <translation>Rangfolge, beste zuerst:</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <comment>Command line: status, nothing ranked</comment>
+        <translation>(keine)</translation>
+    </message>
+    <message>
+        <source>Selected %2$@, which ranks above %1$@</source>
+        <comment>Command line: connect selected a higher output</comment>
+        <translation>%2$@ ausgewählt (steht in der Rangfolge vor %1$@)</translation>
+    </message>
+    <message>
+        <source>Stopped before selecting %@: meanwhile Connect now or a wake left the choice to the ranking</source>
+        <comment>Command line: connect ended by the ranking</comment>
+        <translation>Abgebrochen, bevor %@ ausgewählt wurde: Inzwischen hat „Jetzt verbinden“ oder ein Aufwachen die Wahl wieder der Rangfolge überlassen</translation>
+    </message>
+    <message>
+        <source>not ranked</source>
+        <comment>Command line: status, an output outside the ranking</comment>
+        <translation>nicht in der Rangfolge</translation>
+    </message>
+    <message>
+        <source>%1$@ above %2$@</source>
+        <comment>Command line: status, ranked above %2$@; %1$@ English ordinal, %3$@ number</comment>
+        <translation>Platz %3$@ vor %2$@</translation>
+    </message>
+    <message>
+        <source>preferred</source>
+        <comment>Command line: status, the preferred output&apos;s place</comment>
+        <translation>bevorzugt</translation>
+    </message>
+    <message>
+        <source>entry %@ of the list</source>
+        <comment>Command line: status, an output of the list for while it is away</comment>
+        <translation>Eintrag %@ der Liste</translation>
     </message>
     <message>
         <source>Usage: tonvera [--help] [--version]
@@ -915,17 +950,22 @@ It lives in the system tray; start it again to open its settings.
   -v, --version     show the version and exit
   --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
                     selected now, two spaces the others
-  --connect [NAME]  select NAME (default: the preferred output, or the first
-                    output of its list that is there) now, with the usual
-                    retries; a running Tonvera does it, else this command.
-                    The preferred output stays as it is
-  --status          the preferred output and its list, the current output, the
-                    automatic switches and whether Tonvera runs
+  --connect [NAME]  select NAME now, with the usual retries, as your own pick:
+                    it holds until the next wake, login or Connect now; the
+                    preferred output stays as it is. Without NAME: Connect
+                    now, the ranking decides (an output ranked above the
+                    preferred one that is there, the preferred output, then
+                    its list) and an earlier pick by hand ends. A running
+                    Tonvera does the work, else this command
+  --status          the ranking (the outputs above the preferred one, the
+                    preferred output, its list), the current output and its
+                    place, the automatic switches and whether Tonvera runs
   --json            --list-outputs and --status as JSON
 
 Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
 server, output not selected, the running Tonvera did not answer); 2 wrong usage;
-3 --connect refused because a reconnect is already under way.
+3 --connect refused because a reconnect is already under way; 4 --connect
+stopped because something else was asked for meanwhile.
 
 Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
 </source>
@@ -945,37 +985,32 @@ seine Einstellungen zu öffnen.
   --list-outputs    die Ausgaben mit Namen auflisten, eine je Zeile; &apos;* &apos;
                     markiert die gerade ausgewählte, zwei Leerzeichen die
                     anderen
-  --connect [NAME]  NAME (ohne Namen: die bevorzugte Ausgabe oder die erste
-                    Ausgabe ihrer Liste, die da ist) jetzt auswählen, mit den
-                    üblichen Wiederholungen; ein laufendes Tonvera erledigt
-                    das, sonst dieser Befehl. Die bevorzugte Ausgabe bleibt,
-                    wie sie ist
-  --status          die bevorzugte Ausgabe und ihre Liste, die aktuelle
-                    Ausgabe, die automatischen Schalter und ob Tonvera läuft
+  --connect [NAME]  NAME jetzt auswählen, mit den üblichen Wiederholungen, als
+                    deine eigene Wahl: Sie gilt bis zum nächsten Aufwachen, zur
+                    nächsten Anmeldung oder bis „Jetzt verbinden“; die
+                    bevorzugte Ausgabe bleibt, wie sie ist. Ohne NAME: „Jetzt
+                    verbinden“, die Rangfolge entscheidet (eine Ausgabe über
+                    der bevorzugten, die da ist, die bevorzugte Ausgabe, dann
+                    ihre Liste), und eine frühere Wahl von Hand endet. Ein
+                    laufendes Tonvera erledigt das, sonst dieser Befehl
+  --status          die Rangfolge (die Ausgaben über der bevorzugten, die
+                    bevorzugte Ausgabe, ihre Liste), die aktuelle Ausgabe und
+                    ihr Platz, die automatischen Schalter und ob Tonvera läuft
   --json            --list-outputs und --status als JSON
 
 Exit-Status: 0 erledigt (bei --connect: die Ausgabe ist ausgewählt); 1 fehl-
 geschlagen (kein Sound-Server, Ausgabe nicht ausgewählt, das laufende Tonvera
 hat nicht geantwortet); 2 falscher Aufruf; 3 --connect abgelehnt, weil bereits
-eine Verbindung läuft.
+eine Verbindung läuft; 4 --connect abgebrochen, weil inzwischen etwas anderes
+verlangt wurde.
 
 Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
 </translation>
     </message>
     <message>
-        <source>Stopped before selecting %@: the best output was asked for meanwhile</source>
-        <comment>Command line: connect ended by Connect now or a wake</comment>
-        <translation>Abgebrochen, bevor %@ ausgewählt wurde: Inzwischen wurde die beste Ausgabe verlangt</translation>
-    </message>
-    <message>
-        <source>Stopped before selecting %1$@: %2$@ was chosen meanwhile</source>
-        <comment>Command line: connect ended by a pick</comment>
-        <translation>Abgebrochen, bevor %1$@ ausgewählt wurde: Inzwischen wurde %2$@ gewählt</translation>
-    </message>
-    <message>
-        <source>Stopped: another output was chosen meanwhile.</source>
-        <comment>Window: connect ended by a pick</comment>
-        <translation>Abgebrochen: Inzwischen wurde eine andere Ausgabe gewählt.</translation>
+        <source>the preferred output</source>
+        <comment>Command line: status, 1st above … when no name is chosen</comment>
+        <translation>der bevorzugten Ausgabe</translation>
     </message>
     <message>
         <source>It is paired over Bluetooth but did not connect. Is it switched on and in reach?</source>

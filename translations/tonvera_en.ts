@@ -759,16 +759,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>When it is away:</source>
-        <comment>Command line: status label, the outputs that stand in</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>(none)</source>
-        <comment>Command line: status, no stand-in outputs</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Current output:</source>
         <comment>Command line: status label</comment>
         <translation type="unfinished"></translation>
@@ -883,11 +873,6 @@ Try &apos;tonvera --help&apos; for more information.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1$@ (entry %2$@ of the list)</source>
-        <comment>Command line: status, current output from the list</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Keep new outputs from taking the sound:</source>
         <comment>Command line: status label</comment>
         <translation type="unfinished"></translation>
@@ -895,6 +880,56 @@ Try &apos;tonvera --help&apos; for more information.
     <message>
         <source>%1$@ is not there: selected %2$@ (entry %3$@ of the list)</source>
         <comment>Command line: connect selected an entry of the list</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped before selecting %1$@: %2$@ was chosen meanwhile</source>
+        <comment>Command line: connect ended by a pick</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped: another output was chosen meanwhile.</source>
+        <comment>Window: connect ended by a pick</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ranking, best first:</source>
+        <comment>Command line: status label, the ranked outputs</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <comment>Command line: status, nothing ranked</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selected %2$@, which ranks above %1$@</source>
+        <comment>Command line: connect selected a higher output</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped before selecting %@: meanwhile Connect now or a wake left the choice to the ranking</source>
+        <comment>Command line: connect ended by the ranking</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not ranked</source>
+        <comment>Command line: status, an output outside the ranking</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1$@ above %2$@</source>
+        <comment>Command line: status, ranked above %2$@; %1$@ English ordinal, %3$@ number</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>preferred</source>
+        <comment>Command line: status, the preferred output&apos;s place</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>entry %@ of the list</source>
+        <comment>Command line: status, an output of the list for while it is away</comment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -911,17 +946,22 @@ It lives in the system tray; start it again to open its settings.
   -v, --version     show the version and exit
   --list-outputs    list the outputs by name, one a line; &apos;* &apos; marks the one
                     selected now, two spaces the others
-  --connect [NAME]  select NAME (default: the preferred output, or the first
-                    output of its list that is there) now, with the usual
-                    retries; a running Tonvera does it, else this command.
-                    The preferred output stays as it is
-  --status          the preferred output and its list, the current output, the
-                    automatic switches and whether Tonvera runs
+  --connect [NAME]  select NAME now, with the usual retries, as your own pick:
+                    it holds until the next wake, login or Connect now; the
+                    preferred output stays as it is. Without NAME: Connect
+                    now, the ranking decides (an output ranked above the
+                    preferred one that is there, the preferred output, then
+                    its list) and an earlier pick by hand ends. A running
+                    Tonvera does the work, else this command
+  --status          the ranking (the outputs above the preferred one, the
+                    preferred output, its list), the current output and its
+                    place, the automatic switches and whether Tonvera runs
   --json            --list-outputs and --status as JSON
 
 Exit status: 0 done (for --connect: the output is selected); 1 failed (no sound
 server, output not selected, the running Tonvera did not answer); 2 wrong usage;
-3 --connect refused because a reconnect is already under way.
+3 --connect refused because a reconnect is already under way; 4 --connect
+stopped because something else was asked for meanwhile.
 
 Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
 </source>
@@ -929,18 +969,8 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Stopped before selecting %@: the best output was asked for meanwhile</source>
-        <comment>Command line: connect ended by Connect now or a wake</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Stopped before selecting %1$@: %2$@ was chosen meanwhile</source>
-        <comment>Command line: connect ended by a pick</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Stopped: another output was chosen meanwhile.</source>
-        <comment>Window: connect ended by a pick</comment>
+        <source>the preferred output</source>
+        <comment>Command line: status, 1st above … when no name is chosen</comment>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -14,6 +14,7 @@
 #include "app/cli_localizer.h"
 #include "app/command_line.h"
 #include "app/connect_outcome.h"
+#include "app/ranking_report.h"
 #include "app/tee_log_sink.h"
 #include "app/terminal_text.h"
 #include "platform/linux/desktop_workspace.h"
@@ -317,24 +318,24 @@ int status(const Localizer& localizer, bool json) {
             *reason);
     }
     const OutputRanking ranking = OutputRanking::of(settings);
-    nlohmann::json playingFromList = nullptr;
+    std::optional<RankPlace> currentPlace;
     if (std::holds_alternative<OutputDiscovery>(found)) {
         for (const auto& output : std::get<OutputDiscovery>(found).outputs) {
             if (!output.selected) {
                 continue;
             }
             current = output.name;
-            currentText = terminalText(output.name);
-            const auto place = ranking.placeOf(output.name);
-            if (place && place->section == RankPlace::Section::below) {
-                playingFromList = place->number;
-                currentText = formatText(localizer.localized(TONVERA_TRANSLATE(
-                                             "Tonvera", "%1$@ (entry %2$@ of the list)",
-                                             "Command line: status, current output from the list")),
-                                         {currentText, std::to_string(place->number)});
-            }
+            currentPlace = ranking.placeOf(output.name);
+            currentText = terminalText(output.name) + " (" +
+                          placeText(localizer, ranking, currentPlace) + ")";
         }
     }
+    // Only an entry of the list has a number in it: the preferred output and an output that is
+    // not ranked play from no list.
+    const bool fromList = currentPlace && currentPlace->section == RankPlace::Section::below;
+    const nlohmann::json playingFromList =
+        fromList ? nlohmann::json(currentPlace->number) : nlohmann::json();
+    const auto ranked = rankedOutputs(ranking, settings.bluetoothOutputs());
 
     const InstanceClient instance(InstanceClient::defaultFolder().value_or(""));
     const auto exchange = instance.request("status", kStatusAnswerWait);
@@ -369,8 +370,10 @@ int status(const Localizer& localizer, bool json) {
         const nlohmann::ordered_json answer = {
             {"preferredOutput", settings.deviceName()},
             {"fallbackOutputs", ranking.fallbacks()},
+            {"ranking", rankingJson(ranked)},
             {"currentOutput", current},
             {"playingFromList", playingFromList},
+            {"currentPlace", placeJson(currentPlace)},
             {"connectOnWake", settings.connectOnWake()},
             {"connectAtLogin", settings.connectAtLogin()},
             {"connectWhenSpeakerAppears", settings.connectWhenSpeakerAppears()},
@@ -386,18 +389,18 @@ int status(const Localizer& localizer, bool json) {
         return on ? text(TONVERA_TRANSLATE("Tonvera", "on", "Command line: status, switch on"))
                   : text(TONVERA_TRANSLATE("Tonvera", "off", "Command line: status, switch off"));
     };
-    std::string standIns;
-    for (const auto& name : ranking.fallbacks()) {
-        standIns.append(standIns.empty() ? "" : ", ").append(terminalText(name));
+    std::string table;
+    for (const auto& line : rankingTable(localizer, ranking, ranked)) {
+        table.append(table.empty() ? "" : "\n").append(line);
     }
     const std::vector<std::pair<std::string, std::string>> rows = {
         {text(TONVERA_TRANSLATE("Tonvera", "Preferred output:", "Command line: status label")),
          terminalText(settings.deviceName())},
-        {text(TONVERA_TRANSLATE("Tonvera", "When it is away:",
-                                "Command line: status label, the outputs that stand in")),
-         standIns.empty() ? text(TONVERA_TRANSLATE("Tonvera", "(none)",
-                                                   "Command line: status, no stand-in outputs"))
-                          : standIns},
+        {text(TONVERA_TRANSLATE(
+             "Tonvera", "Ranking, best first:", "Command line: status label, the ranked outputs")),
+         table.empty()
+             ? text(TONVERA_TRANSLATE("Tonvera", "(none)", "Command line: status, nothing ranked"))
+             : table},
         {text(TONVERA_TRANSLATE("Tonvera", "Current output:", "Command line: status label")),
          currentText},
         {text(TONVERA_TRANSLATE("Tonvera", "Connect on wake:", "Command line: status label")),
@@ -416,18 +419,20 @@ int status(const Localizer& localizer, bool json) {
         {text(TONVERA_TRANSLATE("Tonvera", "Tonvera running:", "Command line: status label")),
          runningText},
     };
-    // Characters, not bytes: German labels have umlauts.
-    const auto width = [](const std::string& label) {
-        return std::count_if(label.begin(), label.end(),
-                             [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; });
-    };
-    std::ptrdiff_t column = 0;
+    std::size_t column = 0;
     for (const auto& [label, value] : rows) {
-        column = std::max(column, width(label) + 1);
+        column = std::max(column, terminalWidth(label) + 1);
     }
     for (const auto& [label, value] : rows) {
+        // A value of several lines (the ranking's table) continues in its column.
         std::string line = label;
-        line.append(static_cast<std::size_t>(column - width(label)), ' ').append(value);
+        line.append(column - terminalWidth(label), ' ');
+        for (const char c : value) {
+            line += c;
+            if (c == '\n') {
+                line.append(column, ' ');
+            }
+        }
         printLine(stdout, line);
     }
     return exitStatus;

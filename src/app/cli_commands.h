@@ -22,9 +22,9 @@ int listOutputs(const Localizer& localizer, bool json);
 // meanwhile as the running Tonvera would.
 int connect(const Localizer& localizer, const std::optional<std::string>& name);
 
-// The preferred output and its stand-ins, the current output, the automatic switches and the
-// running Tonvera; fails (still printing all it knows) when the sound server or the running
-// Tonvera does not answer.
+// The ranking (the outputs above the preferred one, the preferred output, the list below it),
+// the current output and its place in it, the automatic switches and the running Tonvera; fails
+// (still printing all it knows) when the sound server or the running Tonvera does not answer.
 int status(const Localizer& localizer, bool json);
 
 }  // namespace tonvera::cli

@@ -63,6 +63,13 @@ std::string describe(const Localizer& localizer, const std::string& name,
                         "Command line: connect selected an entry of the list")),
                     {name, result.output, std::to_string(result.place.number)});
             }
+            // Connect now found an output the person ranks higher: the line names it, not the
+            // preferred output that was asked for.
+            if (result.place.section == RankPlace::Section::above) {
+                return text(TONVERA_TRANSLATE("Tonvera", "Selected %2$@, which ranks above %1$@",
+                                              "Command line: connect selected a higher output"),
+                            result.output);
+            }
             return text(TONVERA_TRANSLATE("Tonvera", "Selected %@", "Command line: connect done"));
         case Status::notAvailable:
             return couldNot(result.error);
@@ -86,10 +93,10 @@ std::string describe(const Localizer& localizer, const std::string& name,
                                           "Command line: connect cancelled"));
         case Status::superseded:
             return result.output.empty()
-                       ? text(TONVERA_TRANSLATE(
-                             "Tonvera",
-                             "Stopped before selecting %@: the best output was asked for meanwhile",
-                             "Command line: connect ended by Connect now or a wake"))
+                       ? text(TONVERA_TRANSLATE("Tonvera",
+                                                "Stopped before selecting %@: meanwhile Connect "
+                                                "now or a wake left the choice to the ranking",
+                                                "Command line: connect ended by the ranking"))
                        : formatText(localizer.localized(TONVERA_TRANSLATE(
                                         "Tonvera",
                                         "Stopped before selecting %1$@: %2$@ was chosen meanwhile",

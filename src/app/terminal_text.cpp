@@ -1,5 +1,7 @@
 #include "app/terminal_text.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
 namespace tonvera {
@@ -25,6 +27,11 @@ std::string terminalText(std::string_view text) {
         }
     }
     return shown;
+}
+
+std::size_t terminalWidth(std::string_view text) {
+    return static_cast<std::size_t>(std::ranges::count_if(
+        text, [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; }));
 }
 
 }  // namespace tonvera

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,9 @@ namespace tonvera {
 // backslash is doubled. Nothing else changes, so printf '%b' gives the name back, and a name
 // can neither forge a line of its own nor move the cursor or recolour the terminal.
 std::string terminalText(std::string_view text);
+
+// The columns `text` takes in a terminal, one per character (not per byte), so that labels
+// with umlauts line up.
+std::size_t terminalWidth(std::string_view text);
 
 }  // namespace tonvera

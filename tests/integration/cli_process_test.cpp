@@ -103,6 +103,39 @@ TEST_F(CliProcessTest, ConnectsByItselfWhenNoTonveraRuns) {
     EXPECT_EQ(readFile(settingsFile()), settings);
 }
 
+TEST_F(CliProcessTest, ShowsTheWholeRankingAndWhereThePlayingOutputStandsInIt) {
+    ASSERT_TRUE(pulse.loadSink("kopfhoerer", "Kopfhörer"));
+    writeSettings(R"({"retryAttempts": 1, "priorityAudioOutputs": ["Kopfhörer", "Gone"],
+        "fallbackAudioOutputs": ["Küche Radio"],
+        "bluetoothOutputAddresses": {"Kopfhörer": "AA:BB:CC:DD:EE:FF"}})");
+    const auto status = [this] {
+        return nlohmann::json::parse(run({"--status", "--json"}).output);
+    };
+    EXPECT_EQ(status()["ranking"], nlohmann::json::parse(R"([
+        {"name": "Kopfhörer", "section": "above", "number": 1,
+         "bluetoothAddress": "AA:BB:CC:DD:EE:FF"},
+        {"name": "Gone", "section": "above", "number": 2, "bluetoothAddress": null},
+        {"name": "Arbeitszimmer", "section": "preferred", "number": null, "bluetoothAddress": null},
+        {"name": "Küche Radio", "section": "below", "number": 1, "bluetoothAddress": null}])"));
+    // Neither an output outside the ranking nor the preferred one plays from the list.
+    for (const auto* sink : {"wohnzimmer", "arbeitszimmer"}) {
+        pulse.pactl({"set-default-sink", sink});
+        EXPECT_EQ(status()["playingFromList"], nullptr) << sink;
+    }
+    EXPECT_EQ(status()["currentPlace"],
+              (nlohmann::json{{"section", "preferred"}, {"number", nullptr}}));
+
+    EXPECT_EQ(run({"--connect"}).output, "Selected Kopfhörer, which ranks above Arbeitszimmer\n");
+    EXPECT_EQ(run({"--connect"}, false, {"LANG=de_DE.UTF-8"}).output,
+              "Kopfhörer ausgewählt (steht in der Rangfolge vor Arbeitszimmer)\n");
+    EXPECT_THAT(run({"--status"}, false, {"LANG=de_DE.UTF-8"}).output,
+                HasSubstr("Kopfhörer      Platz 1 vor Arbeitszimmer\n" + std::string(40, ' ') +
+                          "Gone           Platz 2 vor Arbeitszimmer\n" + std::string(40, ' ') +
+                          "Arbeitszimmer  bevorzugt\n" + std::string(40, ' ') +
+                          "Küche Radio    Eintrag 1 der Liste\nAktuelle Ausgabe:" +
+                          std::string(23, ' ') + "Kopfhörer (Platz 1 vor Arbeitszimmer)\n"));
+}
+
 TEST_F(CliProcessTest, WithoutTonveraOneConnectRunsAtATimeUntilItsProcessEnds) {
     writeSettings(R"({"retryAttempts": 2, "retryInterval": 1.0})");
     auto environment = this->environment();

@@ -42,11 +42,17 @@ TEST(CommandLineTest, KnowsItsOwnOptionsPassesTheToolkitsAndRefusesTheRest) {
 }
 
 TEST(CommandLineTest, ANameIsOneLineOfTerminalTextThatPrintfGivesBack) {
-    EXPECT_EQ(terminalText("Küche Radio"), "Küche Radio");
-    EXPECT_EQ(terminalText("Box\n* Forged"), "Box\\n* Forged");
-    EXPECT_EQ(terminalText(std::string("a\\b\tc\x1b[31md\x7f\0e", 14)),
-              "a\\\\b\\x09c\\x1b[31md\\x7f\\x00e");
-    EXPECT_EQ(terminalText("\u009b2J Ä"), "\\xc2\\x9b2J Ä");
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"Küche Radio", "Küche Radio"},
+        {"Box\n* Forged", R"(Box\n* Forged)"},
+        {std::string("a\\b\tc\x1b[31md\x7f\0e", 14), R"(a\\b\x09c\x1b[31md\x7f\x00e)"},
+        {"\u009b2J Ä", R"(\xc2\x9b2J Ä)"},
+        // The ends of the C1 range: U+0080 and U+009F are controls, U+00A0 is a space.
+        {"\u0080\u009f\u00a0", std::string(R"(\xc2\x80\xc2\x9f)") + "\u00a0"},
+    };
+    for (const auto& [name, shown] : rows) {
+        EXPECT_EQ(terminalText(name), shown) << shown;
+    }
 }
 
 TEST(CommandLineTest, SpeaksTheLanguageTheWindowsChooseForTheSession) {
