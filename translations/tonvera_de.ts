@@ -596,24 +596,9 @@
         <translation>Neue Ausgaben übernehmen den Ton nicht</translation>
     </message>
     <message>
-        <source>When it is away, use:</source>
-        <comment>Settings: fallback list heading</comment>
-        <translation>Ist sie nicht da, nimm der Reihe nach:</translation>
-    </message>
-    <message>
-        <source>Outputs to use while the preferred one is away</source>
-        <comment>Settings: fallback list, accessible name</comment>
-        <translation>Ausgaben für die Zeit, in der die bevorzugte fehlt</translation>
-    </message>
-    <message>
         <source>Type or pick an output</source>
         <comment>Settings: fallback list, add field</comment>
         <translation>Ausgabe eingeben oder wählen</translation>
-    </message>
-    <message>
-        <source>None yet. Add outputs in the order you want them.</source>
-        <comment>Settings: fallback list, empty</comment>
-        <translation>Noch keine. Füge Ausgaben in der gewünschten Reihenfolge hinzu.</translation>
     </message>
     <message>
         <source>Add</source>
@@ -1036,6 +1021,46 @@ Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
         <source>It was not among the outputs.</source>
         <comment>Notification: speaker stayed away, not there</comment>
         <translation>Die Ausgabe war nicht vorhanden.</translation>
+    </message>
+    <message>
+        <source>Reconnect Bluetooth outputs after wake</source>
+        <comment>Settings: Bluetooth switch</comment>
+        <translation>Bluetooth-Ausgaben nach dem Aufwachen neu verbinden</translation>
+    </message>
+    <message>
+        <source>Order of outputs:</source>
+        <comment>Settings: ranking heading</comment>
+        <translation>Reihenfolge der Ausgaben:</translation>
+    </message>
+    <message>
+        <source>Outputs above the preferred one play whenever they are there; those below it step in while it is away.</source>
+        <comment>Settings: ranking, what the order means</comment>
+        <translation>Ausgaben über der bevorzugten spielen, sobald sie da sind; die darunter springen ein, solange sie fehlt.</translation>
+    </message>
+    <message>
+        <source>Outputs in order of preference</source>
+        <comment>Settings: ranking, accessible name</comment>
+        <translation>Ausgaben in der gewünschten Reihenfolge</translation>
+    </message>
+    <message>
+        <source>%@ — preferred output</source>
+        <comment>Settings: ranking, the preferred output&apos;s row</comment>
+        <translation>%@ — bevorzugte Ausgabe</translation>
+    </message>
+    <message>
+        <source>Preferred output (no name yet)</source>
+        <comment>Settings: ranking, the preferred output&apos;s row without a name</comment>
+        <translation>Bevorzugte Ausgabe (noch ohne Namen)</translation>
+    </message>
+    <message>
+        <source>%@, above the preferred output</source>
+        <comment>Settings: ranking, a row&apos;s accessible name</comment>
+        <translation>%@, über der bevorzugten Ausgabe</translation>
+    </message>
+    <message>
+        <source>%@, below the preferred output</source>
+        <comment>Settings: ranking, a row&apos;s accessible name</comment>
+        <translation>%@, unter der bevorzugten Ausgabe</translation>
     </message>
 </context>
 </TS>

@@ -596,23 +596,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>When it is away, use:</source>
-        <comment>Settings: fallback list heading</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Outputs to use while the preferred one is away</source>
-        <comment>Settings: fallback list, accessible name</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Type or pick an output</source>
         <comment>Settings: fallback list, add field</comment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>None yet. Add outputs in the order you want them.</source>
-        <comment>Settings: fallback list, empty</comment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -996,6 +981,46 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
     <message>
         <source>It was not among the outputs.</source>
         <comment>Notification: speaker stayed away, not there</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reconnect Bluetooth outputs after wake</source>
+        <comment>Settings: Bluetooth switch</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Order of outputs:</source>
+        <comment>Settings: ranking heading</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Outputs above the preferred one play whenever they are there; those below it step in while it is away.</source>
+        <comment>Settings: ranking, what the order means</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Outputs in order of preference</source>
+        <comment>Settings: ranking, accessible name</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@ — preferred output</source>
+        <comment>Settings: ranking, the preferred output&apos;s row</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preferred output (no name yet)</source>
+        <comment>Settings: ranking, the preferred output&apos;s row without a name</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@, above the preferred output</source>
+        <comment>Settings: ranking, a row&apos;s accessible name</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%@, below the preferred output</source>
+        <comment>Settings: ranking, a row&apos;s accessible name</comment>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,5 +1,6 @@
 #include "ui/settings_view.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 #include <variant>
@@ -7,6 +8,7 @@
 #include "platform/task_runner.h"
 #include "reconnect/output_ranking.h"
 #include "selection/error_description.h"
+#include "selection/unicode_text.h"
 #include "ui/reconnect_status.h"
 #include "ui/settings_redraw.h"
 #include "ui/text_format.h"
@@ -30,7 +32,7 @@ WindowOptions SettingsView::windowOptions() {
         .miniaturizable = true,
         .resizable = false,
         .contentWidth = 840,
-        .contentHeight = 560,
+        .contentHeight = 580,
     };
 }
 
@@ -42,50 +44,8 @@ SettingsView::SettingsView(std::shared_ptr<AppSettings> settings,
       onCheckUpdates_(std::move(onCheckUpdates)),
       services_(std::move(services)),
       helper_(services_.selectors.makeHelper()),
-      fallbacks_(settings_) {
-    texts_ = SettingsTexts{
-        .appName = localized(TONVERA_TRANSLATE("Tonvera", "Tonvera", "")),
-        .tagline = localized(TONVERA_TRANSLATE("Tonvera", "Menu bar app • auto reconnect", "")),
-        .deviceHeading = localized(TONVERA_TRANSLATE("Tonvera", "Preferred audio output:", "")),
-        .devicePlaceholder = localized(TONVERA_TRANSLATE("Tonvera", "e.g. Office", "")),
-        .connectNow = localized(TONVERA_TRANSLATE("Tonvera", "Connect now", "")),
-        .connectOnWake =
-            localized(TONVERA_TRANSLATE("Tonvera", "Connect automatically on wake", "")),
-        .connectAtLogin =
-            localized(TONVERA_TRANSLATE("Tonvera", "Connect automatically at login", "")),
-        .launchAtLogin = localized(TONVERA_TRANSLATE("Tonvera", "Open at Mac startup", "")),
-        .connectWhenSpeakerAppears = localized(TONVERA_TRANSLATE(
-            "Tonvera", "Switch to the speaker whenever it appears", "Settings: follow speaker")),
-        .keepSoundFromNewOutputs =
-            localized(TONVERA_TRANSLATE("Tonvera", "Keep new outputs from taking the sound",
-                                        "Settings: keep sound from new outputs")),
-        .notifyWhenSpeakerStaysAway = localized(TONVERA_TRANSLATE(
-            "Tonvera", "Tell me when the speaker stays away", "Settings: stays-away notice")),
-        .fallbackHeading = localized(TONVERA_TRANSLATE(
-            "Tonvera", "When it is away, use:", "Settings: fallback list heading")),
-        .fallbackListName =
-            localized(TONVERA_TRANSLATE("Tonvera", "Outputs to use while the preferred one is away",
-                                        "Settings: fallback list, accessible name")),
-        .fallbackPlaceholder = localized(TONVERA_TRANSLATE("Tonvera", "Type or pick an output",
-                                                           "Settings: fallback list, add field")),
-        .fallbackEmpty = localized(
-            TONVERA_TRANSLATE("Tonvera", "None yet. Add outputs in the order you want them.",
-                              "Settings: fallback list, empty")),
-        .addFallback = localized(TONVERA_TRANSLATE("Tonvera", "Add", "Settings: fallback list")),
-        .removeFallback =
-            localized(TONVERA_TRANSLATE("Tonvera", "Remove", "Settings: fallback list")),
-        .moveFallbackUp =
-            localized(TONVERA_TRANSLATE("Tonvera", "Move Up", "Settings: fallback list")),
-        .moveFallbackDown =
-            localized(TONVERA_TRANSLATE("Tonvera", "Move Down", "Settings: fallback list")),
-        .findDevices = localized(TONVERA_TRANSLATE("Tonvera", "Find AirPlay devices", "")),
-        .availableOutputs = localized(TONVERA_TRANSLATE("Tonvera", "Available outputs:", "")),
-        .use = localized(TONVERA_TRANSLATE("Tonvera", "Use", "")),
-        .checkForUpdates = localized(TONVERA_TRANSLATE("Tonvera", "Check for Updates", "")),
-        .openAccessibilitySettings =
-            localized(TONVERA_TRANSLATE("Tonvera", "Open Accessibility Settings", "")),
-        .quit = localized(TONVERA_TRANSLATE("Tonvera", "Quit", "")),
-    };
+      ranking_(settings_) {
+    texts_ = SettingsTexts::load(*services_.localizer);
     if (services_.readiness) {
         readinessTexts_ = ReadinessTexts::load(*services_.localizer);
         readiness_ = std::make_unique<ReadinessCheck>(services_.readiness, services_.tasks,
@@ -309,56 +269,83 @@ void SettingsView::setNotifyWhenSpeakerStaysAway(bool on) {
     settings_->setNotifyWhenSpeakerStaysAway(on);
 }
 
-void SettingsView::editedFallbacks(bool edited) {
+void SettingsView::setReconnectBluetoothOutputs(bool on) {
+    settings_->setReconnectBluetoothOutputs(on);
+}
+
+bool SettingsView::showsBluetoothSwitch() const {
+    const OutputRanking ranking = OutputRanking::of(*settings_);
+    return std::ranges::any_of(settings_->bluetoothOutputs(), [&ranking](const auto& device) {
+        return ranking.rankOf(device.first).has_value();
+    });
+}
+
+void SettingsView::editedRanking(bool edited) {
     if (edited) {
         changed();
     }
 }
 
-void SettingsView::selectFallback(std::optional<std::size_t> index) {
-    editedFallbacks(fallbacks_.select(index));
+void SettingsView::selectRankingRow(std::optional<std::size_t> row) {
+    editedRanking(ranking_.select(row));
 }
 
-void SettingsView::setFallbackDraft(const std::string& name) {
-    editedFallbacks(fallbacks_.setDraft(name));
+void SettingsView::setRankingDraft(const std::string& name) {
+    editedRanking(ranking_.setDraft(name));
 }
 
-void SettingsView::addFallback() {
-    editedFallbacks(fallbacks_.add());
+void SettingsView::addToRanking() {
+    editedRanking(ranking_.add());
 }
 
-void SettingsView::removeFallback() {
-    editedFallbacks(fallbacks_.remove());
+void SettingsView::removeFromRanking() {
+    editedRanking(ranking_.remove());
 }
 
-void SettingsView::moveFallbackUp() {
-    editedFallbacks(fallbacks_.moveUp());
+void SettingsView::moveRankingRowUp() {
+    editedRanking(ranking_.moveUp());
 }
 
-void SettingsView::moveFallbackDown() {
-    editedFallbacks(fallbacks_.moveDown());
+void SettingsView::moveRankingRowDown() {
+    editedRanking(ranking_.moveDown());
 }
 
-std::vector<std::string> SettingsView::fallbackCandidates() const {
-    return fallbacks_.candidates(availableDevices_);
+std::vector<SettingsView::RankingRow> SettingsView::rankingRows() const {
+    const std::vector<std::string> names = ranking_.rows();
+    const std::size_t preferred = ranking_.preferredRow();
+    std::vector<RankingRow> rows;
+    rows.reserve(names.size());
+    for (std::size_t row = 0; row < names.size(); ++row) {
+        const std::string& name = names[row];
+        if (row == preferred) {
+            // A name is never looked up as a text, only put into one.
+            std::string text = unicode_text::isBlank(name)
+                                   ? texts_.preferredRowUnnamed
+                                   : formatText(texts_.preferredRow, {name});
+            rows.push_back({text, text, true});
+        } else {
+            rows.push_back(
+                {name, formatText(row < preferred ? texts_.rowAbove : texts_.rowBelow, {name})});
+        }
+    }
+    return rows;
 }
 
-std::string SettingsView::fallbackRefusal() const {
-    switch (fallbacks_.draftRefusal()) {
-        case FallbackListEditor::Refusal::none:
-        case FallbackListEditor::Refusal::blank:
+std::vector<std::string> SettingsView::rankingCandidates() const {
+    return ranking_.candidates(availableDevices_);
+}
+
+std::string SettingsView::rankingRefusal() const {
+    switch (ranking_.draftRefusal()) {
+        case RankingEditor::Refusal::none:
+        case RankingEditor::Refusal::blank:
             return {};
-        case FallbackListEditor::Refusal::preferred:
-            return localized(TONVERA_TRANSLATE("Tonvera", "This is the preferred output already.",
-                                               "Settings: fallback list, refused"));
-        case FallbackListEditor::Refusal::repeated:
-            return localized(TONVERA_TRANSLATE("Tonvera", "This output is in the list already.",
-                                               "Settings: fallback list, refused"));
-        case FallbackListEditor::Refusal::full:
-            return services_.localizer->localizedPlural(
-                TONVERA_TRANSLATE_N("Tonvera", "The list holds at most %n outputs.",
-                                    "Settings: fallback list, refused"),
-                static_cast<int>(AppSettings::kMaxRankedOutputs));
+        case RankingEditor::Refusal::preferred:
+            return texts_.refusedPreferred;
+        case RankingEditor::Refusal::repeated:
+            return texts_.refusedRepeated;
+        case RankingEditor::Refusal::full:
+            return texts_.refusedFull;
     }
     return {};
 }

@@ -15,44 +15,16 @@
 #include "settings/app_settings.h"
 #include "settings/observer_list.h"
 #include "settings/subscription.h"
-#include "ui/fallback_list_editor.h"
+#include "ui/ranking_editor.h"
 #include "ui/readiness_check.h"
+#include "ui/settings_texts.h"
 #include "ui/status_line.h"
 #include "ui/view_services.h"
 
 namespace tonvera {
 
-// The fixed labels of the Settings window in the user's language.
-struct SettingsTexts {
-    std::string appName;
-    std::string tagline;
-    std::string deviceHeading;
-    std::string devicePlaceholder;
-    std::string connectNow;
-    std::string connectOnWake;
-    std::string connectAtLogin;
-    std::string launchAtLogin;
-    std::string connectWhenSpeakerAppears;
-    std::string keepSoundFromNewOutputs;
-    std::string notifyWhenSpeakerStaysAway;
-    std::string fallbackHeading;
-    std::string fallbackListName;
-    std::string fallbackPlaceholder;
-    std::string fallbackEmpty;
-    std::string addFallback;
-    std::string removeFallback;
-    std::string moveFallbackUp;
-    std::string moveFallbackDown;
-    std::string findDevices;
-    std::string availableOutputs;
-    std::string use;
-    std::string checkForUpdates;
-    std::string openAccessibilitySettings;
-    std::string quit;
-};
-
-// The Settings window's state and operations, without a toolkit: the device name, the list of
-// outputs for while it is away and the switches (kept in the shared settings), a connect with
+// The Settings window's state and operations, without a toolkit: the device name, the ranking
+// of outputs around it and the switches (kept in the shared settings), a connect with
 // its status line, a discovery with its found list, the badge (the permission, or what the
 // desktop lacks where no permission can be missing), the version line and the window's buttons.
 //
@@ -98,20 +70,31 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     void setConnectWhenSpeakerAppears(bool on);
     void setKeepSoundFromNewOutputs(bool on);
     void setNotifyWhenSpeakerStaysAway(bool on);
+    void setReconnectBluetoothOutputs(bool on);
 
-    // The list of outputs for while the preferred one is away: its rules are the editor's,
-    // each operation here redraws when it changed something.
-    const FallbackListEditor& fallbackList() const { return fallbacks_; }
-    void selectFallback(std::optional<std::size_t> index);
-    void setFallbackDraft(const std::string& name);
-    void addFallback();
-    void removeFallback();
-    void moveFallbackUp();
-    void moveFallbackDown();
+    // The ranking (the outputs above the preferred one, the preferred one, those below it):
+    // its rules are the editor's, each operation here redraws when it changed something.
+    const RankingEditor& ranking() const { return ranking_; }
+    void selectRankingRow(std::optional<std::size_t> row);
+    void setRankingDraft(const std::string& name);
+    void addToRanking();
+    void removeFromRanking();
+    void moveRankingRowUp();
+    void moveRankingRowDown();
+    // One row as the list shows it: the text, what a screen reader says, and whether it is
+    // the preferred output's fixed row.
+    struct RankingRow {
+        std::string text;
+        std::string accessibleName;
+        bool preferred = false;
+
+        bool operator==(const RankingRow&) const = default;
+    };
+    std::vector<RankingRow> rankingRows() const;
     // The found outputs that could be added now, for the add field's choices.
-    std::vector<std::string> fallbackCandidates() const;
+    std::vector<std::string> rankingCandidates() const;
     // Why the draft cannot be added (empty when it can, or when nothing is typed).
-    std::string fallbackRefusal() const;
+    std::string rankingRefusal() const;
 
     // State.
     std::string deviceName() const { return settings_->deviceName(); }
@@ -121,6 +104,9 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     bool connectWhenSpeakerAppears() const { return settings_->connectWhenSpeakerAppears(); }
     bool keepSoundFromNewOutputs() const { return settings_->keepSoundFromNewOutputs(); }
     bool notifyWhenSpeakerStaysAway() const { return settings_->notifyWhenSpeakerStaysAway(); }
+    bool reconnectBluetoothOutputs() const { return settings_->reconnectBluetoothOutputs(); }
+    // The Bluetooth switch matters only once a ranked output is known to be a Bluetooth device.
+    bool showsBluetoothSwitch() const;
     bool isConnecting() const { return isConnecting_; }
     const std::optional<std::string>& statusMessage() const { return statusMessage_; }
     // What the status line shows: the message and what kind of news it is. A discovery error
@@ -166,7 +152,7 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     void finishDiscovery(const TaskOutcome<OutputDiscovery>& outcome);
     void clearStatus();
     void setStatus(std::string text, StatusKind kind);
-    void editedFallbacks(bool edited);
+    void editedRanking(bool edited);
     std::string localized(const LocalizedText& text) const;
     void changed();
 
@@ -185,7 +171,7 @@ class SettingsView final : public WindowContent, public std::enable_shared_from_
     // Counts the messages, so a clearing that is due removes only the one it was meant for.
     std::uint64_t statusGeneration_ = 0;
     std::vector<std::string> availableDevices_;
-    FallbackListEditor fallbacks_;
+    RankingEditor ranking_;
     bool isDiscovering_ = false;
 
     ObserverList<> changes_;

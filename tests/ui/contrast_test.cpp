@@ -148,7 +148,9 @@ TEST_P(ContrastTest, EveryTextAndControlReadsAndEveryTargetIsLargeEnoughInTheSet
     harness.readiness->systemBus = false;  // the badge in its warning colour
     SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Küche"});
     harness.settings->setDeviceName("Wohnzimmer");
+    harness.settings->setPriorityOutputs({"Kopfhörer"});
     harness.settings->setFallbackOutputs({"Küche", "Bluetooth-Box"});
+    harness.settings->setBluetoothOutputs({{"Bluetooth-Box", "00:1A:7D:DA:71:13"}});
     const auto view = harness.makeView(harness.orchestrator);
     const auto window = makeSettingsWidget(view);
     window->resize(SettingsView::windowOptions().contentWidth,
@@ -158,7 +160,7 @@ TEST_P(ContrastTest, EveryTextAndControlReadsAndEveryTargetIsLargeEnoughInTheSet
     view->startDiscovery();
     harness.settle();
     view->startConnect();
-    view->selectFallback(0);
+    view->selectRankingRow(2);
     EXPECT_EQ(shortfalls(*window), std::vector<std::string>{});
 }
 

@@ -101,9 +101,14 @@ TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
     EXPECT_TRUE(child("appIcon")->isVisible());
     EXPECT_EQ(text("status"), "");
     EXPECT_FALSE(child("deviceList")->isVisible());
+    EXPECT_FALSE(child("reconnectBluetoothOutputs")->isVisible());
     expectNothingCutOff();
 
-    // The fullest state: a status line, a long list with odd names, the permission missing.
+    // The fullest state: a status line, long lists with odd names, a ranked Bluetooth output,
+    // the permission missing.
+    settings->setPriorityOutputs({"Kopfhörer"});
+    settings->setFallbackOutputs({"Küche", std::string(120, 'W'), "3", "4", "5", "6"});
+    settings->setBluetoothOutputs({{"Kopfhörer", "00:1A:7D:DA:71:13"}});
     SoundMenuScene::build(*menu, {"Küche", "A & B", std::string(120, 'W'), "4", "5", "6"});
     view->startDiscovery();
     settle();
@@ -115,6 +120,7 @@ TEST_F(SettingsWidgetTest, ShowsTheWindowsTextsAndFitsItsSizeInEveryState) {
     EXPECT_EQ(window->findChildren<QLabel*>("deviceRow").at(1)->text().toStdString(), "• A & B");
     EXPECT_EQ(text("permission"), "Permission missing");
     EXPECT_EQ(text("permissionHint"), "Accessibility permission required");
+    EXPECT_TRUE(child("reconnectBluetoothOutputs")->isVisible());
     expectNothingCutOff();
 }
 
@@ -144,6 +150,7 @@ TEST_F(SettingsWidgetTest, TypingWritesOncePerKeystrokeAndRedrawsKeepTheCursor) 
 TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
     settings->setRetryAttempts(2);
     settings->setDeviceName("");
+    settings->setBluetoothOutputs({{"Office", "00:1A:7D:DA:71:13"}});
     open();
     EXPECT_THAT(orchestrator->retryDelays(), ::testing::ElementsAre(0.0, 1.0));
     auto* connect = child<QAbstractButton>("connectNow");
@@ -160,13 +167,16 @@ TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
     find->click();
     EXPECT_FALSE(find->isEnabled());
 
-    for (const char* name : {"connectOnWake", "connectAtLogin", "launchAtLogin",
-                             "connectWhenSpeakerAppears", "notifyWhenSpeakerStaysAway"}) {
+    for (const char* name :
+         {"connectOnWake", "connectAtLogin", "launchAtLogin", "connectWhenSpeakerAppears",
+          "notifyWhenSpeakerStaysAway", "reconnectBluetoothOutputs"}) {
+        EXPECT_TRUE(child(name)->isVisible()) << name;
         child<SwitchToggle>(name)->click();
     }
     time->advanceBy(0ns);
     EXPECT_FALSE(settings->connectOnWake() || settings->connectAtLogin() ||
-                 settings->launchAtLogin() || settings->notifyWhenSpeakerStaysAway());
+                 settings->launchAtLogin() || settings->notifyWhenSpeakerStaysAway() ||
+                 settings->reconnectBluetoothOutputs());
     EXPECT_TRUE(settings->connectWhenSpeakerAppears());
 
     child<QAbstractButton>("checkForUpdates")->click();
@@ -180,27 +190,46 @@ TEST_F(SettingsWidgetTest, ControlsFollowTheStateAndPressesReachTheView) {
     EXPECT_TRUE(find->isEnabled());
 }
 
-TEST_F(SettingsWidgetTest, TheFallbackListTakesTypedNamesAndMovesByButtonsAndKeys) {
+TEST_F(SettingsWidgetTest, TheRankingTakesTypedNamesAndMovesByButtonsAndKeys) {
+    settings->setPriorityOutputs({"Kopfhörer"});
     open();
-    auto* field = child<QLineEdit>("fallbackName");
+    auto* field = child<QLineEdit>("rankingName");
     for (const char* name : {"Garten", "Bad", "Flur"}) {
         QTest::keyClicks(field, name);
         QTest::keyClick(field, Qt::Key_Return);
     }
     QTest::keyClicks(field, "Bad");
-    EXPECT_EQ(child("addFallback")->toolTip().toStdString(), "This output is in the list already.");
-    auto* list = child<QListWidget>("fallbackList");
-    EXPECT_EQ(list->currentRow(), 2);
-    EXPECT_FALSE(child("moveFallbackDown")->isEnabled());
+    EXPECT_EQ(child("addToRanking")->toolTip().toStdString(),
+              "This output is in the list already.");
+    auto* list = child<QListWidget>("rankingList");
+    EXPECT_EQ(list->currentRow(), 4);
+    EXPECT_FALSE(child("moveDown")->isEnabled());
+    // The preferred row: marked, named as typed, passed by by the pointer and the keys.
+    QTest::keyClicks(child<QLineEdit>("deviceName"), "X");
+    time->advanceBy(0ns);
+    EXPECT_EQ(list->item(1)->text().toStdString(), "ArbeitszimmerX — preferred output");
+    EXPECT_EQ(list->item(0)->data(Qt::AccessibleTextRole).toString().toStdString(),
+              "Kopfhörer, above the preferred output");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(list->currentRow(), 4);
     QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);  // moves Flur
     QTest::keyClick(list, Qt::Key_Up);                   // only selects Garten
+    QTest::keyClick(list, Qt::Key_Up);                   // and then Kopfhörer
+    EXPECT_EQ(list->currentRow(), 0);
+    child<QAbstractButton>("moveDown")->click();  // across the preferred row
+    child<QAbstractButton>("moveDown")->click();
+    EXPECT_THAT(settings->priorityOutputs(), ::testing::IsEmpty());
+    EXPECT_THAT(settings->fallbackOutputs(),
+                ::testing::ElementsAre("Garten", "Kopfhörer", "Flur", "Bad"));
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_FALSE(child("moveFallbackUp")->isEnabled());
-    QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
-    child<QAbstractButton>("moveFallbackUp")->click();
-    child<QAbstractButton>("removeFallback")->click();
-    EXPECT_THAT(settings->fallbackOutputs(), ::testing::ElementsAre("Bad"));
-    EXPECT_EQ(list->count(), 1);
+    QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);  // Flur, across the preferred row
+    QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_FALSE(child("moveUp")->isEnabled());
+    child<QAbstractButton>("removeFromRanking")->click();
+    EXPECT_THAT(settings->priorityOutputs(), ::testing::IsEmpty());
+    EXPECT_THAT(settings->fallbackOutputs(), ::testing::ElementsAre("Garten", "Bad"));
+    EXPECT_EQ(list->count(), 3);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "platform/qt/widgets/onboarding_widget.h"
+#include "platform/sound_menu_contract.h"
 #include "platform/testing/sound_menu_scene.h"
 #include "support/view_harness.h"
 #include "tools/screenshots/scene.h"
@@ -21,17 +22,17 @@ struct OnboardingScene {
 };
 
 void withSoundMenu(OnboardingHarness& harness) {
-    SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Büro", "HomePod Küche"});
+    SoundMenuScene::build(*harness.menu, {"Wohnzimmer", "Büro", "Küche Radio"});
     harness.menu->selectOutput("Büro");
 }
 
 // No sound server: the readiness says so, the Sound menu over it has no outputs, and the
-// script route fails to start as it does on Linux.
+// script route's tools find no server either.
 void withoutSoundServer(OnboardingHarness& harness) {
-    harness.menu->addApplication(
-        hostApplication("ControlCenter", SoundMenuScene::kControlCenterPid));
+    harness.menu->addApplication(hostApplication(std::string(sound_menu::kControlCenter),
+                                                 SoundMenuScene::kControlCenterPid));
     harness.readiness->soundServer = false;
-    harness.launcher->answer = withoutScriptRunner;
+    withoutSoundServerScripts(harness);
 }
 
 void withFiveOutputs(OnboardingHarness& harness) {

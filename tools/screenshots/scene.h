@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "platform/localizer.h"
-#include "platform/process_launcher.h"
+#include "platform/script_runner.h"
+#include "selection/shell_script_texts.h"
+#include "support/view_harness.h"
 
 namespace tonvera::screenshots {
 
@@ -33,9 +35,27 @@ struct Scene {
 std::shared_ptr<Localizer> englishLocalizer();
 std::shared_ptr<Localizer> germanLocalizer();
 
-// What the script route meets on Linux, where no script runner is installed.
-[[noreturn]] inline ProcessResult withoutScriptRunner() {
-    throw ProcessLaunchError("Could not start /usr/bin/osascript: No such file or directory");
+// The script route as it runs on Linux, in a session where no sound server answers: its
+// scripts find neither PipeWire nor PulseAudio and end with the status that says so.
+class ScriptsWithoutSoundServer final : public ScriptRunner {
+  public:
+    std::string name() const override { return "/bin/sh"; }
+
+    ProcessResult run(const std::string& /*script*/, const std::vector<std::string>& /*arguments*/,
+                      std::chrono::milliseconds /*timeout*/,
+                      const std::stop_token& /*stop*/) override {
+        ProcessResult result;
+        result.exitStatus = shell_script::kExitNoSoundServer;
+        return result;
+    }
+};
+
+// Gives the window's surroundings that route, for its discoveries and its reconnects alike.
+inline void withoutSoundServerScripts(testing::ViewHarness& harness) {
+    harness.selectors.shellScriptRunner = std::make_shared<ScriptsWithoutSoundServer>();
+    harness.orchestrator = std::make_shared<ReconnectOrchestrator>(
+        harness.selectors.makeNative(), harness.selectors.makeScript(), harness.menu, harness.time,
+        harness.log);
 }
 
 // Each window contributes its scenes from its own source file.

@@ -1,5 +1,6 @@
 // The Settings window in its main states, over the real view state with test doubles behind
-// it: a scripted Sound menu, a scripted osascript and the real orchestrator, in virtual time.
+// it: a scripted Sound menu, the script route's runner and the real orchestrator, in virtual
+// time.
 #include <chrono>
 #include <functional>
 #include <string>
@@ -24,8 +25,10 @@ struct SettingsWorld : SettingsViewHarness {
         localizer = german ? germanLocalizer() : englishLocalizer();
         version = std::string(build_config::kVersion.value_or("?"));
         readiness = std::make_shared<ScriptedDesktopReadiness>();
-        // No outputs: no sound server behind the Sound menu at all.
-        if (!outputs.empty()) {
+        // No outputs: no sound server behind the Sound menu, nor for the script route's tools.
+        if (outputs.empty()) {
+            withoutSoundServerScripts(*this);
+        } else {
             SoundMenuScene::build(*menu, outputs);
         }
         settings->setDeviceName("Wohnzimmer");
@@ -49,6 +52,16 @@ Scene settingsScene(std::string name, std::vector<std::string> outputs,
                      };
                      return window;
                  }};
+}
+
+void showRanking(SettingsWorld& world) {
+    world.settings->setPriorityOutputs({"Kopfhörer"});
+    world.settings->setFallbackOutputs({"Küche", "Bluetooth-Box", "Built-in Audio Analog Stereo"});
+    world.settings->setBluetoothOutputs({{"Bluetooth-Box", "00:1A:7D:DA:71:13"}});
+    world.view->startDiscovery();
+    world.settle();
+    world.view->selectRankingRow(2);
+    world.view->setRankingDraft("Büro & Bibliothek");
 }
 
 }  // namespace
@@ -83,23 +96,16 @@ std::vector<Scene> settingsScenes() {
         settingsScene("sound-server-missing", {},
                       [](SettingsWorld& world) {
                           world.readiness->soundServer = false;
-                          world.launcher->answer = withoutScriptRunner;
                           world.view->windowActivated();
                           world.view->startDiscovery();
                           world.settle();
                           world.settle();
                       }),
-        // The list for while the preferred output is away, its second entry selected, and a
+        // The ranking: headphones above the preferred output, three outputs below it (one of
+        // them known as a Bluetooth device, so its switch shows), the first below selected and a
         // found output about to be added.
-        settingsScene("fallbacks", outputs,
-                      [](SettingsWorld& world) {
-                          world.settings->setFallbackOutputs(
-                              {"Küche", "Bluetooth-Box", "Built-in Audio Analog Stereo"});
-                          world.view->startDiscovery();
-                          world.settle();
-                          world.view->selectFallback(1);
-                          world.view->setFallbackDraft("Büro & Bibliothek");
-                      }),
+        settingsScene("ranking", outputs, showRanking),
+        settingsScene("ranking-german", outputs, showRanking, true),
     };
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -205,60 +206,116 @@ TEST_F(SettingsViewTest, TheBadgeNamesTheMissingPartAndItsButtonOpensSoundSettin
     EXPECT_THAT(workspace->opened(), ElementsAre(std::string(kSoundSettingsAddress)));
 }
 
-// The list for while the preferred output is away: what can be added, what the buttons may do,
-// and that only an edit writes it (cleaned) back.
-TEST_F(SettingsViewTest, TheFallbackListAddsMovesAndRemovesByItsRulesAndWritesOnlyEdits) {
+// The ranking: the entries above, the preferred output's fixed row, the entries below; what
+// can be added, how entries move across the preferred row, and that only an edit writes the
+// lists (cleaned) back.
+TEST_F(SettingsViewTest, TheRankingAddsMovesAndRemovesByItsRulesAndWritesOnlyEdits) {
     settings->setDeviceName("Wohnzimmer");
+    defaults->preload(AppSettings::kPriorityOutputsKey, DefaultsStringList{"Kopfhörer", " "});
     defaults->preload(AppSettings::kFallbackOutputsKey,
-                      DefaultsStringList{"Küche", " ", "Wohnzimmer", "Küche", "Bad"});
+                      DefaultsStringList{"Küche", "Wohnzimmer", "Kopfhörer", "Bad"});
     settings = std::make_shared<AppSettings>(defaults);
     view = makeView(orchestrator);
-    const auto& list = view->fallbackList();
+    const auto& ranking = view->ranking();
     const std::size_t writes = defaults->writes().size();
-    EXPECT_THAT(list.entries(), ElementsAre("Küche", "Bad"));
-    EXPECT_FALSE(list.canRemove() || list.canMoveUp() || list.canMoveDown());
-    using Refusal = FallbackListEditor::Refusal;
+    const auto rows = [&] {
+        std::vector<std::string> texts;
+        for (const auto& row : view->rankingRows()) {
+            texts.push_back(row.preferred ? "[" + row.accessibleName + "]" : row.accessibleName);
+        }
+        return texts;
+    };
+    EXPECT_THAT(
+        rows(),
+        ElementsAre("Kopfhörer, above the preferred output", "[Wohnzimmer — preferred output]",
+                    "Küche, below the preferred output", "Bad, below the preferred output"));
+    view->selectRankingRow(1);  // the preferred row cannot be selected
+    EXPECT_FALSE(ranking.selected() || ranking.canRemove() || ranking.canMoveUp());
+    using Refusal = RankingEditor::Refusal;
     for (const auto& [name, refusal] :
          std::vector<std::pair<std::string, Refusal>>{{" \t", Refusal::blank},
                                                       {"Wohnzimmer", Refusal::preferred},
                                                       {"Ku\u0308che", Refusal::repeated},
+                                                      {"Kopfhörer", Refusal::repeated},
                                                       {"küche", Refusal::none}}) {
-        view->setFallbackDraft(name);
-        EXPECT_EQ(list.draftRefusal(), refusal) << name;
-        EXPECT_EQ(list.canAdd(), refusal == Refusal::none) << name;
+        view->setRankingDraft(name);
+        EXPECT_EQ(ranking.draftRefusal(), refusal) << name;
+        EXPECT_EQ(ranking.canAdd(), refusal == Refusal::none) << name;
     }
     EXPECT_EQ(defaults->writes().size(), writes);  // nothing edited yet: the file stays
 
-    view->addFallback();
+    // A new entry goes last; the first edit writes both lists cleaned.
+    view->addToRanking();
+    EXPECT_THAT(settings->priorityOutputs(), ElementsAre("Kopfhörer"));
     EXPECT_THAT(settings->fallbackOutputs(), ElementsAre("Küche", "Bad", "küche"));
-    EXPECT_EQ(list.draft(), "");
-    EXPECT_EQ(list.selected(), 2U);
-    EXPECT_TRUE(list.canMoveUp() && !list.canMoveDown());
-    view->moveFallbackUp();
-    view->moveFallbackUp();
-    view->moveFallbackUp();  // already first
+    EXPECT_EQ(ranking.draft(), "");
+    EXPECT_EQ(ranking.selected(), 4U);
+    EXPECT_TRUE(ranking.canMoveUp() && !ranking.canMoveDown());
+    // Up across the preferred row and back down across it; whoever watches the lists (each is
+    // announced with its new value before it is stored) never finds the entry on neither.
+    std::vector<bool> ranked;
+    const auto rankedWith = [&](const auto& above, const auto& below) {
+        ranked.push_back(OutputRanking("Wohnzimmer", above, below).rankOf("küche").has_value());
+    };
+    auto aboveWatch = settings->observePriorityOutputs(
+        [&](const auto& above) { rankedWith(above, settings->fallbackOutputs()); },
+        Observation::skipCurrent);
+    auto belowWatch = settings->observeFallbackOutputs(
+        [&](const auto& below) { rankedWith(settings->priorityOutputs(), below); },
+        Observation::skipCurrent);
+    view->moveRankingRowUp();
+    view->moveRankingRowUp();
+    view->moveRankingRowUp();
+    EXPECT_THAT(settings->priorityOutputs(), ElementsAre("Kopfhörer", "küche"));
+    EXPECT_THAT(settings->fallbackOutputs(), ElementsAre("Küche", "Bad"));
+    EXPECT_EQ(ranking.selected(), 1U);
+    EXPECT_EQ(ranking.preferredRow(), 2U);
+    view->moveRankingRowUp();
+    view->moveRankingRowUp();  // already first
+    view->moveRankingRowDown();
+    view->moveRankingRowDown();
+    EXPECT_THAT(settings->priorityOutputs(), ElementsAre("Kopfhörer"));
     EXPECT_THAT(settings->fallbackOutputs(), ElementsAre("küche", "Küche", "Bad"));
-    view->selectFallback(2);
-    view->removeFallback();  // the last goes: its neighbour before it is selected
-    EXPECT_EQ(list.selected(), 1U);
-    view->removeFallback();
-    view->removeFallback();
+    EXPECT_EQ(ranking.selected(), 2U);
+    EXPECT_THAT(ranked, Each(true));
+    // Removals stay on their side of the preferred row.
+    view->selectRankingRow(0);
+    view->removeFromRanking();
+    EXPECT_EQ(ranking.selected(), std::nullopt);
+    view->selectRankingRow(3);
+    view->removeFromRanking();  // the last goes: its neighbour before it is selected
+    EXPECT_EQ(ranking.selected(), 2U);
+    view->removeFromRanking();
+    view->removeFromRanking();
+    EXPECT_THAT(settings->priorityOutputs(), IsEmpty());
     EXPECT_THAT(settings->fallbackOutputs(), IsEmpty());
-    EXPECT_FALSE(list.selected().has_value());
+    EXPECT_FALSE(ranking.selected().has_value());
 
-    // Sixteen at most; the found outputs offered are the ones that could still be added.
-    for (int i = 0; i < 16; ++i) {
-        view->setFallbackDraft("Ausgabe " + std::to_string(i));
-        view->addFallback();
+    // Sixteen at most, above and below together; the found outputs offered are the ones that
+    // could still be added.
+    settings->setPriorityOutputs({"Ausgabe 0"});
+    for (int i = 1; i < 16; ++i) {
+        view->setRankingDraft("Ausgabe " + std::to_string(i));
+        view->addToRanking();
     }
-    view->setFallbackDraft("Noch eine");
-    EXPECT_EQ(view->fallbackRefusal(), "The list holds at most 16 outputs.");
-    view->selectFallback(0);
-    view->removeFallback();
-    SoundMenuScene::build(*menu, {"Wohnzimmer", "Ausgabe 3", "Garten", "Garten"});
+    view->setRankingDraft("Noch eine");
+    EXPECT_EQ(view->rankingRefusal(), "The list holds at most 16 outputs.");
+    view->selectRankingRow(2);
+    view->removeFromRanking();
+    SoundMenuScene::build(*menu, {"Wohnzimmer", "Ausgabe 0", "Ausgabe 3", "Garten", "Garten"});
     view->startDiscovery();
     settle();
-    EXPECT_THAT(view->fallbackCandidates(), ElementsAre("Garten"));
+    EXPECT_THAT(view->rankingCandidates(), ElementsAre("Garten"));
+}
+
+// The Bluetooth switch shows only while a ranked output is known as a Bluetooth device.
+TEST_F(SettingsViewTest, TheBluetoothSwitchShowsOnceARankedOutputIsABluetoothDevice) {
+    settings->setBluetoothOutputs({{"Kopfho\u0308rer", "00:1A:7D:DA:71:13"}});
+    EXPECT_FALSE(view->showsBluetoothSwitch());
+    settings->setFallbackOutputs({"Kopfhörer"});
+    EXPECT_TRUE(view->showsBluetoothSwitch());
+    settings->setDeviceName("Kopfhörer");  // the preferred output is ranked too
+    EXPECT_TRUE(view->showsBluetoothSwitch());
 }
 
 }  // namespace

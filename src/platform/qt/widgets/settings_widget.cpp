@@ -16,10 +16,10 @@
 
 #include "platform/qt/widgets/app_icon.h"
 #include "platform/qt/widgets/elided_label.h"
-#include "platform/qt/widgets/fallback_list_widget.h"
 #include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/palette.h"
 #include "platform/qt/widgets/pill_button.h"
+#include "platform/qt/widgets/ranking_list_widget.h"
 #include "platform/qt/widgets/rounded_card.h"
 #include "platform/qt/widgets/status_mark.h"
 #include "platform/qt/widgets/switch_toggle.h"
@@ -97,12 +97,12 @@ class SettingsWidget final : public QWidget {
 
         root_->addLayout(buildHeader());
         root_->addWidget(new Divider);
-        // Two columns: which output plays (the preferred one, then the list for while it is
-        // away), and what Tonvera does on its own (the switches, finding outputs).
+        // Two columns: which output plays (the preferred one, then the ranking around it), and
+        // what Tonvera does on its own (the switches, finding outputs).
         auto* columns = makeRow(metrics::kSettingsColumnSpacing);
         auto* outputs = makeColumn(metrics::kSettingsSectionSpacing);
         outputs->addLayout(buildDeviceSection());
-        outputs->addLayout(buildFallbackSection());
+        outputs->addLayout(buildRankingSection());
         outputs->addStretch(1);
         auto* behaviour = makeColumn(metrics::kSettingsSectionSpacing);
         behaviour->addWidget(buildSwitches());
@@ -178,14 +178,19 @@ class SettingsWidget final : public QWidget {
         return section;
     }
 
-    QLayout* buildFallbackSection() {
+    QLayout* buildRankingSection() {
+        const SettingsTexts& texts = view_->texts();
         auto* section = makeColumn(metrics::kSettingsGroupSpacing);
-        auto* heading = namedLabel("fallbackHeading", TextStyle::subheadline, QFont::Bold);
-        setLabelText(*heading, view_->texts().fallbackHeading);
+        auto* heading = namedLabel("rankingHeading", TextStyle::subheadline, QFont::Bold);
+        setLabelText(*heading, texts.rankingHeading);
         section->addWidget(heading);
-        fallbacks_ = new FallbackListWidget(*view_);
-        fallbacks_->setObjectName(QStringLiteral("fallbacks"));
-        section->addWidget(fallbacks_);
+        rankingExplanation_ = makeLabel(TextStyle::caption, QFont::Normal, true);
+        rankingExplanation_->setObjectName(QStringLiteral("rankingExplanation"));
+        setLabelText(*rankingExplanation_, texts.rankingExplanation);
+        section->addWidget(rankingExplanation_);
+        ranking_ = new RankingListWidget(*view_);
+        ranking_->setObjectName(QStringLiteral("ranking"));
+        section->addWidget(ranking_);
         return section;
     }
 
@@ -214,6 +219,8 @@ class SettingsWidget final : public QWidget {
                          &SettingsView::setKeepSoundFromNewOutputs);
         notify_ = add("notifyWhenSpeakerStaysAway", texts.notifyWhenSpeakerStaysAway,
                       &SettingsView::setNotifyWhenSpeakerStaysAway);
+        bluetooth_ = add("reconnectBluetoothOutputs", texts.reconnectBluetoothOutputs,
+                         &SettingsView::setReconnectBluetoothOutputs);
         switchCard_->setLayout(column);
         return switchCard_;
     }
@@ -295,7 +302,8 @@ class SettingsWidget final : public QWidget {
                                                         : StatusMark::State::warning);
         setLabelText(*badge_, badge.text);
         setLabelText(*hint_, view_->discoveryHint());
-        for (QLabel* label : std::initializer_list<QLabel*>{tagline_, badge_, status_, version_}) {
+        for (QLabel* label : std::initializer_list<QLabel*>{tagline_, badge_, status_,
+                                                            rankingExplanation_, version_}) {
             setTextColor(*label, gray);
         }
         setTextColor(*hint_, palette.color(NamedColor::warning));
@@ -319,8 +327,10 @@ class SettingsWidget final : public QWidget {
         launch_->setChecked(view_->launchAtLogin());
         follow_->setChecked(view_->connectWhenSpeakerAppears());
         keepSound_->setChecked(view_->keepSoundFromNewOutputs());
-        fallbacks_->render();
         notify_->setChecked(view_->notifyWhenSpeakerStaysAway());
+        bluetooth_->setChecked(view_->reconnectBluetoothOutputs());
+        bluetooth_->setVisible(view_->showsBluetoothSwitch());
+        ranking_->render();
 
         find_->setEnabled(view_->canDiscover());
         find_->setBusy(view_->isDiscovering());
@@ -387,7 +397,8 @@ class SettingsWidget final : public QWidget {
     PillButton* connect_ = nullptr;
     StatusMark* statusMark_ = nullptr;
     ElidedLabel* status_ = nullptr;
-    FallbackListWidget* fallbacks_ = nullptr;
+    QLabel* rankingExplanation_ = nullptr;
+    RankingListWidget* ranking_ = nullptr;
     RoundedCard* switchCard_ = nullptr;
     SwitchToggle* onWake_ = nullptr;
     SwitchToggle* atLogin_ = nullptr;
@@ -395,6 +406,7 @@ class SettingsWidget final : public QWidget {
     SwitchToggle* follow_ = nullptr;
     SwitchToggle* keepSound_ = nullptr;
     SwitchToggle* notify_ = nullptr;
+    SwitchToggle* bluetooth_ = nullptr;
     PillButton* find_ = nullptr;
     QLabel* hint_ = nullptr;
     QLabel* listHeading_ = nullptr;

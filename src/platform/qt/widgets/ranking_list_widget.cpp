@@ -1,26 +1,23 @@
-#include "platform/qt/widgets/fallback_list_widget.h"
+#include "platform/qt/widgets/ranking_list_widget.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStringListModel>
-#include <algorithm>
 
 #include "platform/qt/widgets/onboarding_page_parts.h"
 #include "platform/qt/widgets/palette.h"
 #include "platform/qt/widgets/pill_button.h"
-#include "ui/settings_view.h"
 
 namespace tonvera {
 namespace {
 
-// Four entries show without scrolling; more scroll inside the list.
-constexpr int kVisibleRows = 4;
+// The preferred row and five entries show without scrolling; more scroll inside the list.
+constexpr int kVisibleRows = 6;
 constexpr int kRowHeight = metrics::kMinTarget + 2;
 constexpr int kListFrame = 2 * 3;
 
@@ -30,10 +27,16 @@ QString listStyle(const Palette& palette) {
                " padding: 2px; outline: none; }"
                "QListWidget:focus { border: 2px solid %3; padding: 1px; }"
                "QListWidget::item { color: %4; padding: 0 6px; border-radius: 4px; }"
-               "QListWidget::item:selected { background: %5; color: white; }")
+               "QListWidget::item:selected { background: %5; color: white; }"
+               // The preferred output's row, the only one that cannot be selected: tinted and
+               // edged in the accent colour, its text as strong as the others'.
+               "QListWidget::item:disabled { background: %6; color: %4;"
+               " border-left: 3px solid %3; border-radius: 0; }")
         .arg(palette.controlEdge().name(), palette.fieldBackground().name(),
              palette.color(NamedColor::accent).name(), palette.primaryText().name(),
-             palette.prominentFill().name());
+             palette.prominentFill().name(),
+             palette.color(NamedColor::accent, palette.isDark() ? 0.28 : 0.14)
+                 .name(QColor::HexArgb));
 }
 
 PillButton* makeListButton(const char* name, const char* symbol, const std::string& text) {
@@ -46,7 +49,7 @@ PillButton* makeListButton(const char* name, const char* symbol, const std::stri
 
 }  // namespace
 
-FallbackListWidget::FallbackListWidget(SettingsView& view, QWidget* parent)
+RankingListWidget::RankingListWidget(SettingsView& view, QWidget* parent)
     : QWidget(parent), view_(view) {
     const SettingsTexts& texts = view_.texts();
     auto* column = makeColumn(metrics::kSettingsGroupSpacing);
@@ -54,9 +57,9 @@ FallbackListWidget::FallbackListWidget(SettingsView& view, QWidget* parent)
 
     auto* addRow = makeRow(metrics::kSettingsRowSpacing);
     field_ = new QLineEdit;
-    field_->setObjectName(QStringLiteral("fallbackName"));
-    field_->setPlaceholderText(qText(texts.fallbackPlaceholder));
-    field_->setAccessibleName(qText(texts.fallbackPlaceholder));
+    field_->setObjectName(QStringLiteral("rankingName"));
+    field_->setPlaceholderText(qText(texts.rankingPlaceholder));
+    field_->setAccessibleName(qText(texts.rankingPlaceholder));
     field_->setMinimumHeight(metrics::kMinTarget + 4);
     field_->installEventFilter(this);
     candidates_ = new QStringListModel(this);
@@ -68,80 +71,67 @@ FallbackListWidget::FallbackListWidget(SettingsView& view, QWidget* parent)
         QStringLiteral("QAbstractItemView::item { min-height: %1px; padding: 0 6px; }")
             .arg(metrics::kMinTarget));
     field_->setCompleter(completer_);
-    add_ = makeListButton("addFallback", "plus", texts.addFallback);
+    add_ = makeListButton("addToRanking", "plus", texts.addToRanking);
     addRow->addWidget(field_, 1);
     addRow->addWidget(add_);
     column->addLayout(addRow);
 
-    auto* listRow = makeRow(metrics::kSettingsRowSpacing);
     list_ = new QListWidget;
-    list_->setObjectName(QStringLiteral("fallbackList"));
-    list_->setAccessibleName(qText(texts.fallbackListName));
+    list_->setObjectName(QStringLiteral("rankingList"));
+    list_->setAccessibleName(qText(texts.rankingListName));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setFixedHeight(kVisibleRows * kRowHeight + kListFrame);
     list_->installEventFilter(this);
-    list_->viewport()->installEventFilter(this);
-    empty_ = makeLabel(TextStyle::caption, QFont::Normal, true);
-    empty_->setParent(list_->viewport());
-    empty_->setObjectName(QStringLiteral("fallbackListEmpty"));
-    empty_->setAlignment(Qt::AlignCenter);
-    empty_->setContentsMargins(8, 0, 8, 0);
-    setLabelText(*empty_, texts.fallbackEmpty);
-    listRow->addWidget(list_, 1);
-    listRow->addWidget(buildButtons(), 0, Qt::AlignTop);
-    column->addLayout(listRow);
+    // The buttons below the list leave it the column's whole width, which the preferred row's
+    // longer text needs.
+    column->addWidget(list_);
+    column->addLayout(buildButtons());
 
     connect(field_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { view_.setFallbackDraft(text.toStdString()); });
-    connect(field_, &QLineEdit::returnPressed, this, [this] { view_.addFallback(); });
-    connect(add_, &PillButton::clicked, this, [this] { view_.addFallback(); });
+            [this](const QString& text) { view_.setRankingDraft(text.toStdString()); });
+    connect(field_, &QLineEdit::returnPressed, this, [this] { view_.addToRanking(); });
+    connect(add_, &PillButton::clicked, this, [this] { view_.addToRanking(); });
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        view_.selectFallback(row < 0 ? std::nullopt
-                                     : std::optional<std::size_t>(static_cast<std::size_t>(row)));
+        view_.selectRankingRow(row < 0 ? std::nullopt
+                                       : std::optional<std::size_t>(static_cast<std::size_t>(row)));
     });
 }
 
-QWidget* FallbackListWidget::buildButtons() {
+QLayout* RankingListWidget::buildButtons() {
     const SettingsTexts& texts = view_.texts();
-    auto* buttons = new QWidget;
-    auto* column = makeColumn(metrics::kSettingsGroupSpacing);
-    buttons->setLayout(column);
-    remove_ = makeListButton("removeFallback", "minus", texts.removeFallback);
-    up_ = makeListButton("moveFallbackUp", "chevron.up", texts.moveFallbackUp);
-    down_ = makeListButton("moveFallbackDown", "chevron.down", texts.moveFallbackDown);
+    auto* row = makeRow(metrics::kSettingsRowSpacing);
+    remove_ = makeListButton("removeFromRanking", "minus", texts.removeFromRanking);
+    up_ = makeListButton("moveUp", "chevron.up", texts.moveUp);
+    down_ = makeListButton("moveDown", "chevron.down", texts.moveDown);
     up_->setToolTip(QStringLiteral("Alt+↑"));
     down_->setToolTip(QStringLiteral("Alt+↓"));
     remove_->setToolTip(QKeySequence(QKeySequence::Delete).toString(QKeySequence::NativeText));
-    int width = 0;
-    for (PillButton* button : {remove_, up_, down_}) {
-        width = std::max(width, button->sizeHint().width());
-        column->addWidget(button);
-    }
-    // One column of equal buttons, like the desktop's own list editors.
-    for (PillButton* button : {remove_, up_, down_}) {
-        button->setFixedWidth(width);
-    }
-    connect(remove_, &PillButton::clicked, this, [this] { view_.removeFallback(); });
-    connect(up_, &PillButton::clicked, this, [this] { view_.moveFallbackUp(); });
-    connect(down_, &PillButton::clicked, this, [this] { view_.moveFallbackDown(); });
-    return buttons;
+    // Moving apart from removing, so a quick series of moves cannot end in a removal.
+    row->addWidget(up_);
+    row->addWidget(down_);
+    row->addStretch(1);
+    row->addWidget(remove_);
+    connect(remove_, &PillButton::clicked, this, [this] { view_.removeFromRanking(); });
+    connect(up_, &PillButton::clicked, this, [this] { view_.moveRankingRowUp(); });
+    connect(down_, &PillButton::clicked, this, [this] { view_.moveRankingRowDown(); });
+    return row;
 }
 
-bool FallbackListWidget::eventFilter(QObject* watched, QEvent* event) {
+bool RankingListWidget::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool alt = key->modifiers() == Qt::AltModifier;
         if (watched == list_ && alt && key->key() == Qt::Key_Up) {
-            view_.moveFallbackUp();
+            view_.moveRankingRowUp();
             return true;
         }
         if (watched == list_ && alt && key->key() == Qt::Key_Down) {
-            view_.moveFallbackDown();
+            view_.moveRankingRowDown();
             return true;
         }
         if (watched == list_ && key->matches(QKeySequence::Delete)) {
-            view_.removeFallback();
+            view_.removeFromRanking();
             return true;
         }
         if (watched == field_ && alt && key->key() == Qt::Key_Down) {
@@ -151,30 +141,28 @@ bool FallbackListWidget::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::MouseButtonPress && watched == field_ &&
                field_->text().isEmpty()) {
         showCandidates();
-    } else if (event->type() == QEvent::Resize && watched == list_->viewport()) {
-        empty_->setGeometry(list_->viewport()->rect());
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void FallbackListWidget::showCandidates() {
+void RankingListWidget::showCandidates() {
     if (candidates_->rowCount() > 0) {
         completer_->setCompletionPrefix(field_->text());
         completer_->complete();
     }
 }
 
-void FallbackListWidget::render() {
+void RankingListWidget::render() {
     const Palette palette = Palette::current();
     const QString style = listStyle(palette);
     if (list_->styleSheet() != style) {
         list_->setStyleSheet(style);
     }
     styleTextField(*field_, palette);
-    const FallbackListEditor& editor = view_.fallbackList();
+    const RankingEditor& editor = view_.ranking();
 
     QStringList candidates;
-    for (const std::string& name : view_.fallbackCandidates()) {
+    for (const std::string& name : view_.rankingCandidates()) {
         candidates << qText(name);
     }
     if (candidates_->stringList() != candidates) {
@@ -186,35 +174,42 @@ void FallbackListWidget::render() {
         field_->setText(qText(editor.draft()));
     }
     add_->setEnabled(editor.canAdd());
-    const std::string refusal = view_.fallbackRefusal();
+    const std::string refusal = view_.rankingRefusal();
     add_->setToolTip(qText(refusal));
     field_->setToolTip(qText(refusal));
 
-    renderEntries();
+    renderRows();
     remove_->setEnabled(editor.canRemove());
     up_->setEnabled(editor.canMoveUp());
     down_->setEnabled(editor.canMoveDown());
 }
 
-void FallbackListWidget::renderEntries() {
-    const FallbackListEditor& editor = view_.fallbackList();
-    const std::vector<std::string> entries = editor.entries();
+void RankingListWidget::renderRows() {
+    const std::vector<SettingsView::RankingRow> rows = view_.rankingRows();
     const QSignalBlocker quiet(list_);
-    if (entries != shownEntries_) {
-        shownEntries_ = entries;
+    if (rows != shownRows_) {
+        shownRows_ = rows;
         list_->clear();
-        for (const std::string& entry : entries) {
-            auto* item = new QListWidgetItem(qText(entry), list_);
+        for (const SettingsView::RankingRow& row : rows) {
+            auto* item = new QListWidgetItem(qText(row.text), list_);
             item->setSizeHint(QSize(0, kRowHeight));
+            item->setData(Qt::AccessibleTextRole, qText(row.accessibleName));
+            // A long name is cut short in the row; the tip shows it whole.
+            item->setToolTip(qText(row.text));
+            if (row.preferred) {
+                // Neither selectable nor enabled: the arrow keys and clicks pass it by.
+                item->setFlags(Qt::NoItemFlags);
+                QFont bold = list_->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
         }
     }
-    const auto selected = editor.selected();
+    const auto selected = view_.ranking().selected();
     list_->setCurrentRow(selected ? static_cast<int>(*selected) : -1);
     if (selected) {
         list_->scrollToItem(list_->item(static_cast<int>(*selected)));
     }
-    setTextColor(*empty_, Palette::current().color(NamedColor::gray));
-    empty_->setVisible(entries.empty());
 }
 
 }  // namespace tonvera
