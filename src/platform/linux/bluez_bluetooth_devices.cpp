@@ -72,12 +72,10 @@ Search search(const std::optional<std::string>& busAddress, const std::string& a
             return answer(Status::noSystemBus,
                           fmt::format("Lost the system bus ({})", errnoText(reply.error)));
         case BusAnswer::Status::timedOut:
-        case BusAnswer::Status::cancelled: {
-            const char* why = reply.status == BusAnswer::Status::timedOut ? "did not answer in time"
-                                                                          : "was not waited for";
-            return busAnswered ? answer(Status::noService, fmt::format("BlueZ {}", why))
-                               : answer(Status::noSystemBus, fmt::format("The system bus {}", why));
-        }
+        case BusAnswer::Status::cancelled:
+            return busAnswered
+                       ? answer(Status::noService, "BlueZ did not answer in time")
+                       : answer(Status::noSystemBus, "The system bus did not answer in time");
         case BusAnswer::Status::answered:
             break;
     }
