@@ -122,7 +122,7 @@ TEST_F(DBusSystemEventsTest, AMissingBusIsLoggedOnceAndTheOtherStillWorks) {
 }
 
 TEST_F(DBusSystemEventsTest, TheLoginManagersWakeOnASystemBusOfItsOwnIsAWake) {
-    const testing::MockSystemBus systemBus(testing::MockSystemBus::Services::loginManagerOnly);
+    const testing::MockSystemBus systemBus;
     DBusSystemEvents events(mainQueue, log, systemBus.address(), address);
     ASSERT_TRUE(events.waitUntilWatching(10s));
     int wakes = 0;
