@@ -48,6 +48,8 @@ test_packages=(
     # them; the tray test plays a panel on the private bus
     xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core weston
     python3-dbus python3-gi
+    # a mock login manager and Bluetooth service on a private system bus
+    python3-dbusmock
     # the launcher's and metainfo's validators
     desktop-file-utils appstream
 )

@@ -1,16 +1,11 @@
 #include "platform/linux/dbus_system_events.h"
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include "platform/linux/dbus_status_notifier_watch.h"
 #include "platform/linux/linux_desktop_readiness.h"
@@ -18,7 +13,9 @@
 #include "platform/testing/memory_log_sink.h"
 #include "support/bus_signal.h"
 #include "support/child_process.h"
-#include "support/temporary_directory.h"
+#include "support/mock_system_bus.h"
+#include "support/processor_time.h"
+#include "support/silent_socket.h"
 
 namespace tonvera {
 namespace {
@@ -124,26 +121,23 @@ TEST_F(DBusSystemEventsTest, AMissingBusIsLoggedOnceAndTheOtherStillWorks) {
     EXPECT_THAT(log->lines()[0], HasSubstr("The system bus is not reachable"));
 }
 
-// The processor time this process has used so far: utime and stime in /proc/self/stat.
-std::chrono::milliseconds processorTime() {
-    std::ifstream stat("/proc/self/stat");
-    const std::vector<std::string> fields(std::istream_iterator<std::string>(stat), {});
-    const long ticks = std::stol(fields.at(13)) + std::stol(fields.at(14));
-    return std::chrono::milliseconds(ticks * 1000 / ::sysconf(_SC_CLK_TCK));
+TEST_F(DBusSystemEventsTest, TheLoginManagersWakeOnASystemBusOfItsOwnIsAWake) {
+    const testing::MockSystemBus systemBus;
+    DBusSystemEvents events(mainQueue, log, systemBus.address(), address);
+    ASSERT_TRUE(events.waitUntilWatching(10s));
+    int wakes = 0;
+    events.subscribe(SystemEvent::didWake, [&] { ++wakes; });
+    systemBus.prepareForSleep(true);
+    systemBus.prepareForSleep(false);
+    ASSERT_TRUE(mainQueue->runNext(10s));
+    EXPECT_EQ(wakes, 1);
+    EXPECT_FALSE(mainQueue->runNext(200ms)) << "going to sleep is no event";
+    EXPECT_TRUE(log->lines().empty());
 }
 
 TEST_F(DBusSystemEventsTest, ABusThatNeverAnswersDelaysNothingAndCostsNothing) {
-    // Accepts connections (the kernel does, into the backlog) and never says a word.
-    testing::TemporaryDirectory directory;
-    const auto path = directory.path() / "silent";
-    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un socketAddress{};
-    socketAddress.sun_family = AF_UNIX;
-    path.string().copy(socketAddress.sun_path, sizeof socketAddress.sun_path - 1);
-    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&socketAddress), sizeof socketAddress), 0);
-    ASSERT_EQ(::listen(silent, 8), 0);
-
-    const std::string silentAddress = "unix:path=" + path.string();
+    const testing::SilentSocket silent;
+    const std::string silentAddress = silent.busAddress();
     const auto watchStarted = std::chrono::steady_clock::now();
     const DBusStatusNotifierWatch trayHosts(
         mainQueue, [](StatusNotifierHost) {}, silentAddress);
@@ -171,10 +165,9 @@ TEST_F(DBusSystemEventsTest, ABusThatNeverAnswersDelaysNothingAndCostsNothing) {
 
     // Once the watch has said that the bus is silent (after 3 s), it waits without spinning.
     std::this_thread::sleep_until(watchStarted + 3500ms);
-    const auto before = processorTime();
+    const auto before = testing::processorTime();
     std::this_thread::sleep_for(2s);
-    EXPECT_LT(processorTime() - before, 300ms);
-    ::close(silent);
+    EXPECT_LT(testing::processorTime() - before, 300ms);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ namespace tonvera {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Field;
@@ -107,6 +108,17 @@ TEST_P(PulseSoundOutputsTest, FollowsOutputsAndTheDefaultAcrossARestartWhileWatc
                                           StartsWith("error: The sound server cannot be reached ("),
                                           "info: The sound server can be reached again",
                                           "info: Stopped watching the sound outputs"));
+}
+
+TEST_P(PulseSoundOutputsTest, ABluetoothDevicesSinkCarriesItsAddressAndAPlainOneNone) {
+    ASSERT_TRUE(server.addBluetoothSink("AA:BB:CC:DD:EE:FF", "Box"));
+    const auto box =
+        AllOf(named("Box"), Field(&SoundOutput::bluetoothAddress, "AA:BB:CC:DD:EE:FF"));
+    const auto plain = AllOf(named("Wohnzimmer"), Field(&SoundOutput::bluetoothAddress, ""));
+    auto watch = outputs.watch([&](const auto& list) { lists.push_back(list); });
+    EXPECT_TRUE(waitForList(AllOf(Contains(box), Contains(plain))));
+    EXPECT_THAT(outputs.read(2s).value_or(std::vector<SoundOutput>{}),
+                AllOf(Contains(box), Contains(plain)));
 }
 
 // PipeWire only: its session manager stalls as on a loaded machine.

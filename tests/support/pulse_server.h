@@ -134,6 +134,27 @@ class PulseServer {
                                 " }"});
     }
 
+    // A null sink as the server's Bluetooth support makes one for the device at `address`
+    // ("AA:BB:CC:DD:EE:FF"): on PulseAudio named after it with its address and BlueZ object in
+    // the properties, on PipeWire a node of the bluez5 API.
+    bool addBluetoothSink(const std::string& address, const std::string& description) {
+        const std::string underscored = std::regex_replace(address, std::regex(":"), "_");
+        if (kind_ == SoundServerKind::pulseAudio) {
+            return !firstLine(pactl({"load-module", "module-null-sink",
+                                     "sink_name=bluez_sink." + underscored + ".a2dp_sink",
+                                     "sink_properties=\"device.description='" + description +
+                                         "' device.api=bluez device.string=" + address +
+                                         " bluez.path=/org/bluez/hci0/dev_" + underscored + "\""}))
+                        .empty();
+        }
+        return pipeWireCli(
+            {"create-node", "adapter",
+             "{ factory.name=support.null-audio-sink media.class=Audio/Sink "
+             "object.linger=true audio.position=[FL FR] node.name=bluez_output." +
+                 underscored + ".1 node.description=" + nlohmann::json(description).dump() +
+                 " device.api=bluez5 api.bluez5.address=" + nlohmann::json(address).dump() + " }"});
+    }
+
     std::string runtimeDirectory() const { return (directory_.path() / "runtime").string(); }
 
     ProcessResult pactl(const std::vector<std::string>& arguments) const {

@@ -1,7 +1,5 @@
 #include "platform/linux/linux_desktop_readiness.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -9,10 +7,10 @@
 #include <string>
 #include <utility>
 
-#include <poll.h>
 #include <systemd/sd-bus.h>
 #include <xcb/xcb.h>
 
+#include "platform/linux/bounded_bus_call.h"
 #include "platform/linux/environment_lock.h"
 #include "platform/linux/pulse_connection.h"
 #include "platform/linux/sd_bus_handles.h"
@@ -45,41 +43,15 @@ std::pair<BusPtr, MessagePtr> newCall(const std::optional<std::string>& address,
     return {std::move(bus), MessagePtr(call)};
 }
 
-// Sends `call` and waits for its answer until `deadline`. The wait covers the bus's greeting
-// too, which sd-bus's own blocking call would wait up to 90 s for on a bus that never
-// finishes it. Null when the bus refuses, fails or stays silent until then.
+// The answer to `call` before `deadline`; null when the bus refuses, fails or stays silent
+// until then.
 MessagePtr answerBefore(sd_bus* bus, sd_bus_message* call,
                         std::chrono::steady_clock::time_point deadline) {
-    MessagePtr reply;
-    const auto onReply = [](sd_bus_message* message, void* user, sd_bus_error* /*error*/) {
-        static_cast<MessagePtr*>(user)->reset(sd_bus_message_ref(message));
-        return 0;
-    };
-    if (sd_bus_call_async(bus, nullptr, call, onReply, &reply, 0) < 0) {
-        return nullptr;
-    }
-    while (!reply) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return nullptr;
-        }
-        const int events = sd_bus_get_events(bus);
-        pollfd watched{sd_bus_get_fd(bus), static_cast<short>(events > 0 ? events : POLLIN), 0};
-        const int busTimeout = sd_bus_handles::pollTimeout(bus);
-        const int timeout = busTimeout < 0 ? static_cast<int>(left.count())
-                                           : std::min(busTimeout, static_cast<int>(left.count()));
-        if (::poll(&watched, 1, timeout) < 0 && errno != EINTR) {
-            return nullptr;
-        }
-        int processed = 0;
-        while (!reply && (processed = sd_bus_process(bus, nullptr)) > 0) {
-        }
-        if (processed < 0) {
-            return nullptr;
-        }
-    }
-    return sd_bus_message_is_method_error(reply.get(), nullptr) != 0 ? nullptr : std::move(reply);
+    BusAnswer answer = callBefore(bus, call, deadline);
+    return answer.status == BusAnswer::Status::answered &&
+                   sd_bus_message_is_method_error(answer.reply.get(), nullptr) == 0
+               ? std::move(answer.reply)
+               : nullptr;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <pulse/operation.h>
 
 #include "platform/linux/environment_lock.h"
+#include "platform/linux/pulse_bluetooth_address.h"
 
 namespace tonvera {
 
@@ -75,7 +76,8 @@ void PulseConnection::onSink(pa_context* /*context*/, const pa_sink_info* info, 
     }
     std::lock_guard lock(request->connection->mutex_);
     request->sinks.push_back({info->name != nullptr ? info->name : "",
-                              info->description != nullptr ? info->description : "", info->index});
+                              info->description != nullptr ? info->description : "", info->index,
+                              bluetoothAddressOfSink(*info)});
 }
 
 void PulseConnection::onServerInfo(pa_context* /*context*/, const pa_server_info* info,

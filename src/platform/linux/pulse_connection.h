@@ -28,9 +28,10 @@ class PulseError : public std::runtime_error {
 class PulseConnection {
   public:
     struct Sink {
-        std::string name;         // the server's internal name, used to address it
-        std::string description;  // the name people see
-        std::uint32_t index = 0;  // the server's number for it while it exists
+        std::string name;              // the server's internal name, used to address it
+        std::string description;       // the name people see
+        std::uint32_t index = 0;       // the server's number for it while it exists
+        std::string bluetoothAddress;  // the device's, when the sink is a Bluetooth device's
     };
 
     // Connects to `server` (a libpulse address such as "unix:/run/…/native"), or to the

@@ -10,6 +10,7 @@
 #include <pulse/timeval.h>
 
 #include "platform/linux/environment_lock.h"
+#include "platform/linux/pulse_bluetooth_address.h"
 
 namespace tonvera {
 namespace {
@@ -229,6 +230,7 @@ void PulseOutputsSubscription::onSink(pa_context* /*context*/, const pa_sink_inf
         SoundOutput output;
         output.name = info->description != nullptr ? info->description : "";
         output.identifier = info->name != nullptr ? info->name : "";
+        output.bluetoothAddress = bluetoothAddressOfSink(*info);
         self->outputs_.push_back(std::move(output));
         return;
     }

@@ -145,8 +145,8 @@ SoundOutputs::List PulseSoundOutputs::readOnce(const std::optional<std::string>&
         outputs.reserve(sinks.size());
         for (auto& sink : sinks) {
             const bool isDefault = sink.name == selected;
-            outputs.push_back(
-                SoundOutput{std::move(sink.description), std::move(sink.name), isDefault});
+            outputs.push_back(SoundOutput{std::move(sink.description), std::move(sink.name),
+                                          isDefault, std::move(sink.bluetoothAddress)});
         }
         return outputs;
     } catch (const PulseError&) {
