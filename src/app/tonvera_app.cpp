@@ -11,6 +11,7 @@
 #include "app/build_config.h"
 #include "app/instance_requests.h"
 #include "app/tee_log_sink.h"
+#include "platform/linux/bluez_bluetooth_devices.h"
 #include "platform/linux/dbus_status_notifier_watch.h"
 #include "platform/linux/dbus_system_events.h"
 #include "platform/linux/desktop_workspace.h"
@@ -205,6 +206,7 @@ int TonveraApp::run(int argc, char** argv) {
         .soundOutputs =
             std::make_shared<PulseSoundOutputs>(mainQueue, PulseSoundOutputs::Options{}, logSink),
         .notifications = std::make_shared<FreedesktopNotifications>(mainQueue, logSink),
+        .bluetooth = std::make_shared<BluezBluetoothDevices>(mainQueue, logSink),
     };
 
     auto delegate = AppDelegate::create(std::move(environment));
