@@ -64,7 +64,10 @@ void BluetoothRecall::start(OutputRanking ranking, std::chrono::milliseconds del
     ranking_ = std::move(ranking);
     present_ = std::move(present);
     triesLeft_ = tries;
-    nextPause_ = kFirstPause;
+    // Not-a-number fails the comparisons and gives the shortest pause.
+    const double seconds = kFirstPauseInIntervals * settings_->retryInterval();
+    nextPause_ = std::chrono::milliseconds(
+        static_cast<std::int64_t>(1000.0 * (seconds >= 1.0 ? std::min(seconds, 60.0) : 1.0)));
     scheduleTry(delay);
 }
 

@@ -39,8 +39,9 @@ class BluetoothRecall : public std::enable_shared_from_this<BluetoothRecall> {
     static constexpr std::chrono::seconds kConnectBound{10};
     static constexpr std::chrono::seconds kLookUpBound{2};
     static constexpr int kMaxTries = 3;
-    // Before the second try; each later pause is twice the one before.
-    static constexpr std::chrono::seconds kFirstPause{5};
+    // Before the second try, in the settings' retry intervals (5 s by default), at least a
+    // second and at most a minute; each later pause is twice the one before.
+    static constexpr double kFirstPauseInIntervals = 5.0;
 
     // What the last recall of an output came to, for the notice when it stays away.
     enum class Outcome { none, connected, didNotConnect };
@@ -113,7 +114,7 @@ class BluetoothRecall : public std::enable_shared_from_this<BluetoothRecall> {
     // Counts recalls; a timer or a try of an earlier one finds it changed and does nothing.
     std::uint64_t recall_ = 0;
     int triesLeft_ = 0;
-    std::chrono::milliseconds nextPause_{kFirstPause};
+    std::chrono::milliseconds nextPause_{};
     std::unique_ptr<BluetoothDevicesWatch> disconnects_;
     std::map<std::string, Outcome, std::less<>> outcomes_;
     // Why Bluetooth could not be asked, as last logged: said once, not at every wake.

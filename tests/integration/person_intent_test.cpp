@@ -54,7 +54,10 @@ class PersonIntentTest : public AppSession, public ::testing::WithParamInterface
 };
 
 TEST_P(PersonIntentTest, APickByHandEndsTheRunConnectNowEndsThePickANamedConnectIsOne) {
-    settings(R"("keepSoundFromNewOutputs": true, "fallbackAudioOutputs": ["Küche Radio"])");
+    // The speaker is a Bluetooth box, on a system bus without Bluetooth: said once, and nothing
+    // else changes.
+    settings(R"("keepSoundFromNewOutputs": true, "fallbackAudioOutputs": ["Küche Radio"],
+                "bluetoothOutputAddresses": {"Arbeitszimmer": "AA:BB:CC:DD:EE:FF"})");
     pulse.unloadSink("arbeitszimmer");
     const auto app = start();
     wake(*app);
@@ -89,6 +92,8 @@ TEST_P(PersonIntentTest, APickByHandEndsTheRunConnectNowEndsThePickANamedConnect
     pulse.pactl({"set-default-sink", "kueche"});
     EXPECT_TRUE(staysOn("kueche")) << app->output();
     EXPECT_EQ(app->countLines("took the sound when it appeared — back to Arbeitszimmer"), 0U)
+        << app->output();
+    EXPECT_EQ(app->countLines("Bluetooth outputs cannot be reconnected: no Bluetooth service"), 1U)
         << app->output();
 }
 
