@@ -1062,5 +1062,20 @@ Einstellungen: $XDG_CONFIG_HOME/tonvera/settings.json (sonst ~/.config/tonvera)
         <comment>Settings: ranking, a row&apos;s accessible name</comment>
         <translation>%@, unter der bevorzugten Ausgabe</translation>
     </message>
+    <message>
+        <source>Bluetooth %@</source>
+        <comment>Command line: status, a Bluetooth output&apos;s address</comment>
+        <translation>Bluetooth %@</translation>
+    </message>
+    <message>
+        <source>Bluetooth %@, connected</source>
+        <comment>Command line: status, a connected Bluetooth output</comment>
+        <translation>Bluetooth %@, verbunden</translation>
+    </message>
+    <message>
+        <source>Bluetooth %@, not connected</source>
+        <comment>Command line: status, a Bluetooth output not connected</comment>
+        <translation>Bluetooth %@, nicht verbunden</translation>
+    </message>
 </context>
 </TS>

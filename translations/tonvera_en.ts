@@ -1023,5 +1023,20 @@ Settings: $XDG_CONFIG_HOME/tonvera/settings.json (default ~/.config/tonvera)
         <comment>Settings: ranking, a row&apos;s accessible name</comment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Bluetooth %@</source>
+        <comment>Command line: status, a Bluetooth output&apos;s address</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bluetooth %@, connected</source>
+        <comment>Command line: status, a connected Bluetooth output</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bluetooth %@, not connected</source>
+        <comment>Command line: status, a Bluetooth output not connected</comment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

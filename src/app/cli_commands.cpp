@@ -17,6 +17,7 @@
 #include "app/ranking_report.h"
 #include "app/tee_log_sink.h"
 #include "app/terminal_text.h"
+#include "platform/linux/bluez_bluetooth_devices.h"
 #include "platform/linux/desktop_workspace.h"
 #include "platform/linux/errno_text.h"
 #include "platform/linux/file_lock.h"
@@ -335,7 +336,9 @@ int status(const Localizer& localizer, bool json) {
     const bool fromList = currentPlace && currentPlace->section == RankPlace::Section::below;
     const nlohmann::json playingFromList =
         fromList ? nlohmann::json(currentPlace->number) : nlohmann::json();
-    const auto ranked = rankedOutputs(ranking, settings.bluetoothOutputs());
+    auto ranked = rankedOutputs(ranking, settings.bluetoothOutputs());
+    BluezBluetoothDevices bluetooth(nullptr, services.logSink);
+    lookUpBluetooth(ranked, bluetooth, kServerAnswerWait);
 
     const InstanceClient instance(InstanceClient::defaultFolder().value_or(""));
     const auto exchange = instance.request("status", kStatusAnswerWait);

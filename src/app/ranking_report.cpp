@@ -57,6 +57,26 @@ std::vector<RankedOutput> rankedOutputs(
     return ranked;
 }
 
+void lookUpBluetooth(std::vector<RankedOutput>& outputs, BluetoothDevices& bluetooth,
+                     std::chrono::milliseconds bound) {
+    for (auto& output : outputs) {
+        if (!output.bluetoothAddress) {
+            continue;
+        }
+        const BluetoothLookup lookup = bluetooth.lookUp(*output.bluetoothAddress, bound);
+        switch (lookup.status) {
+            case BluetoothLookup::Status::found:
+                output.bluetoothConnected = lookup.device.connected;
+                break;
+            case BluetoothLookup::Status::unknownDevice:
+                output.bluetoothConnected = false;
+                break;
+            default:
+                return;  // no bus, no service or no adapter: nothing more to learn
+        }
+    }
+}
+
 std::string placeText(const Localizer& localizer, const OutputRanking& ranking,
                       const std::optional<RankPlace>& place) {
     if (!place) {
@@ -101,6 +121,9 @@ nlohmann::ordered_json rankingJson(const std::vector<RankedOutput>& outputs) {
         entry["bluetoothAddress"] = output.bluetoothAddress
                                         ? nlohmann::ordered_json(*output.bluetoothAddress)
                                         : nlohmann::ordered_json();
+        entry["bluetoothConnected"] = output.bluetoothConnected
+                                          ? nlohmann::ordered_json(*output.bluetoothConnected)
+                                          : nlohmann::ordered_json();
         list.push_back(std::move(entry));
     }
     return list;
@@ -108,12 +131,31 @@ nlohmann::ordered_json rankingJson(const std::vector<RankedOutput>& outputs) {
 
 std::vector<std::string> rankingTable(const Localizer& localizer, const OutputRanking& ranking,
                                       const std::vector<RankedOutput>& outputs) {
-    // The cells of each line. A column for the Bluetooth device (its address, whether it is
-    // connected) takes its place after the place once devices can be looked up here.
+    // The cells of each line: the name, the place, and for a Bluetooth device its address and
+    // whether it is connected.
     std::vector<std::vector<std::string>> rows;
     rows.reserve(outputs.size());
     for (const auto& output : outputs) {
         rows.push_back({terminalText(output.name), placeText(localizer, ranking, output.place)});
+        if (!output.bluetoothAddress) {
+            continue;
+        }
+        const std::string address = terminalText(*output.bluetoothAddress);
+        rows.back().push_back(
+            !output.bluetoothConnected
+                ? formatText(localizer.localized(TONVERA_TRANSLATE(
+                                 "Tonvera", "Bluetooth %@",
+                                 "Command line: status, a Bluetooth output's address")),
+                             {address})
+            : *output.bluetoothConnected
+                ? formatText(localizer.localized(TONVERA_TRANSLATE(
+                                 "Tonvera", "Bluetooth %@, connected",
+                                 "Command line: status, a connected Bluetooth output")),
+                             {address})
+                : formatText(localizer.localized(TONVERA_TRANSLATE(
+                                 "Tonvera", "Bluetooth %@, not connected",
+                                 "Command line: status, a Bluetooth output not connected")),
+                             {address}));
     }
     std::vector<std::size_t> widths;
     for (const auto& row : rows) {

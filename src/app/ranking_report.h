@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/bluetooth_devices.h"
 #include "platform/localizer.h"
 #include "reconnect/output_ranking.h"
 
@@ -21,6 +23,8 @@ struct RankedOutput {
     RankPlace place;
     // Remembered once the output was seen as a Bluetooth device; nothing otherwise.
     std::optional<std::string> bluetoothAddress;
+    // Whether that device is connected now; nothing when Bluetooth could not be asked.
+    std::optional<bool> bluetoothConnected;
 };
 
 // Every output of `ranking`, best first. `bluetoothAddresses` maps visible names to addresses
@@ -28,6 +32,11 @@ struct RankedOutput {
 std::vector<RankedOutput> rankedOutputs(
     const OutputRanking& ranking,
     const std::map<std::string, std::string, std::less<>>& bluetoothAddresses);
+
+// Asks Bluetooth whether each output's device is connected, each look within `bound`; once
+// Bluetooth cannot be asked at all, the others are not asked either.
+void lookUpBluetooth(std::vector<RankedOutput>& outputs, BluetoothDevices& bluetooth,
+                     std::chrono::milliseconds bound);
 
 // "1st above Arbeitszimmer", "preferred", "entry 2 of the list" or "not ranked", in the
 // user's language and safe for the terminal.

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "support/app_session.h"
+#include "support/mock_system_bus.h"
 
 namespace tonvera::testing {
 namespace {
@@ -108,15 +109,24 @@ TEST_F(CliProcessTest, ShowsTheWholeRankingAndWhereThePlayingOutputStandsInIt) {
     writeSettings(R"({"retryAttempts": 1, "priorityAudioOutputs": ["Kopfhörer", "Gone"],
         "fallbackAudioOutputs": ["Küche Radio"],
         "bluetoothOutputAddresses": {"Kopfhörer": "AA:BB:CC:DD:EE:FF"}})");
-    const auto status = [this] {
-        return nlohmann::json::parse(run({"--status", "--json"}).output);
+    // The headphones are a Bluetooth device, connected, as BlueZ on the system bus says.
+    MockSystemBus system;
+    system.addAdapter("hci0");
+    system.addDevice("hci0", "AA:BB:CC:DD:EE:FF", "Kopfhörer");
+    system.setConnected("AA:BB:CC:DD:EE:FF", true);
+    const std::vector<std::string> bluez{"DBUS_SYSTEM_BUS_ADDRESS=" + system.address()};
+    const auto status = [&] {
+        return nlohmann::json::parse(run({"--status", "--json"}, false, bluez).output);
     };
     EXPECT_EQ(status()["ranking"], nlohmann::json::parse(R"([
         {"name": "Kopfhörer", "section": "above", "number": 1,
-         "bluetoothAddress": "AA:BB:CC:DD:EE:FF"},
-        {"name": "Gone", "section": "above", "number": 2, "bluetoothAddress": null},
-        {"name": "Arbeitszimmer", "section": "preferred", "number": null, "bluetoothAddress": null},
-        {"name": "Küche Radio", "section": "below", "number": 1, "bluetoothAddress": null}])"));
+         "bluetoothAddress": "AA:BB:CC:DD:EE:FF", "bluetoothConnected": true},
+        {"name": "Gone", "section": "above", "number": 2, "bluetoothAddress": null,
+         "bluetoothConnected": null},
+        {"name": "Arbeitszimmer", "section": "preferred", "number": null,
+         "bluetoothAddress": null, "bluetoothConnected": null},
+        {"name": "Küche Radio", "section": "below", "number": 1, "bluetoothAddress": null,
+         "bluetoothConnected": null}])"));
     // Neither an output outside the ranking nor the preferred one plays from the list.
     for (const auto* sink : {"wohnzimmer", "arbeitszimmer"}) {
         pulse.pactl({"set-default-sink", sink});
@@ -128,12 +138,15 @@ TEST_F(CliProcessTest, ShowsTheWholeRankingAndWhereThePlayingOutputStandsInIt) {
     EXPECT_EQ(run({"--connect"}).output, "Selected Kopfhörer, which ranks above Arbeitszimmer\n");
     EXPECT_EQ(run({"--connect"}, false, {"LANG=de_DE.UTF-8"}).output,
               "Kopfhörer ausgewählt (steht in der Rangfolge vor Arbeitszimmer)\n");
-    EXPECT_THAT(run({"--status"}, false, {"LANG=de_DE.UTF-8"}).output,
-                HasSubstr("Kopfhörer      Platz 1 vor Arbeitszimmer\n" + std::string(40, ' ') +
-                          "Gone           Platz 2 vor Arbeitszimmer\n" + std::string(40, ' ') +
-                          "Arbeitszimmer  bevorzugt\n" + std::string(40, ' ') +
-                          "Küche Radio    Eintrag 1 der Liste\nAktuelle Ausgabe:" +
-                          std::string(23, ' ') + "Kopfhörer (Platz 1 vor Arbeitszimmer)\n"));
+    system.setConnected("AA:BB:CC:DD:EE:FF", false);
+    EXPECT_THAT(
+        run({"--status"}, false, {"LANG=de_DE.UTF-8", bluez[0]}).output,
+        HasSubstr("Kopfhörer      Platz 1 vor Arbeitszimmer  Bluetooth AA:BB:CC:DD:EE:FF, "
+                  "nicht verbunden\n" +
+                  std::string(40, ' ') + "Gone           Platz 2 vor Arbeitszimmer\n" +
+                  std::string(40, ' ') + "Arbeitszimmer  bevorzugt\n" + std::string(40, ' ') +
+                  "Küche Radio    Eintrag 1 der Liste\nAktuelle Ausgabe:" + std::string(23, ' ') +
+                  "Kopfhörer (Platz 1 vor Arbeitszimmer)\n"));
 }
 
 TEST_F(CliProcessTest, WithoutTonveraOneConnectRunsAtATimeUntilItsProcessEnds) {
