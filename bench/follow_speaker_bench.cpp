@@ -8,7 +8,9 @@
 // - headphones ranked above the speaker being plugged in;
 // - an output picked by hand coming back from a blink under a new internal name, which the
 //   server does not make the default again;
-// - a wake, with the speaker there and another output playing.
+// - a wake, with the speaker there and another output playing;
+// - a wake on a system bus with a mock BlueZ, until Bluetooth is asked to connect the speaker,
+//   a paired box that did not reconnect.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -25,6 +27,7 @@
 #include "app_bench_session.h"
 #include "support/app_process.h"
 #include "support/bus_signal.h"
+#include "support/mock_system_bus.h"
 
 namespace tonvera::bench {
 namespace {
@@ -266,6 +269,65 @@ void wakeToSelected(benchmark::State& state) {
     scenario.ready = "Connect at login disabled";
     measure(state, scenario);
 }
+
+// From the login manager's wake on the system bus until BlueZ is asked to connect the speaker.
+// The mandated part is the wake's pause and Bluetooth's own resume delay before the ask.
+void wakeToBluetoothConnect(benchmark::State& state) {
+    const auto kind = static_cast<SoundServerKind>(state.range(0));
+    state.SetLabel(serverName(kind));
+    constexpr const char* kBox = "AA:BB:CC:DD:EE:FF";
+    AppBenchSession session(kind);
+    testing::MockSystemBus system;
+    system.addAdapter("hci0");
+    system.addDevice("hci0", kBox, "Box");
+    session.pulse.unloadSink("arbeitszimmer");
+    session.writeSettings(std::string(R"({"hasCompletedOnboarding": true,
+        "launchAtLoginAsked": true, "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+        "retryAttempts": 1, "bluetoothOutputAddresses": {"Arbeitszimmer": ")") +
+                          kBox + R"("}})");
+    auto environment = session.environment();
+    std::erase_if(environment,
+                  [](const auto& entry) { return entry.starts_with("DBUS_SYSTEM_BUS_ADDRESS="); });
+    environment.push_back("DBUS_SYSTEM_BUS_ADDRESS=" + system.address());
+    testing::AppProcess app(TONVERA_BINARY, environment);
+    if (!app.waitForLine("WakeMonitor started", 10s)) {
+        state.SkipWithError("the application did not start");
+        return;
+    }
+    std::vector<double> samples;
+    std::string calls;
+    for (auto _ : state) {
+        system.setConnected(kBox, false);  // switched off while the computer slept
+        system.prepareForSleep(true);
+        const auto woke = Clock::now();
+        system.prepareForSleep(false);
+        calls += calls.empty() ? "Connect" : " Connect";
+        while (system.calls(kBox) != calls) {
+            if (Clock::now() - woke > 10s) {
+                state.SkipWithError("Bluetooth was not asked within 10 s");
+                return;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - woke).count();
+        samples.push_back(1000 * seconds);
+        state.SetIterationTime(seconds);
+        app.waitForLine("Arbeitszimmer connected", 5s, samples.size());
+    }
+    std::ranges::sort(samples);
+    const double median = (samples[(samples.size() - 1) / 2] + samples[samples.size() / 2]) / 2;
+    state.counters["median_ms"] = median;
+    state.counters["worst_ms"] = samples.back();
+    state.counters["median_above_waits_ms"] = median - kWakePauseMs - 3000;
+}
+
+BENCHMARK(wakeToBluetoothConnect)
+    ->ArgName("server")
+    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
+    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(wakeToSelected)
     ->ArgName("server")
