@@ -207,7 +207,7 @@ void aboveAppearsToSelected(benchmark::State& state) {
                            "priorityAudioOutputs": ["Kopfhörer"]})",
                        "wohnzimmer",
                        [](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
-                           const std::string name = roundName("usb.headphones", round);
+                           std::string name = roundName("usb.headphones", round);
                            session.pulse.loadSink(name, "Kopfhörer");
                            from = Clock::now();
                            return name;
@@ -230,7 +230,7 @@ void pickedReturnsToSelected(benchmark::State& state) {
             // A blink: gone for a second, back under a new internal name.
             session.pulse.unloadSink(round == 0 ? "kueche" : roundName("kueche.round", round - 1));
             std::this_thread::sleep_for(1s);
-            const std::string name = roundName("kueche.round", round);
+            std::string name = roundName("kueche.round", round);
             session.pulse.loadSink(name, "Küche Radio");
             from = Clock::now();
             return name;

@@ -219,7 +219,7 @@ std::optional<std::string> JsonFileUserDefaults::read(std::string& problem) cons
     }
     // Read in pieces: a file too large is told without reading all of it.
     std::string contents;
-    std::array<char, 64 * 1024> piece{};
+    std::array<char, std::size_t{64} * 1024> piece{};
     while (file.read(piece.data(), static_cast<std::streamsize>(piece.size())) ||
            file.gcount() > 0) {
         contents.append(piece.data(), static_cast<std::size_t>(file.gcount()));
