@@ -165,15 +165,16 @@ TEST_F(DBusSystemEventsTest, ABusThatNeverAnswersDelaysNothingAndCostsNothing) {
     }
     EXPECT_GE(wakes, 1);
 
-    start = std::chrono::steady_clock::now();
-    events.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
-
-    // Once the watch has said that the bus is silent (after 3 s), it waits without spinning.
+    // Idle, every watch waits without spinning: the tray's once it has said that its bus is
+    // silent (after 3 s), the system events' on the silent bus and on the live one alike.
     std::this_thread::sleep_until(watchStarted + 3500ms);
     const auto before = processorTime();
     std::this_thread::sleep_for(2s);
-    EXPECT_LT(processorTime() - before, 300ms);
+    EXPECT_LT(processorTime() - before, 100ms);
+
+    start = std::chrono::steady_clock::now();
+    events.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
     ::close(silent);
 }
 
