@@ -13,6 +13,7 @@
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/recording_workspace.h"
 #include "selection/native_accessibility_audio_output_selector.h"
+#include "support/pulse_read_hold.h"
 #include "support/pulse_server.h"
 
 namespace tonvera {
@@ -107,6 +108,19 @@ TEST_P(PulseSoundOutputsTest, FollowsOutputsAndTheDefaultAcrossARestartWhileWatc
                                           StartsWith("error: The sound server cannot be reached ("),
                                           "info: The sound server can be reached again",
                                           "info: Stopped watching the sound outputs"));
+}
+
+// The first read of the list held half done while an output appears: the event comes in the
+// middle of the read, and the list is read once more.
+TEST_P(PulseSoundOutputsTest, AnOutputThatAppearsWhileTheFirstListIsReadIsListed) {
+    testing::PulseReadHold hold(server.address());
+    PulseSoundOutputs held(queue, {hold.address()}, log);
+    auto watch = held.watch([&](const auto& list) { lists.push_back(list); });
+    ASSERT_TRUE(hold.waitUntilSinksAnswered());
+    ASSERT_TRUE(server.loadSink("terrasse", "Terrasse"));
+    ASSERT_TRUE(hold.waitForNewSink());
+    hold.release();
+    EXPECT_TRUE(waitForList(Contains(named("Terrasse"))));
 }
 
 // PipeWire only: its session manager stalls as on a loaded machine.
