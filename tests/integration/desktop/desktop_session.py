@@ -104,9 +104,13 @@ class DesktopSession:
         return process
 
     def _start_x(self):
+        # Without -noreset the server resets whenever its last client leaves, and drops a client
+        # that is still connecting then: an xdotool look that ends while the application
+        # connects would fail its start with "could not connect to display".
         read_end, write_end = os.pipe()
         self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
-                     "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+                     "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+                    stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as numbers:
             self.display = ":" + numbers.readline().strip()
