@@ -225,6 +225,12 @@ class DesktopSession:
         self.xdotool("key", "--window", window, "ctrl+a")
         self.xdotool("type", "--window", window, "--delay", "20", text)
 
+    def wait_for_exit(self, seconds):
+        """The application's exit status once it has ended, the bus served meanwhile; fails
+        with its log's tail, which holds a sanitizer's report too, after `seconds`."""
+        self.wait_for(lambda: self.app.poll() is not None, seconds, "the application to end")
+        return self.app.returncode
+
     def wait_for(self, condition, seconds, what):
         """Runs the bus's main loop until `condition` holds; fails after `seconds`."""
         context = GLib.MainContext.default()
