@@ -132,8 +132,9 @@ TEST_P(PipeWireSessionManagerStallTest, TheDefaultIsStillToldRightAndTheMenuStil
     server.loadSink("Terrasse", "Terrasse");
     ASSERT_TRUE(waitForList(::testing::SizeIs(4)));
     server.pactl({"set-default-sink", "Terrasse"});
-    // The session manager applies the choice a moment later; from then on a new client reads
-    // it, as after the Sound menu's own selection, which it reads back before any refresh.
+    // The session manager applies the choice a moment later, and from then on a new client
+    // reads it: so it is after a selection through the Sound menu, which reads the default back
+    // before the follower asks for a refresh.
     ASSERT_TRUE(testing::PulseServer::poll([&] { return server.defaultSink() == "Terrasse"; }));
     watch->refresh();  // the server does not tell this client; it asks
     EXPECT_TRUE(waitForList(Contains(SoundOutput{"Terrasse", "Terrasse", true})));
