@@ -10,10 +10,12 @@
 
 #include "platform/linux/posix_shell_script_runner.h"
 #include "platform/linux/steady_clock.h"
+#include "platform/sound_menu_contract.h"
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/recording_workspace.h"
 #include "reconnect/reconnect_orchestrator.h"
 #include "selection/accessibility_error.h"
+#include "selection/accessibility_helper.h"
 #include "selection/native_accessibility_audio_output_selector.h"
 #include "selection/output_selection_error.h"
 #include "selection/shell_script_audio_output_selector.h"
@@ -137,6 +139,19 @@ TEST_P(PulseSoundMenuTest, TheMenuListsTheSinksAndSelectingMovesTheStreamsThatFo
     EXPECT_EQ(server.defaultSink(), "terrasse_v4");
     EXPECT_THAT(log->lines(),
                 Contains("info: 2 outputs are named Terrasse: selecting terrasse_v4"));
+
+    // The first of them goes between reading the menu and pressing its checkbox: the other one
+    // is selected.
+    const AccessibilityHelper ax(menu, menu, std::make_shared<testing::RecordingWorkspace>());
+    VisitedSet visited;
+    ax.performAction(ax.findElement(ax.applicationElement(sound_menu::kMenuBarAgent),
+                                    sound_menu::kSoundItemIdentifier, 0, visited),
+                     sound_menu::kPressAction);
+    const auto terrasse = ax.findElement(ax.applicationElement(sound_menu::kControlCenter),
+                                         "sound-device-Terrasse", 0, visited);
+    server.unloadSink("terrasse_v4");
+    EXPECT_EQ(ax.performAction(terrasse, sound_menu::kPressAction), kAXSuccess);
+    EXPECT_EQ(server.defaultSink(), "terrasse_v6");
 }
 
 TEST_P(PulseSoundMenuTest, AServerThatDiesMidRunFailsCleanlyAndARestartRecovers) {

@@ -13,6 +13,7 @@
 #include "platform/testing/memory_log_sink.h"
 #include "platform/testing/recording_workspace.h"
 #include "selection/native_accessibility_audio_output_selector.h"
+#include "support/pulse_read_hold.h"
 #include "support/pulse_server.h"
 
 namespace tonvera {
@@ -121,6 +122,19 @@ TEST_P(PulseSoundOutputsTest, ABluetoothDevicesSinkCarriesItsAddressAndAPlainOne
                 AllOf(Contains(box), Contains(plain)));
 }
 
+// The first read of the list held half done while an output appears: the event comes in the
+// middle of the read, and the list is read once more.
+TEST_P(PulseSoundOutputsTest, AnOutputThatAppearsWhileTheFirstListIsReadIsListed) {
+    testing::PulseReadHold hold(server.address());
+    PulseSoundOutputs held(queue, {hold.address()}, log);
+    auto watch = held.watch([&](const auto& list) { lists.push_back(list); });
+    ASSERT_TRUE(hold.waitUntilSinksAnswered());
+    ASSERT_TRUE(server.loadSink("terrasse", "Terrasse"));
+    ASSERT_TRUE(hold.waitForNewSink());
+    hold.release();
+    EXPECT_TRUE(waitForList(Contains(named("Terrasse"))));
+}
+
 // PipeWire only: its session manager stalls as on a loaded machine.
 struct PipeWireSessionManagerStallTest : PulseSoundOutputsTest {};
 
@@ -130,6 +144,10 @@ TEST_P(PipeWireSessionManagerStallTest, TheDefaultIsStillToldRightAndTheMenuStil
     server.loadSink("Terrasse", "Terrasse");
     ASSERT_TRUE(waitForList(::testing::SizeIs(4)));
     server.pactl({"set-default-sink", "Terrasse"});
+    // The session manager applies the choice a moment later, and from then on a new client
+    // reads it: so it is after a selection through the Sound menu, which reads the default back
+    // before the follower asks for a refresh.
+    ASSERT_TRUE(testing::PulseServer::poll([&] { return server.defaultSink() == "Terrasse"; }));
     watch->refresh();  // the server does not tell this client; it asks
     EXPECT_TRUE(waitForList(Contains(SoundOutput{"Terrasse", "Terrasse", true})));
 

@@ -104,9 +104,13 @@ class DesktopSession:
         return process
 
     def _start_x(self):
+        # Without -noreset the server resets whenever its last client leaves, and drops a client
+        # that is still connecting then: an xdotool look that ends while the application
+        # connects would fail its start with "could not connect to display".
         read_end, write_end = os.pipe()
         self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
-                     "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+                     "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+                    stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as numbers:
             self.display = ":" + numbers.readline().strip()
@@ -220,6 +224,12 @@ class DesktopSession:
         self.xdotool("mousemove", "--window", window, str(x), str(y), "click", "1")
         self.xdotool("key", "--window", window, "ctrl+a")
         self.xdotool("type", "--window", window, "--delay", "20", text)
+
+    def wait_for_exit(self, seconds):
+        """The application's exit status once it has ended, the bus served meanwhile; fails
+        with its log's tail, which holds a sanitizer's report too, after `seconds`."""
+        self.wait_for(lambda: self.app.poll() is not None, seconds, "the application to end")
+        return self.app.returncode
 
     def wait_for(self, condition, seconds, what):
         """Runs the bus's main loop until `condition` holds; fails after `seconds`."""

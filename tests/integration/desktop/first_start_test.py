@@ -62,7 +62,7 @@ class FirstStartTest(unittest.TestCase):
         self.assertIs(self.stored().get("launchAtLoginAsked"), True)
 
         app.send_signal(signal.SIGTERM)
-        self.assertEqual(app.wait(timeout=10), 0)
+        self.assertEqual(self.session.wait_for_exit(10), 0)
         log = self.session.app_log()
         self.assertIn("[AirPlay] Onboarding abgeschlossen — Gerät: Arbeitszimmer", log)
         self.assertIn("[AirPlay] App terminating", log)
@@ -94,7 +94,7 @@ class FirstStartTest(unittest.TestCase):
         session.wait_for(lambda: "Started again: bringing the running Tonvera forward"
                          in session.app_log(), 10, "the running one to hear of it")
         app.send_signal(signal.SIGTERM)
-        self.assertEqual(app.wait(timeout=10), 0)
+        self.assertEqual(session.wait_for_exit(10), 0)
         self.assertRegex(session.app_log(), r"xdg_toplevel@\d+\.destroy\(\)")
 
 

@@ -29,7 +29,7 @@ class TrayMenuTest(unittest.TestCase):
             return json.load(f).get(key)
 
     def test_the_menu_can_be_read_and_clicked_like_a_panel_does(self):
-        app = self.session.start_app(BINARY)
+        self.session.start_app(BINARY)
         item = self.session.wait_for(lambda: self.session.watcher.items, 15,
                                      "the tray item to register")[0]
         menu = TrayMenu(self.session, item)
@@ -74,7 +74,7 @@ class TrayMenuTest(unittest.TestCase):
                               == "✓ Arbeitszimmer", 5, "the menu to show the new name")
 
         menu.click("Quit Tonvera")
-        self.assertEqual(app.wait(timeout=10), 0)
+        self.assertEqual(self.session.wait_for_exit(10), 0)
         self.assertIn("[AirPlay] App terminating", self.session.app_log())
 
 

@@ -414,8 +414,10 @@ TEST(FailureRankingTest, TheFailureThatNamesTheCauseBestWinsAndTheFallbackWinsAT
     for (const auto& [failure, rank] : rows) {
         EXPECT_EQ(rankFailure(failure), rank) << describeError(failure);
     }
-    // The Sound menu's failure, then the script route's: no server; not there; timed out.
+    // The Sound menu's failure, then the script route's: no server (over anything else, and over
+    // "not there"); not there; timed out.
     EXPECT_EQ(mostTellingFailure(rows[7].first, rows[2].first), rows[2].first);
+    EXPECT_EQ(mostTellingFailure(rows[4].first, rows[2].first), rows[2].first);
     EXPECT_EQ(mostTellingFailure(rows[4].first, rows[3].first), rows[3].first);
     EXPECT_EQ(mostTellingFailure(rows[4].first, rows[5].first), rows[4].first);
 }
