@@ -38,9 +38,10 @@ class PersonIntentTest : public AppSession, public ::testing::WithParamInterface
     bool plays(const std::string& sink) const {
         return PulseServer::poll([&] { return pulse.defaultSink() == sink; });
     }
-    // Still playing a moment later, when anything Tonvera would do has long been done.
+    // Still playing a moment later, when a run of Tonvera's would have pressed long ago (the
+    // Sound menu's 0.7 s wait, and its 0.5 s to read the press back).
     bool staysOn(const std::string& sink) const {
-        std::this_thread::sleep_for(1500ms);
+        std::this_thread::sleep_for(1200ms);
         return pulse.defaultSink() == sink;
     }
     int connect(const std::vector<std::string>& arguments) const {
