@@ -270,6 +270,15 @@ void wakeToSelected(benchmark::State& state) {
     measure(state, scenario);
 }
 
+// Each scenario on PulseAudio and on PipeWire, timed by hand in milliseconds.
+void onBothServers(benchmark::internal::Benchmark* scenario) {
+    scenario->ArgName("server")
+        ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
+        ->Arg(static_cast<int>(SoundServerKind::pipeWire))
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 // From the login manager's wake on the system bus until BlueZ is asked to connect the speaker.
 // The mandated part is the wake's pause and Bluetooth's own resume delay before the ask.
 void wakeToBluetoothConnect(benchmark::State& state) {
@@ -321,61 +330,19 @@ void wakeToBluetoothConnect(benchmark::State& state) {
     state.counters["median_above_waits_ms"] = median - kWakePauseMs - 3000;
 }
 
-BENCHMARK(wakeToBluetoothConnect)
-    ->ArgName("server")
-    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
-    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
-    ->UseManualTime()
-    ->Iterations(10)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(wakeToBluetoothConnect)->Apply(onBothServers)->Iterations(10);
 
-BENCHMARK(wakeToSelected)
-    ->ArgName("server")
-    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
-    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
-    ->UseManualTime()
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(wakeToSelected)->Apply(onBothServers)->Iterations(20);
 
-BENCHMARK(aboveAppearsToSelected)
-    ->ArgName("server")
-    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
-    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
-    ->UseManualTime()
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(aboveAppearsToSelected)->Apply(onBothServers)->Iterations(20);
 
-BENCHMARK(pickedReturnsToSelected)
-    ->ArgName("server")
-    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
-    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
-    ->UseManualTime()
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(pickedReturnsToSelected)->Apply(onBothServers)->Iterations(20);
 
-BENCHMARK(appearanceToSelected)
-    ->ArgName("server")
-    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
-    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
-    ->UseManualTime()
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(appearanceToSelected)->Apply(onBothServers)->Iterations(20);
 
-BENCHMARK(appearanceToSwitchedUp)
-    ->ArgName("server")
-    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
-    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
-    ->UseManualTime()
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(appearanceToSwitchedUp)->Apply(onBothServers)->Iterations(20);
 
-BENCHMARK(newOutputToBack)
-    ->ArgName("server")
-    ->Arg(static_cast<int>(SoundServerKind::pulseAudio))
-    ->Arg(static_cast<int>(SoundServerKind::pipeWire))
-    ->UseManualTime()
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(newOutputToBack)->Apply(onBothServers)->Iterations(20);
 
 }  // namespace
 }  // namespace tonvera::bench
