@@ -229,8 +229,11 @@ void SpeakerFollower::updateWatch() {
 }
 
 bool SpeakerFollower::isOwnSelection(const SoundOutput& output) const {
-    return selecting_ && unicode_text::canonicallyEqual(output.name, *selecting_) &&
-           (!selectingUntil_ || clock_->now() <= *selectingUntil_);
+    const bool current = selecting_ && unicode_text::canonicallyEqual(output.name, *selecting_) &&
+                         (!selectingUntil_ || clock_->now() <= *selectingUntil_);
+    return current || (selectedBefore_ &&
+                       unicode_text::canonicallyEqual(output.name, selectedBefore_->first) &&
+                       clock_->now() <= selectedBefore_->second);
 }
 
 SpeakerFollower::Switch SpeakerFollower::classify(const OutputsChange& change) const {
@@ -311,7 +314,7 @@ void SpeakerFollower::followRanking(const OutputsChange& change, Switch kind,
         keepSoundFromNewOutput(change, intent)) {
         return;
     }
-    switchUp(change, intent);
+    switchUp(change, kind, intent);
 }
 
 bool SpeakerFollower::keepSoundFromNewOutput(const OutputsChange& change, const Intent& intent) {
@@ -334,7 +337,7 @@ bool SpeakerFollower::keepSoundFromNewOutput(const OutputsChange& change, const 
     return true;
 }
 
-void SpeakerFollower::switchUp(const OutputsChange& change, const Intent& intent) {
+void SpeakerFollower::switchUp(const OutputsChange& change, Switch kind, const Intent& intent) {
     const SoundOutput* playing = tracker_.defaultOutput();
     const SoundOutput* candidate = nullptr;
     // An output that appears takes the sound when it ranks above the one playing: any ranked
@@ -346,6 +349,15 @@ void SpeakerFollower::switchUp(const OutputsChange& change, const Intent& intent
         if (watched && rankOf(present) < std::min(rankOf(playing), rankOf(candidate))) {
             candidate = present;
         }
+    }
+    // Tonvera's own switch, told late, can land after an output ranked above the preferred one
+    // appeared and got the sound: that one gets it back.
+    const SoundOutput* above =
+        kind == Switch::own ? ranking_.bestPresentAbove(tracker_.outputs()) : nullptr;
+    const bool regain =
+        playing != nullptr && rankOf(above) < std::min(rankOf(playing), rankOf(candidate));
+    if (regain) {
+        candidate = above;
     }
     // The playing output went away: the best one left takes over, while following, or at any
     // time when the one that went was ranked above the preferred output.
@@ -372,6 +384,9 @@ void SpeakerFollower::switchUp(const OutputsChange& change, const Intent& intent
     if (takeOver) {
         logger_.info("[AirPlay] {} went away — selecting {}{}", change.previousDefault->name, name,
                      placeText(ranking_, name));
+    } else if (regain) {
+        logger_.info("[AirPlay] {} is there and ranks above {} — selecting it", name,
+                     playing->name);
     } else if (rankOf(candidate) == ranking_.preferredRank() && rankOf(playing) != kUnranked) {
         logger_.info("[AirPlay] {} appeared — switching back from {}", name, playing->name);
     } else {
@@ -385,6 +400,9 @@ void SpeakerFollower::select(const std::string& name, const Intent& intent) {
     // it that is there, the list when it stays away); any other output as itself.
     const bool best =
         intent.isRanking() && unicode_text::canonicallyEqual(name, ranking_.preferred());
+    // Tonvera's from now, not only once the run tells: a server that falls back in two steps
+    // (WirePlumber) may land on this very output before the run begins.
+    selecting(name);
     ++ownRuns_;
     const bool queued = submitWithCompletion(
         *tasks_, mainQueue_,
@@ -401,6 +419,7 @@ void SpeakerFollower::select(const std::string& name, const Intent& intent) {
         });
     if (!queued) {
         --ownRuns_;
+        selectingUntil_ = clock_->now();
     }
 }
 
@@ -420,6 +439,10 @@ void SpeakerFollower::intentChanged(const Intent& now) {
 }
 
 void SpeakerFollower::selecting(const std::string& name) {
+    if (selecting_ && !unicode_text::canonicallyEqual(*selecting_, name)) {
+        selectedBefore_.emplace(*selecting_,
+                                selectingUntil_.value_or(clock_->now() + kOwnSwitchGrace));
+    }
     selecting_ = name;
     selectingUntil_.reset();
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -115,7 +116,7 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     void keepPick(const OutputsChange& change, Switch kind, const Intent& intent);
     void followRanking(const OutputsChange& change, Switch kind, const Intent& intent);
     bool keepSoundFromNewOutput(const OutputsChange& change, const Intent& intent);
-    void switchUp(const OutputsChange& change, const Intent& intent);
+    void switchUp(const OutputsChange& change, Switch kind, const Intent& intent);
     void select(const std::string& name, const Intent& intent);
     void intentChanged(const Intent& now);
     void rankingChanged(OutputRanking ranking);
@@ -159,6 +160,9 @@ class SpeakerFollower : public std::enable_shared_from_this<SpeakerFollower> {
     // (nothing while the run has not ended).
     std::optional<std::string> selecting_;
     std::optional<Clock::TimePoint> selectingUntil_;
+    // The one selected before, while its grace lasts: the server may tell of that switch only
+    // after the next run began (headphones plugged in during a take-over).
+    std::optional<std::pair<std::string, Clock::TimePoint>> selectedBefore_;
     // Runs this object queued that have not reported back yet.
     int ownRuns_ = 0;
     // A wake asked for a run of its own during a run; taken once it is over.

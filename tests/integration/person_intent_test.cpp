@@ -100,9 +100,11 @@ TEST_P(PersonIntentTest, APickByHandEndsTheRunConnectNowEndsThePickANamedConnect
 
 TEST_P(PersonIntentTest, HeadphonesAboveTheSpeakerAndAPickRightAfterTheyAreUnplugged) {
     settings(R"("priorityAudioOutputs": ["Kopfhörer"])");
-    // The speaker the newest sink, so that no server falls back to it by itself.
-    pulse.unloadSink("arbeitszimmer");
-    ASSERT_TRUE(pulse.loadSink("arbeitszimmer", "Arbeitszimmer"));
+    // Both servers fall back to Wohnzimmer, a sound card of their highest priority: never by
+    // themselves to the speaker, nor to the kitchen radio that the person picks.
+    pulse.unloadSink("wohnzimmer");
+    ASSERT_TRUE(
+        pulse.loadSink("wohnzimmer", "Wohnzimmer", "device.class=sound priority.session=3000"));
     pulse.pactl({"set-default-sink", "kopfhoerer"});
     const auto app = start();
     wake(*app);
@@ -116,18 +118,26 @@ TEST_P(PersonIntentTest, HeadphonesAboveTheSpeakerAndAPickRightAfterTheyAreUnplu
     ASSERT_TRUE(plays("kopfhoerer")) << app->output();
     ASSERT_TRUE(staysOn("kopfhoerer")) << app->output();  // and its run is over
 
-    // Unplugged once more, and the person picks the kitchen radio while Tonvera takes over.
+    // Unplugged once more, and the person picks the kitchen radio 0.3 s later. PulseAudio falls
+    // back to Wohnzimmer and Tonvera's take-over is under way; WirePlumber falls back to the
+    // speaker configured before, at once or a read later, and that is no pick by hand.
+    const bool takesOver = GetParam() == SoundServerKind::pulseAudio;
     const std::size_t takeOvers = app->countLines("Kopfhörer went away — selecting Arbeitszimmer");
     pulse.unloadSink("kopfhoerer");
-    ASSERT_TRUE(
-        app->waitForLine("Kopfhörer went away — selecting Arbeitszimmer", 5s, takeOvers + 1))
-        << app->output();
+    if (takesOver) {
+        ASSERT_TRUE(
+            app->waitForLine("Kopfhörer went away — selecting Arbeitszimmer", 5s, takeOvers + 1))
+            << app->output();
+    }
     std::this_thread::sleep_for(300ms);
     pulse.pactl({"set-default-sink", "kueche"});
-    ASSERT_TRUE(app->waitForLine(
-        "Reconnect for Arbeitszimmer stopped — Küche Radio was picked by hand", 5s))
+    ASSERT_TRUE(app->waitForLine(takesOver ? "Reconnect for Arbeitszimmer stopped — Küche Radio "
+                                             "was picked by hand"
+                                           : "Küche Radio was picked by hand",
+                                 5s))
         << app->output();
     EXPECT_TRUE(staysOn("kueche")) << app->output();
+    EXPECT_EQ(app->countLines("Arbeitszimmer was picked by hand"), 0U) << app->output();
 }
 
 INSTANTIATE_TEST_SUITE_P(SoundServers, PersonIntentTest,

@@ -112,11 +112,12 @@ class PulseServer {
     ~PulseServer() { stop(); }
 
     // A null sink; false when the server refused it. The description is in quotes within
-    // quotes, or pipewire-pulse would end it at a space.
-    bool loadSink(const std::string& name, const std::string& description) {
-        modules_[name] =
-            firstLine(pactl({"load-module", "module-null-sink", "sink_name=" + name,
-                             "sink_properties=\"device.description='" + description + "'\""}));
+    // quotes, or pipewire-pulse would end it at a space. `properties` ("key=value …") go beside it.
+    bool loadSink(const std::string& name, const std::string& description,
+                  const std::string& properties = "") {
+        modules_[name] = firstLine(pactl(
+            {"load-module", "module-null-sink", "sink_name=" + name,
+             "sink_properties=\"device.description='" + description + "' " + properties + "\""}));
         return !modules_[name].empty();
     }
     void unloadSink(const std::string& name) { pactl({"unload-module", modules_.at(name)}); }

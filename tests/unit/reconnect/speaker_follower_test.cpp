@@ -130,7 +130,12 @@ TEST_F(SpeakerFollowerTest, OutputsAboveThePreferredOneWinAtWakeAndWhileTheyAreT
     EXPECT_THAT(decisions(), ElementsAre("Kopfhörer plays — it ranks above Arbeitszimmer",
                                          "Kopfhörer is selected — following ends"));
 
-    show(offer({"raop1", "room*"}));  // unplugged, and the server picks the living room
+    // Unplugged: the server picks the living room, and, before Tonvera's run has begun, the
+    // speaker itself (WirePlumber's second step): no pick by hand.
+    time->advanceBy(3s);
+    outputs->set(offer({"raop1", "room*"}));
+    time->advanceBy({});
+    show(offer({"raop1*", "room"}));
     EXPECT_EQ(playing(), "raop1");
     show(offer({"raop1*", "room", "phones"}));  // plugged in again
     EXPECT_EQ(playing(), "phones");
@@ -142,6 +147,24 @@ TEST_F(SpeakerFollowerTest, OutputsAboveThePreferredOneWinAtWakeAndWhileTheyAreT
     wake();  // until the next wake
     drain();
     EXPECT_EQ(playing(), "phones");
+
+    // Unplugged, and plugged in again before the take-over ran, on a server that tells of each
+    // switch only once the next run began: both switches are Tonvera's.
+    time->advanceBy(3s);
+    native->restart().thenSucceed();
+    outputs->set(offer({"raop1", "room*"}));
+    time->advanceBy({});
+    show(offer({"raop1", "room*", "phones"}));
+    show(offer({"raop1*", "room", "phones"}));
+    show(offer({"raop1", "room", "phones*"}));
+    EXPECT_TRUE(intent->current().isRanking());
+    // Unplugged again; the server gives the headphones the sound as they return, and only then
+    // tells of the take-over's switch: they get the sound back.
+    time->advanceBy(3s);
+    show(offer({"raop1", "room*"}));
+    show(offer({"raop1", "room", "phones*"}));
+    show(offer({"raop1*", "room", "phones"}));
+    EXPECT_EQ(native->calls().back().name, "Kopfhörer");
 }
 
 TEST_F(SpeakerFollowerTest, ANewOutputsSwitchCountsAsTheServersForTwoSecondsOnly) {
