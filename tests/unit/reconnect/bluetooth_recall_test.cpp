@@ -32,7 +32,7 @@ struct RecallScene : Scene {
         recalling->start([this](const std::string&, const std::string&, bool failed) {
             bluetoothFailed.push_back(failed);
         });
-        outputs->set(offer({"room*"}));
+        outputs->set(offer("room*"));
         settings->setBluetoothOutputs({{"Arbeitszimmer", kBox}, {"Küche Radio", kHeadset}});
         bluetooth->setDevices(
             {{kBox, "Box", true, false, true}, {kHeadset, "Headset", true, false, true}});
@@ -85,7 +85,7 @@ TEST(BluetoothRecallTest, OnlyTheBestRankedOutputThatIsNotThereIsAskedForAndOnly
         RecallScene scene;
         row.arrange(scene);
         scene.recall->start(OutputRanking::of(*scene.settings), {}, 1,
-                            [] { return std::optional(offer({"room*"})); });
+                            [] { return std::optional(offer("room*")); });
         scene.drain();
         EXPECT_EQ(scene.connected(), row.asked);
     }
@@ -145,7 +145,7 @@ TEST(BluetoothRecallTest, ADeviceThePersonDisconnectsIsLeftAloneAndSeenDevicesAr
     EXPECT_EQ(scene.settings->bluetoothOutputs(),
               (std::map<std::string, std::string, std::less<>>{{"Arbeitszimmer", kBox}}));
 
-    scene.show(offer({"room*"}));
+    scene.show(offer("room*"));
     scene.bluetooth->scriptConnects(
         {{{BluetoothConnectResult::Outcome::failed, "org.bluez.Error.Failed: Page Timeout"}, 0s}});
     scene.recalling->followForAWhile(Intent::Source::login);
