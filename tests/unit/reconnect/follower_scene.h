@@ -131,12 +131,9 @@ struct Scene {
         return run;
     }
     std::string playing() const {
-        for (const auto& output : outputs->outputs()) {
-            if (output.isDefault) {
-                return output.identifier;
-            }
-        }
-        return "";
+        const auto list = outputs->outputs();
+        const auto found = std::ranges::find_if(list, &SoundOutput::isDefault);
+        return found != list.end() ? found->identifier : "";
     }
     std::vector<std::string> decisions() const {
         std::vector<std::string> lines;
