@@ -14,26 +14,6 @@ using ::testing::IsEmpty;
 
 struct SpeakerFollowerTest : Scene, ::testing::Test {};
 
-TEST_F(SpeakerFollowerTest, AwayAtWakeTheFirstPresentEntryPlaysAndTheSpeakerTakesOverWhenBack) {
-    EXPECT_EQ(outputs->watchCount(), 0U);  // idle: no connection to the server
-    wake();
-    drain();  // four attempts, seven seconds of pauses, then the list
-    EXPECT_EQ(playing(), "kitchen");
-    EXPECT_EQ(native->calls().back().at, 7s);
-
-    show(offer("room kitchen* hdmi"));  // an unranked one appears: nothing
-    time->advanceBy(1min);
-    show(offer("kitchen* hdmi raop2"));  // back under a new name, as the room leaves
-    EXPECT_EQ(playing(), "raop2");
-    EXPECT_EQ(native->calls().back().at, 67s);
-    EXPECT_EQ(outputs->watchCount(), 0U);
-    EXPECT_THAT(decisions(),
-                ElementsAre("Arbeitszimmer is not there — selecting Küche Radio (1st in the list)",
-                            "Arbeitszimmer appeared — switching back from Küche Radio",
-                            "Arbeitszimmer is selected — following ends"));
-    EXPECT_THAT(stayedAway, IsEmpty());
-}
-
 TEST_F(SpeakerFollowerTest, APickByHandDuringTheWakeRunEndsItAndNoNoticeFollows) {
     show(offer("room* phones"));
     wake();
