@@ -17,22 +17,21 @@ TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOne
     const std::string unreadable = R"({"preferredAudioOutput": "Wohn)";
     writeSettings(unreadable);
 
-    AppProcess first(TONVERA_BINARY, environment());
-    AppProcess second(TONVERA_BINARY, environment());
+    const auto first = start();
+    const auto second = start();
     // Exactly one of the two ends at once, handing over to the other.
     AppProcess* running = nullptr;
     for (int i = 0; i < 200 && running == nullptr; ++i) {
-        if (first.wait(10ms)) {
-            running = &second;
-        } else if (second.wait(10ms)) {
-            running = &first;
+        if (first->wait(10ms)) {
+            running = second.get();
+        } else if (second->wait(10ms)) {
+            running = first.get();
         }
     }
-    ASSERT_NE(running, nullptr) << first.output() << "\n---\n" << second.output();
-    EXPECT_EQ((running == &first ? second : first).wait(0ms), 0);
-    EXPECT_FALSE(running->wait(300ms).has_value()) << running->output();
-    ASSERT_TRUE(running->waitForLine("starting initial reconnect for Arbeitszimmer", 5s))
-        << running->output();
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ((running == first.get() ? second : first)->wait(0ms), 0);
+    EXPECT_FALSE(running->wait(300ms).has_value());
+    ASSERT_TRUE(running->waitForLine("starting initial reconnect for Arbeitszimmer", 5s));
     std::vector<std::filesystem::path> kept;
     for (const auto& entry : std::filesystem::directory_iterator(settingsFile().parent_path())) {
         if (entry.path().filename().string().starts_with("settings.json.unreadable-")) {
@@ -48,11 +47,11 @@ TEST_F(SettingsFileTest, AnUnreadableSettingsFileIsKeptAsideAndTwoStartsLeaveOne
 TEST_F(SettingsFileTest, QuittingWhileTheLoginQuestionIsOpenAnswersNothing) {
     writeSettings(R"({"hasCompletedOnboarding": true})");
     const auto app = start();
-    ASSERT_TRUE(app->waitForLine("Registered as login item", 5s)) << app->output();
+    ASSERT_TRUE(app->waitForLine("Registered as login item", 5s));
     std::this_thread::sleep_for(2500ms);  // the question opens 1.5 s after start
     app->signal(SIGTERM);
     EXPECT_EQ(app->wait(5s), 0);
-    EXPECT_EQ(app->countLines("Launch at login"), 0U) << app->output();
+    EXPECT_EQ(app->countLines("Launch at login"), 0U);
     EXPECT_EQ(readFile(settingsFile()).find("launchAtLoginAsked"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(home.path() / "config/autostart/tonvera.desktop"));
 }

@@ -33,7 +33,7 @@ class BluetoothRecallTest : public AppSession,
     void sleepAndWake(AppProcess& app, std::size_t wakes) const {
         system.prepareForSleep(true);
         system.prepareForSleep(false);
-        ASSERT_TRUE(app.waitForLine("Wake detected (didWake)", 5s, wakes)) << app.output();
+        ASSERT_TRUE(app.waitForLine("Wake detected (didWake)", 5s, wakes));
     }
     bool callsBecome(const std::string& calls) const {
         return PulseServer::poll([&] { return system.calls(kBox) == calls; });
@@ -52,28 +52,27 @@ TEST_P(BluetoothRecallTest, AfterAWakeThePairedSpeakerIsAskedUntilItConnectsUnle
     system.addAdapter("hci0");
     system.addDevice("hci0", kBox, "Box");
     system.failConnects(kBox, 1, "org.bluez.Error.Failed", "Page Timeout");
-    AppProcess app(TONVERA_BINARY, systemEnvironment());
-    ASSERT_TRUE(app.waitForLine("WakeMonitor started", 10s)) << app.output();
+    const auto app = start(systemEnvironment());
+    ASSERT_TRUE(app->waitForLine("WakeMonitor started", 10s));
 
     // Asked once Bluetooth's own resume delay has passed after the wake's second; the person
     // then connects it and disconnects it again: it is left alone.
-    sleepAndWake(app, 1);
+    sleepAndWake(*app, 1);
     const auto woke = std::chrono::steady_clock::now();
-    ASSERT_TRUE(callsBecome("Connect")) << app.output();
+    ASSERT_TRUE(callsBecome("Connect"));
     EXPECT_GT(std::chrono::steady_clock::now() - woke, 3s);
     system.setConnected(kBox, true);
     system.setConnected(kBox, false);
-    ASSERT_TRUE(app.waitForLine("Arbeitszimmer was disconnected by hand", 5s)) << app.output();
+    ASSERT_TRUE(app->waitForLine("Arbeitszimmer was disconnected by hand", 5s));
     EXPECT_EQ(system.calls(kBox), "Connect");
 
     // The next wake asks again, and goes on asking until it connects; then it plays.
     system.failConnects(kBox, 2, "org.bluez.Error.Failed", "Page Timeout");
-    sleepAndWake(app, 2);
-    ASSERT_TRUE(app.waitForLine("Arbeitszimmer connected", 15s)) << app.output();
+    sleepAndWake(*app, 2);
+    ASSERT_TRUE(app->waitForLine("Arbeitszimmer connected", 15s));
     EXPECT_EQ(system.calls(kBox), "Connect Connect Connect Connect");
     ASSERT_TRUE(pulse.addBluetoothSink(kBox, "Arbeitszimmer"));
-    EXPECT_TRUE(PulseServer::poll([&] { return pulse.defaultSink().starts_with("bluez_"); }))
-        << app.output();
+    EXPECT_TRUE(PulseServer::poll([&] { return pulse.defaultSink().starts_with("bluez_"); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(SoundServers, BluetoothRecallTest,

@@ -10,9 +10,9 @@
 
 #include "platform/testing/blocking_main_queue.h"
 #include "platform/testing/memory_log_sink.h"
+#include "support/listening_socket.h"
 #include "support/mock_system_bus.h"
 #include "support/processor_time.h"
-#include "support/silent_socket.h"
 
 namespace tonvera {
 namespace {
@@ -135,7 +135,7 @@ TEST(BluezWithoutBluezTest, EachAnswerSaysWhatIsMissingWithinItsBound) {
     const auto log = std::make_shared<testing::MemoryLogSink>();
     testing::ChildProcess plainBus{
         {"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}};
-    const testing::SilentSocket silent;
+    const testing::ListeningSocket silent;
     const std::string nowhere = "unix:path=/nonexistent/tonvera-test-bus";
     struct Case {
         std::string bus;

@@ -13,9 +13,9 @@
 #include "platform/testing/memory_log_sink.h"
 #include "support/bus_signal.h"
 #include "support/child_process.h"
+#include "support/listening_socket.h"
 #include "support/mock_system_bus.h"
 #include "support/processor_time.h"
-#include "support/silent_socket.h"
 
 namespace tonvera {
 namespace {
@@ -139,7 +139,7 @@ TEST_F(DBusSystemEventsTest, TheLoginManagersWakeOnASystemBusOfItsOwnIsAWake) {
 }
 
 TEST_F(DBusSystemEventsTest, ABusThatNeverAnswersDelaysNothingAndCostsNothing) {
-    const testing::SilentSocket silent;
+    const testing::ListeningSocket silent;
     const std::string silentAddress = silent.busAddress();
     const auto watchStarted = std::chrono::steady_clock::now();
     const DBusStatusNotifierWatch trayHosts(

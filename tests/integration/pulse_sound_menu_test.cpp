@@ -206,7 +206,7 @@ TEST_P(PulseSoundMenuTest, TheScriptRouteSelectsOddNamesMovesStreamsAndNamesTheO
     for (std::size_t step = 0; step < asked.size(); ++step) {
         const std::string& sink = asked[step].first;
         script->selectDevice(asked[step].second, {});
-        EXPECT_TRUE(testing::PulseServer::poll([&] { return server.defaultSink() == sink; }) &&
+        EXPECT_TRUE(server.becomesDefault(sink) &&
                     streamsAre({{"follower", sink}, {"routed", step < 2 ? "kueche" : sink}}))
             << sink;
     }
@@ -224,7 +224,7 @@ TEST_P(PulseSoundMenuTest, NoOutputNamePassesForAnOptionOrForgesAnotherOutput) {
     ASSERT_TRUE(server.loadSink("-h", "Terrasse") && server.loadSink("forger", forged));
     const auto script = shellRoute(10s);
     script->selectDevice("Terrasse", {});
-    EXPECT_TRUE(testing::PulseServer::poll([&] { return server.defaultSink() == "-h"; }));
+    EXPECT_TRUE(server.becomesDefault("-h"));
     EXPECT_THROW(script->selectDevice("Keller", {}), OutputSelectionError);
     EXPECT_THAT(script->discoverDevices({}), Contains(forged));
     EXPECT_EQ(server.defaultSink(), "-h");

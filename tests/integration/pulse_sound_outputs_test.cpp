@@ -147,7 +147,7 @@ TEST_P(PipeWireSessionManagerStallTest, TheDefaultIsStillToldRightAndTheMenuStil
     // The session manager applies the choice a moment later, and from then on a new client
     // reads it: so it is after a selection through the Sound menu, which reads the default back
     // before the follower asks for a refresh.
-    ASSERT_TRUE(testing::PulseServer::poll([&] { return server.defaultSink() == "Terrasse"; }));
+    ASSERT_TRUE(server.becomesDefault("Terrasse"));
     watch->refresh();  // the server does not tell this client; it asks
     EXPECT_TRUE(waitForList(Contains(SoundOutput{"Terrasse", "Terrasse", true})));
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,17 @@
 #include "support/temporary_directory.h"
 
 namespace tonvera::testing {
+
+// Ends the application with the test that started it, showing its output when the test failed.
+struct ShowOutputOnFailure {
+    void operator()(AppProcess* app) const {
+        if (::testing::Test::HasFailure()) {
+            std::cout << "The application's output:\n" << app->output();
+        }
+        delete app;  // NOLINT(cppcoreguidelines-owning-memory): the deleter of a unique_ptr
+    }
+};
+using RunningApp = std::unique_ptr<AppProcess, ShowOutputOnFailure>;
 
 // The real application against a private sound server, a private session bus and private
 // settings, drawn offscreen.
@@ -52,8 +64,33 @@ class AppSession : public ::testing::Test {
         return environment;
     }
 
-    std::unique_ptr<AppProcess> start() {
-        return std::make_unique<AppProcess>(TONVERA_BINARY, environment());
+    // A command of the binary, which needs no display: what it printed (standard error too
+    // when asked) and its exit status. `first` goes before the session's environment and wins.
+    struct Ran {
+        int status = -1;
+        std::string output;
+    };
+    Ran run(std::vector<std::string> arguments, bool withErrors = false,
+            std::vector<std::string> first = {}) const {
+        arguments.insert(arguments.begin(), TONVERA_BINARY);
+        for (const auto& entry : environment()) {
+            if (entry != "QT_QPA_PLATFORM=offscreen") {
+                first.push_back(entry);
+            }
+        }
+        ChildProcess command(arguments, first, withErrors);
+        Ran ran;
+        while (auto line = command.nextLine()) {
+            ran.output += *line + "\n";
+        }
+        ran.status = command.wait(std::chrono::seconds(30)).value_or(-1);
+        return ran;
+    }
+
+    // The application in the session's environment, or in `environment` when one is given.
+    RunningApp start(std::vector<std::string> environment = {}) const {
+        return RunningApp(new AppProcess(
+            TONVERA_BINARY, environment.empty() ? this->environment() : std::move(environment)));
     }
 
     std::filesystem::path settingsFile() const {
@@ -64,10 +101,14 @@ class AppSession : public ::testing::Test {
         std::ofstream(settingsFile()) << json;
     }
 
-    // The screens wake, as the desktop's screen saver announces it.
-    void wakeScreens() const {
-        emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                     "org.freedesktop.ScreenSaver", "ActiveChanged", false);
+    // The screens wake, as the desktop's screen saver announces it. The bus takes the
+    // application's signal rules a moment after start: woken until it is heard.
+    void wake(AppProcess& app, std::size_t occurrence = 1) const {
+        ASSERT_TRUE(PulseServer::poll([&] {
+            emitSignalAs(busAddress, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                         "org.freedesktop.ScreenSaver", "ActiveChanged", false);
+            return app.waitForLine("Wake detected", std::chrono::milliseconds(200), occurrence);
+        }));
     }
 
     TemporaryDirectory home;

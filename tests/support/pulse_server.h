@@ -111,28 +111,23 @@ class PulseServer {
 
     ~PulseServer() { stop(); }
 
-    // A null sink; false when the server refused it. The description is in quotes within
-    // quotes, or pipewire-pulse would end it at a space. `properties` ("key=value …") go beside it.
+    // A null sink with more `properties` when given; false when the server refused it. The
+    // description is in quotes within quotes, or pipewire-pulse would end it at a space.
     bool loadSink(const std::string& name, const std::string& description,
-                  const std::string& properties = "") {
+                  const std::string& properties = {}) {
         modules_[name] = firstLine(pactl(
             {"load-module", "module-null-sink", "sink_name=" + name,
-             "sink_properties=\"device.description='" + description + "' " + properties + "\""}));
+             "sink_properties=\"device.description='" + description + "'" + properties + "\""}));
         return !modules_[name].empty();
     }
     void unloadSink(const std::string& name) { pactl({"unload-module", modules_.at(name)}); }
 
-    // A null sink with any description. On PipeWire it is PipeWire's own, which outlives its
-    // PulseAudio service; the description goes in as JSON, which PipeWire's object syntax reads.
+    // A null sink with any description; on PipeWire one of PipeWire's own.
     bool addSink(const std::string& name, const std::string& description) {
         if (kind_ == SoundServerKind::pulseAudio) {  // a quote is escaped in module arguments
             return loadSink(name, std::regex_replace(description, std::regex("\""), "\\\""));
         }
-        return pipeWireCli({"create-node", "adapter",
-                            "{ factory.name=support.null-audio-sink media.class=Audio/Sink "
-                            "object.linger=true audio.position=[FL FR] node.name=" +
-                                name + " node.description=" + nlohmann::json(description).dump() +
-                                " }"});
+        return pipeWireSink(name, description, "");
     }
 
     // A null sink as the server's Bluetooth support makes one for the device at `address`
@@ -141,19 +136,13 @@ class PulseServer {
     bool addBluetoothSink(const std::string& address, const std::string& description) {
         const std::string underscored = std::regex_replace(address, std::regex(":"), "_");
         if (kind_ == SoundServerKind::pulseAudio) {
-            return !firstLine(pactl({"load-module", "module-null-sink",
-                                     "sink_name=bluez_sink." + underscored + ".a2dp_sink",
-                                     "sink_properties=\"device.description='" + description +
-                                         "' device.api=bluez device.string=" + address +
-                                         " bluez.path=/org/bluez/hci0/dev_" + underscored + "\""}))
-                        .empty();
+            return loadSink("bluez_sink." + underscored + ".a2dp_sink", description,
+                            " device.api=bluez device.string=" + address +
+                                " bluez.path=/org/bluez/hci0/dev_" + underscored);
         }
-        return pipeWireCli(
-            {"create-node", "adapter",
-             "{ factory.name=support.null-audio-sink media.class=Audio/Sink "
-             "object.linger=true audio.position=[FL FR] node.name=bluez_output." +
-                 underscored + ".1 node.description=" + nlohmann::json(description).dump() +
-                 " device.api=bluez5 api.bluez5.address=" + nlohmann::json(address).dump() + " }"});
+        return pipeWireSink(
+            "bluez_output." + underscored + ".1", description,
+            " device.api=bluez5 api.bluez5.address=" + nlohmann::json(address).dump());
     }
 
     std::string runtimeDirectory() const { return (directory_.path() / "runtime").string(); }
@@ -165,6 +154,9 @@ class PulseServer {
     }
 
     std::string defaultSink() const { return firstLine(pactl({"get-default-sink"})); }
+    bool becomesDefault(const std::string& sink) const {
+        return poll([&] { return defaultSink() == sink; });
+    }
 
     // `pactl list <what>` ("sinks", "clients", …) as JSON.
     nlohmann::json list(const std::string& what) const {
@@ -216,6 +208,17 @@ class PulseServer {
         return PosixProcessLauncher()
                    .run("/usr/bin/env", command, std::chrono::seconds(10), {})
                    .exitStatus == 0;
+    }
+
+    // PipeWire's own null sink, which outlives its PulseAudio service; the description goes in
+    // as JSON, which PipeWire's object syntax reads.
+    bool pipeWireSink(const std::string& name, const std::string& description,
+                      const std::string& properties) const {
+        return pipeWireCli({"create-node", "adapter",
+                            "{ factory.name=support.null-audio-sink media.class=Audio/Sink "
+                            "object.linger=true audio.position=[FL FR] node.name=" +
+                                name + " node.description=" + nlohmann::json(description).dump() +
+                                properties + " }"});
     }
 
     // The command with its standard error in a log file beside the server's folders.

@@ -57,8 +57,7 @@ struct OnboardingWidgetTest : ::testing::Test, OnboardingHarness {
 TEST_F(OnboardingWidgetTest, KeysFollowTheButtonsAndTheWelcomeSwitchesWriteAtOnce) {
     menu->setTrusted(false);
     open();
-    EXPECT_TRUE(shown("welcomePage"));
-    EXPECT_FALSE(shown("back"));
+    EXPECT_EQ(std::pair(shown("welcomePage"), shown("back")), std::pair(true, false));
     press(Qt::Key_Escape);
     EXPECT_EQ(view->currentStep(), 0);
 
@@ -71,18 +70,16 @@ TEST_F(OnboardingWidgetTest, KeysFollowTheButtonsAndTheWelcomeSwitchesWriteAtOnc
 
     press(Qt::Key_Return);
     ASSERT_EQ(view->currentStep(), 1);
-    EXPECT_TRUE(shown("permissionPage"));
-    EXPECT_TRUE(shown("permissionInstructions"));
-    EXPECT_TRUE(shown("checkPermissionAgain"));
-    EXPECT_FALSE(shown("permissionDetected"));
-    EXPECT_FALSE(child("continue").isEnabled());
+    EXPECT_EQ(std::tuple(shown("permissionPage"), shown("permissionInstructions"),
+                         shown("checkPermissionAgain"), shown("permissionDetected"),
+                         child("continue").isEnabled()),
+              std::tuple(true, true, true, false, false));
 
     menu->setTrusted(true);
     time->advanceBy(1s);
-    EXPECT_FALSE(shown("permissionInstructions"));
-    EXPECT_FALSE(shown("checkPermissionAgain"));
-    EXPECT_TRUE(shown("permissionDetected"));
-    EXPECT_TRUE(shown("openAccessibilitySettings"));
+    EXPECT_EQ(std::tuple(shown("permissionInstructions"), shown("checkPermissionAgain"),
+                         shown("permissionDetected"), shown("openAccessibilitySettings")),
+              std::tuple(false, false, true, true));
     press(Qt::Key_Escape);
     EXPECT_EQ(view->currentStep(), 0);
 
@@ -99,10 +96,10 @@ TEST_F(OnboardingWidgetTest, TheSpeakerPageShowsItsStateAndNamesLiterally) {
     press(Qt::Key_Return);
     press(Qt::Key_Return);
     settle();
-    EXPECT_TRUE(shown("soundMenuMissing"));
-    EXPECT_FALSE(shown("soundMenuFound"));
-    EXPECT_TRUE(shown("openControlCenter"));
-    EXPECT_FALSE(shown("soundMenuPicture")) << "no image, no picture block";
+    // No image, no picture block.
+    EXPECT_EQ(std::tuple(shown("soundMenuMissing"), shown("soundMenuFound"),
+                         shown("openControlCenter"), shown("soundMenuPicture")),
+              std::tuple(true, false, true, false));
     QFile file(picture);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="40" height="20"/>)");
@@ -114,14 +111,12 @@ TEST_F(OnboardingWidgetTest, TheSpeakerPageShowsItsStateAndNamesLiterally) {
     name.setCursorPosition(1);
     QTest::keyClick(&name, Qt::Key_X);
     time->advanceBy(0s);
-    EXPECT_EQ(settings->deviceName(), "Axrbeitszimmer");
-    EXPECT_EQ(name.cursorPosition(), 2);
-    EXPECT_TRUE(shown("soundMenuPicture"));
+    EXPECT_EQ(std::tuple(settings->deviceName(), name.cursorPosition(), shown("soundMenuPicture")),
+              std::tuple("Axrbeitszimmer", 2, true));
     name.selectAll();
     QTest::keyClicks(&name, "  ");
     time->advanceBy(0s);
-    EXPECT_FALSE(child("done").isEnabled());
-    EXPECT_FALSE(child("testConnection").isEnabled());
+    EXPECT_FALSE(child("done").isEnabled() || child("testConnection").isEnabled());
 
     child<PillButton>("searchDevices").click();
     EXPECT_FALSE(child("searchDevices").isEnabled());
@@ -136,12 +131,11 @@ TEST_F(OnboardingWidgetTest, TheSpeakerPageShowsItsStateAndNamesLiterally) {
     EXPECT_EQ(names, QStringList({"Tom & Jerry", "<b>Küche</b>"}));
     child("foundOutputs").findChild<PillButton*>("applyDevice")->click();
     time->advanceBy(0s);
-    EXPECT_EQ(settings->deviceName(), "Tom & Jerry");
-    EXPECT_EQ(name.text(), "Tom & Jerry");
+    EXPECT_EQ(std::pair(settings->deviceName(), name.text()),
+              std::pair(std::string("Tom & Jerry"), QString("Tom & Jerry")));
     press(Qt::Key_Return);
-    EXPECT_TRUE(settings->hasCompletedOnboarding());
-    EXPECT_EQ(finishCalls, 1);
-    EXPECT_EQ(widget, nullptr);
+    EXPECT_EQ(std::tuple(settings->hasCompletedOnboarding(), finishCalls, widget == nullptr),
+              std::tuple(true, 1, true));
 }
 
 // On a Linux desktop (the readiness in place of the permission) the last page holds five found

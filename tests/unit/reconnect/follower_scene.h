@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -30,15 +31,13 @@ inline std::string visibleName(const std::string& identifier) {
     return names.at(identifier);
 }
 
-// What the server offers, by internal name; the one with a star plays.
-inline std::vector<SoundOutput> offer(std::initializer_list<std::string> identifiers) {
+// What the server offers, by internal names between blanks; the one with a star plays.
+inline std::vector<SoundOutput> offer(const std::string& identifiers) {
     std::vector<SoundOutput> list;
-    for (std::string identifier : identifiers) {
-        const bool playing = identifier.ends_with('*');
-        if (playing) {
-            identifier.pop_back();
-        }
-        list.push_back(SoundOutput{visibleName(identifier), identifier, playing});
+    std::istringstream words(identifiers);
+    for (std::string word; words >> word;) {
+        const std::string identifier = word.substr(0, word.find('*'));
+        list.push_back(SoundOutput{visibleName(identifier), identifier, word.ends_with('*')});
     }
     return list;
 }
@@ -67,7 +66,7 @@ struct Scene {
         });
         orchestrator->setPresentOutputs([this] { return outputs->read(1s); });
         settings->setFallbackOutputs({"Küche Radio", "Wohnzimmer"});
-        outputs->set(offer({"room*", "kitchen"}));
+        outputs->set(offer("room* kitchen"));
         script->thenThrow(AccessibilityError::unknown("no"));
         // Pressing an output in the menu makes it the default, as the server does.
         native->then([this](const std::string& name, const std::stop_token&) { press(name); });
@@ -132,12 +131,9 @@ struct Scene {
         return run;
     }
     std::string playing() const {
-        for (const auto& output : outputs->outputs()) {
-            if (output.isDefault) {
-                return output.identifier;
-            }
-        }
-        return "";
+        const auto list = outputs->outputs();
+        const auto found = std::ranges::find_if(list, &SoundOutput::isDefault);
+        return found != list.end() ? found->identifier : "";
     }
     std::vector<std::string> decisions() const {
         std::vector<std::string> lines;

@@ -281,6 +281,7 @@ TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPres
                             "info: [AirPlay] Successfully selected Küche Radio on attempt 1 "
                             "(native)"));
     EXPECT_EQ(native->calls().size(), 3U);
+    EXPECT_EQ(native->calls().back().at, 1s);  // right after the last attempt, no pause between
 
     // Playing already: said, nothing pressed. None there: nothing changes. No permission: the
     // list is not tried at all.

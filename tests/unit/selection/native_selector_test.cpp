@@ -68,21 +68,6 @@ TEST_F(NativeSelectorFixture, SelectsAnotherOutputVerifiesItAndClosesTheMenuWher
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
 }
 
-// An output already selected is left alone, the menu closed: the Pulse sound menu test.
-TEST_F(NativeSelectorFixture, ASlowSwitchIsInconclusiveButStillSucceeds) {
-    SoundMenuScene::build(*menu, outputs);
-    menu->selectOutput("Arbeitszimmer");
-    menu->setSelectionLatency(800ms);
-
-    selector.selectDevice("Wohnzimmer", {});
-
-    EXPECT_THAT(log->lines(),
-                Contains("info: [AirPlay] Selecting device executed; immediate AXValue check was "
-                         "inconclusive, assuming success for Wohnzimmer"));
-    time->advanceBy(1s);
-    EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
-}
-
 TEST_F(NativeSelectorFixture, NamesMustMatchExactlyUpToCanonicalEquivalence) {
     SoundMenuScene::build(*menu, {"Arbeitszimmer", "Wohnzimmer", "Ku\u0308che"});  // decomposed ü
     menu->selectOutput("Arbeitszimmer");
@@ -101,13 +86,22 @@ TEST_F(NativeSelectorFixture, NamesMustMatchExactlyUpToCanonicalEquivalence) {
     EXPECT_EQ(menu->selectedOutput(), "Ku\u0308che");
 }
 
-TEST_F(NativeSelectorFixture, LateEntriesAreFoundOnTheThirdPass) {
+// An output already selected is left alone, the menu closed: the Pulse sound menu test.
+TEST_F(NativeSelectorFixture, LateEntriesAreFoundOnTheThirdPassAndASlowSwitchStillSucceeds) {
     SoundMenuScene::build(*menu, outputs);
     menu->setEntriesAppearAfter(1s);  // not at 700 ms, nor at 900 ms, but at 1100 ms
-
     selector.selectDevice("Wohnzimmer", {});
     EXPECT_THAT(time->requestedSleeps(), ElementsAre(700ms, 200ms, 200ms, 500ms, 200ms));
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
+
+    menu->setEntriesAppearAfter({});
+    menu->setSelectionLatency(800ms);  // the switch is not seen at once: inconclusive
+    selector.selectDevice("Arbeitszimmer", {});
+    EXPECT_THAT(log->lines(),
+                Contains("info: [AirPlay] Selecting device executed; immediate AXValue check was "
+                         "inconclusive, assuming success for Arbeitszimmer"));
+    time->advanceBy(1s);
+    EXPECT_EQ(menu->selectedOutput(), "Arbeitszimmer");
 }
 
 TEST_F(NativeSelectorFixture, AnEmptyMenuFailsSelectionButNotDiscoveryAndOtherRolesCount) {

@@ -67,15 +67,13 @@ TEST_F(SettingsViewTest, ConnectShowsItsOutcomeAndTheGoodNewsGoesThreeSecondsLat
 
     view->startConnect();
     view->startConnect();
-    EXPECT_TRUE(view->isConnecting());
-    EXPECT_FALSE(view->canConnect());
+    EXPECT_EQ(std::pair(view->isConnecting(), view->canConnect()), std::pair(true, false));
     EXPECT_EQ(view->statusMessage(), "Verbinde mit Wohnzimmer …");
     EXPECT_EQ(tasks->pendingCount(), 1U);
 
     settle();
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");
-    EXPECT_FALSE(view->isConnecting());
-    EXPECT_TRUE(view->canConnect());
+    EXPECT_EQ(std::pair(view->isConnecting(), view->canConnect()), std::pair(false, true));
     EXPECT_EQ(view->statusLine(),
               (StatusLine{"The sound now plays on “Wohnzimmer”.", StatusKind::done}));
     time->advanceBy(2999ms);
@@ -133,11 +131,9 @@ TEST_F(SettingsViewTest, ResultsArrivingAfterTheWindowClosedChangeNothing) {
     const std::weak_ptr<SettingsView> closed = view;
     view.reset();
     redraws = 0;
-
     settle();
     time->advanceBy(5s);
-    EXPECT_TRUE(closed.expired());
-    EXPECT_EQ(redraws, 0);
+    EXPECT_EQ(std::pair(closed.expired(), redraws), std::pair(true, 0));
     EXPECT_EQ(menu->selectedOutput(), "Wohnzimmer");  // the closing cancelled no reconnect
 }
 
@@ -180,8 +176,8 @@ TEST_F(SettingsViewTest, TheBadgeNamesTheMissingPartAndItsButtonOpensSoundSettin
     EXPECT_EQ(view->badge().text, "");  // nothing while the first look runs, or when ready
     view->windowShown();
     settle();
-    EXPECT_EQ(view->badge().text, "");
-    EXPECT_EQ(view->badge().tone, SettingsView::Tone::success);
+    EXPECT_EQ(std::pair(view->badge().text, view->badge().tone),
+              std::pair(std::string(), SettingsView::Tone::success));
 
     readiness->soundServer = false;
     readiness->systemBus = false;
@@ -192,8 +188,8 @@ TEST_F(SettingsViewTest, TheBadgeNamesTheMissingPartAndItsButtonOpensSoundSettin
     EXPECT_EQ(view->statusLine(), std::nullopt);
     settle();
     EXPECT_EQ(view->statusLine(), std::nullopt);
-    EXPECT_EQ(view->badge().text, "Sound server not answering");
-    EXPECT_EQ(view->badge().tone, SettingsView::Tone::warning);
+    EXPECT_EQ(std::pair(view->badge().text, view->badge().tone),
+              std::pair(std::string("Sound server not answering"), SettingsView::Tone::warning));
     EXPECT_EQ(view->discoveryHint(), "");
     readiness->soundServer = true;
     view->windowActivated();

@@ -12,11 +12,11 @@
 
 namespace tonvera::testing {
 
-// A socket that accepts connections (the kernel does, into the backlog) and never says a word:
-// a bus that hangs.
-class SilentSocket {
+// A socket that listens on a path of its own. The kernel accepts connections into the backlog;
+// as long as its owner accepts none, it is a bus that hangs and never says a word.
+class ListeningSocket {
   public:
-    SilentSocket() : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    ListeningSocket() : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         path().string().copy(address.sun_path, sizeof address.sun_path - 1);
@@ -25,11 +25,12 @@ class SilentSocket {
             throw std::runtime_error("cannot listen on " + path().string());
         }
     }
-    ~SilentSocket() { ::close(fd_); }
-    SilentSocket(const SilentSocket&) = delete;
-    SilentSocket& operator=(const SilentSocket&) = delete;
+    ~ListeningSocket() { ::close(fd_); }
+    ListeningSocket(const ListeningSocket&) = delete;
+    ListeningSocket& operator=(const ListeningSocket&) = delete;
 
-    std::filesystem::path path() const { return directory_.path() / "silent"; }
+    int fd() const { return fd_; }
+    std::filesystem::path path() const { return directory_.path() / "socket"; }
     std::string busAddress() const { return "unix:path=" + path().string(); }
 
   private:
