@@ -10,7 +10,8 @@
 //   server does not make the default again;
 // - a wake, with the speaker there and another output playing;
 // - a wake on a system bus with a mock BlueZ, until Bluetooth is asked to connect the speaker,
-//   a paired box that did not reconnect.
+//   a paired box that did not reconnect;
+// - that box's sink appearing once Bluetooth connected it.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -200,6 +201,32 @@ void newOutputToBack(benchmark::State& state) {
                    });
 }
 
+// A Bluetooth speaker that Bluetooth reconnected: its sink carries the device's address and
+// API, as the server's Bluetooth support makes it, under a new name each round.
+void bluetoothAppearsToSelected(benchmark::State& state) {
+    measure(state,
+            Scenario{
+                R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+                           "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
+                           "connectWhenSpeakerAppears": true,
+                           "bluetoothOutputAddresses": {"Arbeitszimmer": "AA:BB:CC:DD:EE:FF"}})",
+                "wohnzimmer",
+                [](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
+                    std::string name = roundName("bluez_sink.AA_BB_CC_DD_EE_FF.", round);
+                    session.pulse.loadSink(name, "Arbeitszimmer",
+                                           " device.api=bluez device.string=AA:BB:CC:DD:EE:FF"
+                                           " api.bluez5.address=AA:BB:CC:DD:EE:FF");
+                    from = Clock::now();
+                    return name;
+                },
+                "Successfully selected Arbeitszimmer on attempt",
+                [](AppBenchSession& session, std::size_t round) {
+                    session.pulse.unloadSink(roundName("bluez_sink.AA_BB_CC_DD_EE_FF.", round));
+                    std::this_thread::sleep_for(1500ms);
+                },
+            });
+}
+
 void aboveAppearsToSelected(benchmark::State& state) {
     measure(state, Scenario{
                        R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
@@ -333,6 +360,8 @@ void wakeToBluetoothConnect(benchmark::State& state) {
 BENCHMARK(wakeToBluetoothConnect)->Apply(onBothServers)->Iterations(10);
 
 BENCHMARK(wakeToSelected)->Apply(onBothServers)->Iterations(20);
+
+BENCHMARK(bluetoothAppearsToSelected)->Apply(onBothServers)->Iterations(20);
 
 BENCHMARK(aboveAppearsToSelected)->Apply(onBothServers)->Iterations(20);
 
