@@ -146,25 +146,16 @@ TEST_F(AppDelegateTest, UpdateResultsAreLoggedAndShownOnlyWhenAskedOrNew) {
     EXPECT_EQ(alerts->shown().back().messageText, "Could not check for updates.");
 }
 
-TEST_F(AppDelegateTest, ReopenShowsOnboardingUntilItIsDoneThenSettings) {
+TEST_F(AppDelegateTest, ReopenBringsOnboardingForwardAndFinishingClosesItReconnectsAndAsks) {
+    // Without the reconnect at login, only finishing can have selected the speaker.
+    defaults->preload(AppSettings::kConnectAtLoginKey, false);
     const auto delegate = launch();
     EXPECT_FALSE(delegate->applicationShouldHandleReopen());
     EXPECT_FALSE(delegate->applicationShouldHandleReopen());
     ASSERT_EQ(windows->windows().size(), 1U);  // brought forward, not a second one
-    EXPECT_EQ(windows->windows()[0]->frontCount(), 2);
-
-    defaults->preload(AppSettings::kHasCompletedOnboardingKey, true);
-    const auto finished = launch();
-    finished->applicationShouldHandleReopen();
-    EXPECT_EQ(windows->windows().back()->options().title, "Tonvera");
-}
-
-TEST_F(AppDelegateTest, FinishingOnboardingClosesTheWindowReconnectsAndAsks) {
-    // Without the reconnect at login, only finishing can have selected the speaker.
-    defaults->preload(AppSettings::kConnectAtLoginKey, false);
-    const auto delegate = launch();
+    const auto window = windows->windows()[0];
+    EXPECT_EQ(window->frontCount(), 2);
     advance(600ms);
-    const auto window = windows->windows().at(0);
     EXPECT_NE(menu->selectedOutput(), "Arbeitszimmer");
     delegate->finishOnboarding();
     EXPECT_TRUE(window->closed());
@@ -173,6 +164,10 @@ TEST_F(AppDelegateTest, FinishingOnboardingClosesTheWindowReconnectsAndAsks) {
                 ElementsAre(Field(&AlertContent::messageText, "Open at Mac startup?")));
     settle();
     EXPECT_EQ(menu->selectedOutput(), "Arbeitszimmer");
+
+    settings->setHasCompletedOnboarding(true);  // once done, reopening shows Settings
+    delegate->applicationShouldHandleReopen();
+    EXPECT_EQ(windows->windows().back()->options().title, "Tonvera");
 }
 
 TEST_F(AppDelegateTest, WakesReconnectOnlyWhileWantedAndNotAfterTermination) {

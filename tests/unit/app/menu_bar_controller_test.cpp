@@ -63,7 +63,7 @@ TEST_F(MenuBarControllerTest, TheMenuFollowsTheSettingsOneHopLaterAndItsEntriesR
     EXPECT_THAT(windows->windows(), IsEmpty());
 }
 
-TEST_F(MenuBarControllerTest, ThePickerListsEveryOutputButOffersFiveAndStoresThePick) {
+TEST_F(MenuBarControllerTest, ThePickerOffersFiveOutputsStoresThePickAndAFailureOpensSettings) {
     for (const char* name : {"Bad", "Flur", "Garten", "Keller"}) {
         menu->addOutput(scene.scrollArea, name);
     }
@@ -87,9 +87,8 @@ TEST_F(MenuBarControllerTest, ThePickerListsEveryOutputButOffersFiveAndStoresThe
     EXPECT_EQ(std::get<std::string>(*defaults->object(AppSettings::kDeviceNameKey)), "Küche Radio");
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] User selected device via picker: Küche Radio");
     EXPECT_EQ(menuLines()[3], "✓ Küche Radio||||");
-}
 
-TEST_F(MenuBarControllerTest, AFailedDiscoveryOffersToOpenSettings) {
+    // A failed search offers to open Settings; only the second answer does.
     menu->setTrusted(false);
     alerts->answerNext(kAlertFirstButtonReturn);  // "OK"
     statusItem->choose("Find AirPlay devices…");
@@ -97,14 +96,14 @@ TEST_F(MenuBarControllerTest, AFailedDiscoveryOffersToOpenSettings) {
     alerts->answerNext(kAlertFirstButtonReturn + 1);  // "Open Settings"
     statusItem->choose("Find AirPlay devices…");
     settle();
-    const auto shown = alerts->shown();
-    ASSERT_EQ(shown.size(), 2U);
-    EXPECT_EQ(shown[0].messageText, "Could not find devices");
-    EXPECT_THAT(shown[0].informativeText,
+    const auto failed = alerts->shown();
+    ASSERT_EQ(failed.size(), 4U);
+    EXPECT_EQ(failed[2].messageText, "Could not find devices");
+    EXPECT_THAT(failed[2].informativeText,
                 HasSubstr(AccessibilityError::permissionMissing().errorDescription() +
                           "\n\nPlease enter the device name manually in Settings."));
-    EXPECT_THAT(shown[0].buttons, ElementsAre("OK", "Open Settings"));
-    ASSERT_EQ(windows->windows().size(), 1U);  // only the second alert opened Settings
+    EXPECT_THAT(failed[2].buttons, ElementsAre("OK", "Open Settings"));
+    EXPECT_EQ(windows->windows().size(), 1U);
 }
 
 TEST_F(MenuBarControllerTest, SettingsOpensOnceWhileVisibleAndAnewAfterCloseOrMinimize) {

@@ -24,24 +24,33 @@ struct PoolTest : ::testing::Test {
     SteadyClock clock;
 };
 
-TEST_F(PoolTest, ShutdownStopsRunningTasksDropsQueuedOnesAndEndsIdleWorkersAtOnce) {
+TEST_F(PoolTest, ACallersTokenStopsItsTaskOnlyAndShutdownStopsTheRestAndDropsQueuedOnes) {
     ThreadPoolTaskRunner runner(2, log);
-    std::latch bothRunning(2);
+    std::stop_source caller;
+    std::latch firstTwo(2);
+    std::latch third(1);
     std::atomic<int> cutShort{0};
     std::atomic<int> queuedRan{0};
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(runner.submit([&](const std::stop_token& stop) {
-            bothRunning.count_down();
-            if (!clock.sleepFor(1h, stop)) {  // an hour-long wait that shutdown must end
-                ++cutShort;
-            }
-        }));
-    }
-    bothRunning.wait();
+    const auto sleeper = [this, &cutShort](std::latch* started) {
+        return [this, &cutShort, started](const std::stop_token& stop) {
+            started->count_down();
+            cutShort += clock.sleepFor(1h, stop) ? 0 : 1;  // an hour-long wait only a stop ends
+            cutShort.notify_all();
+        };
+    };
+    ASSERT_TRUE(runner.submit(sleeper(&firstTwo), caller.get_token()));
+    ASSERT_TRUE(runner.submit(sleeper(&firstTwo)));
+    firstTwo.wait();
+    caller.request_stop();
+    cutShort.wait(0);
+    EXPECT_EQ(cutShort.load(), 1);  // the caller's stop reached its own task only
+
+    ASSERT_TRUE(runner.submit(sleeper(&third)));
+    third.wait();  // both workers busy again
     ASSERT_TRUE(runner.submit([&](const std::stop_token&) { ++queuedRan; }));
     runner.shutdown();
     runner.shutdown();  // harmless twice
-    EXPECT_EQ(cutShort.load(), 2);
+    EXPECT_EQ(cutShort.load(), 3);
     EXPECT_EQ(queuedRan.load(), 0);
     EXPECT_FALSE(runner.submit([](const std::stop_token&) {}));
 
@@ -54,20 +63,6 @@ TEST_F(PoolTest, ShutdownStopsRunningTasksDropsQueuedOnesAndEndsIdleWorkersAtOnc
     bothStarted.wait();
     idle.shutdown();
     EXPECT_TRUE(log->lines().empty());  // every worker ended within the bound
-}
-
-TEST_F(PoolTest, ACallersTokenStopsItsTaskOnly) {
-    ThreadPoolTaskRunner runner(2, log);
-    std::stop_source caller;
-    std::promise<bool> mine;
-    std::promise<bool> other;
-    runner.submit([&](const std::stop_token& stop) { mine.set_value(clock.sleepFor(1h, stop)); },
-                  caller.get_token());
-    runner.submit([&](const std::stop_token& stop) { other.set_value(clock.sleepFor(1h, stop)); });
-    caller.request_stop();
-    EXPECT_FALSE(mine.get_future().get());
-    EXPECT_EQ(other.get_future().wait_for(0s), std::future_status::timeout);
-    runner.shutdown();
 }
 
 TEST_F(PoolTest, APoolReleasedInsideItsOwnTaskNeverJoinsThatWorker) {
