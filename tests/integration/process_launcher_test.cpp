@@ -59,7 +59,7 @@ struct LauncherTest : ::testing::Test {
     }
 };
 
-TEST_F(LauncherTest, ArgumentsStatusAndBothOutputsPassByteForByteUpToTheCap) {
+TEST_F(LauncherTest, ArgumentsStatusAndBothOutputsPassByteForByteUpToTheCapOrTheLaunchFails) {
     const std::string argument = "Bob's \"Big\" \\ Küche\nRadio 🎵 \xff\xfe\xc3";
     const auto result = run("printf %s \"$1\"; printf warn >&2; exit 3",
                             std::chrono::milliseconds::max(), {}, argument);  // no overflow
@@ -75,6 +75,11 @@ TEST_F(LauncherTest, ArgumentsStatusAndBothOutputsPassByteForByteUpToTheCap) {
     EXPECT_EQ(flood.ending, ProcessResult::Ending::exited);
     EXPECT_EQ(flood.standardOutput.size(), 100'000U);
     EXPECT_EQ(flood.standardError.size(), 100'000U);
+
+    EXPECT_THAT([&] { launcher.run("/nonexistent/tool", {}, 1s, {}); },
+                ::testing::ThrowsMessage<ProcessLaunchError>(::testing::AllOf(
+                    HasSubstr("/nonexistent/tool"), HasSubstr("No such file or directory"))));
+    EXPECT_THROW(launcher.run("/etc/hostname", {}, 1s, {}), ProcessLaunchError);  // not executable
 }
 
 TEST_F(LauncherTest, AHangIsEndedByTheBoundEvenWhenTerminationIsIgnored) {
@@ -147,13 +152,6 @@ TEST_F(LauncherTest, AWatchThatFailsWhileTheChildRunsIsALaunchError) {
                  ProcessLaunchError);
     ::setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_FALSE(hasUnreapedChildren());
-}
-
-TEST_F(LauncherTest, ALaunchFailureSaysWhatAndWhy) {
-    EXPECT_THAT([&] { launcher.run("/nonexistent/tool", {}, 1s, {}); },
-                ::testing::ThrowsMessage<ProcessLaunchError>(::testing::AllOf(
-                    HasSubstr("/nonexistent/tool"), HasSubstr("No such file or directory"))));
-    EXPECT_THROW(launcher.run("/etc/hostname", {}, 1s, {}), ProcessLaunchError);  // not executable
 }
 
 TEST_F(LauncherTest, TheChildGetsOnlyTheStandardDescriptorsAndNothingLeaks) {
