@@ -50,12 +50,10 @@ class DBusSystemEventsTest : public ::testing::Test {
         char** names = nullptr;
         testing::checkBus(sd_bus_list_names(bus.get(), &names, nullptr), "ListNames");
         for (char** name = names; *name != nullptr; ++name) {
-            sd_bus_message* message = nullptr;
-            sd_bus_message_new_signal(bus.get(), &message, "/org/freedesktop/login1",
-                                      "org.freedesktop.login1.Manager", "PrepareForSleep");
-            sd_bus_message_append(message, "b", 0);
-            testing::checkBus(sd_bus_send_to(bus.get(), message, *name, nullptr), *name);
-            sd_bus_message_unref(message);
+            testing::checkBus(
+                sd_bus_emit_signal_to(bus.get(), *name, "/org/freedesktop/login1",
+                                      "org.freedesktop.login1.Manager", "PrepareForSleep", "b", 0),
+                *name);
             free(*name);  // NOLINT(cppcoreguidelines-no-malloc): sd-bus hands out malloc'd names
         }
         free(names);  // NOLINT(cppcoreguidelines-no-malloc)
