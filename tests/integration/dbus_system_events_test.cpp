@@ -50,10 +50,12 @@ class DBusSystemEventsTest : public ::testing::Test {
         char** names = nullptr;
         testing::checkBus(sd_bus_list_names(bus.get(), &names, nullptr), "ListNames");
         for (char** name = names; *name != nullptr; ++name) {
-            testing::checkBus(
-                sd_bus_emit_signal_to(bus.get(), *name, "/org/freedesktop/login1",
-                                      "org.freedesktop.login1.Manager", "PrepareForSleep", "b", 0),
-                *name);
+            sd_bus_message* message = nullptr;
+            sd_bus_message_new_signal(bus.get(), &message, "/org/freedesktop/login1",
+                                      "org.freedesktop.login1.Manager", "PrepareForSleep");
+            sd_bus_message_append(message, "b", 0);
+            testing::checkBus(sd_bus_send_to(bus.get(), message, *name, nullptr), *name);
+            sd_bus_message_unref(message);
             free(*name);  // NOLINT(cppcoreguidelines-no-malloc): sd-bus hands out malloc'd names
         }
         free(names);  // NOLINT(cppcoreguidelines-no-malloc)
@@ -142,6 +144,7 @@ TEST_F(DBusSystemEventsTest, ABusThatNeverAnswersDelaysNothingAndCostsNothing) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
     // A system bus that is not there at all is said once; the session bus still works.
     DBusSystemEvents withoutSystemBus(mainQueue, log, "unix:path=/nonexistent/bus", address);
+    ASSERT_TRUE(withoutSystemBus.waitUntilWatching(10s));
     std::pair wakes(0, 0);
     events->subscribe(SystemEvent::screensDidWake, [&] { ++wakes.first; });
     withoutSystemBus.subscribe(SystemEvent::screensDidWake, [&] { ++wakes.second; });
