@@ -112,18 +112,6 @@ TEST_F(DBusSystemEventsTest, SignalsOfTheServicesBecomeEventsOnTheMainThreadAndA
     EXPECT_THAT(log->lines(), ::testing::Contains(HasSubstr("Lost the system bus")));
 }
 
-TEST_F(DBusSystemEventsTest, AMissingBusIsLoggedOnceAndTheOtherStillWorks) {
-    DBusSystemEvents events(mainQueue, log, "unix:path=/nonexistent/tonvera-test-bus", address);
-    ASSERT_TRUE(events.waitUntilWatching(10s));
-    int wakes = 0;
-    events.subscribe(SystemEvent::screensDidWake, [&] { ++wakes; });
-    sendScreenSaver("gnome", false);
-    ASSERT_TRUE(mainQueue->runNext(10s));
-    EXPECT_EQ(wakes, 1);
-    ASSERT_EQ(log->lines().size(), 1U);
-    EXPECT_THAT(log->lines()[0], HasSubstr("The system bus is not reachable"));
-}
-
 TEST_F(DBusSystemEventsTest, TheLoginManagersWakeOnASystemBusOfItsOwnIsAWake) {
     const testing::MockSystemBus systemBus;
     DBusSystemEvents events(mainQueue, log, systemBus.address(), address);
@@ -154,13 +142,18 @@ TEST_F(DBusSystemEventsTest, ABusThatNeverAnswersDelaysNothingAndCostsNothing) {
     start = std::chrono::steady_clock::now();
     auto events = std::make_unique<DBusSystemEvents>(mainQueue, log, silentAddress, address);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
-    int wakes = 0;
-    events->subscribe(SystemEvent::screensDidWake, [&] { ++wakes; });
-    for (int i = 0; i < 50 && wakes == 0; ++i) {  // until the healthy bus's match is in place
-        sendScreenSaver("gnome", false);
+    // A system bus that is not there at all is said once; the session bus still works.
+    DBusSystemEvents withoutSystemBus(mainQueue, log, "unix:path=/nonexistent/bus", address);
+    ASSERT_TRUE(withoutSystemBus.waitUntilWatching(10s));
+    std::pair wakes(0, 0);
+    events->subscribe(SystemEvent::screensDidWake, [&] { ++wakes.first; });
+    withoutSystemBus.subscribe(SystemEvent::screensDidWake, [&] { ++wakes.second; });
+    for (int i = 0; i < 50 && (wakes.first == 0 || wakes.second == 0); ++i) {
+        sendScreenSaver("gnome", false);  // until the healthy bus's matches are in place
         mainQueue->runNext(200ms);
     }
-    EXPECT_GE(wakes, 1);
+    EXPECT_GE(std::min(wakes.first, wakes.second), 1);
+    EXPECT_THAT(log->lines(), ElementsAre(HasSubstr("The system bus is not reachable")));
 
     // Idle, every watch waits without spinning: the tray's once it has said that its bus is
     // silent (after 3 s), the system events' on the silent bus and on the live one alike.

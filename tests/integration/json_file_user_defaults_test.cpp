@@ -20,10 +20,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::readFile;
 
-void writeFile(const std::filesystem::path& path, const std::string& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
 std::vector<std::string> filesIn(const std::filesystem::path& directory) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
@@ -66,13 +62,12 @@ TEST_F(JsonDefaultsTest, EverySettingRoundTripsThroughTheFileWithItsType) {
         "hasCompletedOnboarding": true, "launchAtLogin": false, "launchAtLoginAsked": true,
         "fallbackAudioOutputs": ["Küche Radio", "Wohnzimmer"], "keepSoundFromNewOutputs": true})"));
 
-    const AppSettings reloaded(open());
-    EXPECT_EQ(reloaded.deviceName(), " Küche \"Radio\" ");
-    EXPECT_FALSE(reloaded.connectAtLogin());
-    EXPECT_EQ(reloaded.retryInterval(), 2.5);
-    EXPECT_TRUE(reloaded.launchAtLoginAsked());
-    EXPECT_THAT(reloaded.fallbackOutputs(), ElementsAre("Küche Radio", "Wohnzimmer"));
-    EXPECT_TRUE(reloaded.keepSoundFromNewOutputs());
+    const AppSettings back(open());
+    EXPECT_EQ(std::tuple(back.deviceName(), back.connectAtLogin(), back.retryInterval(),
+                         back.launchAtLoginAsked(), back.fallbackOutputs(),
+                         back.keepSoundFromNewOutputs()),
+              std::tuple(" Küche \"Radio\" ", false, 2.5, true,
+                         std::vector<std::string>{"Küche Radio", "Wohnzimmer"}, true));
 
     using std::filesystem::perms;
     EXPECT_EQ(std::filesystem::status(folder).permissions(), perms::owner_all);
@@ -87,7 +82,7 @@ TEST_F(JsonDefaultsTest, AnUnreadableFileIsKeptAsideAndNeverOverwritten) {
                                       std::string("[1, 2]"), std::string("\xff\xfe garbage")}) {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        writeFile(folder / "settings.json", broken);
+        std::ofstream(folder / "settings.json") << broken;
         log->clear();
 
         AppSettings settings(open());
@@ -105,11 +100,11 @@ TEST_F(JsonDefaultsTest, AnUnreadableFileIsKeptAsideAndNeverOverwritten) {
 
 TEST_F(JsonDefaultsTest, ForeignMembersSurviveOddValuesFallBackAndLeftoversGo) {
     std::filesystem::create_directories(folder);
-    writeFile(folder / ".settings.json.Ab12Cd", "{\"half\": ");  // a write cut short
-    writeFile(folder / "settings.json",
-              R"({"retryInterval": null, "retryAttempts": [3], "windowFrame": {"x": 1},
+    std::ofstream(folder / ".settings.json.Ab12Cd") << "{\"half\": ";  // a write cut short
+    std::ofstream(folder / "settings.json")
+        << R"({"retryInterval": null, "retryAttempts": [3], "windowFrame": {"x": 1},
                   "huge": 18446744073709551615, "keepSoundFromNewOutputs": "yes",
-                  "fallbackAudioOutputs": ["Küche", 7, null, {"a": 1}, "Bad"]})");
+                  "fallbackAudioOutputs": ["Küche", 7, null, {"a": 1}, "Bad"]})";
     auto defaults = open();
     AppSettings settings(defaults);
     EXPECT_THAT(filesIn(folder), ElementsAre("settings.json"));
@@ -168,7 +163,7 @@ TEST_F(JsonDefaultsTest, ALinkedSettingsFileIsWrittenThroughTheLinkWhichStays) {
     const auto dotfiles = temporary.path() / "dotfiles";
     std::filesystem::create_directories(dotfiles);
     std::filesystem::create_directories(folder);
-    writeFile(dotfiles / "tonvera.json", R"({"preferredAudioOutput": "Büro"})");
+    std::ofstream(dotfiles / "tonvera.json") << R"({"preferredAudioOutput": "Büro"})";
     std::filesystem::create_symlink("../../dotfiles/tonvera.json", folder / "settings.json");
 
     AppSettings settings(open());

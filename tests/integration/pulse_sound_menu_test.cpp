@@ -1,6 +1,7 @@
 // The native selector, the script route and the orchestrator against a real sound server.
 #include "platform/linux/pulse_sound_menu.h"
 
+#include <algorithm>
 #include <csignal>
 #include <map>
 #include <thread>
@@ -75,11 +76,9 @@ struct PulseSoundMenuTest : ::testing::TestWithParam<testing::SoundServerKind> {
     // Waits until the streams are on these sinks, by client name.
     bool streamsAre(const std::map<std::string, std::string>& wanted) const {
         return testing::PulseServer::poll([&] {
-            std::map<std::string, std::string> sinks;
-            for (const auto& [client, stream] : streams()) {
-                sinks[client] = stream.second;
-            }
-            return sinks == wanted;
+            return std::ranges::equal(streams(), wanted, [](const auto& stream, const auto& want) {
+                return stream.first == want.first && stream.second.second == want.second;
+            });
         });
     }
 

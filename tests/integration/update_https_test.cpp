@@ -17,86 +17,53 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 
-// One server for the whole suite: a fresh self-signed certificate for 127.0.0.1 and the
-// manifest server from the source tree.
-class UpdateHttpsTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        directory_ = new testing::TemporaryDirectory();
-        certificate_ = (directory_->path() / "cert.pem").string();
-        const std::string key = (directory_->path() / "key.pem").string();
-        PosixProcessLauncher launcher;
-        const auto made = launcher.run(
-            "/usr/bin/openssl",
-            {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-             "-keyout", key, "-out", certificate_, "-days", "1", "-subj", "/CN=127.0.0.1",
-             "-addext", "subjectAltName=IP:127.0.0.1"},
-            30s, {});
-        ASSERT_EQ(made.exitStatus, 0) << made.standardError;
-        server_ = new testing::ChildProcess(
-            {"/usr/bin/python3", TONVERA_MANIFEST_SERVER, certificate_, key});
-        port_ = server_->readLine();
-        ASSERT_FALSE(port_.empty()) << "the manifest server did not start";
-    }
-
-    static void TearDownTestSuite() {
-        delete server_;
-        delete directory_;
-    }
-
-    static std::string base(const std::string& route) {
-        return "https://127.0.0.1:" + port_ + "/" + route;
-    }
-
-    static UpdateCheckResult check(const std::string& route,
-                                   CurlHttpClient::Options options = trusting()) {
-        const AppUpdateChecker checker(std::make_shared<CurlHttpClient>(std::move(options)),
-                                       "1.2.0", base(route));
-        return checker.check();
-    }
-
-    static CurlHttpClient::Options trusting() {
+// A fresh self-signed certificate for 127.0.0.1 and the manifest server from the source tree,
+// asked through libcurl in process and through the application's own fetch helper.
+TEST(UpdateHttpsTest, ManifestsAreReadThroughCurlAndTheFetchHelperAndFailuresSayWhy) {
+    const testing::TemporaryDirectory directory;
+    const std::string certificate = (directory.path() / "cert.pem").string();
+    const std::string key = (directory.path() / "key.pem").string();
+    const auto launcher = std::make_shared<PosixProcessLauncher>();
+    const auto made =
+        launcher->run("/usr/bin/openssl",
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-nodes", "-keyout", key, "-out", certificate, "-days", "1", "-subj",
+                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"},
+                      30s, {});
+    ASSERT_EQ(made.exitStatus, 0) << made.standardError;
+    testing::ChildProcess server({"/usr/bin/python3", TONVERA_MANIFEST_SERVER, certificate, key});
+    const std::string port = server.readLine();
+    ASSERT_FALSE(port.empty()) << "the manifest server did not start";
+    const auto checkWith = [&](std::shared_ptr<HttpClient> client, const std::string& route) {
+        return AppUpdateChecker(std::move(client), "1.2.0",
+                                "https://127.0.0.1:" + port + "/" + route)
+            .check();
+    };
+    const auto check = [&](const std::string& route, std::chrono::seconds timeout = 5s) {
         CurlHttpClient::Options options;
-        options.caFile = certificate_;
-        options.totalTimeout = 5s;
-        return options;
-    }
-
-    static std::string failure(const UpdateCheckResult& result) {
+        options.caFile = certificate;
+        options.totalTimeout = timeout;
+        return checkWith(std::make_shared<CurlHttpClient>(options), route);
+    };
+    const auto failure = [](const UpdateCheckResult& result) {
         const auto* failed = std::get_if<UpdateCheckFailed>(&result);
         return failed != nullptr ? failed->error : "(did not fail)";
-    }
+    };
 
-    static inline testing::TemporaryDirectory* directory_ = nullptr;
-    static inline testing::ChildProcess* server_ = nullptr;
-    static inline std::string certificate_;
-    static inline std::string port_;
-};
-
-// A newer manifest and an untrusted certificate are the application's own case below.
-TEST_F(UpdateHttpsTest, EqualAndRedirectedManifestsAndBadOrSilentAnswersFailWithAReason) {
     EXPECT_EQ(check("equal"), UpdateCheckResult(UpToDate{"1.2.0"}));
     EXPECT_TRUE(std::holds_alternative<UpdateAvailable>(check("redirect")));
     // The decoding rules are unit-tested; here an error page and an oversized answer.
     EXPECT_THAT(failure(check("missing")), HasSubstr("not valid JSON"));
     EXPECT_THAT(failure(check("huge")), HasSubstr("larger than 1048576 bytes"));
-
-    auto quick = trusting();
-    quick.totalTimeout = 1s;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_THAT(failure(check("hang", quick)), HasSubstr("failed"));
+    EXPECT_THAT(failure(check("hang", 1s)), HasSubstr("failed"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
-}
 
-TEST_F(UpdateHttpsTest, TheApplicationChecksThroughItsFetchHelperAndHearsWhyItFailed) {
-    const auto launcher = std::make_shared<PosixProcessLauncher>();
     const auto through = [&](std::vector<std::string> leading, const std::string& fetcher) {
-        return AppUpdateChecker(
-                   std::make_shared<FetcherHttpClient>(launcher, fetcher, std::move(leading)),
-                   "1.2.0", base("newer"))
-            .check();
+        return checkWith(std::make_shared<FetcherHttpClient>(launcher, fetcher, std::move(leading)),
+                         "newer");
     };
-    const auto newer = through({"--ca-file", certificate_}, TONVERA_FETCH);
+    const auto newer = through({"--ca-file", certificate}, TONVERA_FETCH);
     ASSERT_TRUE(std::holds_alternative<UpdateAvailable>(newer)) << failure(newer);
     EXPECT_EQ(std::get<UpdateAvailable>(newer).version, "9.1.0");
     EXPECT_EQ(std::get<UpdateAvailable>(newer).url.text, "https://example.com/tonvera.dmg");

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -139,22 +140,19 @@ TEST(QtWindowHostTest, WindowsHaveTheirSizeAndStyleAndCloseOnceReleasingTheirCon
     window->setWillCloseHandler([&closings] { ++closings; });
     window->makeKeyAndOrderFront();
     ASSERT_TRUE(window->isVisible());
-    QWidget* widget = nullptr;
-    for (QWidget* candidate : QApplication::topLevelWidgets()) {
-        if (candidate->windowTitle() == QStringLiteral("Tonvera") && candidate->isVisible()) {
-            widget = candidate;
-        }
-    }
-    ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(widget->size(), QSize(460, 380));
-    EXPECT_EQ(widget->minimumSize(), widget->maximumSize());
-    EXPECT_TRUE(widget->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(widget->windowFlags() & Qt::WindowMaximizeButtonHint);
+    const auto tops = QApplication::topLevelWidgets();
+    const auto widget = std::ranges::find_if(
+        tops, [](QWidget* top) { return top->windowTitle() == "Tonvera" && top->isVisible(); });
+    ASSERT_NE(widget, tops.end());
+    const QWidget& shown = **widget;
+    EXPECT_EQ(std::tuple(shown.size(), shown.minimumSize(), shown.maximumSize(),
+                         shown.windowFlags().testFlag(Qt::WindowMinimizeButtonHint),
+                         shown.windowFlags().testFlag(Qt::WindowMaximizeButtonHint)),
+              std::tuple(QSize(460, 380), QSize(460, 380), QSize(460, 380), true, false));
 
     window->close();
     window->close();
-    EXPECT_EQ(closings, 1);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(std::pair(closings, window->isVisible()), std::pair(1, false));
     EXPECT_TRUE(runUntil([&] { return alive == 0; }));
 }
 

@@ -25,9 +25,10 @@ Result whileServing(std::future<Result> call) {
     return call.get();
 }
 
+// In a folder too deep for a socket address, as a long home folder may be.
 TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedAndItsRequestsAreAnswered) {
     TemporaryDirectory folder;
-    const QString path = QString::fromStdString(folder.path().string()) + "/tonvera";
+    const auto path = QString::fromStdString((folder.path() / std::string(120, 'd')).string());
     SingleInstance running(path);
     std::string reopenedWith = "(never)";
     std::optional<std::string> askedFor = "(never)";
@@ -39,7 +40,8 @@ TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedAndItsRequestsAreAnswered) 
                 reply("selected", "Selected " + name.value_or("the preferred one"));
             },
     });
-    ASSERT_EQ(claim.outcome, SingleInstance::Claim::Outcome::claimed) << claim.error;
+    ASSERT_EQ(std::pair(claim.outcome, claim.error),
+              std::pair(SingleInstance::Claim::Outcome::claimed, std::string()));
 
     SingleInstance second(path);
     EXPECT_EQ(second.claim({}).outcome, SingleInstance::Claim::Outcome::heldByOther);
@@ -62,20 +64,6 @@ TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedAndItsRequestsAreAnswered) 
     EXPECT_EQ(ask("frobnicate").answer, "error unknown request");
     EXPECT_EQ(ask(std::string(SingleInstance::kMaxRequest + 10, 'x')).answer,
               "error request too long");
-}
-
-TEST(SingleInstanceTest, AFolderTooDeepForASocketAddressStillReachesTheRunningOne) {
-    TemporaryDirectory folder;
-    const auto path = QString::fromStdString((folder.path() / std::string(120, 'd')).string());
-    SingleInstance running(path);
-    const auto claim = running.claim({.status = [] { return std::string("{}"); }});
-    ASSERT_EQ(claim.outcome, SingleInstance::Claim::Outcome::claimed);
-    EXPECT_EQ(claim.error, "");
-    const SingleInstance second(path);
-    EXPECT_EQ(
-        whileServing(std::async(std::launch::async, [&] { return second.request("status", 2s); }))
-            .answer,
-        "{}");
 }
 
 TEST(SingleInstanceTest, AnUnusableFolderIsReportedAsSuchNotAsARunningInstance) {
