@@ -62,6 +62,14 @@ TEST(NotificationsTest, WithoutAServiceTheLogSaysSoOnceAndOneThatStartsLaterShow
     notifications.show({"Plain", "no action", std::nullopt}, nullptr);
     EXPECT_THAT(server.readLine(), HasSubstr(R"("actions": [])"));
     EXPECT_TRUE(log->lines().empty()) << log->lines().front();
+
+    // Replaced by a service that reads markup: the next body goes to it escaped.
+    server.signal(SIGKILL);
+    server.wait(5s);
+    ChildProcess markup({"/usr/bin/python3", TONVERA_NOTIFICATION_SERVER, bus.address, "markup"});
+    ASSERT_EQ(markup.readLine(), "ready");
+    notifications.show({"Plain", "<b>", std::nullopt}, nullptr);
+    EXPECT_THAT(markup.readLine(), HasSubstr(R"("body": "&lt;b&gt;")"));
 }
 
 TEST(NotificationsTest, AMarkupServiceGetsThePlainBodyAndOnlyItsOwnPicksRunActions) {

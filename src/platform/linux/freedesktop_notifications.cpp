@@ -155,6 +155,10 @@ class FreedesktopNotifications::Worker {
             send(notification, std::move(action));
         }
         waiting_.clear();
+        // Another service may take the name before the next one (a desktop switched, a daemon
+        // restarted) and read markup where this one did not: asked again then. Notifications are
+        // rare; one more call each costs nothing.
+        capabilities_ = Capabilities::unknown;
     }
 
     MessagePtr newCall(const char* member) {
