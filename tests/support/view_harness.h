@@ -60,20 +60,18 @@ struct ViewHarness {
         tasks->runPending();
         time->advanceBy(std::chrono::nanoseconds::zero());
     }
-};
 
-struct SettingsViewHarness : ViewHarness {
     std::shared_ptr<SettingsView> makeView(std::shared_ptr<ReconnectOrchestrator> target) {
         return SettingsView::create(
             settings, std::move(target), [this] { ++updateChecks; }, services());
     }
-};
 
-struct OnboardingHarness : ViewHarness {
     std::shared_ptr<OnboardingView> makeView() {
         return OnboardingView::create(
             settings, orchestrator, [this] { ++finishCalls; }, services());
     }
 };
+using SettingsViewHarness = ViewHarness;
+using OnboardingHarness = ViewHarness;
 
 }  // namespace tonvera::testing

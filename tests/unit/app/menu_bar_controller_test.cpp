@@ -18,30 +18,24 @@ struct MenuBarControllerTest : AppFixture {
     std::shared_ptr<MenuBarController> controller =
         MenuBarController::create(env.settings, orchestrator, env);
 
-    // Each entry as one line: "title|e|t|c|key" (enabled, toggle, checked), or "---".
-    std::vector<std::string> menuLines() const {
-        std::vector<std::string> lines;
-        for (const auto& item : statusItem->menu) {
-            lines.push_back(item.separator
-                                ? "---"
-                                : item.title + "|" + (item.enabled ? "e" : "") + "|" +
-                                      (item.toggle ? "t" : "") + "|" + (item.checked ? "c" : "") +
-                                      "|" + item.keyEquivalent);
-        }
-        return lines;
+    // The entry as one line: "title|e|t|c|key" (enabled, toggle, checked).
+    std::string menuLine(std::size_t index) const {
+        const auto& item = statusItem->menu.at(index);
+        return fmt::format("{}|{}|{}|{}|{}", item.title, item.enabled ? "e" : "",
+                           item.toggle ? "t" : "", item.checked ? "c" : "", item.keyEquivalent);
     }
 };
 
 // The entries, their states and shortcuts as a panel reads them: the desktop tray menu test.
 TEST_F(MenuBarControllerTest, TheMenuFollowsTheSettingsOneHopLaterAndItsEntriesReachTheirTargets) {
     env.settings->setDeviceName("  Küche & Bad ");
-    EXPECT_EQ(menuLines()[3], "✓ Arbeitszimmer||||");
+    EXPECT_EQ(menuLine(3), "✓ Arbeitszimmer||||");
     time->advanceBy({});
-    EXPECT_EQ(menuLines()[3], "✓   Küche & Bad ||||");
+    EXPECT_EQ(menuLine(3), "✓   Küche & Bad ||||");
 
     env.settings->setDeviceName("");
     time->advanceBy({});
-    EXPECT_EQ(menuLines()[3], "✓ (not configured)||||");
+    EXPECT_EQ(menuLine(3), "✓ (not configured)||||");
     // "Connect now" hands even an empty name to the orchestrator, which says why it refuses.
     log->clear();
     ASSERT_TRUE(statusItem->choose("Connect now"));
@@ -53,7 +47,7 @@ TEST_F(MenuBarControllerTest, TheMenuFollowsTheSettingsOneHopLaterAndItsEntriesR
     // A toggle chosen in the menu is stored; entries without a handler do nothing.
     statusItem->choose("Connect at login");
     EXPECT_EQ(std::get<bool>(*defaults->object(AppSettings::kConnectAtLoginKey)), false);
-    EXPECT_EQ(menuLines()[9], "Connect at login|e|t||");
+    EXPECT_EQ(menuLine(9), "Connect at login|e|t||");
     EXPECT_TRUE(statusItem->choose("Show Welcome / Onboarding…"));
     EXPECT_TRUE(statusItem->choose("Check for Updates…"));
     int calls = 0;
@@ -86,7 +80,7 @@ TEST_F(MenuBarControllerTest, ThePickerOffersFiveOutputsStoresThePickAndAFailure
     EXPECT_EQ(env.settings->deviceName(), "Küche Radio");
     EXPECT_EQ(std::get<std::string>(*defaults->object(AppSettings::kDeviceNameKey)), "Küche Radio");
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] User selected device via picker: Küche Radio");
-    EXPECT_EQ(menuLines()[3], "✓ Küche Radio||||");
+    EXPECT_EQ(menuLine(3), "✓ Küche Radio||||");
 
     // A failed search offers to open Settings; only the second answer does.
     menu->setTrusted(false);

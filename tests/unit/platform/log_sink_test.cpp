@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include <gmock/gmock.h>
@@ -52,9 +53,7 @@ TEST(LogSinkTest, TheJournalIsChosenOnlyWhenItsSocketExistsAndGetsEveryLineWithI
     EXPECT_NE(dynamic_cast<StderrLogSink*>(makeSystemLogSink(socketPath).get()), nullptr);
 
     // A plain file of that name is no journal either.
-    std::FILE* file = std::fopen(socketPath.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
+    std::ofstream(socketPath).put('x');
     EXPECT_NE(dynamic_cast<StderrLogSink*>(makeSystemLogSink(socketPath).get()), nullptr);
     std::filesystem::remove(socketPath);
 

@@ -55,7 +55,7 @@ struct AppleScriptSelectorFixture : ::testing::Test {
     }
 };
 
-TEST_F(AppleScriptSelectorFixture, SelectionRunsOsascriptWithTheScriptAndLogsTwice) {
+TEST_F(AppleScriptSelectorFixture, RunsOsascriptLogsTwiceAndFollowsExitStatusThenMessageMarkers) {
     selector.selectDevice("Küche \"Radio\"", {});
     const auto calls = launcher->calls();
     ASSERT_EQ(calls.size(), 1U);
@@ -69,11 +69,10 @@ TEST_F(AppleScriptSelectorFixture, SelectionRunsOsascriptWithTheScriptAndLogsTwi
 
     log->clear();
     launcher->answer = [] { return exited(1, "", "execution error: Device not found: X"); };
-    EXPECT_THROW(selector.selectDevice("X", {}), AccessibilityError);  // the text: next test
+    EXPECT_THROW(selector.selectDevice("X", {}), AccessibilityError);  // the text: below
     EXPECT_THAT(log->lines(), ElementsAre("info: [AirPlay] AppleScript fallback: selecting X"));
-}
 
-TEST_F(AppleScriptSelectorFixture, OutcomeFollowsExitStatusThenMessageMarkers) {
+    // The outcome follows the exit status, then markers in the message.
     launcher->answer = [] { return exited(0, " out \n", "NOT ALLOWED assistive access"); };
     EXPECT_EQ(selector.runAppleScriptWithOutput("x", {}), " out \n");  // untouched; stderr ignored
 
@@ -95,15 +94,9 @@ TEST_F(AppleScriptSelectorFixture, OutcomeFollowsExitStatusThenMessageMarkers) {
     launcher->answer = [] { return exited(0, "A\xff"); };
     EXPECT_EQ(selector.runAppleScriptWithOutput("x", {}), "");
 
-    ProcessResult timedOut;
-    timedOut.ending = ProcessResult::Ending::timedOut;
-    EXPECT_EQ(failureOf(timedOut), AccessibilityError::timeout());
-
-    launcher->answer = [] {
-        ProcessResult cancelled;
-        cancelled.ending = ProcessResult::Ending::cancelled;
-        return cancelled;
-    };
+    EXPECT_EQ(failureOf({.ending = ProcessResult::Ending::timedOut}),
+              AccessibilityError::timeout());
+    launcher->answer = [] { return ProcessResult{.ending = ProcessResult::Ending::cancelled}; };
     EXPECT_THROW(selector.runAppleScriptWithOutput("x", {}), CancellationError);
     launcher->answer = []() -> ProcessResult {
         throw ProcessLaunchError("Could not start /usr/bin/osascript");

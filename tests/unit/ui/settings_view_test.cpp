@@ -49,14 +49,11 @@ TEST_F(SettingsViewTest, DiscoveryFallsBackToTheScriptOnlyWhenTheNativeRouteFail
         fresh.launcher->answer = [&c] { return c.script; };
 
         freshView->startDiscovery();
-        EXPECT_TRUE(freshView->isDiscovering());
-        EXPECT_FALSE(freshView->canDiscover());
+        EXPECT_TRUE(freshView->isDiscovering() && !freshView->canDiscover());
         fresh.settle();
-
-        EXPECT_FALSE(freshView->isDiscovering());
-        EXPECT_EQ(freshView->availableDevices(), c.devices);
-        EXPECT_EQ(freshView->statusMessage(), c.status);
-        EXPECT_EQ(fresh.launcher->calls().size(), c.scriptRuns);
+        EXPECT_EQ(std::tuple(freshView->isDiscovering(), freshView->availableDevices(),
+                             freshView->statusMessage(), fresh.launcher->calls().size()),
+                  std::tuple(false, c.devices, c.status, c.scriptRuns));
     }
 }
 
@@ -244,9 +241,8 @@ TEST_F(SettingsViewTest, TheRankingAddsMovesAndRemovesByItsRulesAndWritesOnlyEdi
     view->addToRanking();
     EXPECT_THAT(settings->priorityOutputs(), ElementsAre("Kopfhörer"));
     EXPECT_THAT(settings->fallbackOutputs(), ElementsAre("Küche", "Bad", "küche"));
-    EXPECT_EQ(ranking.draft(), "");
-    EXPECT_EQ(ranking.selected(), 4U);
-    EXPECT_TRUE(ranking.canMoveUp() && !ranking.canMoveDown());
+    EXPECT_TRUE(ranking.draft().empty() && ranking.selected() == 4U && ranking.canMoveUp() &&
+                !ranking.canMoveDown());
     // Up across the preferred row and back down across it; whoever watches the lists (each is
     // announced with its new value before it is stored) never finds the entry on neither.
     std::vector<bool> ranked;
@@ -264,8 +260,8 @@ TEST_F(SettingsViewTest, TheRankingAddsMovesAndRemovesByItsRulesAndWritesOnlyEdi
     view->moveRankingRowUp();
     EXPECT_THAT(settings->priorityOutputs(), ElementsAre("Kopfhörer", "küche"));
     EXPECT_THAT(settings->fallbackOutputs(), ElementsAre("Küche", "Bad"));
-    EXPECT_EQ(ranking.selected(), 1U);
-    EXPECT_EQ(ranking.preferredRow(), 2U);
+    EXPECT_EQ(std::pair(ranking.selected(), ranking.preferredRow()),
+              std::pair(std::optional<std::size_t>(1), std::size_t{2}));
     view->moveRankingRowUp();
     view->moveRankingRowUp();  // already first
     view->moveRankingRowDown();
@@ -283,9 +279,8 @@ TEST_F(SettingsViewTest, TheRankingAddsMovesAndRemovesByItsRulesAndWritesOnlyEdi
     EXPECT_EQ(ranking.selected(), 2U);
     view->removeFromRanking();
     view->removeFromRanking();
-    EXPECT_THAT(settings->priorityOutputs(), IsEmpty());
-    EXPECT_THAT(settings->fallbackOutputs(), IsEmpty());
-    EXPECT_FALSE(ranking.selected().has_value());
+    EXPECT_TRUE(settings->priorityOutputs().empty() && settings->fallbackOutputs().empty() &&
+                !ranking.selected());
 
     // Sixteen at most, above and below together; the found outputs offered are the ones that
     // could still be added.

@@ -52,7 +52,7 @@ struct CheckerTest : ::testing::Test {
     }
 };
 
-TEST_F(CheckerTest, AsksTheManifestAddressAndAnyVersionIsNewerThanNone) {
+TEST_F(CheckerTest, AsksTheManifestAddressAnyVersionIsNewerThanNoneAndProblemsFailWithAReason) {
     // Newer and equal manifests over real HTTPS: see the integration test.
     EXPECT_EQ(check(R"({"version": "1.2", "url": "https://e.com"})", std::nullopt),
               UpdateCheckResult(UpdateAvailable{"1.2", *parseWebAddress("https://e.com")}));
@@ -65,9 +65,8 @@ TEST_F(CheckerTest, AsksTheManifestAddressAndAnyVersionIsNewerThanNone) {
         build_config::kUpdateServer);
     ASSERT_TRUE(configured.manifestURL());
     EXPECT_EQ(configured.manifestURL()->scheme, "https");
-}
 
-TEST_F(CheckerTest, EveryProblemIsAFailureWithItsReason) {
+    // Every problem is a failure with its reason.
     EXPECT_THAT(failure(check("<html>404</html>")), HasSubstr("not valid JSON"));
     EXPECT_THAT(failure(check("[1]")), HasSubstr("not a JSON object"));
     EXPECT_THAT(failure(check(R"({"version": "9"})")), HasSubstr("no \"url\" member"));
