@@ -68,7 +68,7 @@ TEST_F(AppDelegateTest, CompletedOnboardingAsksTheLoginQuestionOnceAndANoUnregis
     EXPECT_THAT(alerts->shown(), IsEmpty());
     advance(1ms);
     ASSERT_EQ(alerts->shown().size(), 1U);
-    const AlertContent& question = alerts->shown()[0];
+    const AlertContent question = alerts->shown()[0];
     EXPECT_EQ(std::tuple(question.messageText, question.buttons, question.style),
               std::tuple("Open at Mac startup?", std::vector<std::string>{"Yes, enable", "No"},
                          AlertStyle::informational));
