@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include <gmock/gmock.h>
@@ -69,9 +70,7 @@ TEST_F(BluezBluetoothDevicesTest, ConnectsAfterFailuresAsBluezAnswersThem) {
     bus.failConnects(kBox, 2, "org.bluez.Error.Failed", "Page Timeout");
     const std::pair failed(Outcome::failed, std::string("org.bluez.Error.Failed: Page Timeout"));
     const std::pair connected(Outcome::connected, std::string());
-    EXPECT_EQ(connect(), failed);
-    EXPECT_EQ(connect(), failed);
-    EXPECT_EQ(connect(), connected);
+    EXPECT_EQ((std::tuple{connect(), connect(), connect()}), std::tuple(failed, failed, connected));
     EXPECT_TRUE(devices.lookUp(kBox, 5s).device.connected);
     // Already connected, and a connection under way, are what was asked for.
     EXPECT_EQ(connect(), connected);
@@ -137,13 +136,8 @@ TEST(BluezWithoutBluezTest, EachAnswerSaysWhatIsMissingWithinItsBound) {
         {"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}};
     const testing::ListeningSocket silent;
     const std::string nowhere = "unix:path=/nonexistent/tonvera-test-bus";
-    struct Case {
-        std::string bus;
-        Status status;
-        std::string detail;
-        Outcome connect;
-        std::chrono::milliseconds least;  // 0: at once
-    };
+    // A bus, what a look-up says and how long it takes at least, what a connect says.
+    using Case = std::tuple<std::string, Status, std::string, Outcome, std::chrono::milliseconds>;
     for (const auto& [address, status, detail, connect, least] : std::vector<Case>{
              {plainBus.readLine(), Status::noService, "NameHasNoOwner", Outcome::failed, 0ms},
              {nowhere, Status::noSystemBus, "not reachable", Outcome::failed, 0ms},

@@ -9,7 +9,15 @@ namespace tonvera::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::AllOf;
 using ::testing::HasSubstr;
+using ::testing::Pair;
+
+// A run's exit status and what it wrote, to be compared as one.
+template <typename Ran>
+std::pair<int, std::string> told(const Ran& ran) {
+    return {ran.status, ran.output};
+}
 
 // The commands of the real binary, run without a display. Every run is checked for the
 // libraries it mapped, as the dynamic loader lists them: a command line loads no GUI library.
@@ -33,10 +41,10 @@ class CliProcessTest : public AppSession {
 TEST_F(CliProcessTest, ListsTheOutputsByTheirNamesWithTheCurrentOneMarked) {
     ASSERT_TRUE(pulse.loadSink("odd", "Bäd & Böse Box"));
     ASSERT_TRUE(pulse.loadSink("forger", "Box\n* Forged"));
-    const auto listed = run({"--list-outputs"});
-    EXPECT_EQ(listed.status, 0);
-    EXPECT_EQ(listed.output,
-              "  Arbeitszimmer\n* Wohnzimmer\n  Küche Radio\n  Bäd & Böse Box\n  Box\\n* Forged\n");
+    EXPECT_THAT(
+        told(run({"--list-outputs"})),
+        Pair(0,
+             "  Arbeitszimmer\n* Wohnzimmer\n  Küche Radio\n  Bäd & Böse Box\n  Box\\n* Forged\n"));
     const auto json = nlohmann::json::parse(run({"--list-outputs", "--json"}).output);
     EXPECT_EQ(json["outputs"][3], (nlohmann::json{{"name", "Bäd & Böse Box"}, {"default", false}}));
     EXPECT_EQ(json["outputs"][4]["name"], "Box\n* Forged");
@@ -45,36 +53,40 @@ TEST_F(CliProcessTest, ListsTheOutputsByTheirNamesWithTheCurrentOneMarked) {
     EXPECT_FALSE(std::filesystem::exists(settingsFile().parent_path()));
 
     pulse.stop();
-    const auto failed = run({"--list-outputs"}, true);
-    EXPECT_EQ(failed.status, 1);
-    EXPECT_THAT(failed.output, HasSubstr("no sound server answers"));
+    EXPECT_THAT(told(run({"--list-outputs"}, true)), Pair(1, HasSubstr("no sound server answers")));
     EXPECT_EQ(run({"--list-outputs", "--bogus"}).status, 2);
     // The status says what it knows, and that it is not all.
-    const auto status = run({"--status"}, true);
-    EXPECT_EQ(status.status, 1);
-    EXPECT_THAT(status.output, HasSubstr("\nConnect on wake:" + std::string(24, ' ') + "on\n"));
-    const auto german = run({"--status"}, true, {"LANG=de_DE.UTF-8"});
-    EXPECT_EQ(german.status, 1);
-    EXPECT_THAT(german.output, HasSubstr("unbekannt: kein Sound-Server antwortet"));
+    EXPECT_THAT(told(run({"--status"}, true)),
+                Pair(1, HasSubstr("\nConnect on wake:" + std::string(24, ' ') + "on\n")));
+    EXPECT_THAT(told(run({"--status"}, true, {"LANG=de_DE.UTF-8"})),
+                Pair(1, HasSubstr("unbekannt: kein Sound-Server antwortet")));
 }
 
-TEST_F(CliProcessTest, ConnectsByItselfWhenNoTonveraRuns) {
-    const std::string settings = R"({"retryAttempts": 2, "retryInterval": 0.1,
+TEST_F(CliProcessTest, ConnectsByItselfWhenNoTonveraRunsOneConnectAtATimeUntilItsProcessEnds) {
+    const std::string settings = R"({"retryAttempts": 2, "retryInterval": 1.0,
         "preferredAudioOutput": "Nowhere", "fallbackAudioOutputs": ["Gone", "Küche Radio"]})";
     writeSettings(settings);
     // Without a name: the preferred output, and the list's first entry there when it is not.
-    const auto selected = run({"--connect"});
-    EXPECT_EQ(selected.status, 0);
-    EXPECT_EQ(selected.output,
-              "Nowhere is not there: selected Küche Radio (entry 2 of the list)\n");
+    EXPECT_THAT(told(run({"--connect"})),
+                Pair(0, "Nowhere is not there: selected Küche Radio (entry 2 of the list)\n"));
     EXPECT_EQ(pulse.defaultSink(), "kueche");
     EXPECT_EQ(nlohmann::json::parse(run({"--status", "--json"}).output)["playingFromList"], 2);
 
-    const auto missing = run({"--connect", "Nowhere"}, true);
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_THAT(missing.output, HasSubstr("attempt 2"));  // the run's own log
-    EXPECT_THAT(missing.output, HasSubstr("tonvera: Could not select Nowhere: "));
+    // The run's own log, then its failure.
+    EXPECT_THAT(
+        told(run({"--connect", "Nowhere"}, true)),
+        Pair(1, AllOf(HasSubstr("attempt 2"), HasSubstr("tonvera: Could not select Nowhere: "))));
     EXPECT_EQ(readFile(settingsFile()), settings);
+
+    ChildProcess first({TONVERA_BINARY, "--connect", "Nowhere"}, environment(), true);
+    while (first.nextLine().value_or("Reconnect requested").find("Reconnect requested") ==
+           std::string::npos) {
+    }
+    EXPECT_THAT(told(run({"--connect", "Küche Radio"}, true)),
+                Pair(3, HasSubstr("already under way")));
+    first.signal(SIGKILL);
+    first.wait(5s);
+    EXPECT_EQ(run({"--connect", "Küche Radio"}).status, 0);
 }
 
 TEST_F(CliProcessTest, ShowsTheWholeRankingAndWhereThePlayingOutputStandsInIt) {
@@ -122,20 +134,6 @@ TEST_F(CliProcessTest, ShowsTheWholeRankingAndWhereThePlayingOutputStandsInIt) {
                   "Kopfhörer (Platz 1 vor Arbeitszimmer)\n"));
 }
 
-TEST_F(CliProcessTest, WithoutTonveraOneConnectRunsAtATimeUntilItsProcessEnds) {
-    writeSettings(R"({"retryAttempts": 2, "retryInterval": 1.0})");
-    ChildProcess first({TONVERA_BINARY, "--connect", "Nowhere"}, environment(), true);
-    while (first.nextLine().value_or("Reconnect requested").find("Reconnect requested") ==
-           std::string::npos) {
-    }
-    const auto refused = run({"--connect", "Küche Radio"}, true);
-    EXPECT_EQ(refused.status, 3);
-    EXPECT_THAT(refused.output, HasSubstr("already under way"));
-    first.signal(SIGKILL);
-    first.wait(5s);
-    EXPECT_EQ(run({"--connect", "Küche Radio"}).status, 0);
-}
-
 TEST_F(CliProcessTest,
        ARunningTonveraDoesTheWorkRefusesARepeatYieldsToConnectNowAndTellsItsStatus) {
     writeSettings(R"({"connectAutomaticallyAtLogin": false, "retryAttempts": 3,
@@ -152,17 +150,14 @@ TEST_F(CliProcessTest,
 
     ChildProcess longRun({TONVERA_BINARY, "--connect", "Nowhere"}, environment(), true);
     ASSERT_TRUE(app->waitForLine("Connect requested from the command line for Nowhere", 10s));
-    const auto refused = run({"--connect", "Nowhere"}, true);
-    EXPECT_EQ(refused.status, 3);
-    EXPECT_THAT(refused.output, HasSubstr("already under way"));
+    EXPECT_THAT(told(run({"--connect", "Nowhere"}, true)), Pair(3, HasSubstr("already under way")));
 
     // Connect now asks for the ranking: the run for the named output ends at its next step,
     // and this one takes over.
     const auto selected = run({"--connect"});
     EXPECT_EQ(longRun.wait(5s), 4);
     EXPECT_THAT(longRun.readLine(), HasSubstr("Stopped before selecting Nowhere"));
-    EXPECT_EQ(selected.status, 0);
-    EXPECT_EQ(selected.output, "Selected Arbeitszimmer\n");
+    EXPECT_THAT(told(selected), Pair(0, "Selected Arbeitszimmer\n"));
     EXPECT_TRUE(app->waitForLine("Successfully selected Arbeitszimmer on attempt 1", 1s));
     EXPECT_EQ(pulse.defaultSink(), "arbeitszimmer");
 }

@@ -33,13 +33,9 @@ class PulseReadHold {
     explicit PulseReadHold(const std::string& serverAddress)
         : server_(serverAddress.substr(serverAddress.find(':') + 1)) {}
     ~PulseReadHold() { stop_.signal(); }
-    PulseReadHold(const PulseReadHold&) = delete;
-    PulseReadHold& operator=(const PulseReadHold&) = delete;
 
     std::string address() const { return "unix:" + listener_.path().string(); }
-    bool waitUntilSinksAnswered() {
-        return sinksAnswered_.try_acquire_for(std::chrono::seconds(10));
-    }
+    bool waitForSinks() { return sinksAnswered_.try_acquire_for(std::chrono::seconds(10)); }
     bool waitForNewSink() { return sinkAnnounced_.try_acquire_for(std::chrono::seconds(10)); }
     void release() const { release_.signal(); }
 
@@ -62,10 +58,8 @@ class PulseReadHold {
 
     // The first whole packet of `bytes`; nothing while it is incomplete.
     static std::optional<std::string> front(const std::string& bytes) {
-        if (bytes.size() < kHeader || bytes.size() < kHeader + number(bytes, 0)) {
-            return std::nullopt;
-        }
-        return bytes.substr(0, kHeader + number(bytes, 0));
+        const bool whole = bytes.size() >= kHeader && bytes.size() >= kHeader + number(bytes, 0);
+        return whole ? std::optional(bytes.substr(0, kHeader + number(bytes, 0))) : std::nullopt;
     }
 
     static bool receive(int from, std::string& bytes) {

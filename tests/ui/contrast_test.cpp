@@ -36,10 +36,8 @@ double luminance(QRgb color) {
 }
 
 double contrast(QRgb a, QRgb b) {
-    // Not std::minmax on the two calls: it would return references to the temporaries.
-    const double first = luminance(a);
-    const double second = luminance(b);
-    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+    const auto [darker, lighter] = std::minmax({luminance(a), luminance(b)});  // by value
+    return (lighter + 0.05) / (darker + 0.05);
 }
 
 // The background is the most frequent colour of an area; the text or edge drawn on it is its
@@ -51,9 +49,7 @@ QRgb dominant(const QImage& image, const QRect& area) {
             ++counts[image.pixel(x, y) | 0xFF000000U];
         }
     }
-    return std::max_element(counts.begin(), counts.end(),
-                            [](auto a, auto b) { return a.second < b.second; })
-        ->first;
+    return std::ranges::max_element(counts, {}, &std::pair<const QRgb, int>::second)->first;
 }
 
 double strongest(const QImage& image, const QRegion& region, QRgb background) {
@@ -105,14 +101,13 @@ std::vector<std::string> shortfalls(QWidget& window, QWidget* focused = nullptr)
             continue;
         }
         const auto* label = qobject_cast<QLabel*>(widget);
-        const auto* field = qobject_cast<QLineEdit*>(widget);  // its text or its placeholder
-        const bool isText =
-            label != nullptr && !label->text().isEmpty() && label->pixmap().isNull();
-        if (isText || dynamic_cast<LabelledButton*>(widget) != nullptr || field != nullptr) {
+        // A field's text or its placeholder, and a button's, are texts on a control.
+        const bool control = dynamic_cast<LabelledButton*>(widget) != nullptr ||
+                             qobject_cast<QLineEdit*>(widget) != nullptr;
+        if (control || (label != nullptr && !label->text().isEmpty() && label->pixmap().isNull())) {
             note("text", strongest(image, area, dominant(image, area)), 4.5);
         }
-        if (dynamic_cast<LabelledButton*>(widget) != nullptr || field != nullptr ||
-            qobject_cast<QListWidget*>(widget) != nullptr) {
+        if (control || qobject_cast<QListWidget*>(widget) != nullptr) {
             // A switch's control is its track at the right end; a button or a field is its box.
             QRect box = area;
             if (qobject_cast<SwitchToggle*>(widget) != nullptr) {

@@ -6,8 +6,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ bool runUntil(Condition done, std::chrono::milliseconds limit = 5s) {
 TEST(QtMainQueueTest, RunsBlocksFromAnyThreadInOrderAndNothingAfterStop) {
     auto queue = std::make_shared<QtMainQueue>(std::make_shared<MemoryLogSink>());
     std::vector<int> ran;
-    std::vector<std::thread> posters;
+    std::vector<std::jthread> posters;
     posters.reserve(4);
     for (int thread = 0; thread < 4; ++thread) {
         posters.emplace_back([&, thread] {
@@ -49,9 +49,7 @@ TEST(QtMainQueueTest, RunsBlocksFromAnyThreadInOrderAndNothingAfterStop) {
             }
         });
     }
-    for (auto& poster : posters) {
-        poster.join();
-    }
+    posters.clear();  // joins them
     queue->postAfter(30ms, [&ran] { ran.push_back(-1); });
     queue->post([] { throw std::runtime_error("a failing block does not stop the queue"); });
     ASSERT_TRUE(runUntil([&] { return ran.size() == 201; }));
@@ -117,24 +115,16 @@ TEST(QtAlertsTest, AnswersByPositionShowsTextLiterallyAndEscapeMeansNoButton) {
               kAlertFirstButtonReturn);
 }
 
-class Content final : public WindowContent {
-  public:
-    explicit Content(std::atomic<int>& alive) : alive_(alive) { ++alive_; }
-    ~Content() override { --alive_; }
-
-  private:
-    std::atomic<int>& alive_;
-};
-
 TEST(QtWindowHostTest, WindowsHaveTheirSizeAndStyleAndCloseOnceReleasingTheirContent) {
     QtWindowHost host{QIcon()};
-    std::atomic<int> alive = 0;
+    auto content = std::make_shared<WindowContent>();
+    const std::weak_ptr<WindowContent> released = content;
     auto window = host.makeWindow(WindowOptions{.title = "Tonvera",
                                                 .closable = true,
                                                 .miniaturizable = true,
                                                 .contentWidth = 460,
                                                 .contentHeight = 380},
-                                  std::make_shared<Content>(alive));
+                                  std::move(content));
     EXPECT_FALSE(window->isVisible());
     int closings = 0;
     window->setWillCloseHandler([&closings] { ++closings; });
@@ -153,7 +143,7 @@ TEST(QtWindowHostTest, WindowsHaveTheirSizeAndStyleAndCloseOnceReleasingTheirCon
     window->close();
     window->close();
     EXPECT_EQ(std::pair(closings, window->isVisible()), std::pair(1, false));
-    EXPECT_TRUE(runUntil([&] { return alive == 0; }));
+    EXPECT_TRUE(runUntil([&] { return released.expired(); }));
 }
 
 // Qt draws its own menu unless a StatusNotifier host was registered when the first icon was
