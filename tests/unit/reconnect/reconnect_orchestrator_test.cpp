@@ -234,8 +234,8 @@ TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWith
     time->waitForSleepers(1);
     orchestrator.hurry();
     run.join();
-    EXPECT_EQ(result.status, Status::selected);
-    EXPECT_EQ(time->elapsed(), 0s);  // neither pause was waited out
+    EXPECT_EQ(std::pair(result.status, time->elapsed()),  // neither pause was waited out
+              std::pair(Status::selected, 0ns));
 
     native->restart().thenThrow(AccessibilityError::soundMenuNotFound());
     log->clear();
@@ -243,8 +243,7 @@ TEST_F(ReconnectOrchestratorTest, HurryingSkipsThePauseAndQuittingEndsTheRunWith
     time->waitForSleepers(1);
     orchestrator.cancelForQuit();
     run.join();
-    EXPECT_EQ(result.status, Status::cancelled);
-    EXPECT_EQ(native->calls().size(), 4U);
+    EXPECT_EQ(std::pair(result.status, native->calls().size()), std::pair(Status::cancelled, 4UL));
     EXPECT_EQ(log->lines().back(), "info: [AirPlay] Reconnect for A stopped — app terminating");
     EXPECT_EQ(orchestrator.reconnect("A").status, Status::cancelled);
 }
@@ -267,9 +266,8 @@ TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPres
                                 {"Büro", "Terrasse", " ", "Küche Radio", "Küche Radio"});
 
     const auto result = orchestrator.reconnectBest(ranking);
-    EXPECT_EQ(result.status, Status::selected);
-    EXPECT_EQ(result.output, "Küche Radio");
-    EXPECT_EQ(result.place, (RankPlace{RankPlace::Section::below, 2}));
+    EXPECT_EQ(std::tuple(result.status, result.output, result.place),
+              std::tuple(Status::selected, "Küche Radio", RankPlace{RankPlace::Section::below, 2}));
     const auto lines = log->lines();
     EXPECT_THAT(std::vector(lines.end() - 3, lines.end()),
                 ElementsAre("info: [AirPlay] Büro is not there — selecting Küche Radio (2nd in "
@@ -277,8 +275,9 @@ TEST_F(ReconnectOrchestratorTest, AGivenUpPreferredOutputHandsOverToTheFirstPres
                             "info: [AirPlay] Attempt 1/1 to select Küche Radio",
                             "info: [AirPlay] Successfully selected Küche Radio on attempt 1 "
                             "(native)"));
-    EXPECT_EQ(native->calls().size(), 3U);
-    EXPECT_EQ(native->calls().back().at, 1s);  // right after the last attempt, no pause between
+    // Right after the last attempt, no pause between.
+    EXPECT_EQ(std::pair(native->calls().size(), native->calls().back().at),
+              (std::pair<std::size_t, Clock::Duration>(3, 1s)));
 
     // Playing already: said, nothing pressed. None there: nothing changes. No permission: the
     // list is not tried at all.
@@ -322,9 +321,8 @@ TEST_F(ReconnectOrchestratorTest, APickEndsTheRunAtItsNextStepAndTheRunForItTake
     ticket = ranking();
     log->clear();
     EXPECT_EQ(serving.reconnect("A", {}, ticket).status, Status::superseded);
-    EXPECT_EQ(log->lines().back(), stopped);
-    EXPECT_THAT(script->calls(), IsEmpty());
-    EXPECT_EQ(time->elapsed(), 0s);
+    EXPECT_EQ(std::tuple(log->lines().back(), script->calls().size(), time->elapsed()),
+              std::tuple(stopped, 0UL, 0ns));
 
     // Before the list: its first entry is not selected.
     native->restart().thenThrow(AccessibilityError::deviceNotFound("A"));
@@ -338,8 +336,7 @@ TEST_F(ReconnectOrchestratorTest, APickEndsTheRunAtItsNextStepAndTheRunForItTake
     log->clear();
     EXPECT_EQ(serving.reconnectBest(OutputRanking("A", {}, {"C"}), {}, ticket).status,
               Status::superseded);
-    EXPECT_EQ(log->lines().back(), stopped);
-    EXPECT_EQ(native->calls().size(), 2U);
+    EXPECT_EQ(std::pair(log->lines().back(), native->calls().size()), std::pair(stopped, 2UL));
 
     // In a pause: no next attempt; the run for the pick takes over instead of being refused.
     native->restart().thenThrow(AccessibilityError::deviceNotFound("A")).thenSucceed();
@@ -352,8 +349,8 @@ TEST_F(ReconnectOrchestratorTest, APickEndsTheRunAtItsNextStepAndTheRunForItTake
     pick();
     const auto result = serving.reconnect("B", {}, intent->current());
     run.join();
-    EXPECT_EQ(result.status, Status::selected);
-    EXPECT_EQ(native->calls().back().name, "B");
+    EXPECT_EQ(std::pair(result.status, native->calls().back().name),
+              std::pair(Status::selected, std::string("B")));
     EXPECT_THAT(log->lines(), Contains(stopped));
     EXPECT_EQ(serving.reconnect("B", {}, intent->current()).status, Status::selected);
 }
@@ -376,12 +373,14 @@ TEST(OutputRankingTest, AtMostSixteenUsableNamesInAllCountAndCanonicallyEqualNam
     EXPECT_EQ(ranking.above(), (std::vector<std::string>{"Börse", "Box 0"}));
     ASSERT_EQ(ranking.fallbacks().size(), 14U);
     EXPECT_EQ(ranking.fallbacks().front(), "Box 1");
-    EXPECT_EQ(ranking.rankOf("Ku\u0308che"), 2U);
-    EXPECT_EQ(ranking.placeOf("Bo\u0308rse"), (RankPlace{RankPlace::Section::above, 1}));
-    EXPECT_EQ(ranking.placeOf("Box 14"), (RankPlace{RankPlace::Section::below, 14}));
-    EXPECT_EQ(ranking.rankOf("Box 15"), std::nullopt);
-    EXPECT_TRUE(ranking.ranksAbovePreferred("Box 0"));
-    EXPECT_FALSE(ranking.ranksAbovePreferred("Box 1"));
+    EXPECT_EQ(
+        std::tuple(ranking.rankOf("Ku\u0308che"), ranking.rankOf("Box 15"),
+                   ranking.ranksAbovePreferred("Box 0"), ranking.ranksAbovePreferred("Box 1")),
+        std::tuple(std::optional<std::size_t>(2), std::nullopt, true, false));
+    EXPECT_EQ(
+        std::pair(ranking.placeOf("Bo\u0308rse"), ranking.placeOf("Box 14")),
+        (std::pair<std::optional<RankPlace>, std::optional<RankPlace>>(
+            RankPlace{RankPlace::Section::above, 1}, RankPlace{RankPlace::Section::below, 14})));
     // Of two outputs with one name, the playing one stands for it.
     const std::vector<SoundOutput> outputs = {
         {"HDMI", "h", true}, {"Box 3", "b3", false}, {"Box 1", "a", false}, {"Box 1", "b", true}};
