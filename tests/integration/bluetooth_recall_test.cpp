@@ -20,16 +20,8 @@ constexpr const char* kBox = "AA:BB:CC:DD:EE:FF";
 class BluetoothRecallTest : public AppSession,
                             public ::testing::WithParamInterface<SoundServerKind> {
   protected:
-    BluetoothRecallTest() : AppSession(GetParam()) {}
+    BluetoothRecallTest() : AppSession(GetParam()) { systemBusAddress = system.address(); }
 
-    std::vector<std::string> systemEnvironment() const {
-        auto environment = this->environment();
-        std::erase_if(environment, [](const auto& entry) {
-            return entry.starts_with("DBUS_SYSTEM_BUS_ADDRESS=");
-        });
-        environment.push_back("DBUS_SYSTEM_BUS_ADDRESS=" + system.address());
-        return environment;
-    }
     void sleepAndWake(AppProcess& app, std::size_t wakes) const {
         system.prepareForSleep(true);
         system.prepareForSleep(false);
@@ -52,7 +44,7 @@ TEST_P(BluetoothRecallTest, AfterAWakeThePairedSpeakerIsAskedUntilItConnectsUnle
     system.addAdapter("hci0");
     system.addDevice("hci0", kBox, "Box");
     system.failConnects(kBox, 1, "org.bluez.Error.Failed", "Page Timeout");
-    const auto app = start(systemEnvironment());
+    const auto app = start();
     ASSERT_TRUE(app->waitForLine("WakeMonitor started", 10s));
 
     // Asked once Bluetooth's own resume delay has passed after the wake's second; the person

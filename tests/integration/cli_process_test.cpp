@@ -99,10 +99,8 @@ TEST_F(CliProcessTest, ShowsTheWholeRankingAndWhereThePlayingOutputStandsInIt) {
     system.addAdapter("hci0");
     system.addDevice("hci0", "AA:BB:CC:DD:EE:FF", "Kopfhörer");
     system.setConnected("AA:BB:CC:DD:EE:FF", true);
-    const std::vector<std::string> bluez{"DBUS_SYSTEM_BUS_ADDRESS=" + system.address()};
-    const auto status = [&] {
-        return nlohmann::json::parse(run({"--status", "--json"}, false, bluez).output);
-    };
+    systemBusAddress = system.address();
+    const auto status = [&] { return nlohmann::json::parse(run({"--status", "--json"}).output); };
     EXPECT_EQ(status()["ranking"], nlohmann::json::parse(R"([
         {"name": "Kopfhörer", "section": "above", "number": 1,
          "bluetoothAddress": "AA:BB:CC:DD:EE:FF", "bluetoothConnected": true},
@@ -125,7 +123,7 @@ TEST_F(CliProcessTest, ShowsTheWholeRankingAndWhereThePlayingOutputStandsInIt) {
               "Kopfhörer ausgewählt (steht in der Rangfolge vor Arbeitszimmer)\n");
     system.setConnected("AA:BB:CC:DD:EE:FF", false);
     EXPECT_THAT(
-        run({"--status"}, false, {"LANG=de_DE.UTF-8", bluez[0]}).output,
+        run({"--status"}, false, {"LANG=de_DE.UTF-8"}).output,
         HasSubstr("Kopfhörer      Platz 1 vor Arbeitszimmer  Bluetooth AA:BB:CC:DD:EE:FF, "
                   "nicht verbunden\n" +
                   std::string(40, ' ') + "Gone           Platz 2 vor Arbeitszimmer\n" +

@@ -50,7 +50,7 @@ class AppSession : public ::testing::Test {
         std::vector<std::string> environment{
             "HOME=" + root, "PATH=/usr/bin:/bin", "QT_QPA_PLATFORM=offscreen", "LANG=C.UTF-8",
             "PULSE_SERVER=" + pulse.address(), "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
-            "DBUS_SYSTEM_BUS_ADDRESS=" + busAddress, "XDG_CONFIG_HOME=" + root + "/config",
+            "DBUS_SYSTEM_BUS_ADDRESS=" + systemBusAddress, "XDG_CONFIG_HOME=" + root + "/config",
             "XDG_RUNTIME_DIR=" + root + "/runtime",
             // The update check, 10 s in, must not leave this machine: a proxy that refuses at once.
             "https_proxy=http://127.0.0.1:9"};
@@ -115,6 +115,7 @@ class AppSession : public ::testing::Test {
     PulseServer pulse;
     ChildProcess bus{{"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}};
     std::string busAddress = bus.readLine();
+    std::string systemBusAddress = busAddress;  // set by a test with a system bus of its own
 };
 
 }  // namespace tonvera::testing

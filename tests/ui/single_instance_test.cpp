@@ -26,7 +26,7 @@ Result whileServing(std::future<Result> call) {
 }
 
 // In a folder too deep for a socket address, as a long home folder may be.
-TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedAndItsRequestsAreAnswered) {
+TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedItsRequestsAreAnsweredAndNoFolderIsNoOne) {
     TemporaryDirectory folder;
     const auto path = QString::fromStdString((folder.path() / std::string(120, 'd')).string());
     SingleInstance running(path);
@@ -64,16 +64,14 @@ TEST(SingleInstanceTest, OneClaimsTheOthersAreRefusedAndItsRequestsAreAnswered) 
     EXPECT_EQ(ask("frobnicate").answer, "error unknown request");
     EXPECT_EQ(ask(std::string(SingleInstance::kMaxRequest + 10, 'x')).answer,
               "error request too long");
-}
 
-TEST(SingleInstanceTest, AnUnusableFolderIsReportedAsSuchNotAsARunningInstance) {
-    TemporaryDirectory folder;
+    // An unusable folder is reported as such, not as a running instance.
     std::ofstream(folder.path() / "file") << "not a folder";
-    SingleInstance instance(QString::fromStdString((folder.path() / "file" / "tonvera").string()));
-    const auto claim = instance.claim({});
-    EXPECT_EQ(claim.outcome, SingleInstance::Claim::Outcome::unusable);
-    EXPECT_NE(claim.error.find("Not a directory"), std::string::npos) << claim.error;
-    EXPECT_EQ(instance.request("status", 100ms).outcome, Outcome::nobodyListens);
+    SingleInstance unusable(QString::fromStdString((folder.path() / "file" / "tonvera").string()));
+    const auto refused = unusable.claim({});
+    EXPECT_EQ(refused.outcome, SingleInstance::Claim::Outcome::unusable);
+    EXPECT_NE(refused.error.find("Not a directory"), std::string::npos) << refused.error;
+    EXPECT_EQ(unusable.request("status", 100ms).outcome, Outcome::nobodyListens);
     EXPECT_EQ(SingleInstance(QString()).claim({}).outcome,
               SingleInstance::Claim::Outcome::unusable);
 }
