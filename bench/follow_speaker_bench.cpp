@@ -21,6 +21,7 @@
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -201,50 +202,47 @@ void newOutputToBack(benchmark::State& state) {
                    });
 }
 
+// Each round plugs in a sink `description` under a new name from `prefix`, with more sink
+// `properties`; the round ends when it is selected, and it is unplugged after.
+Scenario plugInEachRound(std::string settings, const std::string& prefix,
+                         const std::string& description, const std::string& properties = {}) {
+    const std::string done = "Successfully selected " + description + " on attempt";
+    return Scenario{
+        std::move(settings),
+        "wohnzimmer",
+        [=](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
+            std::string name = roundName(prefix.c_str(), round);
+            session.pulse.loadSink(name, description, properties);
+            from = Clock::now();
+            return name;
+        },
+        done,
+        [prefix](AppBenchSession& session, std::size_t round) {
+            session.pulse.unloadSink(roundName(prefix.c_str(), round));
+            std::this_thread::sleep_for(1500ms);  // what plays next is selected meanwhile
+        },
+    };
+}
+
 // A Bluetooth speaker that Bluetooth reconnected: its sink carries the device's address and
-// API, as the server's Bluetooth support makes it, under a new name each round.
+// API, as the server's Bluetooth support makes it.
 void bluetoothAppearsToSelected(benchmark::State& state) {
-    measure(state,
-            Scenario{
-                R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
+    measure(state, plugInEachRound(
+                       R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
                            "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
                            "connectWhenSpeakerAppears": true,
                            "bluetoothOutputAddresses": {"Arbeitszimmer": "AA:BB:CC:DD:EE:FF"}})",
-                "wohnzimmer",
-                [](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
-                    std::string name = roundName("bluez_sink.AA_BB_CC_DD_EE_FF.", round);
-                    session.pulse.loadSink(name, "Arbeitszimmer",
-                                           " device.api=bluez device.string=AA:BB:CC:DD:EE:FF"
-                                           " api.bluez5.address=AA:BB:CC:DD:EE:FF");
-                    from = Clock::now();
-                    return name;
-                },
-                "Successfully selected Arbeitszimmer on attempt",
-                [](AppBenchSession& session, std::size_t round) {
-                    session.pulse.unloadSink(roundName("bluez_sink.AA_BB_CC_DD_EE_FF.", round));
-                    std::this_thread::sleep_for(1500ms);
-                },
-            });
+                       "bluez_sink.AA_BB_CC_DD_EE_FF.", "Arbeitszimmer",
+                       " device.api=bluez device.string=AA:BB:CC:DD:EE:FF"
+                       " api.bluez5.address=AA:BB:CC:DD:EE:FF"));
 }
 
 void aboveAppearsToSelected(benchmark::State& state) {
-    measure(state, Scenario{
+    measure(state, plugInEachRound(
                        R"({"hasCompletedOnboarding": true, "launchAtLoginAsked": true,
                            "launchAtLogin": false, "connectAutomaticallyAtLogin": false,
                            "priorityAudioOutputs": ["Kopfhörer"]})",
-                       "wohnzimmer",
-                       [](AppBenchSession& session, std::size_t round, Clock::time_point& from) {
-                           std::string name = roundName("usb.headphones", round);
-                           session.pulse.loadSink(name, "Kopfhörer");
-                           from = Clock::now();
-                           return name;
-                       },
-                       "Successfully selected Kopfhörer on attempt",
-                       [](AppBenchSession& session, std::size_t round) {
-                           session.pulse.unloadSink(roundName("usb.headphones", round));
-                           std::this_thread::sleep_for(1s);
-                       },
-                   });
+                       "usb.headphones", "Kopfhörer"));
 }
 
 void pickedReturnsToSelected(benchmark::State& state) {
